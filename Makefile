@@ -1,0 +1,42 @@
+# The two commands: `make run` and `make test`. Both install what they need on Debian 12.
+BUILD ?= build
+JOBS ?= 2
+CMAKE_FLAGS ?=
+
+RUN_PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
+	libfluidsynth-dev timgm6mb-soundfont libx11-dev libxss-dev libxcb1-dev \
+	fonts-liberation2 fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
+TEST_PKGS := $(RUN_PKGS) xvfb xauth xdotool x11-utils imagemagick sox fluidsynth \
+	desktop-file-utils
+
+.PHONY: all build run test deps test-deps clean package check
+
+all: build
+
+deps:
+	@scripts/ensure-packages $(RUN_PKGS)
+
+test-deps:
+	@scripts/ensure-packages $(TEST_PKGS)
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -z "$$DISPLAY" ]; then \
+		echo "No display to show the saver on; run it under Xvfb: xvfb-run -s '-screen 0 800x600x24' $(BUILD)/bin/driftmere /s"; \
+		exit 1; fi
+	$(BUILD)/bin/driftmere /s
+
+test: test-deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,87 @@
+#include "settings/KeyTable.h"
+
+#include "settings/Conversions.h"
+
+namespace driftmere {
+namespace {
+
+constexpr SettingKey kKeys[] = {
+    {"music", "Midi1", "1"},
+    {"music", "Midi2", "1"},
+    {"music", "Midi3", "1"},
+    {"music", "Midi4", "1"},
+    {"music", "Midi5", "1"},
+    {"music", "Midi6", "1"},
+    {"music", "Midi7", "1"},
+    {"music", "Midi8", "1"},
+    {"music", "SoundOff", "Never"},
+    {"music", "SoundOn", "True"},
+    {"Settings", "Beach1", "1"},
+    {"Settings", "Beach2", "1"},
+    {"Settings", "Beach3", "1"},
+    {"Settings", "CheckFont", "1"},
+    {"Settings", "Drafts", "2"},
+    {"Settings", "FontName", "Arial"},
+    {"Settings", "FontSizeMsg", "24"},
+    {"Settings", "Message", "Place a Message Here"},
+    {"Settings", "Mountain1", "1"},
+    {"Settings", "Mountain2", "1"},
+    {"Settings", "Mountain3", "1"},
+    {"Settings", "Mountain4", "1"},
+    {"Settings", "Scroll", "1"},
+    {"Settings", "ScrollSec", "60"},
+    {"Settings", "SelectedFont", "0"},
+    {"Settings", "ShowBkGrnd", "1"},
+    {"Settings", "ShowMessage", "0"},
+    {"Settings", "WindSpeed", "11"},
+    {"System", "Clock", "0"},
+    {"System", "FontSize", "22"},
+    {"System", "MouseSens", "4"},
+    {"System", "Power", "0"},
+    {"System", "SetReg", "2"},
+    {"Settings", "PwrSave", "1"},
+};
+
+}  // namespace
+
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+std::span<const SettingKey> AllSettingKeys() { return kKeys; }
+
+const SettingKey* FindSettingKey(std::string_view section, std::string_view key) {
+    for (const auto& k : AllSettingKeys())
+        if (SameName(k.section, section) && SameName(k.key, key)) return &k;
+    return nullptr;
+}
+
+std::string_view FirstRunValue(std::string_view section, std::string_view key) {
+    const SettingKey* k = FindSettingKey(section, key);
+    return k ? k->firstRun : kReadDefault;
+}
+
+std::string_view CanonicalSection(std::string_view section) {
+    for (std::string_view s : {"Settings", "System", "music"})
+        if (SameName(s, section)) return s;
+    return section;
+}
+
+void SetRegistry(SettingsStore& store) {
+    for (const auto& k : AllSettingKeys())
+        store.Write(k.section == "music" ? std::string_view("Music") : k.section, k.key, k.firstRun);
+}
+
+bool EnsureFirstRun(SettingsStore& store) {
+    auto marker = ToInt16(GetSetting(store, "System", "SetReg"));
+    if (marker && *marker == 2) return false;
+    SetRegistry(store);
+    return true;
+}
+
+}  // namespace driftmere

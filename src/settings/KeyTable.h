@@ -1,0 +1,37 @@
+#pragma once
+// The one table of settings: section, key and first-run value. The saver's first-run writing,
+// its load, and the Control Box all read it; no default is written anywhere else.
+#include <span>
+#include <string_view>
+
+#include "settings/SettingsStore.h"
+
+namespace driftmere {
+
+struct SettingKey {
+    std::string_view section;  // canonical spelling: "Settings", "System" or "music"
+    std::string_view key;
+    std::string_view firstRun;
+};
+
+// Every key, in the order SetRegistry writes them.
+std::span<const SettingKey> AllSettingKeys();
+
+// The key's entry, or nullptr for a key the table does not know (names compared without case).
+const SettingKey* FindSettingKey(std::string_view section, std::string_view key);
+
+// The first-run value of a key, or "1" (the read default) for a key the table does not know.
+std::string_view FirstRunValue(std::string_view section, std::string_view key);
+
+// The canonical spelling of a known section ("Music" -> "music"); other names unchanged.
+std::string_view CanonicalSection(std::string_view section);
+
+// Writes the complete first-run set, overwriting whatever the keys held. The music section is
+// spelled "Music" here, as the first-run writer always has; the store folds it into "music".
+void SetRegistry(SettingsStore& store);
+
+// First-run rule: when "System"/"SetReg" does not read as 2, write the first-run set.
+// Returns true when it wrote.
+bool EnsureFirstRun(SettingsStore& store);
+
+}  // namespace driftmere

@@ -1,0 +1,32 @@
+#pragma once
+// The per-user settings store: text values by section and key. Section and key names are
+// compared without regard to case ("Music" and "music" are one section).
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace driftmere {
+
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // nullopt when the key is absent (or could not be read).
+    virtual std::optional<std::string> Read(std::string_view section, std::string_view key) = 0;
+    // Creates the section and key when absent, replaces any earlier value. Reaches the store at
+    // once. Returns false when the value could not be saved.
+    virtual bool Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+};
+
+// Every read in the system names the default "1": an absent key reads as "1".
+inline constexpr std::string_view kReadDefault = "1";
+
+inline std::string GetSetting(SettingsStore& store, std::string_view section, std::string_view key,
+                              std::string_view def = kReadDefault) {
+    auto value = store.Read(section, key);
+    return value ? *value : std::string(def);
+}
+
+// Case-insensitive equality of ASCII names.
+bool SameName(std::string_view a, std::string_view b);
+
+}  // namespace driftmere

@@ -1,0 +1,54 @@
+#pragma once
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/KeyTable.h"
+#include "settings/SettingsStore.h"
+
+namespace driftmere::testing {
+
+// An in-memory settings store that folds case like the real one and keeps a log of writes.
+class MemoryStore : public SettingsStore {
+public:
+    struct Entry {
+        std::string section, key, value;
+    };
+    std::vector<Entry> writes;  // every Write, as called (section spelled as the caller did)
+    bool failWrites = false;
+
+    std::optional<std::string> Read(std::string_view section, std::string_view key) override {
+        auto it = values_.find(Name(section, key));
+        if (it == values_.end()) return std::nullopt;
+        return it->second;
+    }
+    bool Write(std::string_view section, std::string_view key, std::string_view value) override {
+        writes.push_back({std::string(section), std::string(key), std::string(value)});
+        if (failWrites) return false;
+        values_[Name(section, key)] = std::string(value);
+        return true;
+    }
+    void Set(std::string_view section, std::string_view key, std::string_view value) {
+        values_[Name(section, key)] = std::string(value);
+    }
+    void Erase(std::string_view section, std::string_view key) { values_.erase(Name(section, key)); }
+    std::optional<std::string> Get(std::string_view section, std::string_view key) {
+        return Read(section, key);
+    }
+    std::size_t size() const { return values_.size(); }
+
+private:
+    static std::string Lower(std::string_view s) {
+        std::string r(s);
+        for (char& c : r)
+            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        return r;
+    }
+    static std::string Name(std::string_view section, std::string_view key) {
+        return Lower(section) + '\n' + Lower(key);
+    }
+    std::map<std::string, std::string> values_;
+};
+
+}  // namespace driftmere::testing
