@@ -26,6 +26,30 @@ struct BalloonRecord {
     std::int16_t RelaunchCount = 0;
 };
 
+// A start point off the screen's edge: the top-left corner of the balloon's picture.
+struct StartPoint {
+    std::int16_t x;
+    std::int16_t y;
+};
+
+// Where PickALocal may put a balloon, by choice 1..8 (index 0..7). With rising or calm air it
+// waits below the bottom edge or left of the screen; with sinking air above the top or left.
+inline constexpr std::array<StartPoint, 8> kLowStartPoints = {{
+    {300, 605}, {220, 605}, {130, 605}, {50, 605},
+    {-150, 500}, {-150, 380}, {-150, 275}, {-150, 150},
+}};
+inline constexpr std::array<StartPoint, 8> kHighStartPoints = {{
+    {350, -170}, {250, -170}, {150, -170}, {50, -170},
+    {-160, 50}, {-160, 150}, {-160, 300}, {-160, 450},
+}};
+
+// A balloon moves when at least this many milliseconds have passed since its last move.
+inline constexpr std::uint32_t kMoveIntervalMs = 20;
+// LaunchSeconds goes back to 0 when it passes this.
+inline constexpr std::int32_t kLaunchSecondsWrap = 2'100'000'000;
+// RelaunchCount goes back to 0 when it passes this.
+inline constexpr std::int16_t kRelaunchCountWrap = 200;
+
 class Fleet {
 public:
     Fleet(TegoDDrw& display, Clock& clock, Random& random);
@@ -48,7 +72,53 @@ public:
 
     BalloonRecord& Balloon(int balloon);  // 1..13
     const BalloonRecord& Balloon(int balloon) const;
-    // (The implementation may add more accessors for tests.)
+
+    // The move step of one balloon (1..13): at most one pixel right and one pixel up or down,
+    // paced by counting calls against the balloon's dividers.
+    void MoveBalloon(int balloon);
+    // Puts the balloon whose surface this is at a random start point beyond an edge.
+    void PickALocal(SurfaceId surface);
+
+    // Read-outs of the session state.
+    std::int16_t WindDivider(int balloon) const { return windDivider_.at(balloon - 1); }
+    std::int16_t DraftDivider(int balloon) const { return draftDivider_.at(balloon - 1); }
+    std::int16_t DraftStep() const { return draftStep_; }
+    double Drafts() const { return drafts_; }
+    std::int16_t LowStartChoice() const { return lowStartChoice_; }
+    std::int16_t HighStartChoice() const { return highStartChoice_; }
+    std::int32_t LaunchSeconds() const { return launchSeconds_; }
+    bool LaunchDone() const { return launchDone_; }
+    std::uint32_t LastMoveTick(int balloon) const { return lastMoveTick_.at(balloon - 1); }
+    // Lets a test reach the wrap of LaunchSeconds without ticking for 66 years.
+    void SetLaunchSeconds(std::int32_t seconds) { launchSeconds_ = seconds; }
+
+private:
+    void BalloonStep(int balloon);
+    void Finish(int balloon);
+    void Ground(BalloonRecord& record);
+    void DrawDelay(BalloonRecord& record, int balloon);
+
+    TegoDDrw& display_;
+    Clock& clock_;
+    Random& random_;
+
+    std::array<BalloonRecord, kBalloonCount> balloons_{};
+    // The tick read right after each balloon's last move. A balloon that has never moved has no
+    // such tick: its first frame in the air moves it whatever the clock reads.
+    std::array<std::uint32_t, kBalloonCount> lastMoveTick_{};
+    std::array<bool, kBalloonCount> hasMoved_{};
+
+    // Fifteen slots as the settings have always been laid out; balloons use 1..13.
+    std::array<std::int16_t, 15> windDivider_{};
+    std::array<std::int16_t, 15> draftDivider_{};
+    std::int16_t draftStep_ = 0;
+    double drafts_ = 0.0;
+
+    std::int16_t lowStartChoice_ = 0;
+    std::int16_t highStartChoice_ = 0;
+
+    std::int32_t launchSeconds_ = 0;
+    bool launchDone_ = false;
 };
 
 }  // namespace driftmere
