@@ -21,7 +21,7 @@ struct Song {
 const std::array<Song, 8>& Songs();
 
 class Playlist {
-public:
+  public:
     // setTimer3(true/false) switches the host's one-second song watcher on or off; switching it
     // on restarts its second.
     Playlist(TegoSnd& sound, SettingsStore& store, std::function<void(bool)> setTimer3);
@@ -42,14 +42,42 @@ public:
     void KeyPrevious();  // P
     void KeyQuit();      // Q
     void KeyStart();     // S
+
+    // The switch of song `slot` as loaded (1 enabled, 0 off); 0 for a slot outside 0..7.
+    std::int16_t SongEnabled(int slot) const;
+    // The data folder followed directly by the song's file name.
+    std::string SongPath(int index) const;
+
+  private:
+    void SwitchTimer3(bool on);
+    void StepForward();
+
+    TegoSnd& sound_;
+    SettingsStore& store_;
+    std::function<void(bool)> setTimer3_;
+    std::string dataFolder_;
+    bool soundOn_ = false;
+    std::array<std::int16_t, 8> songEnabled_{};
+    std::int16_t songIndex_ = 0;
 };
 
 class MusicTimeout {
-public:
+  public:
     MusicTimeout(TegoSnd& sound, Playlist& playlist);
     void SetValue(std::string soundOff);  // the "SoundOff" setting as loaded
     void SoundOff();                      // turns the value into the limit in seconds
     void Tick();                          // Timer2, after the clock time is refreshed
+
+    std::int16_t SoundOffLimit() const { return soundOffLimit_; }
+    std::int32_t SoundOffSeconds() const { return soundOffSeconds_; }
+
+  private:
+    TegoSnd& sound_;
+    Playlist& playlist_;
+    // Until the session hands over the stored value the timeout stays out of the way.
+    std::string value_ = "Never";
+    std::int16_t soundOffLimit_ = 0;
+    std::int32_t soundOffSeconds_ = 0;
 };
 
 }  // namespace driftmere

@@ -1,0 +1,179 @@
+#include "music/Playlist.h"
+
+#include <utility>
+
+#include "settings/Conversions.h"
+#include "settings/KeyTable.h"
+
+namespace driftmere {
+namespace {
+
+constexpr int kSongCount = 8;
+
+constexpr std::array<Song, kSongCount> kSongs{{
+    {"Midi1", "Tranquil", "Tranquil.mid"},
+    {"Midi2", "Ambiant", "Ambiant.mid"},
+    {"Midi3", "Rocky Mtn High", "colrkymt.mid"},
+    {"Midi4", "PCanon", "pcanon.mid"},
+    {"Midi5", "Dream", "dream.mid"},
+    {"Midi6", "Travels", "travels.mid"},
+    {"Midi7", "Orfeo", "orfeo.mid"},
+    {"Midi8", "Oronico Flow", "OrinocoFlow.mid"},
+}};
+
+constexpr std::string_view kMusicSection = "music";
+constexpr std::string_view kNever = "Never";
+
+// The stop choices the Control Box offers, in minutes, with the limit each one sets.
+struct StopChoice {
+    int minutes;
+    std::int16_t seconds;
+};
+constexpr StopChoice kStopChoices[] = {
+    {1, 60},      {2, 120},     {3, 180},     {4, 240},     {5, 300},     {10, 600},   {15, 900},
+    {20, 1200},   {30, 1800},   {45, 2700},   {60, 3600},   {90, 5400},   {120, 7200}, {180, 10800},
+    {240, 14400}, {300, 18000}, {360, 21600}, {420, 25200}, {480, 28800},
+};
+
+// The count goes back to 0 on the tick that takes it past this, so after about a day the music
+// may play again until the limit comes round once more.
+constexpr std::int32_t kSecondsWrap = 86398;
+
+}  // namespace
+
+const std::array<Song, 8>& Songs() { return kSongs; }
+
+Playlist::Playlist(TegoSnd& sound, SettingsStore& store, std::function<void(bool)> setTimer3)
+    : sound_(sound), store_(store), setTimer3_(std::move(setTimer3)) {}
+
+void Playlist::SetDataFolder(std::string folder) { dataFolder_ = std::move(folder); }
+void Playlist::SetSoundOn(bool on) { soundOn_ = on; }
+bool Playlist::SoundOn() const { return soundOn_; }
+
+void Playlist::SetSongEnabled(int slot, std::int16_t value) {
+    if (slot >= 0 && slot < kSongCount) songEnabled_[slot] = value;
+}
+
+std::int16_t Playlist::SongEnabled(int slot) const {
+    return slot >= 0 && slot < kSongCount ? songEnabled_[slot] : 0;
+}
+
+std::int16_t Playlist::SongIndex() const { return songIndex_; }
+
+void Playlist::SetSongIndex(std::int16_t index) {
+    if (index >= 0 && index < kSongCount) songIndex_ = index;
+}
+
+std::string Playlist::SongPath(int index) const {
+    return dataFolder_ + std::string(kSongs[index].file);
+}
+
+void Playlist::SwitchTimer3(bool on) {
+    if (setTimer3_) setTimer3_(on);
+}
+
+void Playlist::StepForward() { songIndex_ = songIndex_ == kSongCount - 1 ? 0 : songIndex_ + 1; }
+
+void Playlist::MidiSounds() {
+    if (soundOn_) {
+        if (songEnabled_[songIndex_] == 1) sound_.PlayMidi(SongPath(songIndex_), 0, -1);
+        // A switched-off song plays nothing this time; the watcher's next tick moves on from
+        // the song after it.
+        if (songEnabled_[songIndex_] == 0) StepForward();
+    }
+    SwitchTimer3(true);
+}
+
+// Both searches look at each song at most once. With no song enabled (or a switch holding some
+// value other than 0 or 1, which only a hand-edited settings file can give) the index stays
+// where it was instead of going round for ever.
+void Playlist::MidiSoundsCheckedNext() {
+    for (int step = 0; step < kSongCount; ++step) {
+        int index = (songIndex_ + step) % kSongCount;
+        if (songEnabled_[index] == 1) {
+            songIndex_ = static_cast<std::int16_t>(index);
+            return;
+        }
+    }
+}
+
+void Playlist::MidiSoundsCheckedPrevious() {
+    for (int step = 0; step < kSongCount; ++step) {
+        int index = (songIndex_ - step + kSongCount) % kSongCount;
+        if (songEnabled_[index] == 1) {
+            songIndex_ = static_cast<std::int16_t>(index);
+            return;
+        }
+    }
+}
+
+void Playlist::Timer3Tick() {
+    if (!soundOn_) return;
+    if (sound_.IsPlaying()) return;
+    StepForward();
+    MidiSoundsCheckedNext();
+    MidiSounds();
+}
+
+void Playlist::KeyNext() {
+    SwitchTimer3(false);
+    sound_.StopMidi();
+    StepForward();
+    MidiSoundsCheckedNext();
+    MidiSounds();
+}
+
+void Playlist::KeyPrevious() {
+    SwitchTimer3(false);
+    sound_.StopMidi();
+    songIndex_ = songIndex_ == 0 ? kSongCount - 1 : songIndex_ - 1;
+    MidiSoundsCheckedPrevious();
+    MidiSounds();
+}
+
+// Q and S change the stored choice too, so the next start and the Control Box see it.
+void Playlist::KeyQuit() {
+    sound_.StopMidi();
+    soundOn_ = false;
+    store_.Write(kMusicSection, "SoundOn", "False");
+    MidiSounds();
+}
+
+// The song that may be playing is not stopped: the sound control restarts it from the top.
+void Playlist::KeyStart() {
+    soundOn_ = true;
+    store_.Write(kMusicSection, "SoundOn", "True");
+    MidiSounds();
+}
+
+MusicTimeout::MusicTimeout(TegoSnd& sound, Playlist& playlist)
+    : sound_(sound), playlist_(playlist) {}
+
+void MusicTimeout::SetValue(std::string soundOff) { value_ = std::move(soundOff); }
+
+// Text that is no number at all ("never", "ten") reads as the first-run value "Never", which as
+// a number is 0 and matches no choice: the limit stays 0 and the first Timer2 tick stops the
+// music. Only the exact text "Never" keeps it playing (see Tick).
+void MusicTimeout::SoundOff() {
+    double minutes = NumberOr(value_, FirstRunValue(kMusicSection, "SoundOff"));
+    for (const StopChoice& choice : kStopChoices) {
+        if (minutes == choice.minutes) {
+            soundOffLimit_ = choice.seconds;
+            return;
+        }
+    }
+}
+
+void MusicTimeout::Tick() {
+    if (value_ == kNever) return;
+    ++soundOffSeconds_;
+    // Repeated on every tick past the limit, so music turned on again with S lasts only until
+    // the next second. The stored choice is left alone: the next start plays again.
+    if (soundOffSeconds_ >= soundOffLimit_) {
+        sound_.StopMidi();
+        playlist_.SetSoundOn(false);
+    }
+    if (soundOffSeconds_ > kSecondsWrap) soundOffSeconds_ = 0;
+}
+
+}  // namespace driftmere

@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "fakes/FakeSound.h"
+#include "fakes/MemoryStore.h"
+#include "music/Playlist.h"
+
+namespace driftmere {
+namespace {
+
+using testing::FakeSound;
+using testing::MemoryStore;
+
+class MusicTimeoutTest : public ::testing::Test {
+  protected:
+    MusicTimeoutTest() : playlist(sound, store, [this](bool on) { timer3 = on; }) {
+        playlist.SetDataFolder("/data/");
+        playlist.SetSoundOn(true);
+        for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 1);
+    }
+
+    // As the saver's load does it: SoundOff only when the value is not exactly "Never".
+    void Load(const std::string& value) {
+        timeout.SetValue(value);
+        if (value != "Never") timeout.SoundOff();
+        playlist.MidiSounds();
+    }
+
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) timeout.Tick();
+    }
+
+    FakeSound sound;
+    MemoryStore store;
+    bool timer3 = false;
+    Playlist playlist;
+    MusicTimeout timeout{sound, playlist};
+};
+
+TEST_F(MusicTimeoutTest, NeverLeavesTheMusicAloneAndTheCountStill) {
+    Load("Never");
+    Ticks(100000);
+    EXPECT_EQ(sound.Count("StopMidi"), 0);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 0);
+    EXPECT_TRUE(playlist.SoundOn());
+}
+
+TEST_F(MusicTimeoutTest, OneMinuteStopsAtTheSixtiethTickAndEveryTickAfter) {
+    Load("1");
+    EXPECT_EQ(timeout.SoundOffLimit(), 60);
+    Ticks(59);
+    EXPECT_EQ(sound.Count("StopMidi"), 0);
+    EXPECT_TRUE(playlist.SoundOn());
+
+    Ticks(1);
+    EXPECT_EQ(sound.Count("StopMidi"), 1);
+    EXPECT_FALSE(playlist.SoundOn());
+    // The stored choice is untouched: the next start plays again.
+    EXPECT_TRUE(store.writes.empty());
+
+    // Music turned on again with S lasts only until the next tick.
+    playlist.KeyStart();
+    EXPECT_TRUE(playlist.SoundOn());
+    Ticks(1);
+    EXPECT_FALSE(playlist.SoundOn());
+    Ticks(8);
+    EXPECT_EQ(sound.Count("StopMidi"), 10);
+}
+
+TEST_F(MusicTimeoutTest, ValuesOutsideTheListStopAtTheFirstTick) {
+    // "never" is not "Never"; text that is no number matches no choice either.
+    for (const char* value : {"7", "0", "-1", "never", "ten", ""}) {
+        SCOPED_TRACE(value);
+        FakeSound localSound;
+        Playlist local(localSound, store, nullptr);
+        local.SetSoundOn(true);
+        MusicTimeout t(localSound, local);
+        t.SetValue(value);
+        t.SoundOff();
+        EXPECT_EQ(t.SoundOffLimit(), 0);
+        t.Tick();
+        EXPECT_EQ(localSound.Count("StopMidi"), 1);
+        EXPECT_FALSE(local.SoundOn());
+    }
+}
+
+TEST_F(MusicTimeoutTest, ValuesAreComparedAsNumbers) {
+    struct Case {
+        const char* value;
+        int limit;
+    };
+    for (Case c : {Case{"2", 120}, Case{"10", 600}, Case{" 45 ", 2700}, Case{"90.0", 5400},
+                   Case{"480", 28800}, Case{"2.5", 0}}) {
+        SCOPED_TRACE(c.value);
+        MusicTimeout t(sound, playlist);
+        t.SetValue(c.value);
+        t.SoundOff();
+        EXPECT_EQ(t.SoundOffLimit(), c.limit);
+    }
+}
+
+TEST_F(MusicTimeoutTest, CountGoesOnWhenMusicIsAlreadyOff) {
+    Load("2");
+    Ticks(30);
+    playlist.KeyQuit();
+    int stopsAfterQuit = sound.Count("StopMidi");
+    Ticks(89);
+    EXPECT_EQ(sound.Count("StopMidi"), stopsAfterQuit);
+    Ticks(1);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 120);
+    EXPECT_EQ(sound.Count("StopMidi"), stopsAfterQuit + 1);
+}
+
+TEST_F(MusicTimeoutTest, CountWrapsAfterADaySoMusicCanPlayAgain) {
+    Load("480");
+    Ticks(86398);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 86398);
+    EXPECT_FALSE(playlist.SoundOn());
+    int stops = sound.Count("StopMidi");
+
+    // The tick that takes the count past 86,398 still stops, then starts counting afresh.
+    Ticks(1);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 0);
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
+
+    playlist.KeyStart();
+    Ticks(100);
+    EXPECT_TRUE(playlist.SoundOn());
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
+}
+
+}  // namespace
+}  // namespace driftmere
