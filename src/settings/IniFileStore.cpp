@@ -1,0 +1,325 @@
+#include "settings/IniFileStore.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "settings/IniParse.h"
+#include "settings/KeyTable.h"
+
+namespace driftmere {
+namespace {
+
+// A file changed again within this long of a read may look unchanged to stat (coarse
+// timestamps, reused inode numbers), so only a file older than this is kept between reads.
+constexpr std::int64_t kSettledNs = 3'000'000'000;
+
+// How long a writer waits for another one to finish. A live writer holds the lock for a
+// millisecond or so; a dead one holds nothing. Only a stopped process could hold it this long.
+constexpr auto kLockPatience = std::chrono::seconds(5);
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    // Closes now and reports whether the close itself succeeded (it can report a late write
+    // error on some file systems).
+    bool Close() {
+        int fd = std::exchange(fd_, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+std::int64_t Nanoseconds(const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+enum class LoadStatus { kOk, kAbsent, kUnreadable };
+
+struct Loaded {
+    LoadStatus status = LoadStatus::kAbsent;
+    int error = 0;
+    struct stat st {};
+    std::string bytes;
+};
+
+// Reads the whole file at `path`. Anything but a regular file is unreadable (a FIFO would
+// otherwise block the reader forever), and so is a file above the size bound.
+Loaded LoadFile(const std::string& path) {
+    Loaded result;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) {
+        result.error = errno;
+        result.status =
+            (errno == ENOENT || errno == ENOTDIR) ? LoadStatus::kAbsent : LoadStatus::kUnreadable;
+        return result;
+    }
+    result.status = LoadStatus::kUnreadable;
+    if (::fstat(fd.get(), &result.st) != 0) {
+        result.error = errno;
+        return result;
+    }
+    if (!S_ISREG(result.st.st_mode)) {
+        result.error = S_ISDIR(result.st.st_mode) ? EISDIR : EINVAL;
+        return result;
+    }
+    if (static_cast<std::uint64_t>(result.st.st_size) > IniFileStore::kMaxFileBytes) {
+        result.error = EFBIG;
+        return result;
+    }
+    // The size is a hint only: someone may be editing the file in place as we read it.
+    std::string& bytes = result.bytes;
+    bytes.resize(static_cast<std::size_t>(result.st.st_size) + 1);
+    std::size_t used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (bytes.size() > IniFileStore::kMaxFileBytes) {
+                result.error = EFBIG;
+                bytes.clear();
+                return result;
+            }
+            bytes.resize(bytes.size() * 2);
+        }
+        ssize_t got = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            result.error = errno;
+            bytes.clear();
+            return result;
+        }
+        if (got == 0) break;
+        used += static_cast<std::size_t>(got);
+    }
+    bytes.resize(used);
+    result.status = LoadStatus::kOk;
+    return result;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t put = ::write(fd, data.data(), data.size());
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) {
+            if (put == 0) errno = EIO;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(put));
+    }
+    return true;
+}
+
+std::string DirName(const std::string& path) {
+    auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+bool IsDirectory(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Creates `dir` and any missing parents, private to the user (0700) as the XDG rules ask.
+bool MakeFolders(const std::string& dir) {
+    if (IsDirectory(dir)) return true;
+    for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+        std::string part = dir.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+        if (slash == std::string::npos) break;
+    }
+    if (IsDirectory(dir)) return true;
+    errno = ENOTDIR;
+    return false;
+}
+
+bool LockExclusive(int fd) {
+    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
+    long pauseNs = 100'000;
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            errno = EWOULDBLOCK;
+            return false;
+        }
+        timespec pause{0, pauseNs};
+        ::nanosleep(&pause, nullptr);
+        pauseNs = std::min(pauseNs * 2, 4'000'000L);
+    }
+}
+
+// A settings file that is a symbolic link (kept in a dotfiles folder, say) stays one: the new
+// version replaces the file the link points to.
+std::string ResolveTarget(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr) return path;
+    std::string target(real);
+    std::free(real);
+    return target;
+}
+
+}  // namespace
+
+IniFileStore::IniFileStore(std::string path) : path_(std::move(path)) {}
+
+std::string IniFileStore::DefaultPathFrom(const char* xdgConfigHome, const char* home) {
+    std::string base;
+    if (xdgConfigHome != nullptr && xdgConfigHome[0] == '/') {
+        base = xdgConfigHome;
+    } else if (home != nullptr && home[0] == '/') {
+        base = home;
+        if (base.back() != '/') base += '/';
+        base += ".config";
+    } else {
+        return {};
+    }
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    if (base != "/") base += '/';
+    return base + "DriftmereVT/settings.ini";
+}
+
+std::string IniFileStore::DefaultPath() {
+    const char* home = std::getenv("HOME");
+    std::string fromPasswd;
+    if (home == nullptr || home[0] != '/') {
+        long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+        std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+        passwd entry{};
+        passwd* found = nullptr;
+        if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+            found != nullptr && found->pw_dir != nullptr) {
+            fromPasswd = found->pw_dir;
+            home = fromPasswd.c_str();
+        }
+    }
+    return DefaultPathFrom(std::getenv("XDG_CONFIG_HOME"), home);
+}
+
+const std::string* IniFileStore::CurrentText() {
+    struct stat st {};
+    if (path_.empty() || ::stat(path_.c_str(), &st) != 0) {
+        cache_.reset();
+        return nullptr;
+    }
+    auto identityOf = [](const struct stat& s) {
+        return Identity{s.st_dev, s.st_ino, s.st_size, Nanoseconds(s.st_mtim),
+                        Nanoseconds(s.st_ctim)};
+    };
+    if (cache_ && cacheTrusted_ && cache_->identity == identityOf(st)) return &cache_->bytes;
+    cache_.reset();
+    Loaded loaded = LoadFile(path_);
+    if (loaded.status != LoadStatus::kOk) return nullptr;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t age = Nanoseconds(now) - Nanoseconds(loaded.st.st_mtim);
+    cacheTrusted_ = age >= kSettledNs;
+    cache_ = Snapshot{identityOf(loaded.st), std::move(loaded.bytes)};
+    return &cache_->bytes;
+}
+
+std::optional<std::string> IniFileStore::Read(std::string_view section, std::string_view key) {
+    try {
+        const std::string* text = CurrentText();
+        if (text == nullptr) return std::nullopt;
+        return ini::Lookup(*text, section, key);
+    } catch (...) {  // out of memory on a huge file: the key is as good as absent
+        cache_.reset();
+        return std::nullopt;
+    }
+}
+
+bool IniFileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+    lastError_.clear();
+    cache_.reset();
+    try {
+        return WriteLocked(section, key, value);
+    } catch (...) {
+        return Fail("cannot save settings to " + path_, ENOMEM);
+    }
+}
+
+bool IniFileStore::Fail(std::string what, int error) {
+    lastError_ = std::move(what);
+    if (error != 0) {
+        lastError_ += ": ";
+        lastError_ += std::strerror(error);
+    }
+    return false;
+}
+
+bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
+                               std::string_view value) {
+    if (path_.empty()) return Fail("cannot save settings: no home folder to keep them in", 0);
+    const std::string dir = DirName(path_);
+    if (!MakeFolders(dir)) {
+        int error = errno;
+        return Fail("cannot create the settings folder " + dir, error);
+    }
+
+    const std::string lockPath = path_ + ".lock";
+    Fd lock(::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600));
+    if (lock.get() < 0 || !LockExclusive(lock.get())) {
+        int error = errno;
+        return Fail("cannot save settings to " + path_, error);
+    }
+
+    // Read again under the lock: what another program wrote a moment ago must be kept.
+    const std::string target = ResolveTarget(path_);
+    Loaded old = LoadFile(target);
+    if (old.status == LoadStatus::kUnreadable) {
+        return Fail("cannot save settings: cannot read " + target + ", left as it is", old.error);
+    }
+
+    // Keys the table knows are created with their usual spelling, so the file holds one
+    // [music] section whether the caller says "Music" or "music".
+    const SettingKey* known = FindSettingKey(section, key);
+    std::string text = ini::WithValue(old.bytes, CanonicalSection(section),
+                                      known != nullptr ? known->key : key, value);
+    if (old.status == LoadStatus::kOk && text == old.bytes) return true;  // already there
+    if (text.size() > kMaxFileBytes) return Fail("cannot save settings to " + target, EFBIG);
+
+    // Only a lock holder uses this name, so whatever is there was left by a writer that died.
+    const std::string temp = target + ".tmp";
+    ::unlink(temp.c_str());
+    Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY,
+                  0600));
+    if (out.get() < 0) {
+        int error = errno;
+        return Fail("cannot save settings in " + DirName(target), error);
+    }
+    if (old.status == LoadStatus::kOk) ::fchmod(out.get(), old.st.st_mode & 07777);
+    if (!WriteAll(out.get(), text) || ::fsync(out.get()) != 0 || !out.Close() ||
+        ::rename(temp.c_str(), target.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temp.c_str());
+        return Fail("cannot save settings to " + target, error);
+    }
+    // The rename itself is durable only once the folder is synced.
+    Fd folder(::open(DirName(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.get() >= 0) ::fsync(folder.get());
+    return true;
+}
+
+}  // namespace driftmere

@@ -1,0 +1,72 @@
+#pragma once
+// The settings store as one INI file (sections [Settings], [System], [music]).
+//
+// Every Read looks at the file as it is now, so a value another program wrote is seen at once;
+// the bytes are kept between reads only while the file provably has not changed. Every Write is
+// a read-modify-write of the whole file under an exclusive flock on "<file>.lock", finished by
+// writing a temporary file in the same folder, syncing it and renaming it over the old one.
+// So a reader or a crash sees the old file or the new one, never half of one; two programs
+// writing different keys lose neither; and a writer that dies at any instant leaves nothing
+// behind that holds up the next (the kernel drops the lock with the process).
+//
+// Plain POSIX, no toolkit. Nothing here throws: a failed read is an absent key, a failed write
+// returns false with the reason in LastError().
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/SettingsStore.h"
+
+namespace driftmere {
+
+class IniFileStore : public SettingsStore {
+public:
+    // A file larger than this is not read at all (its keys read as absent) and never rewritten.
+    static constexpr std::size_t kMaxFileBytes = 64u << 20;
+
+    explicit IniFileStore(std::string path);
+
+    // ${XDG_CONFIG_HOME}/DriftmereVT/settings.ini, or ~/.config/... when XDG_CONFIG_HOME is
+    // unset, empty or not an absolute path. Empty when no home folder can be found at all.
+    static std::string DefaultPath();
+    // The same rule over given environment values (nullptr = unset).
+    static std::string DefaultPathFrom(const char* xdgConfigHome, const char* home);
+
+    std::optional<std::string> Read(std::string_view section, std::string_view key) override;
+    bool Write(std::string_view section, std::string_view key, std::string_view value) override;
+
+    const std::string& Path() const { return path_; }
+    // Why the last failed Write failed, as one line for the user; empty after a success.
+    const std::string& LastError() const { return lastError_; }
+
+private:
+    // What identifies one version of the file on disk.
+    struct Identity {
+        dev_t dev = 0;
+        ino_t ino = 0;
+        off_t size = 0;
+        std::int64_t mtimeNs = 0;
+        std::int64_t ctimeNs = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    struct Snapshot {
+        Identity identity;
+        std::string bytes;
+    };
+
+    const std::string* CurrentText();
+    bool WriteLocked(std::string_view section, std::string_view key, std::string_view value);
+    bool Fail(std::string what, int error);
+
+    std::string path_;
+    std::string lastError_;
+    // The last file read, reused while its identity is unchanged and it was already old when
+    // read (a version changed within the file system's time granularity cannot be told apart).
+    std::optional<Snapshot> cache_;
+    bool cacheTrusted_ = false;
+};
+
+}  // namespace driftmere
