@@ -1,0 +1,103 @@
+#pragma once
+// The saver session: everything from the load of the saver window to its close-down. It owns
+// one object per subsystem and turns the events -- frames, the three one-second timers, keys,
+// clicks and pointer motion -- into calls on them in the order the saver has always made them.
+#include <cstdint>
+#include <string>
+
+#include "display/BackdropRotation.h"
+#include "display/TegoDDrw.h"
+#include "flight/Fleet.h"
+#include "flight/Random.h"
+#include "frame/Overlay.h"
+#include "music/Playlist.h"
+#include "music/TegoSnd.h"
+#include "platform/Clock.h"
+#include "platform/SessionHost.h"
+#include "settings/SettingsStore.h"
+
+namespace driftmere {
+
+struct SessionParts {
+    TegoDDrw& display;
+    TegoSnd& sound;
+    SettingsStore& store;
+    Clock& clock;
+    SessionHost& host;
+    std::string dataFolder;  // ends with '/'
+};
+
+class Form1 : public DisplayEvents {
+public:
+    explicit Form1(SessionParts parts);
+    ~Form1() override;
+
+    // The load: first-run settings, every setting read, the starting state, the wind, the
+    // backdrop rotation, the music timeout, the pointer hidden, the display opened with all its
+    // pictures, and the music started.
+    void Form_Load();
+    // Stops the music and shows the pointer again.
+    void Form_Unload();
+    // Unloads the session and asks the host to end the program; nothing runs after it.
+    void CloseDown();
+
+    // Backdrop step and launch schedule.
+    void Timer1();
+    // Clock time and music timeout.
+    void Timer2();
+    // Song watcher.
+    void Timer3();
+
+    void RenderFrame() override;
+    void KeyDown(std::int16_t keyCode) override;
+    void MouseClick() override;
+    void MouseMove() override;
+    // The sound control lost the focus: the music stops.
+    void SoundLostFocus();
+
+    bool Ended() const { return ended_; }
+    bool DisplayOpened() const { return displayOpened_; }
+    // Nonzero: keep the monitor on while the saver runs ("PwrSave").
+    std::int16_t DisablePowerSaving() const { return disablePowerSaving_; }
+
+    // For tests and the frame counter.
+    Fleet& fleet() { return fleet_; }
+    const Fleet& fleet() const { return fleet_; }
+    const BackdropRotation& rotation() const { return rotation_; }
+    const Playlist& playlist() const { return playlist_; }
+    const MusicTimeout& timeout() const { return timeout_; }
+    std::int32_t MouseMoves() const { return mouseMoves_; }
+
+private:
+    void ReadSettings();
+    void GetCheckedBackGrounds();
+    void OpenDirectDrawSession();
+
+    SessionParts parts_;
+    Random random_;
+    Fleet fleet_;
+    BackdropRotation rotation_;
+    Playlist playlist_;
+    MusicTimeout timeout_;
+
+    // Settings as the load holds them: text where the saver compares at each use, numbers
+    // where it converted once.
+    std::string windSpeed_, drafts_, scroll_, scrollSec_;
+    std::int16_t showBkGrnd_ = 0;
+    std::string mountain_[4], beach_[3];
+    std::int16_t mountain4_ = 0, beach3_ = 0;
+    std::string soundOff_;
+    std::int16_t checkFont_ = 0;
+    std::string mouseSens_;
+    OverlaySettings overlay_;
+    std::int16_t disablePowerSaving_ = 0;
+
+    std::string timeText_;
+    std::int32_t mouseMoves_ = 0;
+    std::int32_t moveWindowStart_ = 0;
+    bool displayOpened_ = false;
+    bool loaded_ = false;
+    bool ended_ = false;
+};
+
+}  // namespace driftmere

@@ -1,0 +1,49 @@
+#pragma once
+// Start-up: what the command line asks for, the single-instance rule, and the monitor
+// power-down decision. Pure functions; the Linux program around them does the rest.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace driftmere {
+
+enum class StartMode { Saver, Preview, Configure, Password, None };
+
+struct StartRequest {
+    StartMode mode = StartMode::None;
+    std::string commandLine;  // the arguments joined with blanks, trimmed and lower-cased
+    std::string modeText;     // its first two characters
+    std::int32_t previewParent = 0;  // preview mode: the host window's number
+
+    // Under a screen-saver host (-root, -window-id): draw into hostWindow (0: the whole
+    // screen), take no input, hide no pointer, inhibit nothing, skip the single-instance rule.
+    bool hosted = false;
+    std::uint64_t hostWindow = 0;
+    bool music = true;  // never in a host's preview pane (-window-id)
+    bool showFps = false;
+};
+
+// args are the program's arguments without its own path; xscreensaverWindow is the value of
+// $XSCREENSAVER_WINDOW, or null.
+StartRequest ParseStart(const std::vector<std::string>& args, const char* xscreensaverWindow);
+
+// The host window of preview mode: the longest tail of the command line that reads as a
+// number, as a 32-bit integer ("/p 1234" -> 1234); nullopt when no tail is a number.
+std::optional<std::int32_t> PreviewHandle(std::string_view commandLine);
+
+// A window id as xscreensaver writes it: "0x1c00007" or decimal.
+std::optional<std::uint64_t> ParseWindowId(std::string_view text);
+
+// "/s" ends at once when another copy runs, unless the Control Box is open (the window a user
+// tries the saver from). No other mode is ever refused.
+bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool anotherCopyRunning);
+
+// The monitor power-down decision: true when the saver keeps the monitor on ("PwrSave" nonzero).
+constexpr bool SwallowsPowerDown(std::int16_t disablePowerSaving) { return disablePowerSaving != 0; }
+
+// The title of the window a user tries the saver from.
+inline constexpr std::string_view kControlBoxTitle = "Driftmere Control Box";
+
+}  // namespace driftmere

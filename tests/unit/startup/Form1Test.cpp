@@ -1,0 +1,302 @@
+#include "startup/Form1.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fakes/FakeClock.h"
+#include "fakes/FakeHost.h"
+#include "fakes/FakeSound.h"
+#include "fakes/MemoryStore.h"
+#include "fakes/RecordingDisplay.h"
+
+namespace driftmere {
+namespace {
+
+using namespace driftmere::testing;
+
+struct Session {
+    RecordingDisplay display;
+    FakeSound sound;
+    MemoryStore store;
+    FakeClock clock;
+    FakeHost host;
+    std::unique_ptr<Form1> form;
+
+    Form1& Load() {
+        form = std::make_unique<Form1>(SessionParts{display, sound, store, clock, host, "/data/"});
+        display.SetEventSink(form.get());
+        form->Form_Load();
+        return *form;
+    }
+    // Runs frames every `frameMs` and the three timers every second, for `ms` of saver time.
+    void Run(int ms, int frameMs = 10) {
+        for (int t = frameMs; t <= ms && !form->Ended(); t += frameMs) {
+            clock.Advance(frameMs);
+            form->RenderFrame();
+            if (t % 1000 == 0) {
+                form->Timer1();
+                form->Timer2();
+                if (host.timer3) form->Timer3();
+            }
+        }
+    }
+    void FirstRunThen(std::string_view section, std::string_view key, std::string_view value) {
+        SetRegistry(store);
+        store.Set(section, key, value);
+    }
+};
+
+TEST(Form1, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
+    Session s;
+    s.Load();
+    EXPECT_EQ(s.store.Get("System", "SetReg"), "2");
+    EXPECT_EQ(s.store.Get("music", "SoundOn"), "True");
+    EXPECT_EQ(s.store.Get("Settings", "Message"), "Place a Message Here");
+    EXPECT_EQ(s.store.writes.front().section, "Music");  // the first-run writer's spelling
+    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);         // wind 11
+    EXPECT_EQ(s.form->fleet().DraftDivider(1), 3);        // drafts 2
+    EXPECT_EQ(s.form->fleet().DraftStep(), 1);
+    // Music on: the first song plays at the end of the load and the watcher runs.
+    EXPECT_EQ(s.sound.played, (std::vector<std::string>{"/data/Tranquil.mid"}));
+    EXPECT_TRUE(s.host.timer3);
+    EXPECT_EQ(s.form->DisablePowerSaving(), 1);
+
+    // A store where only the dialog wrote (no marker) gets the whole first-run set over it.
+    Session t;
+    t.store.Set("Settings", "WindSpeed", "3");
+    t.Load();
+    EXPECT_EQ(t.store.Get("Settings", "WindSpeed"), "11");
+}
+
+TEST(Form1, LoadOpensTheDisplayThenBackdropsThenBalloons) {
+    Session s;
+    s.Load();
+    auto& c = s.display.calls;
+    ASSERT_EQ(c[0], "OpenDisplay 800 600 16 \"\"");
+    EXPECT_EQ(c[1], "CreateSurface -> 1");
+    EXPECT_EQ(c[2], "LoadBitmap 1 1 /data/mtn01.bmp -2");
+    EXPECT_EQ(c[3], "SetSurfaceX 1 0");
+    EXPECT_EQ(c[4], "SetSurfaceY 1 0");
+    EXPECT_EQ(c[4 * 6 + 2], "LoadBitmap 7 1 /data/beach03.bmp -2");
+    EXPECT_EQ(c[4 * 7 + 1], "CreateSurface -> 8");
+    EXPECT_EQ(c[4 * 7 + 2], "LoadBitmap 8 1 /data/balloon01.bmp -1");
+    EXPECT_EQ(c[4 * 7 + 3], "SetSurfaceX 8 -120");
+    EXPECT_EQ(c[4 * 7 + 4], "SetSurfaceY 8 590");
+    EXPECT_EQ(s.display.surfaces[15].path, "/data/balloon10.bmp");  // balloon 8
+    EXPECT_EQ(s.display.surfaces[20].x, -140);                      // balloon 13
+    EXPECT_EQ(s.display.Count("CreateSurface"), 20);
+
+    Session black;
+    black.FirstRunThen("Settings", "ShowBkGrnd", "0");
+    black.Load();
+    EXPECT_EQ(black.display.Count("CreateSurface"), 13);
+    black.display.Clear();
+    black.Run(10);
+    EXPECT_EQ(black.display.calls[0], "ClearFrame 0");
+    EXPECT_EQ(black.display.calls[1], "DrawSurface 1");  // balloon 1, no backdrop
+}
+
+TEST(Form1, FailedDisplayShowsTheMessageAndCreatesNoSurface) {
+    Session s;
+    s.display.openResult = false;
+    s.Load();
+    EXPECT_FALSE(s.form->DisplayOpened());
+    EXPECT_EQ(s.display.Count("CreateSurface"), 0);
+    EXPECT_NE(std::find(s.host.calls.begin(), s.host.calls.end(),
+                        "Message Error opening Direct Draw!: This program requires that you use a "
+                        "monitor that is capable of displaying 64K colors."),
+              s.host.calls.end());
+}
+
+TEST(Form1, FrameCallsInOrderWithBalloonsOneAndThreeAndTheClock) {
+    Session s;
+    s.FirstRunThen("System", "Clock", "1");
+    s.Load();
+    s.form->fleet().Balloon(3).Flying = true;
+    s.display.Clear();
+    s.form->RenderFrame();
+    // Balloon 1 is surface 8, balloon 3 surface 10; the first-run wind moves a pixel right on
+    // the second call, so the first move of each is a vertical-free, horizontal-free step.
+    std::vector<std::string> expected{"ClearFrame 0", "DrawSurface 1", "DrawSurface 8"};
+    auto& c = s.display.calls;
+    ASSERT_GE(c.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(c.begin(), c.begin() + 3), expected);
+    auto at = [&](const std::string& call) {
+        return std::find(c.begin(), c.end(), call) - c.begin();
+    };
+    EXPECT_LT(at("GetSurfaceY 8"), at("GetSurfaceX 8"));
+    EXPECT_LT(at("GetSurfaceX 8"), at("DrawSurface 10"));
+    EXPECT_LT(at("DrawSurface 10"), at("GetSurfaceY 10"));
+    std::vector<std::string> tail(c.end() - 5, c.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"SetFont Arial 22 1 0 0 0", "DrawText \"T0\" 1 1 0",
+                                              "SetFont Arial 22 1 0 0 0",
+                                              "DrawText \"T0\" 0 0 65535", "Flip"}));
+}
+
+TEST(Form1, ClockShowsMidnightUntilTheFirstTimer2Tick) {
+    Session s;
+    s.FirstRunThen("System", "Clock", "1");
+    s.clock.timeOfDay = 3600 * 15;
+    s.Load();
+    s.display.Clear();
+    s.form->RenderFrame();
+    EXPECT_EQ(s.display.Count("DrawText \"T0\""), 2);
+    s.form->Timer2();
+    s.display.Clear();
+    s.form->RenderFrame();
+    EXPECT_EQ(s.display.Count("DrawText \"T54000\""), 2);
+}
+
+TEST(Form1, FontRuleAndMessage) {
+    Session s;
+    SetRegistry(s.store);
+    s.store.Set("Settings", "CheckFont", "1");
+    s.store.Set("Settings", "FontName", "Courier");
+    s.store.Set("Settings", "ShowMessage", "1");
+    s.Load();
+    s.display.Clear();
+    s.form->RenderFrame();
+    EXPECT_EQ(s.display.Count("SetFont Arial 24"), 2);
+    EXPECT_EQ(s.display.Count("DrawText \"Place a Message Here\" 400 0 65535"), 1);
+
+    Session t;
+    SetRegistry(t.store);
+    t.store.Set("Settings", "CheckFont", "0");
+    t.store.Set("Settings", "FontName", "Courier");
+    t.store.Set("Settings", "ShowMessage", "1");
+    t.store.Erase("Settings", "Message");  // an absent key reads as "1"
+    t.Load();
+    t.display.Clear();
+    t.form->RenderFrame();
+    EXPECT_EQ(t.display.Count("SetFont Courier 24"), 2);
+    EXPECT_EQ(t.display.Count("DrawText \"1\""), 2);
+}
+
+TEST(Form1, SoundOffNeverIsCaseSensitive) {
+    Session never;
+    never.FirstRunThen("music", "SoundOff", "Never");
+    never.Load();
+    never.Run(5000);
+    EXPECT_TRUE(never.form->playlist().SoundOn());
+
+    Session lower;
+    lower.FirstRunThen("music", "SoundOff", "never");
+    lower.Load();
+    lower.Run(1000);
+    EXPECT_FALSE(lower.form->playlist().SoundOn());  // not in the table: stops at the first tick
+}
+
+TEST(Form1, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
+    Session s;
+    s.Load();
+    EXPECT_EQ(s.host.hides, 1);
+    s.form->MouseClick();
+    EXPECT_EQ(s.host.shows, 1);
+    EXPECT_EQ(s.host.quitStatus, 0);
+    EXPECT_TRUE(s.form->Ended());
+    EXPECT_EQ(s.sound.calls.back(), "StopMidi");
+    s.display.Clear();
+    s.form->RenderFrame();
+    s.form->Timer1();
+    s.form->KeyDown(65);
+    s.form->CloseDown();
+    EXPECT_TRUE(s.display.calls.empty());
+    EXPECT_EQ(s.host.shows, 1);
+}
+
+TEST(Form1, MusicKeysKeepTheSaverAndAnyOtherKeyEndsIt) {
+    Session s;
+    s.Load();
+    s.form->KeyDown(78);  // N
+    EXPECT_EQ(s.sound.played.back(), "/data/Ambiant.mid");
+    s.form->KeyDown(80);  // P
+    EXPECT_EQ(s.sound.played.back(), "/data/Tranquil.mid");
+    s.form->KeyDown(81);  // Q
+    EXPECT_EQ(s.store.Get("music", "SoundOn"), "False");
+    EXPECT_FALSE(s.sound.playing);
+    s.form->KeyDown(83);  // S plays the current song again
+    EXPECT_EQ(s.store.Get("music", "SoundOn"), "True");
+    EXPECT_EQ(s.sound.played.back(), "/data/Tranquil.mid");
+    EXPECT_FALSE(s.form->Ended());
+    s.form->KeyDown(27);
+    EXPECT_TRUE(s.form->Ended());
+    EXPECT_EQ(s.host.quitStatus, 0);
+}
+
+struct MouseCase {
+    std::string sens;
+    std::vector<double> moveTimes;  // time of day of each move
+    bool ends;
+    int endsOnMove;  // 1-based, when ends
+};
+
+TEST(Form1, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
+    std::vector<MouseCase> cases{
+        {"4", {100, 101, 102, 103}, true, 4},
+        {"4", {100, 101, 102, 115}, true, 4},          // the late move is counted first
+        {"4", {100, 101, 115, 116, 117, 118, 119}, true, 7},  // the window closed at the third
+        {"1", {100}, true, 1},
+        {"0", std::vector<double>(50, 100.0), false, 0},
+        {"-3", {1, 2, 3}, false, 0},
+        {"4", {86395, 86396, 2, 3}, true, 4},  // across midnight the window stays open
+    };
+    for (const auto& mc : cases) {
+        Session s;
+        s.FirstRunThen("System", "MouseSens", mc.sens);
+        s.Load();
+        int endedAt = 0;
+        for (std::size_t i = 0; i < mc.moveTimes.size() && !endedAt; ++i) {
+            s.clock.timeOfDay = mc.moveTimes[i];
+            s.form->MouseMove();
+            if (s.form->Ended()) endedAt = static_cast<int>(i) + 1;
+        }
+        EXPECT_EQ(endedAt != 0, mc.ends) << mc.sens << " " << mc.moveTimes.size();
+        if (mc.ends) {
+            EXPECT_EQ(endedAt, mc.endsOnMove) << mc.sens;
+        }
+    }
+
+    Session absent;
+    SetRegistry(absent.store);
+    absent.store.Erase("System", "MouseSens");  // reads as "1": the first move ends it
+    absent.Load();
+    absent.form->MouseMove();
+    EXPECT_TRUE(absent.form->Ended());
+}
+
+TEST(Form1, AMinuteOfFramesMovesTheBalloonsAndReleasesTheSecond) {
+    Session s;
+    s.Load();
+    s.display.recordGets = false;
+    s.display.recordMoves = false;
+    s.Run(10'000);
+    EXPECT_TRUE(s.form->fleet().Balloon(2).Flying);  // released at second 5
+    EXPECT_GT(s.form->fleet().Balloon(1).PosX, -120 + 200);
+    s.Run(50'000);
+    EXPECT_TRUE(s.form->fleet().Balloon(8).Flying);   // table entry at second 60
+    EXPECT_FALSE(s.form->fleet().Balloon(9).Flying);  // second 70
+    EXPECT_EQ(s.form->rotation().Index(), 2);         // the backdrop changed at tick 60
+    EXPECT_EQ(s.display.Count("Flip"), 6000);  // a frame every 10 ms
+}
+
+TEST(Form1, UnreadableSettingsTakeTheirFirstRunValues) {
+    Session s;
+    SetRegistry(s.store);
+    for (auto key : {"WindSpeed", "Drafts", "ShowBkGrnd", "ScrollSec", "Mountain1"})
+        s.store.Set("Settings", key, "garbage");
+    s.store.Set("music", "SoundOn", "perhaps");
+    s.store.Set("System", "MouseSens", "\x01\xff");
+    s.Load();
+    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);
+    EXPECT_EQ(s.form->fleet().DraftStep(), 1);
+    EXPECT_EQ(s.display.Count("CreateSurface"), 20);
+    EXPECT_TRUE(s.form->playlist().SoundOn());
+    for (int i = 0; i < 3; ++i) s.form->MouseMove();
+    EXPECT_FALSE(s.form->Ended());
+    s.form->MouseMove();
+    EXPECT_TRUE(s.form->Ended());
+}
+
+}  // namespace
+}  // namespace driftmere
