@@ -1,0 +1,148 @@
+#include "setup/ControlBox.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "settings/Conversions.h"
+#include "settings/KeyTable.h"
+
+namespace driftmere {
+namespace {
+
+constexpr CheckSetting kBackdrops[] = {
+    {"chkBGM1", "Settings", "Mountain1", "Mountain 1"},
+    {"chkBGM2", "Settings", "Mountain2", "Mountain 2"},
+    {"chkBGM3", "Settings", "Mountain3", "Mountain 3"},
+    {"chkBGM4", "Settings", "Mountain4", "Mountain 4"},
+    {"chkBGB1", "Settings", "Beach1", "Beach 1"},
+    {"chkBGB2", "Settings", "Beach2", "Beach 2"},
+    {"chkBGB3", "Settings", "Beach3", "Beach 3"},
+};
+
+constexpr CheckSetting kSongs[] = {
+    {"ChkMidi1", "music", "Midi1", "Tranquil"},   {"ChkMidi2", "music", "Midi2", "Ambiant"},
+    {"ChkMidi3", "music", "Midi3", "Rocky Mtn High"}, {"ChkMidi4", "music", "Midi4", "PCanon"},
+    {"ChkMidi5", "music", "Midi5", "Dream"},      {"ChkMidi6", "music", "Midi6", "Travels"},
+    {"ChkMidi7", "music", "Midi7", "Orfeo"},      {"ChkMidi8", "music", "Midi8", "Oronico Flow"},
+};
+
+constexpr std::string_view kSoundOff[] = {"Never", "1",   "2",   "3",   "4",   "5",   "10",
+                                          "15",    "20",  "30",  "45",  "60",  "90",  "120",
+                                          "180",   "240", "300", "360", "420", "480"};
+
+// Reads a number setting: a number as stored, else the key's first-run value.
+double ReadNumber(SettingsStore& store, std::string_view section, std::string_view key) {
+    return NumberOr(GetSetting(store, section, key), FirstRunValue(section, key));
+}
+
+}  // namespace
+
+std::span<const CheckSetting> BackdropChecks() { return kBackdrops; }
+std::span<const CheckSetting> SongChecks() { return kSongs; }
+std::span<const std::string_view> SoundOffChoices() { return kSoundOff; }
+
+std::string WindSpeedText(int speed) { return std::to_string(speed) + " MPH"; }
+
+std::string_view WindWord(int speed) {
+    if (speed >= 12) return "Strong";
+    if (speed >= 7) return "Moderate";
+    if (speed >= 1) return "Weak";
+    return "None";
+}
+
+std::string_view DraftWord(int draft) {
+    if (draft > 0) return "Up";
+    if (draft != 0) return "Down";
+    return "None";
+}
+
+std::int16_t ScrollSeconds(int minutes) {
+    long seconds = static_cast<long>(minutes) * 60;
+    seconds = std::clamp<long>(seconds, std::numeric_limits<std::int16_t>::min(),
+                               std::numeric_limits<std::int16_t>::max());
+    return static_cast<std::int16_t>(seconds);
+}
+
+int ReadBarValue(SettingsStore& store, const BarSetting& bar) {
+    // Clamp before converting: a huge stored number must not overflow the int.
+    double value = RoundHalfEven(ReadNumber(store, bar.section, bar.key));
+    value = std::clamp(value, static_cast<double>(bar.minimum), static_cast<double>(bar.maximum));
+    return static_cast<int>(value);
+}
+
+bool ReadCheck(SettingsStore& store, std::string_view section, std::string_view key) {
+    return RoundHalfEven(ReadNumber(store, section, key)) == 1.0;
+}
+
+bool ReadMusicOn(SettingsStore& store) {
+    return BoolOr(GetSetting(store, "music", "SoundOn"), FirstRunValue("music", "SoundOn"));
+}
+
+int ReadSelectedFont(SettingsStore& store, int count) {
+    double index = RoundHalfEven(ReadNumber(store, "Settings", "SelectedFont"));
+    if (index < 0 || index >= count) return -1;
+    return static_cast<int>(index);
+}
+
+void ControlBox::Write(std::string_view section, std::string_view key, std::string_view value) {
+    // A failed write has nowhere better to go: the control keeps showing the user's choice
+    // and the next change tries again.
+    store_.Write(section, key, value);
+}
+
+ControlBox::Readout ControlBox::WindSpeedChanged(int speed) {
+    Write(kWindSpeedBar.section, kWindSpeedBar.key, std::to_string(speed));
+    return {WindSpeedText(speed), std::string(WindWord(speed))};
+}
+
+ControlBox::Readout ControlBox::DraftChanged(int draft) {
+    Write(kDraftBar.section, kDraftBar.key, std::to_string(draft));
+    return {std::to_string(draft), std::string(DraftWord(draft))};
+}
+
+std::string ControlBox::MouseSensChanged(int sensitivity) {
+    Write(kMouseSensBar.section, kMouseSensBar.key, std::to_string(sensitivity));
+    return std::to_string(sensitivity);
+}
+
+std::string ControlBox::ScrollChanged(int minutes) {
+    Write(kScrollBar.section, kScrollBar.key, std::to_string(minutes));
+    Write("Settings", "ScrollSec", std::to_string(ScrollSeconds(minutes)));
+    return std::to_string(minutes);
+}
+
+void ControlBox::CheckChanged(const CheckSetting& box, bool checked) {
+    Write(box.section, box.key, checked ? "1" : "0");
+}
+
+void ControlBox::MusicOnChanged(bool checked) {
+    musicOn_ = checked;
+    Write("music", "SoundOn", musicOn_ ? "True" : "False");
+}
+
+bool ControlBox::ShowBackgroundClicked(bool checked) {
+    if (!checked) {
+        // Only the stored choices are cleared: the boxes keep their checks, so checking
+        // "Show a background" again and clicking a backdrop restores the user's pick.
+        for (std::string_view key :
+             {"Beach1", "Beach2", "Beach3", "Mountain1", "Mountain2", "Mountain3", "Mountain4"})
+            Write("Settings", key, "0");
+    }
+    CheckChanged(kShowBackgroundCheck, checked);
+    return checked;
+}
+
+void ControlBox::FontsBoxChanged(bool checked) { CheckChanged(kFontsCheck, checked); }
+
+void ControlBox::FontChosen(int index, std::string_view name) {
+    Write("Settings", "SelectedFont", std::to_string(index));
+    Write("Settings", "FontName", name);
+}
+
+void ControlBox::SoundOffChosen(std::string_view text) { Write("music", "SoundOff", text); }
+
+void ControlBox::TextChanged(const TextSetting& box, std::string_view text) {
+    Write(box.section, box.key, text);
+}
+
+}  // namespace driftmere
