@@ -7,6 +7,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -20,10 +21,6 @@
 
 namespace driftmere {
 namespace {
-
-// A file changed again within this long of a read may look unchanged to stat (coarse
-// timestamps, reused inode numbers), so only a file older than this is kept between reads.
-constexpr std::int64_t kSettledNs = 3'000'000'000;
 
 // How long a writer waits for another one to finish. A live writer holds the lock for a
 // millisecond or so; a dead one holds nothing. Only a stopped process could hold it this long.
@@ -182,7 +179,8 @@ std::string ResolveTarget(const std::string& path) {
 
 }  // namespace
 
-IniFileStore::IniFileStore(std::string path) : path_(std::move(path)) {}
+IniFileStore::IniFileStore(std::string path, std::chrono::nanoseconds settleTime)
+    : path_(std::move(path)), settleTime_(settleTime) {}
 
 std::string IniFileStore::DefaultPathFrom(const char* xdgConfigHome, const char* home) {
     std::string base;
@@ -229,12 +227,16 @@ const std::string* IniFileStore::CurrentText() {
     };
     if (cache_ && cacheTrusted_ && cache_->identity == identityOf(st)) return &cache_->bytes;
     cache_.reset();
+    ++fileLoads_;
     Loaded loaded = LoadFile(path_);
     if (loaded.status != LoadStatus::kOk) return nullptr;
+    // Any change to the file, even one that puts its modification time back, sets its change
+    // time to now; so a file whose change time has settled cannot change unseen.
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t age = Nanoseconds(now) - Nanoseconds(loaded.st.st_mtim);
-    cacheTrusted_ = age >= kSettledNs;
+    const std::int64_t changed =
+        std::max(Nanoseconds(loaded.st.st_mtim), Nanoseconds(loaded.st.st_ctim));
+    cacheTrusted_ = Nanoseconds(now) - changed >= settleTime_.count();
     cache_ = Snapshot{identityOf(loaded.st), std::move(loaded.bytes)};
     return &cache_->bytes;
 }

@@ -13,6 +13,7 @@
 // returns false with the reason in LastError().
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -27,7 +28,12 @@ public:
     // A file larger than this is not read at all (its keys read as absent) and never rewritten.
     static constexpr std::size_t kMaxFileBytes = 64u << 20;
 
-    explicit IniFileStore(std::string path);
+    // A file changed again within this long of a read may look unchanged to stat (timestamps
+    // are coarse, inode numbers get reused), so only a file whose last change is older than
+    // this is kept between reads. The saver's ~35 reads at start then cost one file read.
+    static constexpr std::chrono::nanoseconds kSettleTime = std::chrono::seconds(3);
+
+    explicit IniFileStore(std::string path, std::chrono::nanoseconds settleTime = kSettleTime);
 
     // ${XDG_CONFIG_HOME}/DriftmereVT/settings.ini, or ~/.config/... when XDG_CONFIG_HOME is
     // unset, empty or not an absolute path. Empty when no home folder can be found at all.
@@ -41,6 +47,8 @@ public:
     const std::string& Path() const { return path_; }
     // Why the last failed Write failed, as one line for the user; empty after a success.
     const std::string& LastError() const { return lastError_; }
+    // How many times Read went to the disk for the file's bytes.
+    std::size_t FileLoads() const { return fileLoads_; }
 
 private:
     // What identifies one version of the file on disk.
@@ -62,11 +70,12 @@ private:
     bool Fail(std::string what, int error);
 
     std::string path_;
+    std::chrono::nanoseconds settleTime_;
     std::string lastError_;
-    // The last file read, reused while its identity is unchanged and it was already old when
-    // read (a version changed within the file system's time granularity cannot be told apart).
+    // The last file read, reused while its identity is unchanged if it had settled when read.
     std::optional<Snapshot> cache_;
     bool cacheTrusted_ = false;
+    std::size_t fileLoads_ = 0;
 };
 
 }  // namespace driftmere

@@ -1,0 +1,282 @@
+#include "settings/IniFileStore.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <random>
+
+#include "settings/KeyTable.h"
+#include "unit/store/StoreTestSupport.h"
+
+namespace driftmere {
+namespace {
+
+using namespace std::string_literals;
+using testing::FileBytes;
+using testing::PutFile;
+using testing::TempDir;
+
+int CountLines(const std::string& text, const std::string& line) {
+    int count = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (SameName(text.substr(start, end - start), line)) ++count;
+        start = end + 1;
+    }
+    return count;
+}
+
+TEST(IniFileStore, FirstRunSetIsWrittenOnceWithOneMusicSection) {
+    TempDir dir;
+    const std::string path = dir / "config/DriftmereVT/settings.ini";
+    IniFileStore store(path);
+    EXPECT_EQ(store.Read("System", "SetReg"), std::nullopt);
+
+    EXPECT_TRUE(EnsureFirstRun(store));
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "config/DriftmereVT").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    // "SoundOn" went in under "Music" and reads back under "music", from a second store too.
+    IniFileStore other(path);
+    EXPECT_EQ(other.Read("music", "SoundOn"), "True");
+    for (const SettingKey& k : AllSettingKeys())
+        EXPECT_EQ(other.Read(k.section, k.key), k.firstRun) << k.key;
+    EXPECT_FALSE(EnsureFirstRun(other));
+
+    const std::string text = FileBytes(path);
+    EXPECT_EQ(CountLines(text, "[music]"), 1) << text;
+    EXPECT_EQ(text.find("[music]\nMidi1=1\n"), 0u) << text;
+    EXPECT_NE(text.find("\nWindSpeed=11\n"), std::string::npos) << text;
+    EXPECT_EQ(text.rfind("SetReg=2\n"), text.find("SetReg=2\n"));
+
+    // Known names are written as the table spells them, whatever the caller's case.
+    EXPECT_TRUE(store.Write("SETTINGS", "windspeed", "5"));
+    EXPECT_TRUE(store.Write("NewSection", "myKey", "x"));
+    const std::string after = FileBytes(path);
+    EXPECT_NE(after.find("\nWindSpeed=5\n"), std::string::npos) << after;
+    EXPECT_NE(after.find("\n[NewSection]\nmyKey=x\n"), std::string::npos) << after;
+    EXPECT_TRUE(store.LastError().empty());
+}
+
+TEST(IniFileStore, HandWrittenFileKeepsItsSpellingCommentsAndUnknownKeys) {
+    TempDir dir;
+    const std::string path = dir / "settings.ini";
+    PutFile(path,
+            "# my settings\n[SETTINGS]\nwindspeed = 3\nFavourite=blue\n\n[Mine]\nk=v ; note\n");
+    IniFileStore store(path);
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "3");
+    EXPECT_EQ(store.Read("mine", "K"), "v ; note");
+    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "15"));
+    EXPECT_TRUE(store.Write("settings", "drafts", "-4"));
+    EXPECT_TRUE(store.Write("Music", "SoundOff", "Never"));
+    EXPECT_EQ(FileBytes(path),
+              "# my settings\n[SETTINGS]\nwindspeed = 15\nFavourite=blue\nDrafts=-4\n\n"
+              "[Mine]\nk=v ; note\n\n[music]\nSoundOff=Never\n");
+}
+
+TEST(IniFileStore, AwkwardValuesRoundTripThroughTheFile) {
+    TempDir dir;
+    IniFileStore store(dir / "settings.ini");
+    const std::string values[] = {" two\nlines ", "a=b", "[x]", "\\", "; #", "\0\xff"s, ""};
+    for (const std::string& value : values) {
+        ASSERT_TRUE(store.Write("Settings", "Message", value));
+        EXPECT_EQ(IniFileStore(dir / "settings.ini").Read("Settings", "Message"), value);
+    }
+}
+
+TEST(IniFileStore, ReadsSeeWhatOthersWroteAtOnce) {
+    TempDir dir;
+    const std::string path = dir / "settings.ini";
+    IniFileStore store(path);
+    ASSERT_TRUE(store.Write("Settings", "WindSpeed", "11"));
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "11");
+    // Another program, same size of file, well within one tick of the file system's clock.
+    auto writeInChild = [&](const char* value) {
+        return testing::RunChild(
+            [&] { return IniFileStore(path).Write("Settings", "WindSpeed", value) ? 0 : 1; });
+    };
+    ASSERT_EQ(writeInChild("12"), 0);
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "12");
+
+    // Edited in place by hand, with its modification time put back an hour.
+    timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    int fd = ::open(path.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const std::string edit = "[Settings]\nWindSpeed=13\n";
+    ASSERT_EQ(::write(fd, edit.data(), edit.size()), static_cast<ssize_t>(edit.size()));
+    ::close(fd);
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "13");
+    // A file that changed a moment ago is read again every time.
+    const std::size_t loads = store.FileLoads();
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "13");
+    EXPECT_EQ(store.FileLoads(), loads + 1);
+
+    // A settled file is read once for many reads, and still every replacement is seen.
+    IniFileStore settled(path, std::chrono::nanoseconds(0));
+    for (int i = 0; i < 35; ++i) EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "13");
+    EXPECT_EQ(settled.Read("Settings", "Drafts"), std::nullopt);
+    EXPECT_EQ(settled.FileLoads(), 1u);
+    ASSERT_EQ(writeInChild("14"), 0);
+    EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "14");
+    EXPECT_EQ(settled.FileLoads(), 2u);
+    ASSERT_EQ(::unlink(path.c_str()), 0);
+    EXPECT_EQ(settled.Read("Settings", "WindSpeed"), std::nullopt);
+}
+
+TEST(IniFileStore, DamagedFilesNeverCrashItAndTheirBytesAreKept) {
+    std::mt19937 random(7);
+    std::string binary(64 << 10, '\0');
+    for (char& c : binary) c = static_cast<char>(random());
+    std::string tenMegabytes;
+    while (tenMegabytes.size() < (10u << 20)) tenMegabytes += "Key" + std::to_string(random()) + "=1\n";
+    const std::string kinds[] = {
+        binary,
+        tenMegabytes,
+        "[Settings]\nMessage=" + std::string(1u << 20, 'm'),
+        "[Settings]\nWindSpeed=\xc3\x28\xa0\xa1\nFont\xff=\xfe\n",
+        "[Sett\0ings]\nWindSpeed=\0\n\0\0\0"s,
+    };
+    for (const std::string& garbage : kinds) {
+        TempDir dir;
+        const std::string path = dir / "settings.ini";
+        PutFile(path, garbage);
+        IniFileStore store(path);
+        EXPECT_EQ(store.Read("System", "Clock"), std::nullopt);
+        ASSERT_TRUE(store.Write("System", "Clock", "1")) << store.LastError();
+        EXPECT_EQ(store.Read("System", "Clock"), "1");
+        const std::string after = FileBytes(path);
+        EXPECT_EQ(after.substr(0, garbage.size()), garbage);
+        EXPECT_LT(after.size(), garbage.size() + 30);
+    }
+    // What can be read of them reads as written, invalid UTF-8 and NUL bytes included.
+    TempDir dir;
+    PutFile(dir / "settings.ini", kinds[3]);
+    EXPECT_EQ(IniFileStore(dir / "settings.ini").Read("Settings", "WindSpeed"), "\xc3\x28\xa0\xa1");
+}
+
+TEST(IniFileStore, WhatIsNotAFileItCanUseIsLeftAlone) {
+    TempDir dir;
+    // A folder where the file should be, a FIFO (which must not block the reader), and a file
+    // beyond the size bound: each reads as absent, refuses writes, and stays as it was.
+    ASSERT_EQ(::mkdir((dir / "folder.ini").c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
+    {
+        int fd = ::open((dir / "huge.ini").c_str(), O_WRONLY | O_CREAT, 0600);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::ftruncate(fd, IniFileStore::kMaxFileBytes + 1), 0);
+        ::close(fd);
+    }
+    for (const char* name : {"folder.ini", "fifo.ini", "huge.ini"}) {
+        IniFileStore store(dir / name);
+        EXPECT_EQ(store.Read("Settings", "WindSpeed"), std::nullopt) << name;
+        EXPECT_FALSE(store.Write("Settings", "WindSpeed", "3")) << name;
+        EXPECT_NE(store.LastError().find(dir / name), std::string::npos) << store.LastError();
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "huge.ini").c_str(), &st), 0);
+    EXPECT_EQ(static_cast<std::size_t>(st.st_size), IniFileStore::kMaxFileBytes + 1);
+
+    // No home at all: nothing to read, and the write says so instead of writing somewhere odd.
+    IniFileStore nowhere("");
+    EXPECT_EQ(nowhere.Read("Settings", "WindSpeed"), std::nullopt);
+    EXPECT_FALSE(nowhere.Write("Settings", "WindSpeed", "3"));
+}
+
+TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
+    TempDir dir;
+    ASSERT_EQ(::mkdir((dir / "dotfiles").c_str(), 0700), 0);
+    PutFile(dir / "dotfiles/driftmere.ini", "[Settings]\nWindSpeed=4\n");
+    ASSERT_EQ(::symlink("dotfiles/driftmere.ini", (dir / "settings.ini").c_str()), 0);
+    IniFileStore store(dir / "settings.ini");
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "4");
+    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "9"));
+    struct stat st {};
+    ASSERT_EQ(::lstat((dir / "settings.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(FileBytes(dir / "dotfiles/driftmere.ini"), "[Settings]\nWindSpeed=9\n");
+}
+
+TEST(IniFileStore, FailedWritesSayFalseAndLeaveTheOldFileWhole) {
+    TempDir dir;
+    testing::HandToNobody(dir.path());
+    const std::string path = dir / "settings.ini";
+    const std::string before = "[Settings]\nWindSpeed=4\n";
+    // Each case runs in a child process as an ordinary user; its exit code names the check
+    // that failed.
+    auto failsCleanly = [&](IniFileStore& store) {
+        if (store.Write("Settings", "WindSpeed", "5")) return 10;
+        if (store.LastError().find(dir.path()) == std::string::npos) return 11;
+        if (FileBytes(path) != before) return 12;
+        if (::access((path + ".tmp").c_str(), F_OK) == 0) return 13;
+        return 0;
+    };
+
+    // A read-only folder: the file cannot be replaced, and it still reads.
+    EXPECT_EQ(testing::RunUnprivileged([&] {
+                  PutFile(path, before);
+                  IniFileStore store(path);
+                  if (!store.Write("Settings", "Drafts", "1")) return 1;  // the lock file exists
+                  PutFile(path, before);
+                  if (::chmod(dir.path().c_str(), 0500) != 0) return 2;
+                  int failed = failsCleanly(store);
+                  if (failed != 0) return failed;
+                  if (store.Read("Settings", "WindSpeed") != "4") return 3;
+                  // Without a lock file yet, the first write already fails.
+                  ::chmod(dir.path().c_str(), 0700);
+                  ::unlink((path + ".lock").c_str());
+                  ::chmod(dir.path().c_str(), 0500);
+                  failed = failsCleanly(store);
+                  ::chmod(dir.path().c_str(), 0700);
+                  return failed;
+              }),
+              0);
+
+    // A file it may not read is not replaced by one holding a single key.
+    EXPECT_EQ(testing::RunUnprivileged([&] {
+                  PutFile(path, before);
+                  ::chmod(path.c_str(), 0200);
+                  IniFileStore store(path);
+                  if (store.Read("Settings", "WindSpeed")) return 1;
+                  if (store.Write("Settings", "WindSpeed", "5")) return 2;
+                  ::chmod(path.c_str(), 0600);
+                  return FileBytes(path) == before ? 0 : 3;
+              }),
+              0);
+
+    // A full disk, as a file size limit: the write stops part way through the temporary file.
+    EXPECT_EQ(testing::RunUnprivileged([&] {
+                  PutFile(path, before);
+                  ::signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{16, 16};
+                  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
+                  IniFileStore store(path);
+                  return failsCleanly(store);
+              }),
+              0);
+}
+
+TEST(IniFileStore, DefaultPathFollowsTheXdgRules) {
+    EXPECT_EQ(IniFileStore::DefaultPathFrom("/xdg", "/home/ann"), "/xdg/DriftmereVT/settings.ini");
+    EXPECT_EQ(IniFileStore::DefaultPathFrom("/xdg/", "/home/ann"), "/xdg/DriftmereVT/settings.ini");
+    // A relative or empty XDG_CONFIG_HOME is ignored.
+    EXPECT_EQ(IniFileStore::DefaultPathFrom("xdg", "/home/ann"),
+              "/home/ann/.config/DriftmereVT/settings.ini");
+    EXPECT_EQ(IniFileStore::DefaultPathFrom("", "/home/ann/"),
+              "/home/ann/.config/DriftmereVT/settings.ini");
+    EXPECT_EQ(IniFileStore::DefaultPathFrom(nullptr, "/"), "/.config/DriftmereVT/settings.ini");
+    EXPECT_EQ(IniFileStore::DefaultPathFrom(nullptr, nullptr), "");
+    EXPECT_EQ(IniFileStore::DefaultPathFrom(nullptr, "relative"), "");
+    // The real environment always gives some absolute path here.
+    EXPECT_EQ(IniFileStore::DefaultPath().substr(0, 1), "/");
+}
+
+}  // namespace
+}  // namespace driftmere

@@ -1,0 +1,156 @@
+#include "settings/IniParse.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace driftmere::ini {
+namespace {
+
+using namespace std::string_literals;
+
+// Values that each break a naive "key=value" file in their own way.
+const std::string kAwkward[] = {
+    "",
+    " ",
+    "   ",
+    "  leading",
+    "trailing  ",
+    "\ttabbed\t",
+    "two\nlines\n",
+    "\r\nwindows\r",
+    "a=b=c",
+    "=",
+    "[Settings]",
+    "]",
+    "; not a comment",
+    "# nor this",
+    "back\\slash\\",
+    "\\n is not a newline",
+    "\\x41 stays as typed",
+    "\\",
+    "nul\0inside"s,
+    "\x01\x1f\x7f",
+    "caf\xc3\xa9 \xe2\x98\x80",
+    "bad utf-8 \xff\xfe\xc3",
+    "Place a Message Here",
+};
+
+TEST(IniText, AwkwardValuesKeysAndSectionsRoundTrip) {
+    for (const std::string& value : kAwkward) {
+        std::string text = WithValue("", "Settings", "Message", value);
+        EXPECT_EQ(Lookup(text, "Settings", "Message"), value) << text;
+        // A second write over the line just written reads back as well.
+        text = WithValue(text, "Settings", "Message", value + "x");
+        EXPECT_EQ(Lookup(text, "Settings", "Message"), value + "x") << text;
+    }
+    for (const std::string& name : kAwkward) {
+        if (name.empty() || name.find_first_not_of(" \t") == std::string::npos) continue;
+        std::string text = WithValue("", name, name, "v");
+        EXPECT_EQ(Lookup(text, name, name), "v") << text;
+        auto entries = Parse(text);
+        ASSERT_EQ(entries.size(), 1u) << text;
+        EXPECT_EQ(entries[0].section, name);
+        EXPECT_EQ(entries[0].key, name);
+    }
+}
+
+TEST(IniText, CommonValuesStayReadable) {
+    std::string text = WithValue("", "Settings", "WindSpeed", "11");
+    text = WithValue(text, "Settings", "Message", "Hello, world; it's #1 = best [really]");
+    text = WithValue(text, "System", "FontSize", "22");
+    EXPECT_EQ(text,
+              "[Settings]\n"
+              "WindSpeed=11\n"
+              "Message=Hello, world; it's #1 = best [really]\n"
+              "\n"
+              "[System]\n"
+              "FontSize=22\n");
+}
+
+TEST(IniText, NamesMatchWithoutCaseAndBlanksAroundThemDoNotCount) {
+    const std::string text = "[ MUSIC ]\n  soundon =  True  \n[settings]\nWINDSPEED=3\n";
+    EXPECT_EQ(Lookup(text, "music", "SoundOn"), "True");
+    EXPECT_EQ(Lookup(text, "Music", "SOUNDON"), "True");
+    EXPECT_EQ(Lookup(text, "Settings", "WindSpeed"), "3");
+    EXPECT_EQ(Lookup(text, "Settings", "SoundOn"), std::nullopt);
+    EXPECT_EQ(Lookup(text, "Sound", "SoundOn"), std::nullopt);
+}
+
+TEST(IniText, EditingKeepsEveryOtherByteAndTheLinesOwnSpelling) {
+    const std::string text =
+        "; written by hand\r\n"
+        "[SETTINGS]\r\n"
+        "windspeed = 3\r\n"
+        "Unknown=keep me\r\n"
+        "# about the next section\r\n"
+        "\r\n"
+        "[Other]\r\n"
+        "x=1";
+    EXPECT_EQ(WithValue(text, "Settings", "WindSpeed", "12"),
+              "; written by hand\r\n[SETTINGS]\r\nwindspeed = 12\r\nUnknown=keep me\r\n"
+              "# about the next section\r\n\r\n[Other]\r\nx=1");
+    // A new key goes after the section's last key, ahead of the comment about the next one.
+    EXPECT_EQ(WithValue(text, "settings", "Drafts", "2"),
+              "; written by hand\r\n[SETTINGS]\r\nwindspeed = 3\r\nUnknown=keep me\r\nDrafts=2\n"
+              "# about the next section\r\n\r\n[Other]\r\nx=1");
+    // The last line had no line end: one is added before anything follows it.
+    EXPECT_EQ(WithValue(text, "Other", "y", "2"), text + "\ny=2\n");
+    EXPECT_EQ(WithValue(text, "System", "Clock", "0"), text + "\n\n[System]\nClock=0\n");
+}
+
+TEST(IniText, RepeatedSectionsAndKeysActAsOne) {
+    // A file joined by hand from two versions: the first line for a key is the one that counts,
+    // and a write replaces that line rather than adding one the reader would never see.
+    const std::string text = "[Music]\nMidi1=0\n[Settings]\nA=1\n[music]\nSoundOn=False\nMidi1=1\n";
+    EXPECT_EQ(Lookup(text, "music", "Midi1"), "0");
+    EXPECT_EQ(Lookup(text, "music", "SoundOn"), "False");
+    std::string edited = WithValue(text, "music", "SoundOn", "True");
+    EXPECT_EQ(edited, "[Music]\nMidi1=0\n[Settings]\nA=1\n[music]\nSoundOn=True\nMidi1=1\n");
+    edited = WithValue(edited, "MUSIC", "Midi2", "1");
+    EXPECT_EQ(edited,
+              "[Music]\nMidi1=0\nMidi2=1\n[Settings]\nA=1\n[music]\nSoundOn=True\nMidi1=1\n");
+}
+
+TEST(IniText, DamagedLinesAreSkippedAndTheRestStillReads) {
+    const std::string garbage =
+        "\x00\x01\xff[\xfe]]\n"s
+        "[Settings\n"          // no closing bracket: not a header, the section goes on
+        "no equals sign here\n"
+        "\\\n"
+        "=value without key\n"
+        "\xc3(\xa0\xa1=\xf0\x28\x8c\x28\n"
+        "Wind\0Speed=9\n"s
+        "WindSpeed=11\r\r\n"
+        "\\x4=\\x\n";
+    const std::string text = "[Settings]\n" + garbage;
+    EXPECT_EQ(Lookup(text, "Settings", "WindSpeed"), "11\r");
+    EXPECT_EQ(Lookup(text, "Settings", ""), "value without key");
+    EXPECT_EQ(Lookup(text, "Settings", "\\x4"), std::nullopt);
+    EXPECT_EQ(Lookup(text, "Settings", "x4"), "x");
+    const std::string edited = WithValue(text, "Settings", "Drafts", "2");
+    EXPECT_EQ(edited, text + "Drafts=2\n");
+    EXPECT_EQ(Lookup(edited, "Settings", "Drafts"), "2");
+}
+
+TEST(IniText, LargeInputsAreReadInOnePass) {
+    // Ten megabytes of short lines, then the key; and one line of a megabyte. Nothing here may
+    // be quadratic in the size, or this test alone would take minutes.
+    std::string text = "[Settings]\n";
+    while (text.size() < (10u << 20)) text += "Filler=0123456789\n";
+    text += "WindSpeed=7\n";
+    EXPECT_EQ(Lookup(text, "Settings", "WindSpeed"), "7");
+    EXPECT_EQ(Lookup(WithValue(text, "Settings", "WindSpeed", "8"), "Settings", "WindSpeed"), "8");
+    EXPECT_EQ(Lookup(WithValue(text, "Settings", "Drafts", "2"), "Settings", "Drafts"), "2");
+
+    const std::string longValue(1u << 20, 'a');
+    const std::string oneLine = "[Settings]\nMessage=" + longValue + "\nWindSpeed=3";
+    EXPECT_EQ(Lookup(oneLine, "Settings", "Message"), longValue);
+    EXPECT_EQ(Lookup(oneLine, "Settings", "WindSpeed"), "3");
+    const std::string binary(1u << 20, '\xff');
+    EXPECT_EQ(Lookup(binary + "\n[S]\nk=v\n", "S", "k"), "v");
+    EXPECT_TRUE(Parse(binary).empty());
+}
+
+}  // namespace
+}  // namespace driftmere::ini

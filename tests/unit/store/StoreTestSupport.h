@@ -1,0 +1,96 @@
+#pragma once
+// Real folders, real files and real processes for the settings store's tests.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+
+namespace driftmere::testing {
+
+// A fresh folder under $TMPDIR (or /tmp), removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir() {
+        const char* base = std::getenv("TMPDIR");
+        std::string pattern = std::string(base && *base ? base : "/tmp") + "/dm-store-XXXXXX";
+        if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        // A test may have left a folder read-only; open it up again so it can go.
+        for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+            if (it->is_directory(ignored))
+                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                             std::filesystem::perm_options::add, ignored);
+        }
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+};
+
+inline std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void PutFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Runs `body` in a child process and returns its exit status (or 128 + the signal that ended
+// it). The child never returns into the test framework.
+inline pid_t StartChild(const std::function<int()>& body) {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        int code = 98;
+        try {
+            code = body();
+        } catch (...) {
+            code = 99;
+        }
+        ::_exit(code);
+    }
+    return pid;
+}
+
+inline int Finish(pid_t pid) {
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    return 128 + WTERMSIG(status);
+}
+
+inline int RunChild(const std::function<int()>& body) { return Finish(StartChild(body)); }
+
+// Root may write anywhere, so tests of refused writes run as "nobody" (uid 65534) when the
+// suite runs as root, in a folder that user owns.
+constexpr uid_t kNobody = 65534;
+
+inline void HandToNobody(const std::string& path) {
+    if (::geteuid() == 0) {
+        if (::chown(path.c_str(), kNobody, kNobody) != 0) std::perror("chown");
+    }
+}
+
+inline int RunUnprivileged(const std::function<int()>& body) {
+    return RunChild([&] {
+        if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) return 97;
+        return body();
+    });
+}
+
+}  // namespace driftmere::testing
