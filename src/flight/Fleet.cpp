@@ -30,8 +30,18 @@ struct LaunchEntry {
     int balloon;
 };
 constexpr std::array<LaunchEntry, 12> kLaunchTable = {{
-    {7, 2}, {14, 3}, {20, 4}, {32, 5}, {41, 6}, {52, 7},
-    {60, 8}, {70, 9}, {85, 10}, {96, 11}, {105, 12}, {112, 13},
+    {7, 2},
+    {14, 3},
+    {20, 4},
+    {32, 5},
+    {41, 6},
+    {52, 7},
+    {60, 8},
+    {70, 9},
+    {85, 10},
+    {96, 11},
+    {105, 12},
+    {112, 13},
 }};
 constexpr std::int32_t kLastLaunchSecond = 112;
 // The table is only consulted this early in a session.
@@ -222,8 +232,8 @@ void Fleet::LaunchTick() {
     for (int k = 1; k <= kBalloonCount; ++k) {
         BalloonRecord& b = Balloon(k);
         ++b.RelaunchCount;
-        const bool due = k <= 2 ? b.RelaunchCount >= b.RelaunchDelay
-                                : b.RelaunchCount == b.RelaunchDelay;
+        const bool due =
+            k <= 2 ? b.RelaunchCount >= b.RelaunchDelay : b.RelaunchCount == b.RelaunchDelay;
         if (due) b.Flying = true;
         if (b.RelaunchCount > kRelaunchCountWrap) b.RelaunchCount = 0;
     }

@@ -35,12 +35,24 @@ struct StartPoint {
 // Where PickALocal may put a balloon, by choice 1..8 (index 0..7). With rising or calm air it
 // waits below the bottom edge or left of the screen; with sinking air above the top or left.
 inline constexpr std::array<StartPoint, 8> kLowStartPoints = {{
-    {300, 605}, {220, 605}, {130, 605}, {50, 605},
-    {-150, 500}, {-150, 380}, {-150, 275}, {-150, 150},
+    {300, 605},
+    {220, 605},
+    {130, 605},
+    {50, 605},
+    {-150, 500},
+    {-150, 380},
+    {-150, 275},
+    {-150, 150},
 }};
 inline constexpr std::array<StartPoint, 8> kHighStartPoints = {{
-    {350, -170}, {250, -170}, {150, -170}, {50, -170},
-    {-160, 50}, {-160, 150}, {-160, 300}, {-160, 450},
+    {350, -170},
+    {250, -170},
+    {150, -170},
+    {50, -170},
+    {-160, 50},
+    {-160, 150},
+    {-160, 300},
+    {-160, 450},
 }};
 
 // A balloon moves when at least this many milliseconds have passed since its last move.
@@ -51,7 +63,7 @@ inline constexpr std::int32_t kLaunchSecondsWrap = 2'100'000'000;
 inline constexpr std::int16_t kRelaunchCountWrap = 200;
 
 class Fleet {
-public:
+  public:
     Fleet(TegoDDrw& display, Clock& clock, Random& random);
 
     // The session's starting state: balloon 1 flying, balloon 2 due five seconds in
@@ -92,7 +104,7 @@ public:
     // Lets a test reach the wrap of LaunchSeconds without ticking for 66 years.
     void SetLaunchSeconds(std::int32_t seconds) { launchSeconds_ = seconds; }
 
-private:
+  private:
     void BalloonStep(int balloon);
     void Finish(int balloon);
     void Ground(BalloonRecord& record);

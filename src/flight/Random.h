@@ -8,7 +8,7 @@
 namespace driftmere {
 
 class Random {
-public:
+  public:
     // Every session starts from the same state, so a run can be replayed exactly.
     Random();
     // The next value: a multiple of 2^-24 from 0 up to 1 - 2^-24.
@@ -17,7 +17,7 @@ public:
     // each time, so a balloon placed after every reseed with 129 still lands in varied places.
     void Reseed(double number);
 
-private:
+  private:
     std::uint64_t state_;
 };
 
