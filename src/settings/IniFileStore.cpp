@@ -11,8 +11,12 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,9 +26,10 @@
 namespace driftmere {
 namespace {
 
-// How long a writer waits for another one to finish. A live writer holds the lock for a
-// millisecond or so; a dead one holds nothing. Only a stopped process could hold it this long.
-constexpr auto kLockPatience = std::chrono::seconds(5);
+// How long a writer waits for the others. A live writer holds the lock for a few
+// milliseconds and a dead one holds nothing, so only a stopped or hung process makes a writer
+// wait this long; it then gives up and reports the write as failed.
+constexpr auto kLockPatience = std::chrono::seconds(10);
 
 class Fd {
 public:
@@ -150,19 +155,48 @@ bool MakeFolders(const std::string& dir) {
 }
 
 bool LockExclusive(int fd) {
-    const auto deadline = std::chrono::steady_clock::now() + kLockPatience;
-    long pauseNs = 100'000;
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            errno = EWOULDBLOCK;
-            return false;
-        }
-        timespec pause{0, pauseNs};
-        ::nanosleep(&pause, nullptr);
-        pauseNs = std::min(pauseNs * 2, 4'000'000L);
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK) return false;
+
+    // Someone else is writing. Wait in the kernel's queue, which wakes us as soon as the lock
+    // is free (polling would lose the race to a writer that writes again straight away), but
+    // from a helper thread, so that a stopped process holding the lock cannot hang us. The
+    // helper waits on a duplicate of the descriptor: the lock belongs to the open file both
+    // share, and a helper that gets it after we gave up drops it again at once.
+    struct Wait {
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool done = false;
+        bool locked = false;
+        bool abandoned = false;
+    };
+    const int waitFd = ::dup(fd);
+    if (waitFd < 0) return false;
+    auto wait = std::make_shared<Wait>();
+    try {
+        std::thread([wait, waitFd] {
+            int result;
+            do {
+                result = ::flock(waitFd, LOCK_EX);
+            } while (result != 0 && errno == EINTR);
+            std::lock_guard<std::mutex> hold(wait->mutex);
+            wait->done = true;
+            wait->locked = result == 0;
+            if (wait->abandoned && wait->locked) ::flock(waitFd, LOCK_UN);
+            ::close(waitFd);
+            wait->changed.notify_all();
+        }).detach();
+    } catch (...) {  // no thread to be had: wait without a bound rather than fail
+        ::close(waitFd);
+        return ::flock(fd, LOCK_EX) == 0;
     }
+    std::unique_lock<std::mutex> hold(wait->mutex);
+    if (wait->changed.wait_for(hold, kLockPatience, [&] { return wait->done; })) {
+        return wait->locked;
+    }
+    wait->abandoned = true;
+    errno = EWOULDBLOCK;
+    return false;
 }
 
 // A settings file that is a symbolic link (kept in a dotfiles folder, say) stays one: the new

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -54,6 +55,7 @@ inline void PutFile(const std::string& path, const std::string& bytes) {
 // Runs `body` in a child process and returns its exit status (or 128 + the signal that ended
 // it). The child never returns into the test framework.
 inline pid_t StartChild(const std::function<int()>& body) {
+    std::fflush(nullptr);  // or the child would print the parent's buffered output again
     pid_t pid = ::fork();
     if (pid == 0) {
         int code = 98;
