@@ -1,0 +1,317 @@
+// Checks the pictures the build paints: that each is there at its size, that the balloons cut
+// out cleanly over any backdrop, that the backdrops are real scenes, and that painting them
+// again gives the same bytes.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::vector<std::string> kBackdrops = {"mtn01",   "mtn02",   "mtn03",  "mtn04",
+                                             "beach01", "beach02", "beach03"};
+const std::vector<std::string> kBalloons = {
+    "balloon01", "balloon02", "balloon03", "balloon04", "balloon05", "balloon06", "balloon07",
+    "balloon10", "balloon11", "balloon12", "balloon13", "balloon14", "balloon15"};
+
+QString DataDir() {
+    const char* dir = std::getenv("DRIFTMERE_DATA_DIR");
+    return dir ? QString::fromLocal8Bit(dir) : QString();
+}
+
+QString PathOf(const std::string& name) { return DataDir() + "/" + QString::fromStdString(name); }
+
+QImage Load(const std::string& name) { return QImage(PathOf(name)); }
+
+std::vector<std::string> AllFiles() {
+    std::vector<std::string> files;
+    for (const std::string& b : kBackdrops) {
+        files.push_back(b + ".bmp");
+        files.push_back("thumb-" + b + ".bmp");
+    }
+    for (const std::string& b : kBalloons) files.push_back(b + ".bmp");
+    files.push_back("preview.bmp");
+    files.push_back("banner.bmp");
+    return files;
+}
+
+// Bits a pixel as the file's own header gives them.
+int BitsPerPixel(const std::string& name) {
+    QFile f(PathOf(name));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    QByteArray head = f.read(30);
+    if (head.size() < 30 || head[0] != 'B' || head[1] != 'M') return -1;
+    return uint8_t(head[28]) | (uint8_t(head[29]) << 8);
+}
+
+double Luma(QRgb p) { return 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p); }
+
+// WCAG relative luminance, for how well yellow text stands out.
+double RelativeLuminance(QRgb p) {
+    auto lin = [](int c) {
+        double v = c / 255.0;
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * lin(qRed(p)) + 0.7152 * lin(qGreen(p)) + 0.0722 * lin(qBlue(p));
+}
+
+double MeanAbsDifference(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+TEST(Pictures, EveryFileIsThereAtItsSizeAndDepth) {
+    ASSERT_FALSE(DataDir().isEmpty()) << "DRIFTMERE_DATA_DIR is not set";
+    for (const std::string& b : kBackdrops) {
+        SCOPED_TRACE(b);
+        EXPECT_EQ(Load(b + ".bmp").size(), QSize(800, 600));
+        EXPECT_EQ(BitsPerPixel(b + ".bmp"), 24);
+        EXPECT_EQ(Load("thumb-" + b + ".bmp").size(), QSize(96, 72));
+        EXPECT_EQ(BitsPerPixel("thumb-" + b + ".bmp"), 24);
+    }
+    EXPECT_EQ(Load("preview.bmp").size(), QSize(153, 115));
+    EXPECT_EQ(BitsPerPixel("preview.bmp"), 24);
+    EXPECT_EQ(Load("banner.bmp").size(), QSize(480, 90));
+    EXPECT_EQ(BitsPerPixel("banner.bmp"), 24);
+    // Balloons 1 to 11 wait at x = -120 and 12, 13 at x = -140, and the start points above the
+    // screen are 170 pixels up: a balloon must fit in that room to wait out of sight.
+    for (size_t i = 0; i < kBalloons.size(); ++i) {
+        SCOPED_TRACE(kBalloons[i]);
+        QImage img = Load(kBalloons[i] + ".bmp");
+        ASSERT_FALSE(img.isNull());
+        EXPECT_EQ(BitsPerPixel(kBalloons[i] + ".bmp"), 32);
+        EXPECT_GE(img.width(), 90);
+        EXPECT_LE(img.width(), i >= 11 ? 140 : 120);
+        EXPECT_LE(img.height(), 170);
+        EXPECT_GE(img.height(), img.width() * 1.25);
+        EXPECT_LE(img.height(), img.width() * 1.55);
+    }
+}
+
+// The runs of fully opaque pixels down the picture's centre column, as [first, last] rows.
+std::vector<std::pair<int, int>> CentreRuns(const QImage& img) {
+    std::vector<std::pair<int, int>> runs;
+    int cx = img.width() / 2;
+    for (int y = 0; y < img.height(); ++y) {
+        if (qAlpha(img.pixel(cx, y)) != 255) continue;
+        if (!runs.empty() && runs.back().second == y - 1) {
+            runs.back().second = y;
+        } else {
+            runs.push_back({y, y});
+        }
+    }
+    return runs;
+}
+
+// Width of the solid stretch of a row that holds the centre column.
+int SolidSpan(const QImage& img, int y) {
+    int cx = img.width() / 2, l = cx, r = cx;
+    if (qAlpha(img.pixel(cx, y)) != 255) return 0;
+    while (l > 0 && qAlpha(img.pixel(l - 1, y)) == 255) --l;
+    while (r < img.width() - 1 && qAlpha(img.pixel(r + 1, y)) == 255) ++r;
+    return r - l + 1;
+}
+
+// No pixel left fully transparent between a row's first and last visible pixel.
+void ExpectRowClosed(const QImage& img, int y) {
+    int first = -1, last = -1;
+    for (int x = 0; x < img.width(); ++x) {
+        if (qAlpha(img.pixel(x, y)) > 0) {
+            if (first < 0) first = x;
+            last = x;
+        }
+    }
+    for (int x = first; x >= 0 && x <= last; ++x) {
+        ASSERT_GT(qAlpha(img.pixel(x, y)), 0) << "hole at " << x << ", " << y;
+    }
+}
+
+TEST(Pictures, BalloonsAreSolidShapesOnAClearGround) {
+    for (const std::string& name : kBalloons) {
+        SCOPED_TRACE(name);
+        QImage img = Load(name + ".bmp");
+        ASSERT_FALSE(img.isNull());
+        ASSERT_TRUE(img.hasAlphaChannel());
+        img = img.convertToFormat(QImage::Format_ARGB32);
+        const int w = img.width(), h = img.height();
+
+        // The whole outer border is clear, corners included.
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(qAlpha(img.pixel(x, 0)), 0);
+            ASSERT_EQ(qAlpha(img.pixel(x, h - 1)), 0);
+        }
+        for (int y = 0; y < h; ++y) {
+            ASSERT_EQ(qAlpha(img.pixel(0, y)), 0);
+            ASSERT_EQ(qAlpha(img.pixel(w - 1, y)), 0);
+        }
+
+        // Down the middle: the envelope from its crown to the throat, a gap where only the
+        // wires are, then the burner and the basket down to the floor.
+        auto runs = CentreRuns(img);
+        ASSERT_GE(runs.size(), 2u);
+        auto envelope = runs.front(), basket = runs.back();
+        EXPECT_LE(envelope.first, 4);
+        EXPECT_GT(envelope.second - envelope.first, h * 0.6);
+        EXPECT_GE(basket.second, h - 4);
+        EXPECT_GE(basket.second - basket.first, 6);
+
+        for (int y = envelope.first; y <= envelope.second; ++y) ExpectRowClosed(img, y);
+        int widest = 0;
+        for (int y = basket.first; y <= basket.second; ++y) {
+            widest = std::max(widest, SolidSpan(img, y));
+        }
+        int basketRows = 0;
+        for (int y = basket.first; y <= basket.second; ++y) {
+            if (SolidSpan(img, y) >= widest * 0.7) {
+                ExpectRowClosed(img, y);
+                ++basketRows;
+            }
+        }
+        EXPECT_GE(basketRows, 6);
+        EXPECT_GE(widest, 12);
+    }
+}
+
+// A reader that drops the alpha channel leaves out every pixel of the top-left pixel's colour.
+// That colour is black, and nothing of the balloon itself may be black, or holes would open.
+TEST(Pictures, BalloonsSurviveTheColourKeyFallback) {
+    for (const std::string& name : kBalloons) {
+        SCOPED_TRACE(name);
+        QImage img = Load(name + ".bmp").convertToFormat(QImage::Format_ARGB32);
+        QRgb key = img.pixel(0, 0) & 0xffffff;
+        EXPECT_EQ(key, 0u);
+        int visible = 0;
+        for (int y = 0; y < img.height(); ++y) {
+            for (int x = 0; x < img.width(); ++x) {
+                QRgb p = img.pixel(x, y);
+                if (qAlpha(p) == 0) {
+                    ASSERT_EQ(p & 0xffffff, key)
+                        << "clear pixel with a colour at " << x << ", " << y;
+                } else {
+                    ASSERT_NE(p & 0xffffff, key) << "black balloon pixel at " << x << ", " << y;
+                    ++visible;
+                }
+            }
+        }
+        EXPECT_GT(visible, img.width() * img.height() / 3);
+    }
+}
+
+TEST(Pictures, BackdropsAreDistinctScenesWithAReadableTopStrip) {
+    std::vector<QImage> images;
+    for (const std::string& b : kBackdrops) {
+        SCOPED_TRACE(b);
+        QImage img = Load(b + ".bmp").convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(img.size(), QSize(800, 600));
+        double sum = 0, sq = 0;
+        for (int y = 0; y < 600; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                double l = Luma(img.pixel(x, y));
+                sum += l;
+                sq += l * l;
+            }
+        }
+        double mean = sum / 480000, sd = std::sqrt(sq / 480000 - mean * mean);
+        EXPECT_GT(sd, 20.0) << "too flat to be a scene";
+
+        // The clock and the message are written in yellow with a black shadow across the top:
+        // nearly all of that strip must be dark enough for yellow to stand out.
+        const double yellow = RelativeLuminance(qRgb(255, 255, 0));
+        int poor = 0;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 800; ++x) {
+                double ratio = (yellow + 0.05) / (RelativeLuminance(img.pixel(x, y)) + 0.05);
+                if (ratio < 2.5) ++poor;
+            }
+        }
+        EXPECT_LT(poor, 800 * 40 / 100);
+        images.push_back(img);
+    }
+    for (size_t i = 0; i < images.size(); ++i) {
+        for (size_t j = i + 1; j < images.size(); ++j) {
+            EXPECT_GT(MeanAbsDifference(images[i], images[j]), 12.0)
+                << kBackdrops[i] << " looks like " << kBackdrops[j];
+        }
+    }
+}
+
+TEST(Pictures, EachThumbnailShowsItsOwnBackdrop) {
+    std::vector<QImage> small;
+    for (const std::string& b : kBackdrops) {
+        small.push_back(
+            Load(b + ".bmp").scaled(96, 72, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    for (size_t i = 0; i < kBackdrops.size(); ++i) {
+        SCOPED_TRACE(kBackdrops[i]);
+        QImage thumb = Load("thumb-" + kBackdrops[i] + ".bmp");
+        ASSERT_EQ(thumb.size(), QSize(96, 72));
+        for (size_t j = 0; j < kBackdrops.size(); ++j) {
+            double d = MeanAbsDifference(thumb, small[j]);
+            if (i == j) {
+                EXPECT_LT(d, 6.0);
+            } else {
+                EXPECT_GT(d, 6.0) << "as close to " << kBackdrops[j];
+            }
+        }
+    }
+}
+
+QString Generator() {
+    const char* build = std::getenv("DRIFTMERE_BUILD_DIR");
+    return build ? QString::fromLocal8Bit(build) + "/assets/pictures/driftmere-paint" : QString();
+}
+
+int RunGenerator(const QString& folder) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.start(Generator(), {folder});
+    if (!p.waitForFinished(300000)) return -1;
+    return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+TEST(Pictures, PaintingAgainGivesTheSameBytes) {
+    ASSERT_TRUE(QFile::exists(Generator())) << Generator().toStdString();
+    QTemporaryDir first, second;
+    ASSERT_EQ(RunGenerator(first.path()), 0);
+    ASSERT_EQ(RunGenerator(second.path()), 0);
+    std::vector<std::string> expected = AllFiles();
+    EXPECT_EQ(QDir(first.path()).entryList(QDir::Files).size(), qsizetype(expected.size()));
+    for (const std::string& name : expected) {
+        SCOPED_TRACE(name);
+        QString file = QString::fromStdString(name);
+        QByteArray a = Bytes(first.path() + "/" + file);
+        ASSERT_FALSE(a.isEmpty());
+        EXPECT_TRUE(a == Bytes(second.path() + "/" + file));
+        EXPECT_TRUE(a == Bytes(PathOf(name))) << "differs from the build's copy";
+    }
+}
+
+TEST(Pictures, GeneratorReportsAFolderItCannotWrite) {
+    QTemporaryDir dir;
+    EXPECT_NE(RunGenerator(dir.path() + "/no/such/folder"), 0);
+}
+
+}  // namespace
