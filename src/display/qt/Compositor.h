@@ -1,0 +1,126 @@
+#pragma once
+// The drawing half of the display control, with no window: the numbered surfaces, the draw list
+// the saver builds during a frame, and the back buffer that list is composed into.
+//
+// The saver redraws the whole scene every frame, but from one frame to the next only a few
+// balloons move a pixel and the clock changes once a second. So each frame's draw list is
+// compared with the last one and only the rectangles where they differ are composed again; the
+// caller gets that region back and repaints only it on screen. A frame identical to the last
+// composes nothing.
+#include <QFont>
+#include <QImage>
+#include <QRegion>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "display/TegoDDrw.h"
+
+namespace driftmere {
+
+class Compositor {
+  public:
+    explicit Compositor(QSize frameSize = QSize(800, 600));
+
+    QSize frameSize() const { return frame_.size(); }
+    // The composed frame (RGB32), as of the last Compose.
+    const QImage& frame() const { return frame_; }
+
+    SurfaceId CreateSurface();
+    // Reads the picture into the surface. transparency kOpaque: drawn as it is; kKeyedOrAlpha:
+    // the file's alpha channel when it has a real one, else every pixel of the top-left pixel's
+    // colour is left out. On failure the surface draws nothing, false is returned and *error says
+    // why. An unknown surface number is an error too.
+    bool LoadBitmap(SurfaceId surface, const QString& path, int transparency, QString* error);
+    // Positions wrap like 32-bit two's complement numbers instead of overflowing; a surface number
+    // that was never created is ignored and reads as 0.
+    void SetSurfaceX(SurfaceId surface, std::int32_t x);
+    void SetSurfaceY(SurfaceId surface, std::int32_t y);
+    void MoveSurfaceX(SurfaceId surface, std::int32_t n);
+    void MoveSurfaceY(SurfaceId surface, std::int32_t n);  // a positive n moves up
+    std::int32_t SurfaceX(SurfaceId surface) const;
+    std::int32_t SurfaceY(SurfaceId surface) const;
+    // The picture as it is drawn (empty when it could not be read).
+    QImage SurfaceImage(SurfaceId surface) const;
+
+    // The draw list of the frame being built. Every frame starts from black; later items paint
+    // over earlier ones.
+    void ClearFrame(Colour colour);
+    void DrawSurface(SurfaceId surface);
+    // Size in points at 96 dots per inch. A family that is not installed falls back to the
+    // system's sans-serif font.
+    void SetFont(const std::string& name, std::int32_t points);
+    // Top-left corner of the text box at (x, y), clipped by the frame.
+    void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour);
+    // The same with a font of its own, leaving the current font alone (for the frame-rate line).
+    void DrawTextInFont(const QString& text, const QFont& font, std::int32_t x, std::int32_t y,
+                        Colour colour);
+
+    // Composes the draw list built since the last call into the back buffer and starts a new
+    // one. Returns the region of the frame that changed (empty when nothing did).
+    QRegion Compose();
+    // The next Compose redraws the whole frame.
+    void Invalidate() { fullRedraw_ = true; }
+
+    // How many text pictures are kept (for tests: the cache must not grow without bound).
+    std::size_t CachedTextCount() const { return textCache_.size(); }
+
+    static int PixelSizeForPoints(std::int32_t points);
+    static QRgb ToRgb(Colour colour);
+
+  private:
+    struct Surface {
+        QImage image;  // RGB32 when opaque, else ARGB32_Premultiplied; null: nothing
+        std::int32_t x = 0, y = 0;
+        std::uint32_t generation = 0;  // changes with every load, so a reloaded picture redraws
+    };
+    enum class Kind : std::uint8_t { Fill, Picture };
+    // One thing drawn in a frame. Two items draw the same pixels when kind, key and position are
+    // equal: key is the fill colour, the surface number and picture generation, or the text
+    // picture's serial number.
+    struct Item {
+        Kind kind = Kind::Fill;
+        std::uint64_t key = 0;
+        std::int64_t x = 0, y = 0;  // where the picture's top-left pixel lands
+        QRect bounds;               // the part of the frame it covers (clipped, maybe empty)
+        QImage image;               // shared with the surface or text cache, never copied
+        QRgb colour = 0;
+        bool operator==(const Item& other) const {
+            return kind == other.kind && key == other.key && x == other.x && y == other.y;
+        }
+    };
+    struct TextPicture {
+        std::uint64_t serial = 0;
+        QImage image;  // only the part inside the frame
+        QRect bounds;
+        std::uint64_t lastUsed = 0;
+    };
+    struct FontChoice {
+        QString family;
+        int pixelSize = 16;
+    };
+
+    Surface* Find(SurfaceId surface);
+    const Surface* Find(SurfaceId surface) const;
+    QRect Clip(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) const;
+    void AddText(const QString& text, const QFont& font, const QString& fontKey, std::int32_t x,
+                 std::int32_t y, Colour colour);
+    void Paint(const QRegion& damage);
+    void TrimTextCache();
+
+    QImage frame_;
+    std::map<SurfaceId, Surface> surfaces_;
+    SurfaceId nextSurface_ = 1;
+    std::uint32_t nextGeneration_ = 1;
+    FontChoice font_;
+    std::vector<Item> building_, shown_;
+    bool fullRedraw_ = true;
+    std::unordered_map<QString, TextPicture> textCache_;
+    std::uint64_t nextTextSerial_ = 1;
+    std::uint64_t frameNumber_ = 0;
+};
+
+}  // namespace driftmere

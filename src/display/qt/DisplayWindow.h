@@ -1,0 +1,56 @@
+#pragma once
+// The window the saver is shown in: it paints the composed frame letterboxed into whatever size
+// it has, and passes input on to its listener.
+#include <QPoint>
+#include <QRasterWindow>
+#include <QRegion>
+#include <optional>
+
+namespace driftmere {
+
+class DisplayWindow : public QRasterWindow {
+    Q_OBJECT
+  public:
+    class Listener {
+      public:
+        virtual ~Listener() = default;
+        virtual void WindowKey(int qtKey) = 0;
+        virtual void WindowClick() = 0;
+        virtual void WindowPointerMoved() = 0;
+        virtual void WindowFocusLost() = 0;
+    };
+
+    // `frame` is the back buffer; it must outlive the window.
+    DisplayWindow(const QImage& frame, Listener& listener, bool takesInput);
+
+    // Repaints the window pixels that show the logical region `changed` of the frame.
+    void ShowChanged(const QRegion& changed);
+    // The frame's place in the window as it is now.
+    QRect FrameRect() const;
+    // Where the pointer was last seen, so that a motion report that does not move it (X sends
+    // one when a window maps under the pointer or the pointer is warped) is not counted.
+    void SetPointerStart(QPoint globalPosition) { lastPointer_ = globalPosition; }
+
+    int paintCount() const { return paintCount_; }
+    QRegion lastPainted() const { return lastPainted_; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+  private:
+    const QImage& frame_;
+    Listener& listener_;
+    bool takesInput_;
+    bool hadFocus_ = false;
+    std::optional<QPoint> lastPointer_;
+    int paintCount_ = 0;
+    QRegion lastPainted_;
+};
+
+}  // namespace driftmere

@@ -1,0 +1,83 @@
+#include "display/qt/HostWindow.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <memory>
+
+namespace driftmere {
+
+namespace {
+
+xcb_connection_t* Connection() {
+    auto* app = qGuiApp;
+    if (app == nullptr) return nullptr;
+    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+struct FreeReply {
+    void operator()(void* reply) const { std::free(reply); }
+};
+
+}  // namespace
+
+std::optional<QSize> HostWindow::QuerySize(WId id) {
+    xcb_connection_t* connection = Connection();
+    if (connection == nullptr || id == 0) return std::nullopt;
+    const auto window = static_cast<xcb_window_t>(id);
+    xcb_generic_error_t* error = nullptr;
+    std::unique_ptr<xcb_get_geometry_reply_t, FreeReply> reply(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error));
+    std::free(error);
+    // A pixmap id also answers a geometry request; only a window has attributes.
+    std::unique_ptr<xcb_get_window_attributes_reply_t, FreeReply> attributes(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window),
+                                        &error));
+    std::free(error);
+    if (!reply || !attributes) return std::nullopt;
+    return QSize(reply->width, reply->height);
+}
+
+HostWindow::HostWindow(WId id, std::function<void(QSize)> resized, std::function<void()> gone)
+    : id_(id), resized_(std::move(resized)), gone_(std::move(gone)) {
+    xcb_connection_t* connection = Connection();
+    if (connection == nullptr) return;
+    const auto window = static_cast<xcb_window_t>(id);
+    // Each client has its own event mask on a window; add to ours rather than replace it, in
+    // case this process created the host itself.
+    std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    std::unique_ptr<xcb_get_window_attributes_reply_t, FreeReply> attributes(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window),
+                                        nullptr));
+    if (attributes) mask |= attributes->your_event_mask;
+    xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+}
+
+bool HostWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t" || message == nullptr) return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    const auto window = static_cast<xcb_window_t>(id_);
+    switch (event->response_type & ~0x80) {
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
+            if (configure->window == window && resized_) {
+                resized_(QSize(configure->width, configure->height));
+            }
+            break;
+        }
+        case XCB_DESTROY_NOTIFY: {
+            const auto* destroy = static_cast<const xcb_destroy_notify_event_t*>(message);
+            if (destroy->window == window && gone_) gone_();
+            break;
+        }
+        default:
+            break;
+    }
+    // Never swallow anything: Qt may be watching the same window.
+    return false;
+}
+
+}  // namespace driftmere

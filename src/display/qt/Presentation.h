@@ -1,0 +1,21 @@
+#pragma once
+// Where the logical frame lands in a window of any size: scaled as large as it fits with its
+// shape kept, centred, with black bars on the two sides (or above and below) that it leaves.
+#include <QRect>
+#include <QRegion>
+#include <QSize>
+
+namespace driftmere {
+
+// The part of a window of size `window` that shows the frame.
+QRect LetterboxRect(QSize frame, QSize window);
+
+// A whole-number scale (1, 2, 3 ...) is drawn pixel for pixel and stays sharp; any other scale
+// is filtered so the picture does not look ragged.
+bool NeedsSmoothScaling(QSize frame, QRect target);
+
+// The window pixels that show the logical region `changed`. With filtering a window pixel also
+// takes colour from the frame pixels next to it, so the area grows by one pixel each way.
+QRegion WindowRegionFor(const QRegion& changed, QSize frame, QRect target);
+
+}  // namespace driftmere

@@ -1,0 +1,212 @@
+#include "display/qt/QtDisplay.h"
+
+#include <sys/resource.h>
+
+#include <QCursor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
+#include <iostream>
+
+#include "display/qt/HostWindow.h"
+#include "display/qt/KeyCodes.h"
+
+namespace driftmere {
+
+namespace {
+
+constexpr int kFrameIntervalMs = 10;
+constexpr int kLargestFrame = 8192;
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+}  // namespace
+
+QtDisplay::QtDisplay(Options options) : options_(options) {
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    frameTimer_.setInterval(kFrameIntervalMs);
+    connect(&frameTimer_, &QTimer::timeout, this, &QtDisplay::Tick);
+}
+
+QtDisplay::~QtDisplay() {
+    frameTimer_.stop();
+    window_.reset();
+    hostWatch_.reset();
+    host_.reset();
+}
+
+void QtDisplay::SetEventSink(DisplayEvents* sink) { sink_ = sink; }
+
+QWindow* QtDisplay::window() { return window_.get(); }
+
+void QtDisplay::SetPointerHidden(bool hidden) {
+    pointerHidden_ = hidden;
+    if (!window_) return;
+    if (hidden) {
+        window_->setCursor(Qt::BlankCursor);
+    } else {
+        window_->unsetCursor();
+    }
+}
+
+bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text) {
+    if (open_) return true;
+    if (width < 1 || height < 1 || width > kLargestFrame || height > kLargestFrame) return false;
+    if (compositor_.frameSize() != QSize(width, height))
+        compositor_ = Compositor(QSize(width, height));
+
+    const bool embedded = options_.hostWindow != 0;
+    QSize hostSize;
+    if (embedded) {
+        const auto size = HostWindow::QuerySize(options_.hostWindow);
+        if (!size) {
+            std::cerr << "driftmere: window " << options_.hostWindow
+                      << " cannot be drawn in (not a window, or not on X11)\n";
+            return false;
+        }
+        hostSize = *size;
+    } else if (QGuiApplication::primaryScreen() == nullptr) {
+        return false;
+    }
+
+    DisplayWindow::Listener& listener = *this;
+    window_ = std::make_unique<DisplayWindow>(compositor_.frame(), listener, !embedded);
+    window_->setTitle(text.empty() ? QStringLiteral("Driftmere") : QString::fromStdString(text));
+    if (pointerHidden_) window_->setCursor(Qt::BlankCursor);
+    if (embedded) {
+        host_.reset(QWindow::fromWinId(options_.hostWindow));
+        hostWatch_ = std::make_unique<HostWindow>(
+            options_.hostWindow, [this](QSize size) { FollowHost(size); }, [this] { HostGone(); });
+        QCoreApplication::instance()->installNativeEventFilter(hostWatch_.get());
+        window_->setParent(host_.get());
+        window_->setGeometry(QRect(QPoint(0, 0), hostSize));
+        window_->show();
+    } else {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        window_->setScreen(screen);
+        window_->setFlag(Qt::FramelessWindowHint, true);
+        // Without a window manager Qt would make the full-screen window 0 x 0.
+        window_->setGeometry(screen->geometry());
+        window_->SetPointerStart(QCursor::pos(screen));
+        window_->showFullScreen();
+    }
+    open_ = true;
+    compositor_.Invalidate();
+    fps_.clock.start();
+    fps_.periodStartCpu = ProcessCpuSeconds();
+    frameTimer_.start();
+    return true;
+}
+
+void QtDisplay::Tick() {
+    // A frame handler that opens a dialog runs a nested event loop; the timer must not start a
+    // second frame inside the first.
+    if (sink_ == nullptr || !open_ || inFrame_) return;
+    inFrame_ = true;
+    sink_->RenderFrame();
+    inFrame_ = false;
+}
+
+SurfaceId QtDisplay::CreateSurface() { return compositor_.CreateSurface(); }
+
+void QtDisplay::LoadBitmap(SurfaceId surface, int, const std::string& path, int transparency) {
+    QString error;
+    if (!compositor_.LoadBitmap(surface, QString::fromStdString(path), transparency, &error)) {
+        std::cerr << "driftmere: cannot read picture " << path << ": " << error.toStdString()
+                  << "\n";
+    }
+}
+
+void QtDisplay::SetSurfaceX(SurfaceId surface, std::int32_t x) {
+    compositor_.SetSurfaceX(surface, x);
+}
+void QtDisplay::SetSurfaceY(SurfaceId surface, std::int32_t y) {
+    compositor_.SetSurfaceY(surface, y);
+}
+void QtDisplay::MoveSurfaceX(SurfaceId surface, std::int32_t n) {
+    compositor_.MoveSurfaceX(surface, n);
+}
+void QtDisplay::MoveSurfaceY(SurfaceId surface, std::int32_t n) {
+    compositor_.MoveSurfaceY(surface, n);
+}
+std::int32_t QtDisplay::GetSurfaceX(SurfaceId surface) { return compositor_.SurfaceX(surface); }
+std::int32_t QtDisplay::GetSurfaceY(SurfaceId surface) { return compositor_.SurfaceY(surface); }
+void QtDisplay::ClearFrame(Colour colour) { compositor_.ClearFrame(colour); }
+void QtDisplay::DrawSurface(SurfaceId surface) { compositor_.DrawSurface(surface); }
+
+void QtDisplay::SetFont(const std::string& name, std::int32_t size, int, bool, bool, bool) {
+    compositor_.SetFont(name, size);
+}
+
+void QtDisplay::DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) {
+    compositor_.DrawText(text, x, y, colour);
+}
+
+void QtDisplay::Flip() {
+    if (options_.showFps) DrawFpsLine();
+    lastDamage_ = compositor_.Compose();
+    if (window_ && !lastDamage_.isEmpty()) window_->ShowChanged(lastDamage_);
+}
+
+void QtDisplay::DrawFpsLine() {
+    if (!fps_.clock.isValid()) {
+        fps_.clock.start();
+        fps_.periodStartCpu = ProcessCpuSeconds();
+    }
+    ++fps_.frames;
+    const qint64 now = fps_.clock.elapsed();
+    const qint64 period = now - fps_.periodStartMs;
+    if (period >= 1000) {
+        const double cpu = ProcessCpuSeconds();
+        const double framesPerSecond = fps_.frames * 1000.0 / period;
+        const double cpuPercent = (cpu - fps_.periodStartCpu) * 100000.0 / period;
+        fps_.line = QStringLiteral("FPS: %1   CPU: %2%")
+                        .arg(framesPerSecond, 0, 'f', 1)
+                        .arg(cpuPercent, 0, 'f', 1);
+        fps_.frames = 0;
+        fps_.periodStartMs = now;
+        fps_.periodStartCpu = cpu;
+    }
+    if (fps_.line.isEmpty()) return;
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(Compositor::PixelSizeForPoints(12));
+    const int y = compositor_.frameSize().height() - QFontMetrics(font).height() - 4;
+    // A dark shadow keeps the line readable over a bright sky.
+    compositor_.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);
+    compositor_.DrawTextInFont(fps_.line, font, 4, y, kYellow);
+}
+
+void QtDisplay::FollowHost(QSize size) {
+    if (window_ && size != window_->size()) window_->setGeometry(QRect(QPoint(0, 0), size));
+}
+
+void QtDisplay::HostGone() {
+    frameTimer_.stop();
+    open_ = false;
+    // Told later, from the event loop: the host code may well delete this display in its slot,
+    // and the watcher calling us is part of it.
+    QMetaObject::invokeMethod(this, &QtDisplay::hostWindowGone, Qt::QueuedConnection);
+}
+
+void QtDisplay::WindowKey(int qtKey) {
+    if (sink_) sink_->KeyDown(KeyCodeFor(qtKey));
+}
+
+void QtDisplay::WindowClick() {
+    if (sink_) sink_->MouseClick();
+}
+
+void QtDisplay::WindowPointerMoved() {
+    if (sink_) sink_->MouseMove();
+}
+
+void QtDisplay::WindowFocusLost() { emit focusLost(); }
+
+}  // namespace driftmere

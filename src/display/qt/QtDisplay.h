@@ -1,0 +1,109 @@
+#pragma once
+// The display control on Qt: a full-screen window (or a child of a host program's window) that
+// shows the logical 800 x 600 frame scaled to fit with black bars, raises a frame event every
+// 10 ms, and reports keys, clicks and pointer motion.
+//
+// Why 10 ms: a balloon moves at most once per 20 ms, so frames at a divisor of 20 ms give every
+// balloon its full 50 moves a second, which a 60 Hz refresh would halve.
+#include <QElapsedTimer>
+#include <QImage>
+#include <QObject>
+#include <QRegion>
+#include <QTimer>
+#include <QWindow>
+#include <memory>
+
+#include "display/TegoDDrw.h"
+#include "display/qt/Compositor.h"
+#include "display/qt/DisplayWindow.h"
+
+namespace driftmere {
+
+class HostWindow;
+
+struct QtDisplayOptions {
+    // 0: an own full-screen window on the primary screen. Otherwise the X11 window to draw in;
+    // the display becomes its child, follows its size and takes no input.
+    WId hostWindow = 0;
+    // Frame rate and processor use in the bottom-left corner, updated once a second.
+    bool showFps = false;
+};
+
+class QtDisplay : public QObject, public TegoDDrw, private DisplayWindow::Listener {
+    Q_OBJECT
+  public:
+    using Options = QtDisplayOptions;
+
+    explicit QtDisplay(Options options = {});
+    ~QtDisplay() override;
+
+    // A blank pointer over the saver window while hidden.
+    void SetPointerHidden(bool hidden);
+    // Null before OpenDisplay.
+    QWindow* window();
+
+    void SetEventSink(DisplayEvents* sink) override;
+    bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& text) override;
+    SurfaceId CreateSurface() override;
+    void LoadBitmap(SurfaceId surface, int one, const std::string& path, int transparency) override;
+    void SetSurfaceX(SurfaceId surface, std::int32_t x) override;
+    void SetSurfaceY(SurfaceId surface, std::int32_t y) override;
+    void MoveSurfaceX(SurfaceId surface, std::int32_t n) override;
+    void MoveSurfaceY(SurfaceId surface, std::int32_t n) override;
+    std::int32_t GetSurfaceX(SurfaceId surface) override;
+    std::int32_t GetSurfaceY(SurfaceId surface) override;
+    void ClearFrame(Colour colour) override;
+    void DrawSurface(SurfaceId surface) override;
+    void SetFont(const std::string& name, std::int32_t size, int one, bool b1, bool b2,
+                 bool b3) override;
+    void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) override;
+    void Flip() override;
+
+    // For tests and measurements: the composed frame, the part of it the last Flip changed, and
+    // how often the window has painted.
+    QImage frameImage() const { return compositor_.frame(); }
+    QRegion lastDamage() const { return lastDamage_; }
+    int paintCount() const { return window_ ? window_->paintCount() : 0; }
+    QRegion lastPainted() const { return window_ ? window_->lastPainted() : QRegion(); }
+    const Compositor& compositor() const { return compositor_; }
+
+  signals:
+    // The host window was destroyed (embedded only); the display stops raising frames.
+    void hostWindowGone();
+    // The full-screen window lost the keyboard focus after having had it.
+    void focusLost();
+
+  private:
+    void Tick();
+    void DrawFpsLine();
+    void FollowHost(QSize size);
+    void HostGone();
+
+    void WindowKey(int qtKey) override;
+    void WindowClick() override;
+    void WindowPointerMoved() override;
+    void WindowFocusLost() override;
+
+    Options options_;
+    Compositor compositor_;
+    DisplayEvents* sink_ = nullptr;
+    bool open_ = false;
+    bool inFrame_ = false;
+    bool pointerHidden_ = false;
+    QTimer frameTimer_;
+    QRegion lastDamage_;
+    // The host's stand-in must outlive our window, its child: declared first, destroyed last.
+    std::unique_ptr<QWindow> host_;
+    std::unique_ptr<HostWindow> hostWatch_;
+    std::unique_ptr<DisplayWindow> window_;
+
+    struct FpsMeter {
+        QElapsedTimer clock;
+        qint64 periodStartMs = 0;
+        double periodStartCpu = 0;
+        int frames = 0;
+        QString line;
+    } fps_;
+};
+
+}  // namespace driftmere

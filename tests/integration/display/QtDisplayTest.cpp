@@ -1,0 +1,277 @@
+// The display control with its window: events, input codes, letterboxing, repainting only what
+// changed, warnings, and living inside a host window.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <set>
+
+#include "TestPictures.h"
+#include "display/qt/KeyCodes.h"
+#include "display/qt/Presentation.h"
+#include "display/qt/QtDisplay.h"
+
+namespace driftmere {
+namespace {
+
+using testing::TestPictures;
+
+struct Sink : DisplayEvents {
+    int frames = 0, clicks = 0, moves = 0;
+    std::vector<int> keys;
+    void RenderFrame() override { ++frames; }
+    void KeyDown(std::int16_t code) override { keys.push_back(code); }
+    void MouseClick() override { ++clicks; }
+    void MouseMove() override { ++moves; }
+};
+
+// Runs the event loop until `done` holds or a generous deadline passes (no timing is asserted).
+template <typename F>
+bool ProcessUntil(F done, int ms = 5000) {
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+void Settle() {
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+class QtDisplayTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        display.SetEventSink(&sink);
+        ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+        ASSERT_NE(display.window(), nullptr);
+        ProcessUntil([&] { return display.window()->isExposed() && display.paintCount() > 0; });
+        Settle();
+    }
+    void Key(int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+        QCoreApplication::sendEvent(display.window(), &press);
+    }
+    void Mouse(QEvent::Type type, QPoint at) {
+        QMouseEvent event(type, at, display.window()->mapToGlobal(at),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(display.window(), &event);
+    }
+    Sink sink;
+    QtDisplay display;
+    TestPictures files;
+};
+
+TEST_F(QtDisplayTest, RaisesFramesOnlyWhileItHasASink) {
+    EXPECT_TRUE(ProcessUntil([&] { return sink.frames >= 3; }));
+    display.SetEventSink(nullptr);
+    const int frames = sink.frames;
+    Settle();
+    EXPECT_EQ(sink.frames, frames);
+}
+
+TEST_F(QtDisplayTest, LettersGiveTheirCapitalWhateverTheShiftAndNoOtherKeyDoes) {
+    Key(Qt::Key_N, Qt::NoModifier, "n");
+    Key(Qt::Key_N, Qt::ShiftModifier, "N");
+    Key(Qt::Key_S, Qt::NoModifier, "s");
+    Key(Qt::Key_5, Qt::NoModifier, "5");
+    Key(Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    Key(Qt::Key_Left, Qt::NoModifier, "");
+    Key(Qt::Key_Shift, Qt::ShiftModifier, "");
+    ASSERT_EQ(sink.keys.size(), 7u);
+    EXPECT_EQ(sink.keys[0], 78);
+    EXPECT_EQ(sink.keys[1], 78);
+    EXPECT_EQ(sink.keys[2], 83);
+    EXPECT_EQ(sink.keys[3], '5');
+    for (std::size_t i = 4; i < 7; ++i) {
+        EXPECT_TRUE(sink.keys[i] < 65 || sink.keys[i] > 90) << sink.keys[i];
+    }
+    // Every key Qt can name, letters aside, stays clear of the letters' codes.
+    std::set<int> letters;
+    for (int key = 0; key < 0x10000; ++key) {
+        const int code = KeyCodeFor(key);
+        if (code >= 65 && code <= 90) letters.insert(key);
+    }
+    for (int key = 0x01000000; key < 0x01200000; ++key) {
+        const int code = KeyCodeFor(key);
+        ASSERT_TRUE(code < 65 || code > 90) << std::hex << key;
+    }
+    EXPECT_EQ(letters.size(), 26u);
+    EXPECT_EQ(*letters.begin(), Qt::Key_A);
+}
+
+TEST_F(QtDisplayTest, ClicksCountAndOnlyRealPointerMotionDoes) {
+    Mouse(QEvent::MouseButtonPress, QPoint(10, 10));
+    EXPECT_EQ(sink.clicks, 1);
+    Mouse(QEvent::MouseMove, QPoint(50, 50));
+    Mouse(QEvent::MouseMove, QPoint(50, 50));  // no change of position: not a move
+    Mouse(QEvent::MouseMove, QPoint(51, 50));
+    EXPECT_EQ(sink.moves, 2);
+}
+
+TEST(DisplayWindow, FocusLossIsReportedOnlyAfterTheWindowHadFocus) {
+    struct Listener : DisplayWindow::Listener {
+        int lost = 0;
+        void WindowKey(int) override {}
+        void WindowClick() override {}
+        void WindowPointerMoved() override {}
+        void WindowFocusLost() override { ++lost; }
+    } listener;
+    const QImage frame(800, 600, QImage::Format_RGB32);
+    DisplayWindow window(frame, listener, true);
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(&window, &out);
+    EXPECT_EQ(listener.lost, 0);
+    QFocusEvent in(QEvent::FocusIn);
+    QCoreApplication::sendEvent(&window, &in);
+    QCoreApplication::sendEvent(&window, &out);
+    EXPECT_EQ(listener.lost, 1);
+    // Inside a host the host owns input: nothing is passed on.
+    DisplayWindow child(frame, listener, false);
+    QKeyEvent key(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+    QCoreApplication::sendEvent(&child, &key);
+    QCoreApplication::sendEvent(&child, &in);
+    QCoreApplication::sendEvent(&child, &out);
+    EXPECT_EQ(listener.lost, 1);
+}
+
+TEST_F(QtDisplayTest, AnUnchangedFrameRepaintsNothingAndAMoveOnlyTwoRectangles) {
+    display.SetEventSink(nullptr);  // frames are driven by hand here
+    const SurfaceId backdrop = display.CreateSurface();
+    display.LoadBitmap(backdrop, 1, files("backdrop.bmp"), kOpaque);
+    const SurfaceId balloon = display.CreateSurface();
+    display.LoadBitmap(balloon, 1, files("keyed.bmp"), kKeyedOrAlpha);
+    display.SetSurfaceX(balloon, 300);
+    display.SetSurfaceY(balloon, 300);
+    auto frame = [&] {
+        display.ClearFrame(kBlack);
+        display.DrawSurface(backdrop);
+        display.DrawSurface(balloon);
+        display.Flip();
+    };
+    const int before = display.paintCount();
+    frame();  // the first frame after opening repaints everything
+    ProcessUntil([&] { return display.paintCount() > before; });
+    Settle();
+    const int paints = display.paintCount();
+    frame();
+    Settle();
+    EXPECT_TRUE(display.lastDamage().isEmpty());
+    EXPECT_EQ(display.paintCount(), paints);
+
+    display.MoveSurfaceY(balloon, 2);
+    frame();
+    const QRegion moved = QRegion(300, 300, 20, 20) | QRegion(300, 298, 20, 20);
+    EXPECT_EQ(display.lastDamage(), moved);
+    EXPECT_TRUE(ProcessUntil([&] { return display.paintCount() > paints; }));
+    // Only the two rectangles, at their place in the window.
+    const QRect place = LetterboxRect({800, 600}, display.window()->size());
+    EXPECT_EQ(display.lastPainted(), WindowRegionFor(moved, {800, 600}, place));
+    EXPECT_EQ(display.lastPainted().boundingRect().size(), QSize(20, 22));
+}
+
+TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
+    EXPECT_EQ(LetterboxRect({800, 600}, {1920, 1080}), QRect(240, 0, 1440, 1080));
+    EXPECT_EQ(LetterboxRect({800, 600}, {800, 600}), QRect(0, 0, 800, 600));
+    EXPECT_EQ(LetterboxRect({800, 600}, {1280, 1024}), QRect(0, 32, 1280, 960));
+    EXPECT_FALSE(NeedsSmoothScaling({800, 600}, QRect(0, 0, 1600, 1200)));
+
+    display.window()->showNormal();  // a full-screen window keeps the screen's size
+    display.window()->setGeometry(0, 0, 1920, 1080);
+    display.ClearFrame(0xffffff);
+    display.Flip();
+    ProcessUntil([&] { return display.lastPainted().boundingRect().width() == 1920; });
+    const QImage shown =
+        display.window()->screen()->grabWindow(display.window()->winId()).toImage();
+    ASSERT_EQ(shown.size(), QSize(1920, 1080));
+    EXPECT_EQ(QColor(shown.pixel(100, 540)), QColor(Qt::black));
+    EXPECT_EQ(QColor(shown.pixel(1800, 540)), QColor(Qt::black));
+    EXPECT_EQ(QColor(shown.pixel(245, 5)), QColor(Qt::white));
+    EXPECT_EQ(QColor(shown.pixel(1675, 1075)), QColor(Qt::white));
+    // A change in the frame repaints its scaled place, a pixel wider for the filtering.
+    EXPECT_EQ(WindowRegionFor(QRegion(100, 100, 10, 10), {800, 600}, QRect(240, 0, 1440, 1080)),
+              QRegion(419, 179, 20, 20));
+}
+
+TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
+    ::testing::internal::CaptureStderr();
+    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp"}) {
+        display.LoadBitmap(display.CreateSurface(), 1, files(name), kKeyedOrAlpha);
+    }
+    const SurfaceId backdrop = display.CreateSurface();
+    display.LoadBitmap(backdrop, 1, files("backdrop.bmp"), kOpaque);
+    for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);
+    display.Flip();
+    const std::string warnings = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 3) << warnings;
+    EXPECT_NE(warnings.find("missing.bmp"), std::string::npos);
+    EXPECT_EQ(QColor(display.frameImage().pixel(0, 0)), QColor(10, 120, 200));
+}
+
+TEST(QtDisplayHost, RefusesAWindowItCannotDrawIn) {
+    QtDisplay display(QtDisplay::Options{.hostWindow = 0x7ffffff0, .showFps = false});
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(display.OpenDisplay(800, 600, 16, ""));
+    ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(display.window(), nullptr);
+}
+
+TEST(QtDisplayHost, FpsLineAppearsInTheBottomLeftCorner) {
+    QtDisplay display(QtDisplay::Options{.hostWindow = 0, .showFps = true});
+    Sink sink;
+    display.SetEventSink(&sink);
+    ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+    ProcessUntil([&] { return false; }, 1100);
+    display.Flip();
+    const QImage frame = display.frameImage();
+    int yellow = 0;
+    for (int y = 560; y < 600; ++y)
+        for (int x = 0; x < 200; ++x) yellow += QColor(frame.pixel(x, y)) == QColor(Qt::yellow);
+    EXPECT_GT(yellow, 20);
+}
+
+// Embedding needs a real X server: the test runs itself again under Xvfb with the X platform.
+TEST(QtDisplayHost, LivesInsideAForeignWindowUnderX) {
+    if (qEnvironmentVariableIsSet("DRIFTMERE_DISPLAY_UNDER_X")) {
+        if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "not on X";
+        QWindow host;
+        host.setGeometry(0, 0, 640, 480);
+        host.show();
+        ProcessUntil([&] { return host.isExposed(); });
+        QtDisplay display(QtDisplay::Options{.hostWindow = host.winId(), .showFps = false});
+        int gone = 0;
+        QObject::connect(&display, &QtDisplay::hostWindowGone, [&] { ++gone; });
+        ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+        EXPECT_EQ(display.window()->size(), QSize(640, 480));
+        host.resize(320, 240);
+        EXPECT_TRUE(ProcessUntil([&] { return display.window()->size() == QSize(320, 240); }));
+        host.destroy();
+        EXPECT_TRUE(ProcessUntil([&] { return gone == 1; }));
+        return;
+    }
+    const QString xvfb = QStandardPaths::findExecutable("xvfb-run");
+    if (xvfb.isEmpty()) GTEST_SKIP() << "xvfb-run is not installed";
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DRIFTMERE_DISPLAY_UNDER_X", "1");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(xvfb, {"-a", "-s", "-screen 0 1024x768x24", QCoreApplication::applicationFilePath(),
+                       "--gtest_filter=QtDisplayHost.LivesInsideAForeignWindowUnderX"});
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+}
+
+}  // namespace
+}  // namespace driftmere
