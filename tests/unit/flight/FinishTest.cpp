@@ -1,0 +1,184 @@
+// The end of a flight: the limits, the start point, the delay, and the flight after it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "FlightSession.h"
+
+namespace driftmere::testing {
+namespace {
+
+TEST(Finish, EachBalloonFinishesJustPastItsOwnLimits) {
+    const struct {
+        int balloon, x, y;
+        int finishes;  // how many limits it is past
+    } cases[] = {
+        {1, 840, 300, 0},
+        {1, 841, 300, 1},
+        {1, 0, -200, 0},
+        {1, 0, -201, 1},
+        {1, 0, 640, 0},
+        {1, 0, 641, 1},
+        {2, 800, 300, 0},
+        {2, 801, 300, 1},
+        {2, 0, -250, 0},
+        {2, 0, -251, 1},
+        {2, 0, 600, 0},
+        {2, 0, 601, 1},
+        {3, 800, 300, 0},
+        {3, 801, 300, 1},
+        {3, 0, -250, 0},
+        {3, 0, -251, 1},
+        {3, 0, 800, 0},
+        {3, 0, 801, 1},
+        {13, 800, 800, 0},
+        {13, 801, 801, 2},
+        // A read-back beyond 16 bits is held at the range's edge, not wrapped round.
+        {7, 40000, 300, 1},
+        {7, -40000, 300, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.balloon) + " at " + std::to_string(c.x) + ", " +
+                     std::to_string(c.y));
+        Session s;
+        s.FlyOnly(c.balloon);
+        s.Run(0);  // its first move
+        s.Place(c.balloon, c.x, c.y);
+        s.display.Clear();
+        s.FrameAfter(10);  // not due to move: the read-back is the placed position
+        const BalloonRecord& b = s.fleet.Balloon(c.balloon);
+        EXPECT_EQ(b.PosX, std::clamp(c.x, -32768, 32767));
+        EXPECT_EQ(b.Flying, c.finishes == 0);
+        EXPECT_EQ(s.display.Count("DrawSurface"), 1);  // drawn in its last frame all the same
+        EXPECT_EQ(s.display.Count("SetSurfaceX"), c.finishes);  // placed once per finish
+    }
+}
+
+// The start point and the delay share one generator, so the order of a finish's parts decides
+// which values each receives: balloon 1 draws its delay first, the others their start point.
+TEST(Finish, OrderOfTheFinishDecidesTheDrawsAndASecondFinishStands) {
+    auto draw = [](Random& r, double seed, int n, int base) {
+        r.Reseed(seed);
+        return WholeChoice(r.Next(), n, base);
+    };
+    {
+        Session s;
+        s.Run(0);
+        Random copy = s.random;
+        const int delay = draw(copy, 17, 26, 30);
+        const int place = draw(copy, 129, 8, 1);
+        s.Place(1, 841, 300);
+        s.FrameAfter(10);
+        EXPECT_EQ(s.fleet.Balloon(1).RelaunchDelay, delay);
+        EXPECT_EQ(s.fleet.LowStartChoice(), place);
+    }
+    {
+        Session s;
+        s.FlyOnly(3);
+        s.Run(0);
+        Random copy = s.random;
+        draw(copy, 129, 8, 1);
+        draw(copy, 19, 26, 30);
+        const int place = draw(copy, 129, 8, 1);
+        const int delay = draw(copy, 19, 26, 30);
+        s.Place(3, 801, 801);  // past the right and the bottom limits at once
+        s.display.Clear();
+        s.FrameAfter(10);
+        EXPECT_EQ(s.display.Count("SetSurfaceX 103"), 2);
+        EXPECT_EQ(s.fleet.Balloon(3).RelaunchDelay, delay);
+        EXPECT_EQ(s.X(3), kLowStartPoints[place - 1].x);
+        EXPECT_EQ(s.Y(3), kLowStartPoints[place - 1].y);
+    }
+}
+
+TEST(Finish, BalloonTwoBelowTheScreenFinishesAgainInItsFirstFrame) {
+    Session s;
+    s.FlyOnly(2);
+    s.fleet.Balloon(3).Flying = true;
+    s.Place(2, 300, 605);
+    s.Place(3, 300, 605);
+    s.Run(0);
+    EXPECT_FALSE(s.fleet.Balloon(2).Flying);
+    EXPECT_TRUE(s.fleet.Balloon(3).Flying);  // its bottom limit is 800
+}
+
+TEST(Finish, AllEightStartPointsAreChosenEvenly) {
+    for (const char* drafts : {"2", "-2"}) {
+        Session s("11", drafts);
+        s.FlyOnly(0);
+        const auto& table = drafts[0] == '-' ? kHighStartPoints : kLowStartPoints;
+        std::array<int, 8> chosen{};
+        for (int i = 0; i < 1000; ++i) {
+            const int k = 2 + i % 12;
+            s.fleet.Balloon(k).Flying = true;
+            s.Place(k, 801, 300);
+            s.FrameAfter(10);
+            const auto at = std::find_if(table.begin(), table.end(), [&](const StartPoint& p) {
+                return p.x == s.X(k) && p.y == s.Y(k);
+            });
+            ASSERT_NE(at, table.end()) << drafts;
+            ++chosen[at - table.begin()];
+        }
+        const auto [least, most] = std::minmax_element(chosen.begin(), chosen.end());
+        EXPECT_GT(*least, 0) << drafts;
+        EXPECT_LE(*most, 2 * *least) << drafts;
+    }
+}
+
+// Long sessions, the tick count wrapping an hour in: every finish puts the balloon at a start
+// point with a delay of 30 to 55 seconds, it flies again exactly that many seconds later from
+// that point, and the counters stay in their ranges.
+TEST(Finish, LongSessionsRelaunchFromTheChosenPointWithEveryCounterInRange) {
+    const struct {
+        const char* wind;
+        const char* drafts;
+        int hours;
+    } weathers[] = {{"11", "2", 24}, {"15", "0", 2}, {"5", "-5", 2}};
+    for (const auto& w : weathers) {
+        SCOPED_TRACE(std::string(w.wind) + " " + w.drafts);
+        Session s(w.wind, w.drafts, 0xFFFFFFFFu - 3'600'000u);
+        s.frameMs = 50;
+        s.keepLog = false;
+        const auto& table = w.drafts[0] == '-' ? kHighStartPoints : kLowStartPoints;
+        std::array<bool, kBalloonCount> was{};
+        std::array<int, kBalloonCount> finishedAt{}, finishes{};
+        std::array<StartPoint, kBalloonCount> placed{};
+        was[0] = true;
+        s.afterFrame = [&] {
+            for (int k = 1; k <= kBalloonCount; ++k) {
+                const BalloonRecord& b = s.fleet.Balloon(k);
+                if (!b.Flying && was[k - 1]) {
+                    ++finishes[k - 1];
+                    finishedAt[k - 1] = s.fleet.LaunchSeconds();
+                    placed[k - 1] = {static_cast<std::int16_t>(s.X(k)),
+                                     static_cast<std::int16_t>(s.Y(k))};
+                    ASSERT_TRUE(IsStartPoint(table, s.X(k), s.Y(k)));
+                    ASSERT_EQ(b.RelaunchCount, 0);
+                    ASSERT_GE(b.RelaunchDelay, 30);
+                    ASSERT_LE(b.RelaunchDelay, 55);
+                }
+                was[k - 1] = b.Flying;
+            }
+        };
+        s.afterTick = [&] {
+            for (int k = 1; k <= kBalloonCount; ++k) {
+                const BalloonRecord& b = s.fleet.Balloon(k);
+                ASSERT_LE(b.RelaunchCount, 200);
+                if (b.Flying && !was[k - 1] && finishes[k - 1] > 0) {
+                    ASSERT_EQ(s.fleet.LaunchSeconds() - finishedAt[k - 1], b.RelaunchDelay);
+                    ASSERT_EQ(s.X(k), placed[k - 1].x);
+                    ASSERT_EQ(s.Y(k), placed[k - 1].y);
+                }
+                was[k - 1] = b.Flying;
+            }
+        };
+        s.Run(w.hours * 3'600'000ull);
+        EXPECT_EQ(s.fleet.LaunchSeconds(), w.hours * 3600);
+        for (int k = 1; k <= kBalloonCount; ++k) EXPECT_GT(finishes[k - 1], 10 * w.hours) << k;
+    }
+}
+
+}  // namespace
+}  // namespace driftmere::testing

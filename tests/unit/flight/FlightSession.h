@@ -1,0 +1,107 @@
+#pragma once
+// A saver session reduced to its balloons: the fleet loaded the way the saver loads it, driven on
+// a fake clock with a frame every few milliseconds and the launch tick every second.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "fakes/FakeClock.h"
+#include "fakes/RecordingDisplay.h"
+#include "flight/Fleet.h"
+
+namespace driftmere::testing {
+
+// Where scene loading puts each balloon before its first flight.
+inline constexpr std::array<StartPoint, kBalloonCount> kScenePlaces = {{
+    {-120, 590},
+    {-120, 300},
+    {-120, 400},
+    {-120, 500},
+    {-120, 100},
+    {-120, 375},
+    {-120, 170},
+    {-120, 430},
+    {-120, 520},
+    {-120, 150},
+    {-120, 355},
+    {-140, 75},
+    {-140, 425},
+}};
+
+struct Session {
+    RecordingDisplay display;
+    FakeClock clock;
+    Random random;
+    Fleet fleet{display, clock, random};
+    std::uint32_t startTick;
+    std::uint32_t frameMs = 10;
+    bool keepLog = true;  // long runs drop the call log after every event
+    std::uint64_t now = 0, nextFrame = 0, nextTick = 1000;  // milliseconds since the load
+    std::function<void()> afterFrame, afterTick;
+
+    explicit Session(std::string_view wind = "11", std::string_view drafts = "2",
+                     std::uint32_t start = 0)
+        : startTick(start) {
+        display.nextSurface = 101;  // surface numbers unlike balloon numbers, so mix-ups show
+        clock.tick = start;
+        fleet.SetStartingState();
+        fleet.GetWind(wind, drafts);
+        fleet.ResetLaunchSeconds();
+        for (int k = 1; k <= kBalloonCount; ++k) {
+            SurfaceId s = display.CreateSurface();
+            display.SetSurfaceX(s, kScenePlaces[k - 1].x);
+            display.SetSurfaceY(s, kScenePlaces[k - 1].y);
+            fleet.SetSurface(k, s);
+        }
+        display.Clear();
+    }
+
+    // Every event due up to and including `ms` from now; a tick runs before a frame due at the
+    // same millisecond, so a balloon it releases flies in that frame.
+    void Run(std::uint64_t ms) {
+        if (!keepLog) display.recordGets = display.recordMoves = false;
+        const std::uint64_t end = now + ms;
+        for (std::uint64_t t; (t = std::min(nextFrame, nextTick)) <= end;) {
+            clock.tick = startTick + static_cast<std::uint32_t>(t);
+            if (t == nextTick) {
+                fleet.LaunchTick();
+                nextTick += 1000;
+                if (afterTick) afterTick();
+            }
+            if (t == nextFrame) {
+                fleet.FrameStep();
+                nextFrame += frameMs;
+                if (afterFrame) afterFrame();
+                if (!keepLog) display.Clear();
+            }
+        }
+        now = end;
+    }
+
+    // One frame `ms` after the last event, with no launch tick.
+    void FrameAfter(std::uint64_t ms) {
+        now += ms;
+        clock.tick = startTick + static_cast<std::uint32_t>(now);
+        fleet.FrameStep();
+    }
+
+    // Positions straight from the display's memory, so they stay out of the call log.
+    int X(int k) { return display.surfaces[fleet.Balloon(k).Surface].x; }
+    int Y(int k) { return display.surfaces[fleet.Balloon(k).Surface].y; }
+    void Place(int k, int x, int y) {
+        display.surfaces[fleet.Balloon(k).Surface].x = x;
+        display.surfaces[fleet.Balloon(k).Surface].y = y;
+    }
+    void FlyOnly(int balloon) {
+        for (int k = 1; k <= kBalloonCount; ++k) fleet.Balloon(k).Flying = k == balloon;
+    }
+};
+
+inline bool IsStartPoint(const std::array<StartPoint, 8>& table, int x, int y) {
+    return std::any_of(table.begin(), table.end(),
+                       [&](const StartPoint& p) { return p.x == x && p.y == y; });
+}
+
+}  // namespace driftmere::testing

@@ -1,0 +1,100 @@
+// The balloon step of a frame: the 20 ms move gate and the exact calls it makes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "FlightSession.h"
+
+namespace driftmere::testing {
+namespace {
+
+// The clock may read anything when the saver starts, just below the 32-bit wrap or past 2^31
+// included; the balloons must fly exactly as they do from 0, balloon 1 moving in the first frame.
+TEST(FrameStep, MotionDoesNotDependOnWhereTheTickCountStarts) {
+    auto trace = [](std::uint32_t start) {
+        Session s("15", "-15", start);
+        s.Run(0);
+        EXPECT_EQ(s.X(1), -119);
+        EXPECT_EQ(s.Y(1), 591);
+        std::vector<std::pair<int, int>> positions;
+        s.afterFrame = [&] {
+            for (int k = 1; k <= 3; ++k) positions.emplace_back(s.X(k), s.Y(k));
+        };
+        s.Run(20'000);
+        return positions;
+    };
+    const auto fromZero = trace(0);
+    EXPECT_EQ(trace(0xFFFFFFFFu - 1000u), fromZero);
+    EXPECT_EQ(trace(0x7FFFFFFFu - 3u), fromZero);
+    EXPECT_EQ(trace(0x80000000u + 5u), fromZero);
+}
+
+TEST(FrameStep, GateCountsFromTheTickReadAfterTheMove) {
+    Session s("15", "2");
+    s.clock.tickPerRead = 3;  // each reading finds 3 ms more, as if the move took that long
+    std::vector<int> movedAt;
+    for (int t = 0; t <= 100; t += 10) {
+        const int before = s.X(1);
+        s.clock.tick = t;
+        s.fleet.FrameStep();
+        if (s.X(1) != before) movedAt.push_back(t);
+    }
+    // The move at 0 ends at 3, so 20 is only 17 ms on; 30 is the first frame 20 ms later.
+    EXPECT_EQ(movedAt, (std::vector<int>{0, 30, 60, 90}));
+}
+
+TEST(FrameStep, FiftyMovesASecondAtMostAndOnePerSlowerFrame) {
+    // WindSpeed 15: one pixel right on every move.
+    const struct {
+        std::uint32_t frameMs, runMs;
+        int moves1, moves2;
+    } cases[] = {{10, 9'999, 500, 250}, {20, 9'999, 500, 250}, {33, 3'299, 100, 0}};
+    for (const auto& c : cases) {
+        Session s("15", "2");
+        s.frameMs = c.frameMs;
+        s.Run(c.runMs);
+        EXPECT_EQ(s.X(1) + 120, c.moves1) << c.frameMs << " ms frames";
+        EXPECT_EQ(s.X(2) + 120, c.moves2) << c.frameMs << " ms frames";  // flying from second 5
+    }
+}
+
+TEST(FrameStep, CallsComeInTheirFixedOrder) {
+    // The clock writes its readings into the call log, to show where they fall.
+    struct LoggingClock : Clock {
+        RecordingDisplay* display = nullptr;
+        std::uint32_t tick = 5000;
+        std::uint32_t TickCount() override {
+            display->calls.push_back("TickCount");
+            return tick;
+        }
+        double TimeOfDay() override { return 0; }
+    };
+    Session s("15", "15");  // both dividers 0: every move steps on both axes
+    LoggingClock clock;
+    clock.display = &s.display;
+    Fleet fleet(s.display, clock, s.random);
+    fleet.SetStartingState();
+    fleet.GetWind("15", "15");
+    for (int k = 1; k <= kBalloonCount; ++k) fleet.SetSurface(k, 100 + k);
+    fleet.Balloon(3).Flying = true;
+
+    fleet.FrameStep();
+    EXPECT_EQ(s.display.calls,
+              (std::vector<std::string>{"DrawSurface 101", "TickCount", "MoveSurfaceX 101 1",
+                                        "MoveSurfaceY 101 1", "TickCount", "GetSurfaceY 101",
+                                        "GetSurfaceX 101", "DrawSurface 103", "TickCount",
+                                        "MoveSurfaceX 103 1", "MoveSurfaceY 103 1", "TickCount",
+                                        "GetSurfaceY 103", "GetSurfaceX 103"}));
+    s.display.Clear();
+    clock.tick += 10;  // neither is due
+    fleet.FrameStep();
+    EXPECT_EQ(s.display.calls,
+              (std::vector<std::string>{"DrawSurface 101", "TickCount", "GetSurfaceY 101",
+                                        "GetSurfaceX 101", "DrawSurface 103", "TickCount",
+                                        "GetSurfaceY 103", "GetSurfaceX 103"}));
+}
+
+}  // namespace
+}  // namespace driftmere::testing
