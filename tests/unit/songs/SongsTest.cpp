@@ -1,0 +1,248 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "MidiReader.h"
+
+namespace driftmere::test {
+namespace {
+
+const std::vector<std::string> kSongs = {"Tranquil.mid", "Ambiant.mid",    "colrkymt.mid",
+                                         "pcanon.mid",   "dream.mid",      "travels.mid",
+                                         "orfeo.mid",    "OrinocoFlow.mid"};
+
+std::filesystem::path DataFolder() {
+    const char* dir = std::getenv("DRIFTMERE_DATA_DIR");
+    return dir ? dir : "";
+}
+
+// Every song that parses, by file name; the first test says which ones do not.
+std::map<std::string, MidiFile> Songs() {
+    std::map<std::string, MidiFile> songs;
+    for (const auto& name : kSongs) {
+        MidiFile file;
+        std::string error;
+        if (ParseMidi(ReadBytes(DataFolder() / name), file, error)) {
+            songs[name] = std::move(file);
+        }
+    }
+    return songs;
+}
+
+// --- The reader itself, on hand-made files, so the song checks below can be trusted. ---
+
+std::vector<std::uint8_t> OneTrackFile(const std::vector<std::uint8_t>& body) {
+    std::vector<std::uint8_t> bytes = {
+        'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 1, 0,
+        1,   0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, static_cast<std::uint8_t>(body.size())};
+    bytes.insert(bytes.end(), body.begin(), body.end());
+    return bytes;
+}
+
+TEST(MidiReader, HonoursRunningStatusAndEveryTempoChange) {
+    // 480 ticks a quarter: a quarter at 120 bpm (0.5 s), a tempo change to 60 bpm, two quarters
+    // (2 s); the note-off and second note use running status.
+    const auto bytes = OneTrackFile({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 500000 us
+                                     0x00, 0x90, 60,   80,                      // note on
+                                     0x83, 0x60, 60,   0,                       // +480, off
+                                     0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // 1000000 us
+                                     0x00, 0x90, 62,   70,                      // status again
+                                     0x87, 0x40, 62,   0,                       // +960, off
+                                     0x00, 0xFF, 0x2F, 0x00});
+    MidiFile file;
+    std::string error;
+    ASSERT_TRUE(ParseMidi(bytes, file, error)) << error;
+    ASSERT_EQ(file.tracks.size(), 1u);
+    const auto& events = file.tracks[0];
+    ASSERT_EQ(events.size(), 7u);
+    EXPECT_TRUE(events[2].IsNoteOff());
+    EXPECT_EQ(events[2].data1, 60);
+    EXPECT_EQ(events[4].status, 0x90);
+    EXPECT_EQ(events[5].tick, 1440u);
+    EXPECT_DOUBLE_EQ(file.Seconds(file.EndTick()), 2.5);
+}
+
+TEST(MidiReader, RejectsBrokenStructure) {
+    MidiFile file;
+    std::string error;
+    // No end of track.
+    EXPECT_FALSE(ParseMidi(OneTrackFile({0x00, 0x90, 60, 80, 0x10, 0x80, 60, 0}), file, error));
+    // A data byte before any status.
+    EXPECT_FALSE(ParseMidi(OneTrackFile({0x00, 60, 80, 0x00, 0xFF, 0x2F, 0x00}), file, error));
+    // Events after the end of track.
+    EXPECT_FALSE(
+        ParseMidi(OneTrackFile({0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 60, 80}), file, error));
+    // A chunk length past the end of the file.
+    auto truncated = OneTrackFile({0x00, 0xFF, 0x2F, 0x00});
+    truncated.pop_back();
+    EXPECT_FALSE(ParseMidi(truncated, file, error));
+    // A header that announces more tracks than there are.
+    auto missing = OneTrackFile({0x00, 0xFF, 0x2F, 0x00});
+    missing[11] = 2;
+    EXPECT_FALSE(ParseMidi(missing, file, error));
+}
+
+// --- The shipped songs. ---
+
+TEST(Songs, AllEightArePresentAsFormatOneFiles) {
+    ASSERT_FALSE(DataFolder().empty()) << "DRIFTMERE_DATA_DIR is not set";
+    for (const auto& name : kSongs) {
+        SCOPED_TRACE(name);
+        const auto bytes = ReadBytes(DataFolder() / name);
+        ASSERT_FALSE(bytes.empty()) << "missing or empty";
+        MidiFile file;
+        std::string error;
+        ASSERT_TRUE(ParseMidi(bytes, file, error)) << error;
+        EXPECT_EQ(file.format, 1);
+        EXPECT_GE(file.tracks.size(), 3u);
+    }
+    EXPECT_EQ(Songs().size(), kSongs.size());
+}
+
+TEST(Songs, EachPlaysBetweenNinetySecondsAndThreeMinutes) {
+    for (const auto& [name, file] : Songs()) {
+        const double seconds = file.Seconds(file.EndTick());
+        EXPECT_GE(seconds, 90.0) << name;
+        EXPECT_LE(seconds, 180.0) << name;
+    }
+}
+
+TEST(Songs, EveryNoteOnMeetsItsOwnNoteOff) {
+    for (const auto& [name, file] : Songs()) {
+        int notes = 0;
+        for (std::size_t t = 0; t < file.tracks.size(); ++t) {
+            // A key struck again while it still sounds would leave one note-on unmatched.
+            std::set<std::pair<int, int>> sounding;
+            for (const auto& e : file.tracks[t]) {
+                const std::pair<int, int> key{e.Channel(), e.data1};
+                if (e.IsNoteOn()) {
+                    EXPECT_TRUE(sounding.insert(key).second)
+                        << name << " track " << t << ": key " << int(e.data1)
+                        << " struck twice at tick " << e.tick;
+                    ++notes;
+                } else if (e.IsNoteOff()) {
+                    EXPECT_EQ(sounding.erase(key), 1u)
+                        << name << " track " << t << ": note-off without a note at tick " << e.tick;
+                }
+            }
+            EXPECT_TRUE(sounding.empty()) << name << " track " << t << " leaves notes sounding";
+        }
+        EXPECT_GT(notes, 100) << name << " is too short to be a song";
+    }
+}
+
+TEST(Songs, EachSetsUpEveryChannelBeforeItPlaysAndUsesSeveralInstruments) {
+    for (const auto& [name, file] : Songs()) {
+        std::set<int> programs;
+        for (const auto& track : file.tracks) {
+            // What each channel has been given before its first note.
+            std::map<int, std::set<int>> setUp;
+            std::set<int> started;
+            for (const auto& e : track) {
+                if (e.Kind() == 0xC0) {
+                    setUp[e.Channel()].insert(-1);
+                    if (e.Channel() != 9) {
+                        programs.insert(e.data1);
+                    }
+                } else if (e.Kind() == 0xB0) {
+                    setUp[e.Channel()].insert(e.data1);
+                } else if (e.IsNoteOn() && started.insert(e.Channel()).second) {
+                    for (int needed : {-1, 7, 10, 11, 91}) {
+                        EXPECT_TRUE(setUp[e.Channel()].count(needed))
+                            << name << " channel " << e.Channel() + 1 << " plays before setting "
+                            << (needed < 0 ? "its program"
+                                           : "controller " + std::to_string(needed));
+                    }
+                }
+                if (e.IsNoteOn() && e.Channel() == 9) {
+                    // The percussion channel only ever carries a soft shaker.
+                    EXPECT_EQ(e.data1, 82) << name;
+                    EXPECT_LE(e.data2, 64) << name;
+                }
+            }
+        }
+        EXPECT_GE(programs.size(), 3u) << name;
+    }
+}
+
+TEST(Songs, EachEndsSlowingOntoAHeldChord) {
+    for (const auto& [name, file] : Songs()) {
+        const auto tempos = file.TempoMap();
+        ASSERT_FALSE(tempos.empty()) << name;
+        // A larger number of microseconds a quarter is a slower tempo.
+        EXPECT_GT(tempos.back().second, tempos.front().second) << name << " has no ritardando";
+
+        std::uint32_t lastOn = 0, lastOff = 0;
+        for (const auto& track : file.tracks) {
+            for (const auto& e : track) {
+                if (e.IsNoteOn()) lastOn = std::max(lastOn, e.tick);
+                if (e.IsNoteOff()) lastOff = std::max(lastOff, e.tick);
+            }
+        }
+        // The last chord: every note still sounding a moment after the last note is struck.
+        std::set<int> pitches;
+        for (const auto& track : file.tracks) {
+            std::map<std::pair<int, int>, std::uint32_t> since;
+            for (const auto& e : track) {
+                const std::pair<int, int> key{e.Channel(), e.data1};
+                if (e.IsNoteOn()) {
+                    since[key] = e.tick;
+                } else if (e.IsNoteOff() && since.count(key)) {
+                    if (e.tick > lastOn && since[key] + file.ticksPerQuarter * 4 >= lastOn &&
+                        e.Channel() != 9) {
+                        pitches.insert(e.data1 % 12);
+                    }
+                    since.erase(key);
+                }
+            }
+        }
+        EXPECT_GE(pitches.size(), 3u) << name << " does not end on a chord";
+        EXPECT_GE(file.Seconds(lastOff) - file.Seconds(lastOn), 2.0)
+            << name << " final chord is not held";
+        EXPECT_GE(file.EndTick(), lastOff) << name;
+    }
+}
+
+TEST(Songs, EachHasItsOwnKeyOrTempo) {
+    std::set<std::pair<std::vector<std::uint8_t>, std::uint32_t>> seen;
+    for (const auto& [name, file] : Songs()) {
+        std::vector<std::uint8_t> key;
+        for (const auto& e : file.tracks[0]) {
+            if (e.IsMeta(0x59)) key = e.meta;
+        }
+        EXPECT_FALSE(key.empty()) << name << " has no key signature";
+        const auto tempos = file.TempoMap();
+        ASSERT_FALSE(tempos.empty()) << name;
+        EXPECT_TRUE(seen.insert({key, tempos.front().second}).second)
+            << name << " shares its key and tempo with another song";
+    }
+}
+
+#ifdef DRIFTMERE_SONG_GENERATOR
+TEST(SongGenerator, WritesTheSameBytesOnEveryRun) {
+    const auto base =
+        std::filesystem::temp_directory_path() / ("driftmere-songs-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(base);
+    for (const char* run : {"a", "b"}) {
+        const std::string command =
+            std::string("\"") + DRIFTMERE_SONG_GENERATOR + "\" \"" + (base / run).string() + "\"";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    for (const auto& name : kSongs) {
+        const auto a = ReadBytes(base / "a" / name);
+        EXPECT_FALSE(a.empty()) << name;
+        EXPECT_EQ(a, ReadBytes(base / "b" / name)) << name << " differs between two runs";
+        EXPECT_EQ(a, ReadBytes(DataFolder() / name)) << name << " differs from the built one";
+    }
+    std::filesystem::remove_all(base);
+}
+#endif
+
+}  // namespace
+}  // namespace driftmere::test
