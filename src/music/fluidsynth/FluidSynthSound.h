@@ -1,0 +1,76 @@
+#pragma once
+// The sound control on FluidSynth: plays one MIDI file at a time through PulseAudio or ALSA,
+// or silently in real time when neither works, so that a song still ends when it should and
+// the playlist moves on.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "music/TegoSnd.h"
+
+namespace driftmere {
+
+// The synthesiser's master gain. FluidSynth's own 0.2 is too quiet next to other programs. At
+// 0.5 a piano melody over string chords at ordinary strength sits around -15 dBFS RMS with the
+// small TimGM6mb and -23 dBFS with FluidR3; a limiter at -1 dBFS catches what goes higher.
+inline constexpr double kSongGain = 0.5;
+
+// The General MIDI SoundFont in `folder` (ending with '/'): the system's chosen default-GM.sf2
+// when present, else TimGM6mb.sf2 (small), else FluidR3_GM.sf2. Empty when none is there.
+std::string FindSoundFont(std::string_view folder = "/usr/share/sounds/sf2/");
+
+struct FluidSynthOptions {
+    enum class Output {
+        Device,  // PulseAudio, then ALSA; silent when neither opens
+        Silent,  // never open a device: songs play in time without sound
+    };
+    std::string soundFont;  // empty: FindSoundFont()
+    // DRIFTMERE_AUDIO=none in the environment turns Device into Silent, for headless runs.
+    Output output = Output::Device;
+    double gain = kSongGain;
+    // Where the one-line warnings go (missing SoundFont, unreadable song, no audio device);
+    // each distinct warning is given once. Called from the control's own thread. Empty: stderr.
+    std::function<void(const std::string&)> warn;
+};
+
+class FluidSynthSound : public TegoSnd {
+  public:
+    // Returns at once: the SoundFont loads and the device opens on the control's own thread.
+    // A song asked for before then starts as soon as they are ready, and counts as playing.
+    explicit FluidSynthSound(FluidSynthOptions options = {});
+    ~FluidSynthSound() override;
+    FluidSynthSound(const FluidSynthSound&) = delete;
+    FluidSynthSound& operator=(const FluidSynthSound&) = delete;
+
+    void PlayMidi(const std::string& path, std::int32_t zero, std::int32_t minusOne) override;
+    void StopMidi() override;
+    bool IsPlaying() override;
+
+    // Blocks until the SoundFont is loaded and the output chosen. True when the SoundFont
+    // loaded. For tests and measurements; the saver never waits.
+    bool WaitUntilReady();
+    // After WaitUntilReady: true when songs play without a device.
+    bool PlaysSilently();
+
+  private:
+    struct Engine;
+    std::unique_ptr<Engine> engine_;
+};
+
+// A song rendered to 16-bit stereo, interleaved, with the same synthesiser settings and
+// limiter as the control uses, from its start until the player reports its end (or maxSeconds).
+struct RenderedSong {
+    int sampleRate = 44100;
+    std::vector<std::int16_t> samples;
+};
+std::optional<RenderedSong> RenderSong(const std::string& midiPath, const std::string& soundFont,
+                                       double gain = kSongGain, double maxSeconds = 900.0);
+
+// A canonical 16-bit PCM WAV file. False when it could not be written.
+bool WriteWav(const std::string& path, const RenderedSong& song);
+
+}  // namespace driftmere
