@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -96,6 +97,11 @@ SetupDialog::SetupDialog(SettingsStore& store, QString dataFolder, QWidget* pare
     connect(help, &QPushButton::clicked, this, [this] { openUrl(HelpUrl()); });
     connect(web, &QPushButton::clicked, this, [this] { openUrl(WebUrl()); });
 
+    // The wrapped note in the font frame trades width for height, and the layout's own minimum
+    // does not count that: at that minimum the rows above it get squeezed. The natural size
+    // fits everything, so it is the smallest the dialog may become.
+    setMinimumSize(sizeHint());
+
     Load();
 }
 
@@ -134,12 +140,13 @@ QLineEdit* SetupDialog::MakeText(const TextSetting& setting, QWidget* parent) {
     return edit;
 }
 
-QLabel* SetupDialog::MakeReadout(const char* name, const QString& text, QWidget* parent) {
+QLabel* SetupDialog::MakeReadout(const char* name, const QString& text, const QString& widest,
+                                 QWidget* parent) {
     QLabel* label = MakeLabel(text, parent, name);
     label->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     label->setAlignment(Qt::AlignCenter);
     // Wide enough for the longest text it will show, so the row does not jump as it changes.
-    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("Moderate")) +
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(widest) +
                            label->fontMetrics().averageCharWidth() * 2);
     return label;
 }
@@ -147,9 +154,13 @@ QLabel* SetupDialog::MakeReadout(const char* name, const QString& text, QWidget*
 QLabel* SetupDialog::MakePicture(const char* name, const QString& file, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
-    // A picture that is not there yet leaves an empty space, never an error.
+    // A picture that is not there leaves no trace, never an error.
     QPixmap pixmap(dataFolder_ + file);
-    if (!pixmap.isNull()) label->setPixmap(pixmap);
+    if (pixmap.isNull()) {
+        label->hide();
+    } else {
+        label->setPixmap(pixmap);
+    }
     return label;
 }
 
@@ -161,8 +172,10 @@ QWidget* SetupDialog::BuildSettingsTab() {
     QGroupBox* air = MakeFrame("Frame1", QStringLiteral("Air Controls"), page);
     auto* airLayout = new QGridLayout(air);
     QLabel* windLabel = MakeLabel(QStringLiteral("Wind Speed >"), air, "Label1");
-    windSpeedText_ = MakeReadout("txtWindSpeed", Q(WindSpeedText(kWindSpeedBar.initial)), air);
-    windWord_ = MakeReadout("txtWS", Q(WindWord(kWindSpeedBar.initial)), air);
+    windSpeedText_ = MakeReadout("txtWindSpeed", Q(WindSpeedText(kWindSpeedBar.initial)),
+                                 QStringLiteral("15 MPH"), air);
+    windWord_ = MakeReadout("txtWS", Q(WindWord(kWindSpeedBar.initial)),
+                            QStringLiteral("Moderate"), air);
     windSpeed_ = MakeBar(kWindSpeedBar, air);
     windLabel->setBuddy(windSpeed_);
     airLayout->addWidget(windLabel, 0, 0);
@@ -174,8 +187,10 @@ QWidget* SetupDialog::BuildSettingsTab() {
     strength->setObjectName(QStringLiteral("Label3"));
     airLayout->addWidget(strength, 2, 0, 1, 3);
     airLayout->setRowMinimumHeight(3, air->fontMetrics().height() / 2);
-    draftText_ = MakeReadout("txtDraft2", QString::number(kDraftBar.initial), air);
-    draftWord_ = MakeReadout("txtDraft1", Q(DraftWord(kDraftBar.initial)), air);
+    draftText_ = MakeReadout("txtDraft2", QString::number(kDraftBar.initial),
+                              QStringLiteral("15 MPH"), air);
+    draftWord_ = MakeReadout("txtDraft1", Q(DraftWord(kDraftBar.initial)),
+                              QStringLiteral("Moderate"), air);
     airLayout->addWidget(draftText_, 4, 1);
     airLayout->addWidget(draftWord_, 4, 2);
     draft_ = MakeBar(kDraftBar, air);
@@ -192,13 +207,16 @@ QWidget* SetupDialog::BuildSettingsTab() {
     auto* mouseLayout = new QGridLayout(mouse);
     mouseSens_ = MakeBar(kMouseSensBar, mouse);
     mouseSens_->setToolTip(QStringLiteral("Change the sensitivity of the mouse"));
-    mouseSensText_ = MakeReadout("txtMouseS", QString::number(kMouseSensBar.initial), mouse);
-    mouseLayout->addWidget(mouseSens_, 0, 0, 1, 2);
-    mouseLayout->addWidget(mouseSensText_, 0, 2);
-    mouseLayout->addWidget(MakeLabel(QStringLiteral("Light Touch"), mouse), 1, 0, Qt::AlignLeft);
-    mouseLayout->addWidget(MakeLabel(QStringLiteral("HeavyTouch"), mouse), 1, 1, Qt::AlignRight);
+    mouseSensText_ = MakeReadout("txtMouseS", QString::number(kMouseSensBar.initial),
+                                 QStringLiteral("20"), mouse);
+    mouseLayout->addWidget(mouseSens_, 0, 0);
+    mouseLayout->addWidget(mouseSensText_, 0, 1);
+    auto* touchRow = new QHBoxLayout;
+    touchRow->addWidget(MakeLabel(QStringLiteral("Light Touch"), mouse));
+    touchRow->addStretch(1);
+    touchRow->addWidget(MakeLabel(QStringLiteral("HeavyTouch"), mouse));
+    mouseLayout->addLayout(touchRow, 1, 0);
     mouseLayout->setColumnStretch(0, 1);
-    mouseLayout->setColumnStretch(1, 1);
     grid->addWidget(mouse, 1, 0);
 
     // Message.
@@ -320,6 +338,11 @@ QWidget* SetupDialog::BuildBackgroundsTab() {
         const int row = i < 4 ? i : i - 4;
         QLabel* picture = MakePicture(QStringLiteral("Picture%1").arg(i + 3).toLatin1().constData(),
                                       QString::fromLatin1(kBackdropPictures[i]), frame);
+        // A thumbnail is a reminder of the scene, not a view of it: about four lines of text
+        // high at most, whatever size the picture file has.
+        const int maxHeight = frame->fontMetrics().height() * 4;
+        if (!picture->pixmap().isNull() && picture->pixmap().height() > maxHeight)
+            picture->setPixmap(picture->pixmap().scaledToHeight(maxHeight, Qt::SmoothTransformation));
         backdrops_[i] = MakeCheck(checks[i], frame);
         pictures->addWidget(picture, row, column);
         pictures->addWidget(backdrops_[i], row, column + 1);
@@ -336,7 +359,8 @@ QWidget* SetupDialog::BuildBackgroundsTab() {
     scroll_ = MakeBar(kScrollBar, frame);
     scrollLabel->setBuddy(scroll_);
     layout->addWidget(scroll_);
-    scrollText_ = MakeReadout("txtScroll", QString::number(kScrollBar.initial), frame);
+    scrollText_ = MakeReadout("txtScroll", QString::number(kScrollBar.initial),
+                              QStringLiteral("500"), frame);
     layout->addWidget(new SpreadCaption(QStringLiteral("Every                   Minutes"),
                                         scrollText_, frame));
     layout->addStretch(1);
@@ -365,6 +389,7 @@ QWidget* SetupDialog::BuildSoundsTab() {
     soundOff_->setInsertPolicy(QComboBox::NoInsert);
     for (std::string_view choice : SoundOffChoices()) soundOff_->addItem(Q(choice));
     soundOff_->setEditText(QStringLiteral("Never"));
+    soundOff_->setMinimumContentsLength(6);
     controlLayout->addWidget(new SpreadCaption(
         QStringLiteral("Stop sound after:                           min."), soundOff_, control));
     controlLayout->addSpacing(control->fontMetrics().height() / 2);
@@ -380,7 +405,11 @@ QWidget* SetupDialog::BuildSoundsTab() {
     keys->setReadOnly(true);
     keys->setTabChangesFocus(true);
     keysLabel->setBuddy(keys);
-    controlLayout->addWidget(keys, 1);
+    // Tall enough for the four lines and a little air, no taller.
+    keys->setFixedHeight(keys->fontMetrics().lineSpacing() * 5 + 2 * keys->frameWidth() +
+                         static_cast<int>(keys->document()->documentMargin() * 2));
+    controlLayout->addWidget(keys);
+    controlLayout->addStretch(1);
     pageLayout->addWidget(control, 1);
 
     QGroupBox* music = MakeFrame("Frame5", QStringLiteral("Music"), page);

@@ -58,7 +58,8 @@ private:
     QCheckBox* MakeCheck(const CheckSetting& box, QWidget* parent);
     QScrollBar* MakeBar(const BarSetting& bar, QWidget* parent);
     QLineEdit* MakeText(const TextSetting& box, QWidget* parent);
-    QLabel* MakeReadout(const char* name, const QString& text, QWidget* parent);
+    QLabel* MakeReadout(const char* name, const QString& text, const QString& widest,
+                        QWidget* parent);
     QLabel* MakePicture(const char* name, const QString& file, QWidget* parent);
 
     void Load();
