@@ -26,13 +26,8 @@
 namespace driftmere {
 namespace {
 
-// How long a writer waits for the others. A live writer holds the lock for a few
-// milliseconds and a dead one holds nothing, so only a stopped or hung process makes a writer
-// wait this long; it then gives up and reports the write as failed.
-constexpr auto kLockPatience = std::chrono::seconds(10);
-
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
@@ -47,7 +42,7 @@ public:
         return fd < 0 || ::close(fd) == 0;
     }
 
-private:
+  private:
     int fd_;
 };
 
@@ -154,7 +149,7 @@ bool MakeFolders(const std::string& dir) {
     return false;
 }
 
-bool LockExclusive(int fd) {
+bool LockExclusive(int fd, std::chrono::nanoseconds patience) {
     if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
     if (errno != EWOULDBLOCK) return false;
 
@@ -191,7 +186,7 @@ bool LockExclusive(int fd) {
         return ::flock(fd, LOCK_EX) == 0;
     }
     std::unique_lock<std::mutex> hold(wait->mutex);
-    if (wait->changed.wait_for(hold, kLockPatience, [&] { return wait->done; })) {
+    if (wait->changed.wait_for(hold, patience, [&] { return wait->done; })) {
         return wait->locked;
     }
     wait->abandoned = true;
@@ -213,8 +208,8 @@ std::string ResolveTarget(const std::string& path) {
 
 }  // namespace
 
-IniFileStore::IniFileStore(std::string path, std::chrono::nanoseconds settleTime)
-    : path_(std::move(path)), settleTime_(settleTime) {}
+IniFileStore::IniFileStore(std::string path, Options options)
+    : path_(std::move(path)), options_(options) {}
 
 std::string IniFileStore::DefaultPathFrom(const char* xdgConfigHome, const char* home) {
     std::string base;
@@ -270,7 +265,7 @@ const std::string* IniFileStore::CurrentText() {
     ::clock_gettime(CLOCK_REALTIME, &now);
     const std::int64_t changed =
         std::max(Nanoseconds(loaded.st.st_mtim), Nanoseconds(loaded.st.st_ctim));
-    cacheTrusted_ = Nanoseconds(now) - changed >= settleTime_.count();
+    cacheTrusted_ = Nanoseconds(now) - changed >= options_.settleTime.count();
     cache_ = Snapshot{identityOf(loaded.st), std::move(loaded.bytes)};
     return &cache_->bytes;
 }
@@ -316,7 +311,7 @@ bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
 
     const std::string lockPath = path_ + ".lock";
     Fd lock(::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600));
-    if (lock.get() < 0 || !LockExclusive(lock.get())) {
+    if (lock.get() < 0 || !LockExclusive(lock.get(), options_.lockPatience)) {
         int error = errno;
         return Fail("cannot save settings to " + path_, error);
     }

@@ -18,22 +18,31 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
 
 class IniFileStore : public SettingsStore {
-public:
+  public:
     // A file larger than this is not read at all (its keys read as absent) and never rewritten.
     static constexpr std::size_t kMaxFileBytes = 64u << 20;
 
-    // A file changed again within this long of a read may look unchanged to stat (timestamps
-    // are coarse, inode numbers get reused), so only a file whose last change is older than
-    // this is kept between reads. The saver's ~35 reads at start then cost one file read.
-    static constexpr std::chrono::nanoseconds kSettleTime = std::chrono::seconds(3);
+    struct Options {
+        // A file changed again within this long of a read may look unchanged to stat
+        // (timestamps are coarse, inode numbers get reused), so only a file whose last change
+        // is older than this is kept between reads. The saver's ~35 reads at start then cost
+        // one file read.
+        std::chrono::nanoseconds settleTime = std::chrono::seconds(3);
+        // How long a writer waits for the others. A live writer holds the lock for a few
+        // milliseconds and a dead one holds nothing, so only a stopped or hung process makes a
+        // writer wait this long; the write then fails.
+        std::chrono::nanoseconds lockPatience = std::chrono::seconds(10);
+    };
 
-    explicit IniFileStore(std::string path, std::chrono::nanoseconds settleTime = kSettleTime);
+    explicit IniFileStore(std::string path) : IniFileStore(std::move(path), Options{}) {}
+    IniFileStore(std::string path, Options options);
 
     // ${XDG_CONFIG_HOME}/DriftmereVT/settings.ini, or ~/.config/... when XDG_CONFIG_HOME is
     // unset, empty or not an absolute path. Empty when no home folder can be found at all.
@@ -50,7 +59,7 @@ public:
     // How many times Read went to the disk for the file's bytes.
     std::size_t FileLoads() const { return fileLoads_; }
 
-private:
+  private:
     // What identifies one version of the file on disk.
     struct Identity {
         dev_t dev = 0;
@@ -70,7 +79,7 @@ private:
     bool Fail(std::string what, int error);
 
     std::string path_;
-    std::chrono::nanoseconds settleTime_;
+    Options options_;
     std::string lastError_;
     // The last file read, reused while its identity is unchanged if it had settled when read.
     std::optional<Snapshot> cache_;

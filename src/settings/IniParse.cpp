@@ -78,12 +78,23 @@ std::string Encode(std::string_view text, Role role) {
         const auto byte = static_cast<unsigned char>(c);
         const bool atEdge = i == 0 || i + 1 == text.size();
         switch (c) {
-            case '\\': out += "\\\\"; continue;
-            case '\n': out += "\\n"; continue;
-            case '\r': out += "\\r"; continue;
-            case '\t': out += "\\t"; continue;
-            case '\0': out += "\\0"; continue;
-            default: break;
+            case '\\':
+                out += "\\\\";
+                continue;
+            case '\n':
+                out += "\\n";
+                continue;
+            case '\r':
+                out += "\\r";
+                continue;
+            case '\t':
+                out += "\\t";
+                continue;
+            case '\0':
+                out += "\\0";
+                continue;
+            default:
+                break;
         }
         if (byte < 0x20 || byte == 0x7f) {
             out += "\\x";
@@ -119,10 +130,18 @@ std::string Decode(std::string_view raw) {
         if (c == '\\' && i + 1 < raw.size()) {
             char e = raw[++i];
             switch (e) {
-                case 'n': c = '\n'; break;
-                case 'r': c = '\r'; break;
-                case 't': c = '\t'; break;
-                case '0': c = '\0'; break;
+                case 'n':
+                    c = '\n';
+                    break;
+                case 'r':
+                    c = '\r';
+                    break;
+                case 't':
+                    c = '\t';
+                    break;
+                case '0':
+                    c = '\0';
+                    break;
                 case 'x':
                     if (i + 2 < raw.size() && HexDigit(raw[i + 1]) >= 0 &&
                         HexDigit(raw[i + 2]) >= 0) {
@@ -132,7 +151,9 @@ std::string Decode(std::string_view raw) {
                         c = 'x';
                     }
                     break;
-                default: c = e; break;
+                default:
+                    c = e;
+                    break;
             }
         }
         out += c;

@@ -36,7 +36,7 @@ struct Line {
 
 // Walks a text line by line in one pass; the work per line is linear in its length.
 class Scanner {
-public:
+  public:
     explicit Scanner(std::string_view text) : text_(text) {}
     // Fills `line` with the next line; false after the last one.
     bool Next(Line& line);
@@ -44,7 +44,7 @@ public:
         return text_.substr(line.valueBegin, line.end - line.valueBegin);
     }
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };

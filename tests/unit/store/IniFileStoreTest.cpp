@@ -1,14 +1,12 @@
-#include "settings/IniFileStore.h"
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <random>
 
+#include "settings/IniFileStore.h"
 #include "settings/KeyTable.h"
 #include "unit/store/StoreTestSupport.h"
 
@@ -120,7 +118,7 @@ TEST(IniFileStore, ReadsSeeWhatOthersWroteAtOnce) {
     EXPECT_EQ(store.FileLoads(), loads + 1);
 
     // A settled file is read once for many reads, and still every replacement is seen.
-    IniFileStore settled(path, std::chrono::nanoseconds(0));
+    IniFileStore settled(path, {.settleTime = std::chrono::nanoseconds(0)});
     for (int i = 0; i < 35; ++i) EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "13");
     EXPECT_EQ(settled.Read("Settings", "Drafts"), std::nullopt);
     EXPECT_EQ(settled.FileLoads(), 1u);
@@ -136,7 +134,8 @@ TEST(IniFileStore, DamagedFilesNeverCrashItAndTheirBytesAreKept) {
     std::string binary(64 << 10, '\0');
     for (char& c : binary) c = static_cast<char>(random());
     std::string tenMegabytes;
-    while (tenMegabytes.size() < (10u << 20)) tenMegabytes += "Key" + std::to_string(random()) + "=1\n";
+    while (tenMegabytes.size() < (10u << 20))
+        tenMegabytes += "Key" + std::to_string(random()) + "=1\n";
     const std::string kinds[] = {
         binary,
         tenMegabytes,

@@ -1,8 +1,10 @@
-#include "settings/IniParse.h"
-
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
+
+#include "settings/IniParse.h"
+#include "settings/SettingsStore.h"
 
 namespace driftmere::ini {
 namespace {
@@ -115,7 +117,7 @@ TEST(IniText, RepeatedSectionsAndKeysActAsOne) {
 TEST(IniText, DamagedLinesAreSkippedAndTheRestStillReads) {
     const std::string garbage =
         "\x00\x01\xff[\xfe]]\n"s
-        "[Settings\n"          // no closing bracket: not a header, the section goes on
+        "[Settings\n"  // no closing bracket: not a header, the section goes on
         "no equals sign here\n"
         "\\\n"
         "=value without key\n"
@@ -150,6 +152,34 @@ TEST(IniText, LargeInputsAreReadInOnePass) {
     const std::string binary(1u << 20, '\xff');
     EXPECT_EQ(Lookup(binary + "\n[S]\nk=v\n", "S", "k"), "v");
     EXPECT_TRUE(Parse(binary).empty());
+}
+
+TEST(IniText, EditsOfRandomTextsReadBackAndDisturbNoOtherKey) {
+    // Texts made mostly of the characters that matter to the format, and names that collide
+    // by case, by blanks and by escaping.
+    const std::string alphabet = "[]=\\;# \t\r\n\n\nskSK01\xff"s + '\0';
+    const std::string names[] = {"", "s", "S", "k", "K", " k", "k=", "[s]", "\\", "#"};
+    std::mt19937 random(11);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (std::size_t n = pick(60); n > 0; --n) text += alphabet[pick(alphabet.size())];
+        std::string value;
+        for (std::size_t n = pick(6); n > 0; --n) value += alphabet[pick(alphabet.size())];
+        const std::string& section = names[pick(std::size(names))];
+        const std::string& key = names[1 + pick(std::size(names) - 1)];
+
+        const std::string edited = WithValue(text, section, key, value);
+        ASSERT_EQ(Lookup(edited, section, key), value) << "text: " << text;
+        for (const std::string& s2 : names) {
+            for (const std::string& k2 : names) {
+                if (SameName(s2, section) && SameName(k2, key)) continue;
+                ASSERT_EQ(Lookup(edited, s2, k2), Lookup(text, s2, k2))
+                    << "text: " << text << " edited: " << edited;
+            }
+        }
+        Parse(edited);
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // The store's promises between programs, with real processes on real files.
-#include <signal.h>
-#include <unistd.h>
-
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -140,11 +141,46 @@ TEST(IniFileStoreProcesses, AWriterKilledAtAnyInstantNeitherCorruptsNorBlocks) {
             ASSERT_EQ(store.Read("Keep", "K" + std::to_string(i)), "value " + std::to_string(i));
         ASSERT_EQ(store.Read("After", "Kill"), std::to_string(kill));
     }
-    std::printf("[ measured ] %d kills, %d of them mid-write (temp file left); the next write "
-                "took at most %.2f ms, mean %.2f ms (a write with no one killed: %.2f ms)\n",
-                kKills, tempLeft, longestMs, totalMs / kKills, baselineMs);
+    std::printf(
+        "[ measured ] %d kills, %d of them mid-write (temp file left); the next write "
+        "took at most %.2f ms, mean %.2f ms (a write with no one killed: %.2f ms)\n",
+        kKills, tempLeft, longestMs, totalMs / kKills, baselineMs);
     // Generous: the promise is a second, and the machine is shared.
     EXPECT_LT(longestMs, 5000.0);
+}
+
+TEST(IniFileStoreProcesses, AStoppedLockHolderMakesAWriteFailNotHang) {
+    TempDir dir;
+    const std::string path = dir / "settings.ini";
+    IniFileStore store(path, {.lockPatience = std::chrono::milliseconds(200)});
+    ASSERT_TRUE(store.Write("Settings", "WindSpeed", "11"));
+    const std::string before = FileBytes(path);
+
+    // A program that took the lock and then stopped (as under a debugger).
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    pid_t holder = testing::StartChild([&] {
+        int fd = ::open((path + ".lock").c_str(), O_RDONLY);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0) return 1;
+        if (::write(ready[1], "x", 1) != 1) return 2;
+        for (;;) ::pause();
+    });
+    char byte;
+    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    EXPECT_FALSE(store.Write("Settings", "WindSpeed", "12"));
+    EXPECT_FALSE(store.LastError().empty());
+    EXPECT_FALSE(store.Write("Settings", "Drafts", "3"));
+    EXPECT_EQ(FileBytes(path), before);
+
+    // Once it is gone, the waits given up on leave nothing held behind them.
+    ::kill(holder, SIGKILL);
+    EXPECT_EQ(testing::Finish(holder), 128 + SIGKILL);
+    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "12")) << store.LastError();
+    EXPECT_TRUE(IniFileStore(path, {.lockPatience = std::chrono::milliseconds(200)})
+                    .Write("Settings", "Drafts", "3"));
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "12");
+    ::close(ready[0]);
+    ::close(ready[1]);
 }
 
 }  // namespace
