@@ -34,22 +34,16 @@ struct StartPoint {
 
 // Where PickALocal may put a balloon, by choice 1..8 (index 0..7). With rising or calm air it
 // waits below the bottom edge or left of the screen; with sinking air above the top or left.
-inline constexpr std::array<StartPoint, 8> kLowStartPoints = {{{300, 605},
-                                                               {220, 605},
-                                                               {130, 605},
-                                                               {50, 605},
-                                                               {-150, 500},
-                                                               {-150, 380},
-                                                               {-150, 275},
-                                                               {-150, 150}}};
-inline constexpr std::array<StartPoint, 8> kHighStartPoints = {{{350, -170},
-                                                                {250, -170},
-                                                                {150, -170},
-                                                                {50, -170},
-                                                                {-160, 50},
-                                                                {-160, 150},
-                                                                {-160, 300},
-                                                                {-160, 450}}};
+// clang-format off
+inline constexpr std::array<StartPoint, 8> kLowStartPoints = {{
+    {300, 605}, {220, 605}, {130, 605}, {50, 605},       // below the bottom edge
+    {-150, 500}, {-150, 380}, {-150, 275}, {-150, 150},  // left of the screen
+}};
+inline constexpr std::array<StartPoint, 8> kHighStartPoints = {{
+    {350, -170}, {250, -170}, {150, -170}, {50, -170},   // above the top edge
+    {-160, 50}, {-160, 150}, {-160, 300}, {-160, 450},   // left of the screen
+}};
+// clang-format on
 
 // A balloon moves when at least this many milliseconds have passed since its last move.
 inline constexpr std::uint32_t kMoveIntervalMs = 20;
