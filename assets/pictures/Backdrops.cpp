@@ -297,44 +297,45 @@ void PaintPalm(QImage& img, const Palm& m) {
     }
     p.setPen(Qt::NoPen);
     QPointF crown = at(1.0f);
-    const int fronds = 11;
+    const int fronds = 13;
     for (int k = 0; k < fronds; ++k) {
-        // Fronds spread all round; those reaching back are drawn first and darker.
-        float a = -kPi + kPi * (float(k) + dice.Range(0.1f, 0.9f)) / (fronds - 1) * 1.1f;
-        float len = m.height * dice.Range(0.38f, 0.52f);
-        float dir = std::cos(a);
-        QPointF tip = crown + QPointF(dir * len, -std::sin(a) * len * 0.35f + len * 0.55f);
-        QPointF ctrl = crown + QPointF(dir * len * 0.6f, -len * 0.35f);
-        Rgb col = m.leaf * dice.Range(0.8f, 1.1f);
-        QPainterPath spine;
-        const int n = 14;
-        QPolygonF upper, lower;
-        for (int i = 0; i <= n; ++i) {
+        // Fronds fan out from the crown, rise a little and arch over into a droop; each carries
+        // a row of narrow hanging leaflets on either side of its rib.
+        float a = kPi * (float(k) + dice.Range(0.2f, 0.8f)) / float(fronds);  // 0..pi, left/right
+        float dir = -std::cos(a);
+        float rise = std::sin(a);
+        float len = m.height * dice.Range(0.34f, 0.46f) * (0.8f + 0.2f * std::fabs(dir));
+        QPointF ctrl = crown + QPointF(dir * len * 0.55f, -len * (0.25f + 0.3f * rise));
+        QPointF tip = crown + QPointF(dir * len, len * (0.45f - 0.25f * rise));
+        Rgb col = m.leaf * dice.Range(0.8f, 1.12f);
+        QPen leaflet(QColor(ToQRgb(col)));
+        leaflet.setCapStyle(Qt::RoundCap);
+        const int n = 26;
+        for (int i = 1; i <= n; ++i) {
             float t = float(i) / n;
-            QPointF s = crown * ((1 - t) * (1 - t)) + ctrl * (2 * (1 - t) * t) + tip * (t * t);
+            QPointF sp = crown * ((1 - t) * (1 - t)) + ctrl * (2 * (1 - t) * t) + tip * (t * t);
             QPointF d = (ctrl - crown) * (2 * (1 - t)) + (tip - ctrl) * (2 * t);
             float dl = std::sqrt(float(d.x() * d.x() + d.y() * d.y())) + 1e-3f;
-            QPointF nrm(-d.y() / dl, d.x() / dl);
-            float w = len * 0.16f * std::sin(kPi * std::min(1.0f, t * 1.15f)) + 0.6f;
-            // Leaflets hang: the offset on each side tips downward.
-            float sag = len * 0.08f * t;
-            float jag = (i % 2) ? 1.0f : 0.55f;
-            upper << s + nrm * (w * jag) + QPointF(0, sag);
-            lower << s - nrm * (w * jag) + QPointF(0, sag);
+            QPointF along(d.x() / dl, d.y() / dl), nrm(-d.y() / dl, d.x() / dl);
+            float l = len * 0.24f * std::pow(std::sin(kPi * std::min(1.0f, t * 1.05f)), 0.6f) + 1;
+            leaflet.setWidthF(std::max(1.0, 2.4 * (1 - t) + 0.8));
+            p.setPen(leaflet);
+            for (float side : {-1.0f, 1.0f}) {
+                QPointF way = nrm * side + along * 0.45 + QPointF(0, 0.9);
+                float wl = std::sqrt(float(way.x() * way.x() + way.y() * way.y()));
+                p.drawLine(sp, sp + way * (l / wl));
+            }
         }
-        QPolygonF leaf = upper;
-        for (int i = lower.size() - 1; i >= 0; --i) leaf << lower[i];
-        p.setBrush(QColor(ToQRgb(col)));
-        p.drawPolygon(leaf);
-        QPen rib(QColor(ToQRgb(col * 1.25f)));
-        rib.setWidthF(0.8);
+        QPen rib(QColor(ToQRgb(col * 0.85f)));
+        rib.setWidthF(1.6);
         p.setPen(rib);
+        p.setBrush(Qt::NoBrush);
+        QPainterPath spine;
         spine.moveTo(crown);
         spine.quadTo(ctrl, tip);
-        p.setBrush(Qt::NoBrush);
         p.drawPath(spine);
-        p.setPen(Qt::NoPen);
     }
+    p.setPen(Qt::NoPen);
     p.setBrush(QColor(ToQRgb(m.trunk * 0.75f)));
     for (int k = 0; k < 3; ++k) {
         p.drawEllipse(crown + QPointF(dice.Range(-4, 4), dice.Range(2, 6)), 2.6, 2.6);
@@ -588,10 +589,12 @@ QImage Mountains3() {
     Ridge hills{450, 50, 280, 0.0f, 34, Hex(0x6C5A2A), Hex(0xAA8E44), haze, 0.1f, 0.05f, -1};
     hills.sunSide = -1;
     PaintRidge(img, hills);
-    Line hill = [](float x) { return 410 + 30 * Noise(x / 200, 0.3f, 33); };
-    PaintGrove(img, {hill, -10, 810, 9, 16, 4, autumn, haze, 0.22f, 35, 50});
-    Line hill2 = [](float x) { return 470 + 14 * Noise(x / 160, 0.8f, 36); };
-    PaintGrove(img, {hill2, -10, 810, 16, 26, 6, autumn, haze, 0.08f, 37, 30});
+    Line hill = [](float x) { return 405 + 30 * Noise(x / 200, 0.3f, 33); };
+    PaintGrove(img, {hill, -10, 810, 7, 12, 2.5f, autumn, haze, 0.3f, 35, 30});
+    Line hill1 = [](float x) { return 430 + 24 * Noise(x / 180, 0.6f, 32); };
+    PaintGrove(img, {hill1, -10, 810, 10, 17, 3, autumn, haze, 0.18f, 36, 30});
+    Line hill2 = [](float x) { return 468 + 14 * Noise(x / 160, 0.8f, 36); };
+    PaintGrove(img, {hill2, -10, 810, 15, 24, 4, autumn, haze, 0.08f, 37, 24});
     Ridge field{520, 22, 320, 0.0f, 38, Hex(0x8A7A3A), Hex(0xD2B76A), haze, 0.0f, 0.0f, -1};
     field.sunSide = -1;
     PaintRidge(img, field);
@@ -707,14 +710,14 @@ QImage Beach3() {
     };
     PaintSea(img, {horizon, shore, Hex(0xC8B8D0), Hex(0x6A88A8), Hex(0x8ABCC0), Hex(0xF4D4D0), 430,
                    Hex(0xFFF0D0), 0.55f, 72, 2});
-    Ridge left{345,           110,           160,  0.4f, 73, Hex(0x5A6A78),
+    Ridge left{350,           110,           160,  0.4f, 73, Hex(0x5A6A78),
                Hex(0x9AA8A0), Hex(0xE8D4D4), 0.3f, 0.2f, -1};
     left.from = -300;
     left.to = 200;
     left.fade = 160;
     left.foot = Flat(350);
     PaintRidge(img, left);
-    Ridge right{360,           130,           150,   0.45f, 74, Hex(0x3E5058),
+    Ridge right{365,           130,           150,   0.45f, 74, Hex(0x3E5058),
                 Hex(0x7A8C74), Hex(0xE8D4D4), 0.15f, 0.15f, -1};
     right.from = 600;
     right.to = 1100;
