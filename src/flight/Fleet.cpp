@@ -11,17 +11,24 @@
 namespace driftmere {
 namespace {
 
-// Balloon 1 has a wider right margin and a higher top and bottom; balloon 2 finishes as soon as
-// it sinks below the screen; the others may sink 200 pixels out of sight first. Balloons 2 and
-// 12 share a seed.
-constexpr std::array<std::int16_t, kBalloonCount> kRight = {840, 800, 800, 800, 800, 800, 800,
-                                                            800, 800, 800, 800, 800, 800};
-constexpr std::array<std::int16_t, kBalloonCount> kTop = {-200, -250, -250, -250, -250, -250, -250,
-                                                          -250, -250, -250, -250, -250, -250};
-constexpr std::array<std::int16_t, kBalloonCount> kBottom = {640, 600, 800, 800, 800, 800, 800,
-                                                             800, 800, 800, 800, 800, 800};
-constexpr std::array<std::int16_t, kBalloonCount> kSeed = {17, 15, 19, 9,  22, 13, 25,
-                                                           24, 18, 11, 23, 15, 20};
+// Where each balloon's flight ends, and the number its relaunch delay is drawn with. Balloon 1
+// has a wider right margin and a higher top and bottom; balloon 2 finishes as soon as it sinks
+// below the screen; the others may sink 200 pixels out of sight first. Balloons 2 and 12 share
+// a seed.
+struct FinishRule {
+    std::int16_t right;   // finish when PosX is above this
+    std::int16_t top;     // finish when PosY is below this
+    std::int16_t bottom;  // finish when PosY is above this
+    std::int16_t seed;
+};
+// clang-format off
+constexpr std::array<FinishRule, kBalloonCount> kFinishRules = {{
+    {840, -200, 640, 17}, {800, -250, 600, 15}, {800, -250, 800, 19}, {800, -250, 800, 9},
+    {800, -250, 800, 22}, {800, -250, 800, 13}, {800, -250, 800, 25}, {800, -250, 800, 24},
+    {800, -250, 800, 18}, {800, -250, 800, 11}, {800, -250, 800, 23}, {800, -250, 800, 15},
+    {800, -250, 800, 20},
+}};
+// clang-format on
 
 // The launch table: the second at which each of balloons 2..13 first flies. Balloon 2's entry
 // never finds it waiting, since its relaunch counter lets it go at second 5.
@@ -29,20 +36,12 @@ struct LaunchEntry {
     std::int32_t second;
     int balloon;
 };
+// clang-format off
 constexpr std::array<LaunchEntry, 12> kLaunchTable = {{
-    {7, 2},
-    {14, 3},
-    {20, 4},
-    {32, 5},
-    {41, 6},
-    {52, 7},
-    {60, 8},
-    {70, 9},
-    {85, 10},
-    {96, 11},
-    {105, 12},
-    {112, 13},
+    {7, 2}, {14, 3}, {20, 4}, {32, 5}, {41, 6}, {52, 7},
+    {60, 8}, {70, 9}, {85, 10}, {96, 11}, {105, 12}, {112, 13},
 }};
+// clang-format on
 constexpr std::int32_t kLastLaunchSecond = 112;
 // The table is only consulted this early in a session.
 constexpr std::int32_t kLaunchTableWindow = 315;
@@ -146,10 +145,10 @@ void Fleet::BalloonStep(int balloon) {
     // second start point and delay are the ones that stand.
     const std::int16_t x = b.PosX;
     const std::int16_t y = b.PosY;
-    const int k = balloon - 1;
-    if (x > kRight[k]) Finish(balloon);
-    if (y < kTop[k]) Finish(balloon);
-    if (y > kBottom[k]) Finish(balloon);
+    const FinishRule& rule = kFinishRules[i];
+    if (x > rule.right) Finish(balloon);
+    if (y < rule.top) Finish(balloon);
+    if (y > rule.bottom) Finish(balloon);
 }
 
 void Fleet::MoveBalloon(int balloon) {
@@ -188,7 +187,7 @@ void Fleet::Ground(BalloonRecord& record) {
 }
 
 void Fleet::DrawDelay(BalloonRecord& record, int balloon) {
-    random_.Reseed(kSeed[balloon - 1]);
+    random_.Reseed(kFinishRules[balloon - 1].seed);
     // 30 to 55 whole seconds.
     record.RelaunchDelay = static_cast<std::int16_t>(WholeChoice(random_.Next(), 26, 30));
 }
