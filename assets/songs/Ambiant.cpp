@@ -10,7 +10,7 @@
 namespace driftmere::songs {
 namespace {
 
-constexpr const char* kChords = "Iadd9 IV/1 vi7 IVM7 Iadd9 iii7 IVM7 Vsus4:4 V:4";
+constexpr const char* kChords = "Iadd9 IV/1 vi7 IVadd9 Iadd9 iii7 IVadd9 Vsus4:4 V:4";
 constexpr const char* kVoiceTune =
     "5w | 2'w | 1'w | 6w | 5w | 3w | 6w | 1'h 6h |"
     "3'w | 2'w | 7w | 5w | 6w | 3w | 1'w | 7w |";
@@ -53,12 +53,15 @@ Composed ComposeAmbiant() {
                         index = i;
                     }
                 }
-                double t = at + half + (rng.Chance(0.5) ? 0 : 0.5);
+                // Figures start a little after the chord, so the pad is heard first.
+                double t = at + half + (rng.Chance(0.5) ? 1 : 1.5);
+                const double chordEnd = at + c.beats;
                 for (double length : rhythm) {
-                    if (t + length > at + c.beats + 0.01) {
+                    if (t + length > chordEnd + 0.01) {
                         break;
                     }
-                    song.Note(celesta, t, length * 2.5, tones[index], velocity);
+                    song.Note(celesta, t, std::min(length * 2.5, chordEnd - t), tones[index],
+                              velocity);
                     walker = tones[index];
                     int step = rng.Between(-2, 2);
                     if (step == 0) {
@@ -74,10 +77,17 @@ Composed ComposeAmbiant() {
     };
 
     auto layer = [&](double start, int padVelocity, bool singing) {
-        Held(song, warm, chords, start, 4, 52, 72, padVelocity);
-        Held(song, halo, chords, start, 3, 64, 83, padVelocity - 8);
+        // The halo pad doubles the warm pad's upper three notes an octave higher, so the two
+        // never rub against each other.
+        const auto voicings = Voicings(chords, 4, 52, 72);
+        std::vector<std::vector<int>> high;
+        for (const auto& v : voicings) {
+            high.push_back({v[1] + 12, v[2] + 12, v[3] + 12});
+        }
+        Held(song, warm, chords, start, voicings, padVelocity);
+        Held(song, halo, chords, start, high, padVelocity - 8);
         Bass(song, bass, chords, start, 28, 47, 62, 8, false);
-        celestaOver(chords, start + 2, singing ? 46 : 54);
+        celestaOver(chords, start, singing ? 46 : 54);
         const auto starts = Starts(chords, start);
         // The pads breathe with each chord, and the halo pad drifts slowly across the stereo.
         for (std::size_t i = 0; i < chords.size(); ++i) {

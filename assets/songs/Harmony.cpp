@@ -373,6 +373,14 @@ std::vector<int> VoiceLead(const Chord& chord, const std::vector<int>& previous,
                 mean /= voices;
                 cost += std::abs(mean - centre) + 0.5 * (pick.back() - pick.front());
             }
+            // A minor second or ninth inside a chord grinds (a major seventh chord voiced with
+            // its seventh just under the root); keep them a seventh apart instead.
+            for (int i = 0; i < voices; ++i) {
+                for (int j = i + 1; j < voices; ++j) {
+                    const int gap = pick[j] - pick[i];
+                    cost += (gap == 1 || gap == 13) ? 24 : 0;
+                }
+            }
             // Close intervals sound muddy low down.
             if (voices >= 2 && pick[0] < 52 && pick[1] - pick[0] < 5) {
                 cost += 4;

@@ -28,7 +28,11 @@ std::vector<double> Starts(const std::vector<Chord>& chords, double start) {
 
 void Held(Song& song, int part, const std::vector<Chord>& chords, double start, int voices, int low,
           int high, int velocity) {
-    const auto voicings = Voicings(chords, voices, low, high);
+    Held(song, part, chords, start, Voicings(chords, voices, low, high), velocity);
+}
+
+void Held(Song& song, int part, const std::vector<Chord>& chords, double start,
+          const std::vector<std::vector<int>>& voicings, int velocity) {
     const auto starts = Starts(chords, start);
     for (std::size_t i = 0; i < chords.size(); ++i) {
         // Notes shared with the next chord are tied over rather than struck again.
@@ -65,7 +69,8 @@ void Broken(Song& song, int part, const std::vector<Chord>& chords, double start
             const int pitch = v[index % size] + 12 * (index / size);
             const double at = starts[i] + k * step;
             const double onBeat = std::fmod(at - start, 1.0) < 1e-6 ? 1.0 : 0.0;
-            const double length = std::min(ring * step, starts[i] + chords[i].beats - at + step);
+            // A note may ring on, but never into the next chord.
+            const double length = std::min(ring * step, starts[i] + chords[i].beats - at);
             song.Note(part, at, length, pitch, velocity + static_cast<int>(6 * onBeat));
         }
     }

@@ -19,6 +19,10 @@ std::vector<double> Starts(const std::vector<Chord>& chords, double start);
 void Held(Song& song, int part, const std::vector<Chord>& chords, double start, int voices, int low,
           int high, int velocity);
 
+// The same with voicings chosen by the caller (one per chord).
+void Held(Song& song, int part, const std::vector<Chord>& chords, double start,
+          const std::vector<std::vector<int>>& voicings, int velocity);
+
 // A broken-chord figure over each chord: `pattern` picks notes of the voicing by index from the
 // bottom (an index past the top wraps an octave up), one every `step` beats, each ringing for
 // `ring` steps. Velocity leans on the first note of each beat.

@@ -8,7 +8,7 @@ namespace driftmere::songs {
 namespace {
 
 constexpr const char* kChordsA = "I IV/1 vi IVadd9 I iii IV Vsus4:2 V:2";
-constexpr const char* kChordsB = "vi V IV I6 ii7 iii7 IVM7 Vsus4:2 V:2";
+constexpr const char* kChordsB = "vi V IV I6 ii7 iii7 IVadd9 Vsus4:2 V:2";
 constexpr const char* kTuneA =
     "5h 3q 5q | 6h. 4q | 3h 1'q 7q | 6w |"
     "5h 3q 2q | 3h 5q 7q | 1'h 6q 4q | 5h 2h |";
@@ -65,7 +65,7 @@ Composed ComposeRiverFlow() {
     double at = 0;
     const auto intro = Progression(key, "I IV/1 I IV/1", bar);
     Broken(song, harp, intro, at, harpRipple, 0.25, 4, 4, 51, 72, 52);
-    Held(song, pad, Progression(key, "I:8 IV/1:8", bar), at, 4, 53, 72, 46);
+    Held(song, pad, intro, at, 4, 53, 72, 46);
     song.Swell(pad, at, 16, 10, 80, 70, 0.8);
     at += Length(intro);
 

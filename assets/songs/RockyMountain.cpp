@@ -45,8 +45,14 @@ Composed ComposeRockyMountain() {
             previous = VoiceLead(c, previous, 3, 55, 69);
             bassNote = BassNote(c, bassNote < 0 ? 45 : bassNote, 40, 52);
             const int alternate = c.Has(bassNote + 7) ? bassNote + 7 : bassNote + 12;
-            // The open D and G strings ring on top.
-            const std::vector<int> top = {previous[0], previous[1], previous[2], 74, 79};
+            // The open D and G strings ring on top, unless one would grind a semitone against
+            // the chord (G over D major); then that string is fretted to the nearest chord tone.
+            auto open = [&](int string) {
+                return c.Has(string - 1) || c.Has(string + 1) ? NearestChordTone(c, string)
+                                                              : string;
+            };
+            const std::vector<int> top = {previous[0], previous[1], previous[2], open(74),
+                                          open(79)};
             const int steps = static_cast<int>(c.beats * 2);
             for (int k = 0; k < steps; ++k) {
                 const double at = starts[i] + 0.5 * k;

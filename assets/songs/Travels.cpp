@@ -21,6 +21,15 @@ constexpr const char* kTuneB =
     "3'q 4'q 6'q 3'q | 5'h 3'h | 4'q 2'q 5'q 7q | 1'h 5q 7q |";
 constexpr int kShaker = 82;  // percussion key of the shaker
 
+bool InKey(const Key& key, int pitch) {
+    for (int d = 1; d <= 7; ++d) {
+        if (((pitch - key.tonic - key.Degree(d)) % 12 + 12) % 12 == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 Composed ComposeTravels() {
@@ -55,7 +64,9 @@ Composed ComposeTravels() {
                 if (b == 0) {
                     pitch = bassRoot;
                 } else if (b == beats - 1 && next != bassRoot) {
-                    pitch = next + (next > bassRoot ? -1 : 1);  // a half step into the next root
+                    // A step of the scale into the next root: gentler than a chromatic one.
+                    const int side = next > bassRoot ? -1 : 1;
+                    pitch = InKey(key, next + side) ? next + side : next + 2 * side;
                 } else {
                     pitch = tones[std::min<std::size_t>(b, tones.size() - 1)];
                 }
@@ -72,7 +83,15 @@ Composed ComposeTravels() {
             if (chords[i].beats >= 4) {
                 song.Block(keys, starts[i] + 3, 0.8, voicings[i], velocity - 6);
             }
-            song.Block(piano, starts[i], chords[i].beats * 0.45, voicings[i], velocity - 4, 0.04);
+            // The piano's own chord leaves out a major seventh: the tune often sits on the
+            // root just above it, and the two would grind a minor ninth apart.
+            std::vector<int> left;
+            for (int p : voicings[i]) {
+                if (((p - chords[i].root) % 12 + 12) % 12 != 11) {
+                    left.push_back(p);
+                }
+            }
+            song.Block(piano, starts[i], chords[i].beats * 0.45, left, velocity - 4, 0.04);
         }
     };
     auto shake = [&](double start, double beats, int velocity) {
