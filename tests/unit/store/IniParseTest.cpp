@@ -135,25 +135,6 @@ TEST(IniText, DamagedLinesAreSkippedAndTheRestStillReads) {
     EXPECT_EQ(Lookup(edited, "Settings", "Drafts"), "2");
 }
 
-TEST(IniText, LargeInputsAreReadInOnePass) {
-    // Ten megabytes of short lines, then the key; and one line of a megabyte. Nothing here may
-    // be quadratic in the size, or this test alone would take minutes.
-    std::string text = "[Settings]\n";
-    while (text.size() < (10u << 20)) text += "Filler=0123456789\n";
-    text += "WindSpeed=7\n";
-    EXPECT_EQ(Lookup(text, "Settings", "WindSpeed"), "7");
-    EXPECT_EQ(Lookup(WithValue(text, "Settings", "WindSpeed", "8"), "Settings", "WindSpeed"), "8");
-    EXPECT_EQ(Lookup(WithValue(text, "Settings", "Drafts", "2"), "Settings", "Drafts"), "2");
-
-    const std::string longValue(1u << 20, 'a');
-    const std::string oneLine = "[Settings]\nMessage=" + longValue + "\nWindSpeed=3";
-    EXPECT_EQ(Lookup(oneLine, "Settings", "Message"), longValue);
-    EXPECT_EQ(Lookup(oneLine, "Settings", "WindSpeed"), "3");
-    const std::string binary(1u << 20, '\xff');
-    EXPECT_EQ(Lookup(binary + "\n[S]\nk=v\n", "S", "k"), "v");
-    EXPECT_TRUE(Parse(binary).empty());
-}
-
 TEST(IniText, EditsOfRandomTextsReadBackAndDisturbNoOtherKey) {
     // Texts made mostly of the characters that matter to the format, and names that collide
     // by case, by blanks and by escaping.
