@@ -272,6 +272,31 @@ TEST(Pictures, EachThumbnailShowsItsOwnBackdrop) {
     }
 }
 
+// The preview and the banner carry the balloons, and the banner the name in pale lettering;
+// without its font the banner would come out unlettered and still the right size.
+TEST(Pictures, PreviewAndBannerShowBalloonsAndTheName) {
+    auto count = [](const QImage& img, QRect area, auto&& pick) {
+        int n = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            for (int x = area.left(); x <= area.right(); ++x) n += pick(img.pixel(x, y)) ? 1 : 0;
+        }
+        return n;
+    };
+    auto warm = [](QRgb p) { return qRed(p) > 170 && qBlue(p) < 90 && qRed(p) - qBlue(p) > 120; };
+    QImage preview = Load("preview.bmp");
+    ASSERT_FALSE(preview.isNull());
+    EXPECT_GT(count(preview, QRect(0, 0, 153, 60), warm), 40) << "no balloon in the preview";
+
+    QImage banner = Load("banner.bmp");
+    ASSERT_FALSE(banner.isNull());
+    EXPECT_GT(count(banner, banner.rect(), warm), 60) << "no balloon in the banner";
+    auto pale = [](QRgb p) { return qRed(p) > 235 && qGreen(p) > 225 && qBlue(p) > 180; };
+    auto shadow = [](QRgb p) { return Luma(p) < 110; };
+    QRect lettering(70, 15, 270, 55);
+    EXPECT_GT(count(banner, lettering, pale), 800) << "no lettering on the banner";
+    EXPECT_GT(count(banner, lettering, shadow), 300) << "lettering without its outline";
+}
+
 QString Generator() {
     const char* build = std::getenv("DRIFTMERE_BUILD_DIR");
     return build ? QString::fromLocal8Bit(build) + "/assets/pictures/driftmere-paint" : QString();
