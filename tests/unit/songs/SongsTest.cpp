@@ -17,9 +17,17 @@ const std::vector<std::string> kSongs = {"Tranquil.mid", "Ambiant.mid",    "colr
                                          "pcanon.mid",   "dream.mid",      "travels.mid",
                                          "orfeo.mid",    "OrinocoFlow.mid"};
 
+// The data folder named by the environment, else the one this build writes the songs into.
 std::filesystem::path DataFolder() {
     const char* dir = std::getenv("DRIFTMERE_DATA_DIR");
-    return dir ? dir : "";
+    if (dir && *dir) {
+        return dir;
+    }
+#ifdef DRIFTMERE_SONG_FOLDER
+    return DRIFTMERE_SONG_FOLDER;
+#else
+    return "";
+#endif
 }
 
 // Every song that parses, by file name; the first test says which ones do not.
@@ -91,7 +99,7 @@ TEST(MidiReader, RejectsBrokenStructure) {
 // --- The shipped songs. ---
 
 TEST(Songs, AllEightArePresentAsFormatOneFiles) {
-    ASSERT_FALSE(DataFolder().empty()) << "DRIFTMERE_DATA_DIR is not set";
+    ASSERT_FALSE(DataFolder().empty()) << "no data folder: DRIFTMERE_DATA_DIR is not set";
     for (const auto& name : kSongs) {
         SCOPED_TRACE(name);
         const auto bytes = ReadBytes(DataFolder() / name);
