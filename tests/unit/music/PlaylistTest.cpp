@@ -198,14 +198,5 @@ TEST_F(PlaylistTest, SwitchHoldingAnOddValueCountsAsOffInTheSearches) {
     EXPECT_EQ(TakePlayed(), std::vector<std::string>{"orfeo.mid"});
 }
 
-TEST(SongsTest, SwitchesCaptionsAndFilesLineUp) {
-    const auto& songs = Songs();
-    EXPECT_EQ(songs[0].settingKey, "Midi1");
-    EXPECT_EQ(songs[2].caption, "Rocky Mtn High");
-    EXPECT_EQ(songs[7].settingKey, "Midi8");
-    EXPECT_EQ(songs[7].caption, "Oronico Flow");
-    EXPECT_EQ(songs[7].file, "OrinocoFlow.mid");
-}
-
 }  // namespace
 }  // namespace driftmere
