@@ -200,6 +200,7 @@ void Compositor::ClearFrame(Colour colour) {
     item.kind = Kind::Fill;
     item.colour = ToRgb(colour);
     item.key = item.colour;
+    item.opaque = true;
     item.bounds = frame_.rect();
     building_.push_back(std::move(item));
 }
@@ -215,35 +216,51 @@ void Compositor::DrawSurface(SurfaceId surface) {
     item.y = s->y;
     item.bounds = Clip(s->x, s->y, s->image.width(), s->image.height());
     item.image = s->image;
+    item.opaque = !s->image.hasAlphaChannel();
     building_.push_back(std::move(item));
 }
 
 void Compositor::SetFont(const std::string& name, std::int32_t points) {
-    font_.family = QString::fromStdString(name);
+    font_.family = name;
     font_.pixelSize = PixelSizeForPoints(points);
 }
 
 void Compositor::DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) {
+    if (text.empty()) return;
+    const std::size_t slot = textSlot_++;
+    if (slot < textCalls_.size()) {
+        const TextCall& last = textCalls_[slot];
+        if (last.x == x && last.y == y && last.colour == colour &&
+            last.pixelSize == font_.pixelSize && last.text == text && last.family == font_.family) {
+            PushText(last.picture);
+            return;
+        }
+    } else {
+        textCalls_.resize(slot + 1);
+    }
+    const QString family = QString::fromStdString(font_.family);
     QFont font;
     font.setStyleHint(QFont::SansSerif);
-    if (!font_.family.isEmpty()) font.setFamilies({font_.family});
+    if (!family.isEmpty()) font.setFamilies({family});
     font.setPixelSize(font_.pixelSize);
-    const QString key = font_.family + QChar(0) + QString::number(font_.pixelSize);
-    AddText(QString::fromStdString(text), font, key, x, y, colour);
+    const QString key = family + QChar(0) + QString::number(font_.pixelSize);
+    const TextPicture& picture = FindText(QString::fromStdString(text), font, key, x, y, colour);
+    textCalls_[slot] = TextCall{font_.family, text, font_.pixelSize, colour, x, y, picture};
+    PushText(picture);
 }
 
 void Compositor::DrawTextInFont(const QString& text, const QFont& font, std::int32_t x,
                                 std::int32_t y, Colour colour) {
-    AddText(text, font, font.key(), x, y, colour);
+    if (text.isEmpty()) return;
+    PushText(FindText(text, font, font.key(), x, y, colour));
 }
 
-void Compositor::AddText(const QString& text, const QFont& font, const QString& fontKey,
-                         std::int32_t x, std::int32_t y, Colour colour) {
-    if (text.isEmpty()) return;
+const Compositor::TextPicture& Compositor::FindText(const QString& text, const QFont& font,
+                                                    const QString& fontKey, std::int32_t x,
+                                                    std::int32_t y, Colour colour) {
     const QRgb rgb = ToRgb(colour);
-    // The clock and the message are drawn at the same places every frame, so the rendered text
-    // is looked up by everything that shapes its pixels, position included (it decides the part
-    // that is clipped away).
+    // Looked up by everything that shapes the pixels, position included: it decides the part
+    // that is clipped away.
     QString key = fontKey;
     key += QChar(0);
     key += text;
@@ -275,21 +292,25 @@ void Compositor::AddText(const QString& text, const QFont& font, const QString& 
         it = textCache_.emplace(key, std::move(picture)).first;
     }
     it->second.lastUsed = frameNumber_;
-    if (it->second.bounds.isEmpty()) return;
+    return it->second;
+}
+
+void Compositor::PushText(const TextPicture& picture) {
+    if (picture.bounds.isEmpty()) return;
     Item item;
     item.kind = Kind::Picture;
-    item.key = it->second.serial;
-    item.x = it->second.bounds.x();
-    item.y = it->second.bounds.y();
-    item.bounds = it->second.bounds;
-    item.image = it->second.image;
+    item.key = picture.serial;
+    item.x = picture.bounds.x();
+    item.y = picture.bounds.y();
+    item.bounds = picture.bounds;
+    item.image = picture.image;
     building_.push_back(std::move(item));
 }
 
 QRegion Compositor::Compose() {
-    QRegion damage;
+    std::vector<QRect> areas;
     if (fullRedraw_) {
-        damage = frame_.rect();
+        areas.push_back(frame_.rect());
         fullRedraw_ = false;
     } else {
         // Item by item: a pixel outside every changed item's old and new rectangles is covered
@@ -297,28 +318,66 @@ QRegion Compositor::Compose() {
         const std::size_t count = std::max(building_.size(), shown_.size());
         for (std::size_t i = 0; i < count; ++i) {
             if (i >= shown_.size()) {
-                damage += building_[i].bounds;
+                AddArea(areas, building_[i].bounds);
             } else if (i >= building_.size()) {
-                damage += shown_[i].bounds;
+                AddArea(areas, shown_[i].bounds);
             } else if (!(building_[i] == shown_[i])) {
-                damage += shown_[i].bounds;
-                damage += building_[i].bounds;
+                AddArea(areas, shown_[i].bounds);
+                AddArea(areas, building_[i].bounds);
             }
         }
     }
     shown_.swap(building_);
     building_.clear();
-    if (!damage.isEmpty()) Paint(damage);
+    textSlot_ = 0;
+    Paint(areas);
     TrimTextCache();
     ++frameNumber_;
+    QRegion damage;
+    for (const QRect& area : areas) damage += area;
     return damage;
 }
 
-void Compositor::Paint(const QRegion& damage) {
+void Compositor::AddArea(std::vector<QRect>& areas, QRect area) {
+    if (area.isEmpty()) return;
+    // A balloon that moved a pixel overlaps its old place almost entirely: one rectangle around
+    // both costs fewer painter calls than the pieces of their exact union. Rectangles are joined
+    // only when the box around them is no larger than the two together.
+    auto size = [](const QRect& r) { return static_cast<std::int64_t>(r.width()) * r.height(); };
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (auto it = areas.begin(); it != areas.end(); ++it) {
+            if (!it->intersects(area)) continue;
+            const QRect both = it->united(area);
+            if (size(both) <= size(*it) + size(area)) {
+                area = both;
+                areas.erase(it);
+                joined = true;
+                break;
+            }
+        }
+    }
+    areas.push_back(area);
+}
+
+void Compositor::Paint(const std::vector<QRect>& areas) {
+    if (areas.empty()) return;
     QPainter painter(&frame_);
-    for (const QRect& area : damage) {
-        painter.fillRect(area, Qt::black);
-        for (const Item& item : shown_) {
+    for (const QRect& area : areas) {
+        // Whatever lies under the topmost opaque item that covers the whole area (the clear, the
+        // backdrop) cannot show: start there.
+        std::size_t first = shown_.size();
+        while (first > 0 &&
+               !(shown_[first - 1].opaque && shown_[first - 1].bounds.contains(area))) {
+            --first;
+        }
+        if (first == 0) {
+            painter.fillRect(area, Qt::black);
+        } else {
+            --first;
+        }
+        for (std::size_t i = first; i < shown_.size(); ++i) {
+            const Item& item = shown_[i];
             const QRect part = item.bounds & area;
             if (part.isEmpty()) continue;
             if (item.kind == Kind::Fill) {

@@ -88,6 +88,7 @@ class Compositor {
         QRect bounds;               // the part of the frame it covers (clipped, maybe empty)
         QImage image;               // shared with the surface or text cache, never copied
         QRgb colour = 0;
+        bool opaque = false;  // hides everything under its bounds
         bool operator==(const Item& other) const {
             return kind == other.kind && key == other.key && x == other.x && y == other.y;
         }
@@ -99,16 +100,28 @@ class Compositor {
         std::uint64_t lastUsed = 0;
     };
     struct FontChoice {
-        QString family;
+        std::string family;
         int pixelSize = 16;
+    };
+    // A DrawText call of the last frame and the picture it gave. The overlay makes the same
+    // calls in the same order frame after frame, so comparing with the call in the same place
+    // last time finds the picture without building a cache key.
+    struct TextCall {
+        std::string family, text;
+        int pixelSize = 0;
+        Colour colour = 0;
+        std::int32_t x = 0, y = 0;
+        TextPicture picture;
     };
 
     Surface* Find(SurfaceId surface);
     const Surface* Find(SurfaceId surface) const;
     QRect Clip(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) const;
-    void AddText(const QString& text, const QFont& font, const QString& fontKey, std::int32_t x,
-                 std::int32_t y, Colour colour);
-    void Paint(const QRegion& damage);
+    const TextPicture& FindText(const QString& text, const QFont& font, const QString& fontKey,
+                                std::int32_t x, std::int32_t y, Colour colour);
+    void PushText(const TextPicture& picture);
+    static void AddArea(std::vector<QRect>& areas, QRect area);
+    void Paint(const std::vector<QRect>& areas);
     void TrimTextCache();
 
     QImage frame_;
@@ -119,6 +132,8 @@ class Compositor {
     std::vector<Item> building_, shown_;
     bool fullRedraw_ = true;
     std::unordered_map<QString, TextPicture> textCache_;
+    std::vector<TextCall> textCalls_;
+    std::size_t textSlot_ = 0;
     std::uint64_t nextTextSerial_ = 1;
     std::uint64_t frameNumber_ = 0;
 };
