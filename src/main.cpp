@@ -1,2 +1,4 @@
-// Builds the real parts and hands the command line to Module1's Main.
-int main() { return 0; }
+// The program's entry: everything real is picked in RunProgram.
+#include "startup/qt/Program.h"
+
+int main(int argc, char** argv) { return driftmere::RunProgram(argc, argv); }

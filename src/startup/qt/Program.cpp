@@ -1,0 +1,219 @@
+#include "startup/qt/Program.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QWindow>
+#include <cstdlib>
+#include <iostream>
+#include <memory>
+
+#include "display/Scene.h"
+#include "display/qt/QtDisplay.h"
+#include "music/fluidsynth/FluidSynthSound.h"
+#include "platform/linux/InstanceLock.h"
+#include "platform/linux/LinuxClock.h"
+#include "platform/linux/PowerInhibit.h"
+#include "platform/linux/X11Windows.h"
+#include "settings/IniFileStore.h"
+#include "setup/qt/PreviewForm.h"
+#include "setup/qt/SetupDialog.h"
+#include "startup/Form1.h"
+#include "startup/Module1.h"
+#include "startup/qt/SaverHost.h"
+
+namespace driftmere {
+namespace {
+
+// A store that says once on stderr when settings cannot be saved (a read-only folder, a full
+// disk); the saver goes on with what it holds in memory.
+class WarnOnceStore : public SettingsStore {
+public:
+    explicit WarnOnceStore(std::string path) : path_(path), store_(std::move(path)) {}
+    std::optional<std::string> Read(std::string_view section, std::string_view key) override {
+        return store_.Read(section, key);
+    }
+    bool Write(std::string_view section, std::string_view key, std::string_view value) override {
+        bool ok = store_.Write(section, key, value);
+        if (!ok && !warned_) {
+            warned_ = true;
+            std::cerr << "driftmere: cannot save settings to " << path_ << '\n';
+        }
+        return ok;
+    }
+
+private:
+    std::string path_;
+    IniFileStore store_;
+    bool warned_ = false;
+};
+
+// Plays nothing: the music of a host's preview pane.
+class SilentSound : public TegoSnd {
+public:
+    void PlayMidi(const std::string&, std::int32_t, std::int32_t) override {}
+    void StopMidi() override {}
+    bool IsPlaying() override { return false; }
+};
+
+// The data folder lies beside the program's folder: <prefix>/bin/driftmere reads
+// <prefix>/share/driftmere/, in an install and in the build tree alike.
+std::string DataFolder() {
+    QFileInfo program(QCoreApplication::applicationFilePath());
+    QString dir = program.canonicalPath() + QStringLiteral("/../share/driftmere/");
+    QFileInfo data(dir);
+    QString path = data.exists() ? data.canonicalFilePath() + u'/' : dir;
+    return path.toStdString();
+}
+
+bool HaveDisplay() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform && std::string(platform) != "xcb") return true;
+    const char* display = std::getenv("DISPLAY");
+    return display && *display && X11DisplayReachable();
+}
+
+// SIGTERM, SIGINT and SIGHUP end the session the ordinary way (music stopped) from the event
+// loop, not from inside the signal handler.
+int g_signalPipe[2] = {-1, -1};
+void OnSignal(int) {
+    char c = 1;
+    [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &c, 1);
+}
+
+std::unique_ptr<QSocketNotifier> WatchSignals(std::function<void()> onSignal) {
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+    auto notifier = std::make_unique<QSocketNotifier>(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [onSignal] {
+        char buf[16];
+        while (read(g_signalPipe[0], buf, sizeof buf) > 0) {
+        }
+        onSignal();
+    });
+    return notifier;
+}
+
+int RunSaver(const StartRequest& req) {
+    WarnOnceStore store(IniFileStore::DefaultPath());
+    LinuxClock clock;
+    QtDisplay::Options options;
+    options.hostWindow = static_cast<WId>(req.hostWindow);
+    options.showFps = req.showFps;
+    QtDisplay display(options);
+    std::unique_ptr<TegoSnd> sound;
+    if (req.music)
+        sound = std::make_unique<FluidSynthSound>();
+    else
+        sound = std::make_unique<SilentSound>();
+    SaverHost host(&display, req.hosted);
+    Form1 form({display, *sound, store, clock, host, DataFolder()});
+    display.SetEventSink(&form);
+
+    QObject::connect(&display, &QtDisplay::hostWindowGone, [&form] { form.CloseDown(); });
+    QObject::connect(&display, &QtDisplay::focusLost, [&form] { form.SoundLostFocus(); });
+    auto signals_ = WatchSignals([&form] { form.CloseDown(); });
+
+    host.Attach(form);
+    form.Form_Load();
+    if (!form.DisplayOpened()) {
+        // With no display there is no input either, so nothing else could ever end the saver.
+        form.CloseDown();
+        return 1;
+    }
+    std::unique_ptr<PowerInhibit> inhibit;
+    if (!req.hosted && form.DisablePowerSaving() != 0)
+        inhibit = std::make_unique<PowerInhibit>([](const std::string& line) { std::cerr << line << '\n'; });
+    int status = QApplication::exec();
+    display.SetEventSink(nullptr);
+    return status != 0 ? status : host.exitStatus();
+}
+
+int RunPreview(const StartRequest& req) {
+    // A number that names no window leaves nothing to show the picture in: end at once rather
+    // than keep an invisible window alive forever.
+    auto size = X11WindowSize(static_cast<std::uint64_t>(static_cast<std::uint32_t>(req.previewParent)));
+    if (!size) return 0;
+    PreviewForm form(QString::fromStdString(DataFolder()));
+    form.setWindowTitle(QStringLiteral("Preview"));
+    form.winId();
+    QWindow* host = QWindow::fromWinId(static_cast<WId>(static_cast<std::uint32_t>(req.previewParent)));
+    form.windowHandle()->setParent(host);
+    form.setGeometry(0, 0, size->width, size->height);
+    form.show();
+    // The picture lives as long as its host window, and follows its size.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        auto now = X11WindowSize(static_cast<std::uint32_t>(req.previewParent));
+        if (!now) {
+            QApplication::quit();
+            return;
+        }
+        if (now->width != form.width() || now->height != form.height())
+            form.setGeometry(0, 0, now->width, now->height);
+    });
+    watch.start(250);
+    return QApplication::exec();
+}
+
+int RunSetup() {
+    WarnOnceStore store(IniFileStore::DefaultPath());
+    SetupDialog dialog(store, QString::fromStdString(DataFolder()));
+    QObject::connect(&dialog, &QDialog::finished, [] { QApplication::quit(); });
+    auto signals_ = WatchSignals([] { QApplication::quit(); });
+    dialog.show();
+    return QApplication::exec();
+}
+
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    StartRequest req = ParseStart(args, std::getenv("XSCREENSAVER_WINDOW"));
+
+    switch (req.mode) {
+        case StartMode::None:
+            return 0;
+        case StartMode::Password:
+            std::cerr << "driftmere: there is no screen-saver password to change on Linux; "
+                         "use your desktop's own lock settings.\n";
+            return 0;
+        default:
+            break;
+    }
+
+    if (!HaveDisplay()) {
+        if (req.mode == StartMode::Saver)
+            std::cerr << kDisplayErrorTitle << ' ' << kDisplayErrorText << " (no display: DISPLAY is not set)\n";
+        else
+            std::cerr << "driftmere: no display to show the window on (DISPLAY is not set)\n";
+        return 1;
+    }
+
+    // Every copy holds the instance lock; only an unhosted "/s" is turned away by it.
+    InstanceLock lock;
+    if (!req.hosted &&
+        EndsForSingleInstance(req.modeText, X11TopLevelTitled(std::string(kControlBoxTitle)),
+                              lock.AnotherCopyRunning()))
+        return 0;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Driftmere"));
+
+    switch (req.mode) {
+        case StartMode::Saver: return RunSaver(req);
+        case StartMode::Preview: return RunPreview(req);
+        case StartMode::Configure: return RunSetup();
+        default: return 0;
+    }
+}
+
+}  // namespace driftmere

@@ -1,0 +1,82 @@
+#include "startup/qt/SaverHost.h"
+
+#include <QGuiApplication>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTime>
+#include <cmath>
+#include <iostream>
+
+#include "display/qt/QtDisplay.h"
+#include "startup/Form1.h"
+
+namespace driftmere {
+
+QString TimeOfDayFormat(const QString& localeLongTimeFormat) {
+    // Drop the time-zone letters ('t', 'tt', 'ttt', 'tttt') and quoted text stays as it is.
+    QString out;
+    bool quoted = false;
+    for (QChar c : localeLongTimeFormat) {
+        if (c == u'\'') quoted = !quoted;
+        if (!quoted && c == u't') continue;
+        out += c;
+    }
+    return out.simplified();
+}
+
+SaverHost::SaverHost(QtDisplay* display, bool hosted)
+    : display_(display),
+      hosted_(hosted),
+      timeFormat_(TimeOfDayFormat(QLocale::system().timeFormat(QLocale::LongFormat))) {
+    for (QTimer* t : {&timer1_, &timer2_, &timer3_}) {
+        t->setInterval(1000);
+        t->setTimerType(Qt::CoarseTimer);
+    }
+}
+
+void SaverHost::Attach(Form1& form) {
+    connect(&timer1_, &QTimer::timeout, this, [&form] { form.Timer1(); });
+    connect(&timer2_, &QTimer::timeout, this, [&form] { form.Timer2(); });
+    connect(&timer3_, &QTimer::timeout, this, [&form] { form.Timer3(); });
+    timer1_.start();
+    timer2_.start();
+}
+
+void SaverHost::SetPointerHidden(bool hidden) {
+    if (!hosted_ && display_) display_->SetPointerHidden(hidden);
+}
+
+void SaverHost::ShowMessage(const std::string& text, const std::string& title) {
+    if (QGuiApplication::primaryScreen() == nullptr) {
+        std::cerr << title << ": " << text << '\n';
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QString::fromStdString(title),
+                    QString::fromStdString(text), QMessageBox::Ok);
+    box.exec();
+}
+
+void SaverHost::SetTimer3Enabled(bool enabled) {
+    if (enabled)
+        timer3_.start();  // restarting counts its second anew, as switching a timer on does
+    else
+        timer3_.stop();
+}
+
+std::string SaverHost::TimeText(double secondsOfDay) {
+    int ms = static_cast<int>(std::floor(secondsOfDay * 1000.0));
+    QTime time = QTime::fromMSecsSinceStartOfDay(ms).addMSecs(0);
+    return QLocale::system().toString(time, timeFormat_).toStdString();
+}
+
+void SaverHost::RequestQuit(int status) {
+    exitStatus_ = status;
+    timer1_.stop();
+    timer2_.stop();
+    timer3_.stop();
+    QCoreApplication::exit(status);
+}
+
+void SaverHost::Warn(const std::string& line) { std::cerr << line << '\n'; }
+
+}  // namespace driftmere

@@ -1,0 +1,44 @@
+#pragma once
+// The saver session's host on Qt: the three one-second timers, the pointer, the message box,
+// the locale's time text and the end of the event loop.
+#include <QObject>
+#include <QTimer>
+
+#include "platform/SessionHost.h"
+
+namespace driftmere {
+
+class Form1;
+class QtDisplay;
+
+class SaverHost : public QObject, public SessionHost {
+    Q_OBJECT
+public:
+    // display may be null (no window to hide the pointer over); hosted: a screen-saver host owns
+    // the pointer, so it is left alone.
+    SaverHost(QtDisplay* display, bool hosted);
+
+    // Connects the timers to the session and starts Timer1 and Timer2, which tick from the
+    // moment the session loads.
+    void Attach(Form1& form);
+    int exitStatus() const { return exitStatus_; }
+
+    void SetPointerHidden(bool hidden) override;
+    void ShowMessage(const std::string& text, const std::string& title) override;
+    void SetTimer3Enabled(bool enabled) override;
+    std::string TimeText(double secondsOfDay) override;
+    void RequestQuit(int status) override;
+    void Warn(const std::string& line) override;
+
+private:
+    QtDisplay* display_;
+    bool hosted_;
+    QTimer timer1_, timer2_, timer3_;
+    QString timeFormat_;
+    int exitStatus_ = 0;
+};
+
+// The locale's long time format without its time-zone part ("h:mm:ss AP", "HH:mm:ss").
+QString TimeOfDayFormat(const QString& localeLongTimeFormat);
+
+}  // namespace driftmere
