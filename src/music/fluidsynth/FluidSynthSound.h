@@ -14,10 +14,11 @@
 
 namespace driftmere {
 
-// The synthesiser's master gain. FluidSynth's own 0.2 is too quiet next to other programs. At
-// 0.5 a piano melody over string chords at ordinary strength sits around -15 dBFS RMS with the
-// small TimGM6mb and -23 dBFS with FluidR3; a limiter at -1 dBFS catches what goes higher.
-inline constexpr double kSongGain = 0.5;
+// The synthesiser's master gain. FluidSynth's own 0.2 is too quiet next to other programs. Our
+// songs are written softly (calm pieces, moderate velocities); at 2.0 they sit around -20 dBFS
+// RMS with peaks near -2 dBFS with both TimGM6mb and FluidR3, a normal listening level, and the
+// limiter at -1 dBFS catches anything louder, so a loud file from elsewhere cannot clip.
+inline constexpr double kSongGain = 2.0;
 
 // The General MIDI SoundFont in `folder` (ending with '/'): the system's chosen default-GM.sf2
 // when present, else TimGM6mb.sf2 (small), else FluidR3_GM.sf2. Empty when none is there.
