@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# The install layout: the program, the xscreensaver link, the data, the description, the
+# desktop entry and the man page, and the installed program runs from its installed files.
+source "$(dirname "$0")/lib.sh"
+BUILD=${DRIFTMERE_BUILD_DIR:?}
+prefix=$WORK/prefix
+cmake --install "$BUILD" --prefix "$prefix" >/dev/null
+
+check "program in bin" test -x "$prefix/bin/driftmere"
+check "xscreensaver finds it in libexec/xscreensaver" test -x "$prefix/libexec/xscreensaver/driftmere"
+check "the link points at the one program" test "$(readlink -f "$prefix/libexec/xscreensaver/driftmere")" = "$(readlink -f "$prefix/bin/driftmere")"
+for f in mtn01.bmp beach03.bmp balloon15.bmp preview.bmp Tranquil.mid OrinocoFlow.mid manual.html; do
+    check "data file $f" test -s "$prefix/share/driftmere/$f"
+done
+check "xscreensaver description" grep -q 'arg="--root"' "$prefix/share/xscreensaver/config/driftmere.xml"
+check "desktop entry is valid" desktop-file-validate "$prefix/share/applications/driftmere.desktop"
+check "desktop entry opens the Control Box" grep -qx 'Exec=driftmere /c' "$prefix/share/applications/driftmere.desktop"
+check "man page" test -s "$prefix/share/man/man6/driftmere.6"
+
+start_xvfb 800x600
+start_program_at() { "$1" /s >"$WORK/out.log" 2>"$WORK/err.log" & PROG_PID=$!; PIDS+=("$PROG_PID"); }
+start_program_at "$prefix/libexec/xscreensaver/driftmere"
+sleep 2.5
+shot installed
+check "the installed program shows the scene (data found through the link)" test "$(mean_level installed 600x400+100+100)" -gt 20
+check "no warning about missing pictures" bash -c "! grep -qi 'bmp' '$WORK/err.log'"
+xdotool key x
+check "and ends on a key" wait_exit "$PROG_PID" 2
+finish

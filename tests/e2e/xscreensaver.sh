@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Hosted by the real xscreensaver daemon: with Driftmere in its programs list, activating the
+# saver puts the scene on screen, and deactivating it leaves no Driftmere process behind.
+# xscreensaver refuses to run hacks as root, so the daemon runs as the user nobody.
+source "$(dirname "$0")/lib.sh"
+command -v xscreensaver >/dev/null || { echo "xscreensaver is not installed"; exit 1; }
+
+n=50
+while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+Xvfb :$n -screen 0 800x600x24 -nolisten tcp -ac >/dev/null 2>&1 &
+XVFB_PID=$!
+export DISPLAY=:$n
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+
+home=$WORK/home
+mkdir -p "$home"
+# The build tree may lie where nobody cannot read it: give the daemon its own copy, laid out as
+# an install (bin/ beside share/driftmere/).
+mkdir -p "$WORK/inst/bin" "$WORK/inst/share"
+cp "$BIN" "$WORK/inst/bin/driftmere"
+cp -r "$(dirname "$BIN")/../share/driftmere" "$WORK/inst/share/"
+BIN=$WORK/inst/bin/driftmere
+chmod -R a+rX "$WORK/inst"
+cat >"$home/.xscreensaver" <<XSS
+mode:           one
+selected:       0
+fade:           False
+unfade:         False
+lock:           False
+splash:         False
+timeout:        0:30:00
+cycle:          0:00:00
+programs:                                                         \\
+                "Driftmere"  $BIN --root                          \\n\\
+XSS
+chmod 755 "$WORK"
+chown -R nobody:nogroup "$home"
+
+as_nobody() {
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        env -i HOME="$home" DISPLAY="$DISPLAY" PATH="$PATH" XDG_CONFIG_HOME="$home/.config" \
+        DRIFTMERE_AUDIO=none "$@"
+}
+
+as_nobody xscreensaver --no-splash >"$WORK/xss.log" 2>&1 &
+xss=$!
+PIDS+=("$xss")
+for _ in $(seq 100); do as_nobody xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.1; done
+
+as_nobody xscreensaver-command -select 1 >/dev/null 2>&1
+running=no
+for _ in $(seq 100); do
+    if pgrep -u nobody -f "$BIN --root" >/dev/null; then running=yes; break; fi
+    sleep 0.1
+done
+check "xscreensaver starts Driftmere" test "$running" = yes
+sleep 4
+shot hosted
+check "the scene is on screen" test "$(mean_level hosted 600x400+100+100)" -gt 30
+check "Driftmere wrote its first-run settings in the user's folder" test -s "$home/.config/DriftmereVT/settings.ini"
+
+as_nobody xscreensaver-command -deactivate >/dev/null 2>&1
+gone=no
+for _ in $(seq 100); do
+    if ! pgrep -u nobody -f "$BIN --root" >/dev/null; then gone=yes; break; fi
+    sleep 0.1
+done
+check "deactivating leaves no Driftmere process" test "$gone" = yes
+as_nobody xscreensaver-command -exit >/dev/null 2>&1 || true
+wait_exit "$xss" 5 || true
+if [ "$FAILS" -ne 0 ]; then echo "--- xscreensaver log:"; cat "$WORK/xss.log"; fi
+finish
