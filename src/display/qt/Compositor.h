@@ -12,7 +12,6 @@
 #include <QRegion>
 #include <QString>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -122,11 +121,12 @@ class Compositor {
     void PushText(const TextPicture& picture);
     static void AddArea(std::vector<QRect>& areas, QRect area);
     void Paint(const std::vector<QRect>& areas);
+    void Fill(const QRect& part, QRgb colour);
+    void Blit(const QRect& part, const Item& item);
     void TrimTextCache();
 
     QImage frame_;
-    std::map<SurfaceId, Surface> surfaces_;
-    SurfaceId nextSurface_ = 1;
+    std::vector<Surface> surfaces_;  // surface n is element n - 1
     std::uint32_t nextGeneration_ = 1;
     FontChoice font_;
     std::vector<Item> building_, shown_;
