@@ -100,13 +100,6 @@ private slots:
         for (const char* name : {"Picture1", "Picture3", "Picture9", "txtWindSpeed", "txtWS",
                                  "txtDraft1", "txtDraft2", "txtMouseS", "txtScroll", "Label1"})
             QVERIFY2(Find<QLabel>(name), name);
-        QCOMPARE(Find<QGroupBox>("Frame1")->title(), QStringLiteral("Air Controls"));
-        QCOMPARE(Find<QCheckBox>("chkFonts")->text(), QStringLiteral("Check1"));
-        QCOMPARE(Find<QCheckBox>("ChkMidi8")->text(), QStringLiteral("Oronico Flow"));
-        QCOMPARE(Find<QPushButton>("cmdHelp")->text(), QStringLiteral("&Online HELP"));
-        QCOMPARE(Find<QPushButton>("cmdAbout")->toolTip(), QStringLiteral("Version Number "));
-        QCOMPARE(Find<QScrollBar>("hsbMouseS")->toolTip(),
-                 QStringLiteral("Change the sensitivity of the mouse"));
         // The stretched captions keep their exact text on their objects.
         QStringList captions;
         for (QWidget* w : dialog->findChildren<QWidget*>())
@@ -123,11 +116,7 @@ private slots:
             QCOMPARE(bar->maximum(), hi);
             QCOMPARE(bar->focusPolicy(), Qt::StrongFocus);
         }
-        auto* soundOff = Find<QComboBox>("cboSoundOff");
-        QCOMPARE(soundOff->count(), 20);
-        QCOMPARE(soundOff->itemText(0), QStringLiteral("Never"));
-        QCOMPARE(soundOff->itemText(10), QStringLiteral("45"));
-        QCOMPARE(soundOff->itemText(19), QStringLiteral("480"));
+        QCOMPARE(Find<QComboBox>("cboSoundOff")->count(), 20);
     }
 
     void firstRunShowsTheReadDefaultEverywhere() {
@@ -149,6 +138,14 @@ private slots:
         QCOMPARE(Stored(store, "Settings", "WindSpeed"), QStringLiteral("1"));
         QCOMPARE(Stored(store, "Settings", "ScrollSec"), QStringLiteral("60"));
         QCOMPARE(Stored(store, "music", "SoundOn"), QStringLiteral("True"));
+        for (const char* key : {"Settings/CheckFont", "Settings/ShowMessage", "System/Clock",
+                                "Settings/PwrSave", "Settings/Mountain1", "Settings/Mountain4",
+                                "Settings/Beach1", "Settings/Beach3", "music/Midi1",
+                                "music/Midi8"}) {
+            const QStringList name = QString::fromLatin1(key).split(u'/');
+            QVERIFY2(store.Get(name[0].toStdString(), name[1].toStdString()) == "1", key);
+        }
+        QCOMPARE(Stored(store, "Settings", "ShowBkGrnd"), QStringLiteral("<absent>"));
         QCOMPARE(Stored(store, "System", "MouseSens"), QStringLiteral("<absent>"));
         QCOMPARE(Stored(store, "music", "SoundOff"), QStringLiteral("<absent>"));
         QCOMPARE(Stored(store, "System", "SetReg"), QStringLiteral("<absent>"));
@@ -162,7 +159,12 @@ private slots:
         store.Set("Settings", "ScrollSec", "900");
         store.Set("Settings", "Mountain2", "0");
         store.Set("System", "MouseSens", "99");
+        store.Set("Settings", "ShowBkGrnd", "0");
         Open();
+        // Loading never enables or disables the backdrop boxes.
+        QVERIFY(!Find<QCheckBox>("chkBackGround")->isChecked());
+        for (const char* name : kBackdrops) QVERIFY2(Find<QCheckBox>(name)->isEnabled(), name);
+        QVERIFY(Find<QScrollBar>("hsbScroll")->isEnabled());
         QCOMPARE(WritesOf(store, "WindSpeed"), 0);
         QCOMPARE(Find<QLabel>("txtWindSpeed")->text(), QStringLiteral("0 MPH"));
         QCOMPARE(Find<QLabel>("txtWS")->text(), QStringLiteral("None"));
@@ -233,15 +235,6 @@ private slots:
         QCOMPARE(Stored(store, "Settings", "FontName"), families[1]);
     }
 
-    void backdropBoxesOpenEnabledWhateverShowBkGrndHolds() {
-        store.Set("Settings", "ShowBkGrnd", "0");
-        Open();
-        QVERIFY(!Find<QCheckBox>("chkBackGround")->isChecked());
-        for (const char* name : kBackdrops) QVERIFY2(Find<QCheckBox>(name)->isEnabled(), name);
-        QVERIFY(Find<QScrollBar>("hsbScroll")->isEnabled());
-        QCOMPARE(WritesOf(store, "ShowBkGrnd"), 0);
-    }
-
     void showBackgroundClearsAndRemindsOnUserClicks() {
         Open(true);
         dialog->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(1);
@@ -281,44 +274,31 @@ private slots:
         QCOMPARE(Stored(store, "Settings", "Mountain1"), QStringLiteral("1"));
     }
 
-    void windSpeedWordsFollowTheArrowKeys() {
+    void scrollBarsMoveTheNaturalWayAndKeepTheirReadouts() {
         store.Set("Settings", "WindSpeed", "0");
         Open(true);
-        auto* bar = Find<QScrollBar>("hsbWindSpeed");
-        bar->setFocus();
-        QCOMPARE(Find<QLabel>("txtWS")->text(), QStringLiteral("None"));
-        QStringList words;
-        for (int v = 1; v <= 15; ++v) {
-            QTest::keyClick(bar, Qt::Key_Right);
-            QCOMPARE(bar->value(), v);
-            QCOMPARE(Find<QLabel>("txtWindSpeed")->text(), QStringLiteral("%1 MPH").arg(v));
-            QCOMPARE(Stored(store, "Settings", "WindSpeed"), QString::number(v));
-            words << Find<QLabel>("txtWS")->text();
-        }
-        QCOMPARE(words.indexOf(QStringLiteral("Weak")), 0);
-        QCOMPARE(words.indexOf(QStringLiteral("Moderate")), 6);
-        QCOMPARE(words.indexOf(QStringLiteral("Strong")), 11);
-        QCOMPARE(words.last(), QStringLiteral("Strong"));
+        auto* wind = Find<QScrollBar>("hsbWindSpeed");
+        wind->setFocus();
         // Right and Up raise the value, Left and Down lower it; Home and End go to the ends.
-        QTest::keyClick(bar, Qt::Key_Left);
-        QCOMPARE(bar->value(), 14);
-        QTest::keyClick(bar, Qt::Key_Down);
-        QCOMPARE(bar->value(), 13);
-        QTest::keyClick(bar, Qt::Key_Up);
-        QCOMPARE(bar->value(), 14);
-        QTest::keyClick(bar, Qt::Key_Home);
-        QCOMPARE(Find<QLabel>("txtWS")->text(), QStringLiteral("None"));
-    }
+        for (auto [key, value, word] :
+             {std::tuple{Qt::Key_Right, 1, "Weak"}, {Qt::Key_Up, 2, "Weak"},
+              {Qt::Key_End, 15, "Strong"}, {Qt::Key_Left, 14, "Strong"},
+              {Qt::Key_Down, 13, "Strong"}, {Qt::Key_Home, 0, "None"}}) {
+            QTest::keyClick(wind, key);
+            QCOMPARE(wind->value(), value);
+            QCOMPARE(Find<QLabel>("txtWindSpeed")->text(), QStringLiteral("%1 MPH").arg(value));
+            QCOMPARE(Find<QLabel>("txtWS")->text(), QString::fromLatin1(word));
+            QCOMPARE(Stored(store, "Settings", "WindSpeed"), QString::number(value));
+        }
 
-    void draftsAndScrollTime() {
-        Open();
         auto* draft = Find<QScrollBar>("hsbDraft");
-        for (auto [v, word] : {std::pair{-1, "Down"}, {0, "None"}, {1, "Up"}, {-15, "Down"}}) {
+        for (auto [v, word] : {std::pair{-1, "Down"}, {0, "None"}, {1, "Up"}}) {
             draft->setValue(v);
             QCOMPARE(Find<QLabel>("txtDraft2")->text(), QString::number(v));
             QCOMPARE(Find<QLabel>("txtDraft1")->text(), QString::fromLatin1(word));
             QCOMPARE(Stored(store, "Settings", "Drafts"), QString::number(v));
         }
+
         store.writes.clear();
         Find<QScrollBar>("hsbScroll")->setValue(500);
         QCOMPARE(Find<QLabel>("txtScroll")->text(), QStringLiteral("500"));
@@ -341,11 +321,6 @@ private slots:
         QCOMPARE(WritesOf(store, "SoundOff"), 0);
         emit list->activated(0);  // the user picks "Never"
         QCOMPARE(Stored(store, "music", "SoundOff"), QStringLiteral("Never"));
-
-        store = MemoryStore();
-        store.Set("music", "SoundOff", "Never");
-        Open();
-        QCOMPARE(Find<QComboBox>("cboSoundOff")->currentText(), QStringLiteral("Never"));
     }
 
     void checkBoxesStoreTheirStateAsTheyChange() {
@@ -360,11 +335,6 @@ private slots:
         QCOMPARE(Stored(store, "music", "SoundOn"), QStringLiteral("False"));
         ClickCheck(Find<QCheckBox>("ChkMidi3"));
         QCOMPARE(Stored(store, "music", "Midi3"), QStringLiteral("0"));
-        dialog->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(0);
-        ClickCheck(Find<QCheckBox>("chkClock"));
-        QCOMPARE(Stored(store, "System", "Clock"), QStringLiteral("0"));
-        ClickCheck(Find<QCheckBox>("chkPowerSave"));
-        QCOMPARE(Stored(store, "Settings", "PwrSave"), QStringLiteral("0"));
     }
 
     void textBoxesStoreEveryEditExactly() {

@@ -9,22 +9,13 @@ namespace {
 
 using testing::MemoryStore;
 
-std::vector<std::string> Log(const MemoryStore& store) {
-    std::vector<std::string> log;
-    for (const auto& w : store.writes) log.push_back(w.section + "/" + w.key + "=" + w.value);
-    return log;
-}
-
-TEST(ControlBoxWords, WindWordsCoverEverySpeed) {
+TEST(ControlBoxWords, WindAndDraftWords) {
     const char* expected[16] = {"None",     "Weak",     "Weak",     "Weak",     "Weak",  "Weak",
                                 "Weak",     "Moderate", "Moderate", "Moderate", "Moderate",
                                 "Moderate", "Strong",   "Strong",   "Strong",   "Strong"};
     for (int v = 0; v <= 15; ++v) EXPECT_EQ(WindWord(v), expected[v]) << "speed " << v;
     EXPECT_EQ(WindSpeedText(0), "0 MPH");
     EXPECT_EQ(WindSpeedText(15), "15 MPH");
-}
-
-TEST(ControlBoxWords, DraftWordsFollowTheSign) {
     EXPECT_EQ(DraftWord(-15), "Down");
     EXPECT_EQ(DraftWord(-1), "Down");
     EXPECT_EQ(DraftWord(0), "None");
@@ -97,59 +88,6 @@ TEST(ControlBoxReading, MusicFlagAndFontIndex) {
     EXPECT_EQ(ReadSelectedFont(store, 4), -1);
     store.Set("Settings", "SelectedFont", "-1");
     EXPECT_EQ(ReadSelectedFont(store, 5), -1);
-}
-
-TEST(ControlBoxChanges, ScrollBarsWriteTheirKeysAndReturnTheReadouts) {
-    MemoryStore store;
-    ControlBox box(store);
-    auto wind = box.WindSpeedChanged(12);
-    EXPECT_EQ(wind.value, "12 MPH");
-    EXPECT_EQ(wind.word, "Strong");
-    auto draft = box.DraftChanged(-7);
-    EXPECT_EQ(draft.value, "-7");
-    EXPECT_EQ(draft.word, "Down");
-    EXPECT_EQ(box.MouseSensChanged(20), "20");
-    EXPECT_EQ(box.ScrollChanged(500), "500");
-    EXPECT_EQ(Log(store), (std::vector<std::string>{
-                              "Settings/WindSpeed=12", "Settings/Drafts=-7", "System/MouseSens=20",
-                              "Settings/Scroll=500", "Settings/ScrollSec=30000"}));
-}
-
-TEST(ControlBoxChanges, ClearingShowBackgroundClearsEveryBackdropThenTheFlag) {
-    MemoryStore store;
-    ControlBox box(store);
-    EXPECT_FALSE(box.ShowBackgroundClicked(false));
-    EXPECT_EQ(Log(store), (std::vector<std::string>{
-                              "Settings/Beach1=0", "Settings/Beach2=0", "Settings/Beach3=0",
-                              "Settings/Mountain1=0", "Settings/Mountain2=0",
-                              "Settings/Mountain3=0", "Settings/Mountain4=0",
-                              "Settings/ShowBkGrnd=0"}));
-
-    // Checking it again asks for a reminder and writes only the flag.
-    store.writes.clear();
-    EXPECT_TRUE(box.ShowBackgroundClicked(true));
-    EXPECT_EQ(Log(store), (std::vector<std::string>{"Settings/ShowBkGrnd=1"}));
-}
-
-TEST(ControlBoxChanges, OtherControlsWriteTheirStoredForms) {
-    MemoryStore store;
-    ControlBox box(store);
-    box.MusicOnChanged(false);
-    EXPECT_FALSE(box.MusicOn());
-    box.MusicOnChanged(true);
-    box.CheckChanged(SongChecks()[2], false);
-    box.CheckChanged(BackdropChecks()[6], true);
-    box.FontsBoxChanged(false);
-    box.FontChosen(3, "DejaVu Sans");
-    box.SoundOffChosen("45");
-    box.TextChanged(kMessageText, "Grüße ☁");
-    box.TextChanged(kClockSizeText, "");
-    EXPECT_EQ(Log(store),
-              (std::vector<std::string>{
-                  "music/SoundOn=False", "music/SoundOn=True", "music/Midi3=0",
-                  "Settings/Beach3=1", "Settings/CheckFont=0", "Settings/SelectedFont=3",
-                  "Settings/FontName=DejaVu Sans", "music/SoundOff=45",
-                  "Settings/Message=Grüße ☁", "System/FontSize="}));
 }
 
 }  // namespace
