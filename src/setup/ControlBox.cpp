@@ -20,14 +20,18 @@ constexpr CheckSetting kBackdrops[] = {
 };
 
 constexpr CheckSetting kSongs[] = {
-    {"ChkMidi1", "music", "Midi1", "Tranquil"},   {"ChkMidi2", "music", "Midi2", "Ambiant"},
-    {"ChkMidi3", "music", "Midi3", "Rocky Mtn High"}, {"ChkMidi4", "music", "Midi4", "PCanon"},
-    {"ChkMidi5", "music", "Midi5", "Dream"},      {"ChkMidi6", "music", "Midi6", "Travels"},
-    {"ChkMidi7", "music", "Midi7", "Orfeo"},      {"ChkMidi8", "music", "Midi8", "Oronico Flow"},
+    {"ChkMidi1", "music", "Midi1", "Tranquil"},
+    {"ChkMidi2", "music", "Midi2", "Ambiant"},
+    {"ChkMidi3", "music", "Midi3", "Rocky Mtn High"},
+    {"ChkMidi4", "music", "Midi4", "PCanon"},
+    {"ChkMidi5", "music", "Midi5", "Dream"},
+    {"ChkMidi6", "music", "Midi6", "Travels"},
+    {"ChkMidi7", "music", "Midi7", "Orfeo"},
+    {"ChkMidi8", "music", "Midi8", "Oronico Flow"},
 };
 
-constexpr std::string_view kSoundOff[] = {"Never", "1",   "2",   "3",   "4",   "5",   "10",
-                                          "15",    "20",  "30",  "45",  "60",  "90",  "120",
+constexpr std::string_view kSoundOff[] = {"Never", "1",   "2",   "3",   "4",   "5",  "10",
+                                          "15",    "20",  "30",  "45",  "60",  "90", "120",
                                           "180",   "240", "300", "360", "420", "480"};
 
 // Reads a number setting: a number as stored, else the key's first-run value.

@@ -13,12 +13,12 @@
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
-#include <QTextDocument>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "setup/qt/SpreadCaption.h"
@@ -26,7 +26,9 @@
 namespace driftmere {
 namespace {
 
-QString Q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString Q(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 std::string S(const QString& s) { return s.toStdString(); }
 
 QGroupBox* MakeFrame(const char* name, const QString& title, QWidget* parent) {
@@ -42,8 +44,8 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, const char* name = nullp
     return label;
 }
 
-const char* kBackdropPictures[7] = {"thumb-mtn01.bmp",   "thumb-mtn02.bmp",   "thumb-mtn03.bmp",
-                                    "thumb-mtn04.bmp",   "thumb-beach01.bmp", "thumb-beach02.bmp",
+const char* kBackdropPictures[7] = {"thumb-mtn01.bmp",  "thumb-mtn02.bmp",   "thumb-mtn03.bmp",
+                                    "thumb-mtn04.bmp",  "thumb-beach01.bmp", "thumb-beach02.bmp",
                                     "thumb-beach03.bmp"};
 
 }  // namespace
@@ -81,10 +83,10 @@ SetupDialog::SetupDialog(SettingsStore& store, QString dataFolder, QWidget* pare
         buttons->addWidget(button);
         return button;
     };
-    QPushButton* about = makeButton("cmdAbout", QStringLiteral("&About"),
-                                    QStringLiteral("Version Number "));
-    QPushButton* help = makeButton("cmdHelp", QStringLiteral("&Online HELP"),
-                                   QStringLiteral("Opens A Help File"));
+    QPushButton* about =
+        makeButton("cmdAbout", QStringLiteral("&About"), QStringLiteral("Version Number "));
+    QPushButton* help =
+        makeButton("cmdHelp", QStringLiteral("&Online HELP"), QStringLiteral("Opens A Help File"));
     QPushButton* web = makeButton("cmdWeb", QStringLiteral("&Go to our website"), QString());
     buttons->addStretch(1);
     QPushButton* ok = makeButton("cmdOK", QStringLiteral("&OK"), QString());
@@ -174,23 +176,23 @@ QWidget* SetupDialog::BuildSettingsTab() {
     QLabel* windLabel = MakeLabel(QStringLiteral("Wind Speed >"), air, "Label1");
     windSpeedText_ = MakeReadout("txtWindSpeed", Q(WindSpeedText(kWindSpeedBar.initial)),
                                  QStringLiteral("15 MPH"), air);
-    windWord_ = MakeReadout("txtWS", Q(WindWord(kWindSpeedBar.initial)),
-                            QStringLiteral("Moderate"), air);
+    windWord_ =
+        MakeReadout("txtWS", Q(WindWord(kWindSpeedBar.initial)), QStringLiteral("Moderate"), air);
     windSpeed_ = MakeBar(kWindSpeedBar, air);
     windLabel->setBuddy(windSpeed_);
     airLayout->addWidget(windLabel, 0, 0);
     airLayout->addWidget(windSpeedText_, 0, 1);
     airLayout->addWidget(windWord_, 0, 2);
     airLayout->addWidget(windSpeed_, 1, 0, 1, 3);
-    auto* strength =
-        new SpreadCaption(QStringLiteral("Weak ------------------------------ Strong"), nullptr, air);
+    auto* strength = new SpreadCaption(QStringLiteral("Weak ------------------------------ Strong"),
+                                       nullptr, air);
     strength->setObjectName(QStringLiteral("Label3"));
     airLayout->addWidget(strength, 2, 0, 1, 3);
     airLayout->setRowMinimumHeight(3, air->fontMetrics().height() / 2);
-    draftText_ = MakeReadout("txtDraft2", QString::number(kDraftBar.initial),
-                              QStringLiteral("15 MPH"), air);
-    draftWord_ = MakeReadout("txtDraft1", Q(DraftWord(kDraftBar.initial)),
-                              QStringLiteral("Moderate"), air);
+    draftText_ =
+        MakeReadout("txtDraft2", QString::number(kDraftBar.initial), QStringLiteral("15 MPH"), air);
+    draftWord_ =
+        MakeReadout("txtDraft1", Q(DraftWord(kDraftBar.initial)), QStringLiteral("Moderate"), air);
     airLayout->addWidget(draftText_, 4, 1);
     airLayout->addWidget(draftWord_, 4, 2);
     draft_ = MakeBar(kDraftBar, air);
@@ -276,9 +278,11 @@ QWidget* SetupDialog::BuildSettingsTab() {
     // shows just its indicator and is announced by the note.
     fonts_->setAccessibleName(fontsNote->text());
     {
-        const int indicator = fonts_->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, fonts_);
-        fonts_->setFixedWidth(indicator + fonts_->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing,
-                                                                      nullptr, fonts_) / 2 + 2);
+        const int indicator =
+            fonts_->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, fonts_);
+        fonts_->setFixedWidth(
+            indicator +
+            fonts_->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, fonts_) / 2 + 2);
     }
     fontLayout->addWidget(fonts_, 1, 0, Qt::AlignTop);
     fontLayout->addWidget(fontsNote, 1, 1);
@@ -306,9 +310,9 @@ QWidget* SetupDialog::BuildSettingsTab() {
     });
     connect(mouseSens_, &QScrollBar::valueChanged, this,
             [this](int v) { mouseSensText_->setText(Q(box_.MouseSensChanged(v))); });
-    for (auto [check, setting] : {std::pair{showMessage_, kShowMessageCheck},
-                                  std::pair{clock_, kClockCheck},
-                                  std::pair{powerSave_, kPowerSaveCheck}}) {
+    for (auto [check, setting] :
+         {std::pair{showMessage_, kShowMessageCheck}, std::pair{clock_, kClockCheck},
+          std::pair{powerSave_, kPowerSaveCheck}}) {
         connect(check, &QCheckBox::toggled, this,
                 [this, setting](bool on) { box_.CheckChanged(setting, on); });
     }
@@ -342,7 +346,8 @@ QWidget* SetupDialog::BuildBackgroundsTab() {
         // high at most, whatever size the picture file has.
         const int maxHeight = frame->fontMetrics().height() * 4;
         if (!picture->pixmap().isNull() && picture->pixmap().height() > maxHeight)
-            picture->setPixmap(picture->pixmap().scaledToHeight(maxHeight, Qt::SmoothTransformation));
+            picture->setPixmap(
+                picture->pixmap().scaledToHeight(maxHeight, Qt::SmoothTransformation));
         backdrops_[i] = MakeCheck(checks[i], frame);
         pictures->addWidget(picture, row, column);
         pictures->addWidget(backdrops_[i], row, column + 1);
@@ -359,10 +364,10 @@ QWidget* SetupDialog::BuildBackgroundsTab() {
     scroll_ = MakeBar(kScrollBar, frame);
     scrollLabel->setBuddy(scroll_);
     layout->addWidget(scroll_);
-    scrollText_ = MakeReadout("txtScroll", QString::number(kScrollBar.initial),
-                              QStringLiteral("500"), frame);
-    layout->addWidget(new SpreadCaption(QStringLiteral("Every                   Minutes"),
-                                        scrollText_, frame));
+    scrollText_ =
+        MakeReadout("txtScroll", QString::number(kScrollBar.initial), QStringLiteral("500"), frame);
+    layout->addWidget(
+        new SpreadCaption(QStringLiteral("Every                   Minutes"), scrollText_, frame));
     layout->addStretch(1);
     pageLayout->addWidget(frame);
 
@@ -397,10 +402,11 @@ QWidget* SetupDialog::BuildSoundsTab() {
     controlLayout->addWidget(keysLabel);
     auto* keys = new QPlainTextEdit(control);
     keys->setObjectName(QStringLiteral("Text1"));
-    keys->setPlainText(QStringLiteral("Press \"Q\" to STOP the music\n"
-                                      "Press \"S\" to START the music\n"
-                                      "Press \"N\" for the NEXT song\n"
-                                      "Press \"P\" for the PREVIOUS song"));
+    keys->setPlainText(
+        QStringLiteral("Press \"Q\" to STOP the music\n"
+                       "Press \"S\" to START the music\n"
+                       "Press \"N\" for the NEXT song\n"
+                       "Press \"P\" for the PREVIOUS song"));
     // Nothing typed here would be kept, so it is a text to read (and select), not to edit.
     keys->setReadOnly(true);
     keys->setTabChangesFocus(true);

@@ -23,11 +23,11 @@ using driftmere::testing::MemoryStore;
 
 namespace {
 
-const char* kAllChecks[] = {"chkFonts",  "chkShowMessage", "chkClock",  "chkPowerSave",
-                            "chkBackGround", "chkBGM1", "chkBGM2", "chkBGM3", "chkBGM4",
-                            "chkBGB1",   "chkBGB2",        "chkBGB3",   "Check1",
-                            "ChkMidi1",  "ChkMidi2",       "ChkMidi3",  "ChkMidi4",
-                            "ChkMidi5",  "ChkMidi6",       "ChkMidi7",  "ChkMidi8"};
+const char* kAllChecks[] = {
+    "chkFonts", "chkShowMessage", "chkClock", "chkPowerSave", "chkBackGround", "chkBGM1",
+    "chkBGM2",  "chkBGM3",        "chkBGM4",  "chkBGB1",      "chkBGB2",       "chkBGB3",
+    "Check1",   "ChkMidi1",       "ChkMidi2", "ChkMidi3",     "ChkMidi4",      "ChkMidi5",
+    "ChkMidi6", "ChkMidi7",       "ChkMidi8"};
 const char* kBackdrops[] = {"chkBGM1", "chkBGM2", "chkBGM3", "chkBGM4",
                             "chkBGB1", "chkBGB2", "chkBGB3"};
 
@@ -43,7 +43,9 @@ int WritesOf(const MemoryStore& store, const char* key) {
 }
 
 // Clicks a check box on its indicator: a click in the middle of a stretched box misses.
-void ClickCheck(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2)); }
+void ClickCheck(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+}
 
 }  // namespace
 
@@ -94,8 +96,8 @@ private slots:
         QCOMPARE(tabs->tabText(1), QStringLiteral("BackGrounds"));
         QCOMPARE(tabs->tabText(2), QStringLiteral("Sounds"));
         for (const char* name : kAllChecks) QVERIFY2(Find<QCheckBox>(name), name);
-        for (const char* name : {"Frame1", "Frame2", "Frame4", "Frame5", "Frame11", "Frame23",
-                                 "Frame24", "Frame25"})
+        for (const char* name :
+             {"Frame1", "Frame2", "Frame4", "Frame5", "Frame11", "Frame23", "Frame24", "Frame25"})
             QVERIFY2(Find<QGroupBox>(name), name);
         for (const char* name : {"Picture1", "Picture3", "Picture9", "txtWindSpeed", "txtWS",
                                  "txtDraft1", "txtDraft2", "txtMouseS", "txtScroll", "Label1"})
@@ -104,13 +106,15 @@ private slots:
         QStringList captions;
         for (QWidget* w : dialog->findChildren<QWidget*>())
             if (w->property("text").isValid()) captions << w->property("text").toString();
-        for (const char* caption : {"Down -------------- Drafts --------------- Up",
-                                    "Weak ------------------------------ Strong",
-                                    "Every                   Minutes",
-                                    "Stop sound after:                           min."})
+        for (const char* caption :
+             {"Down -------------- Drafts --------------- Up",
+              "Weak ------------------------------ Strong", "Every                   Minutes",
+              "Stop sound after:                           min."})
             QVERIFY2(captions.contains(QString::fromLatin1(caption)), caption);
-        for (auto [name, lo, hi] : {std::tuple{"hsbWindSpeed", 0, 15}, {"hsbDraft", -15, 15},
-                                    {"hsbMouseS", 2, 20}, {"hsbScroll", 1, 500}}) {
+        for (auto [name, lo, hi] : {std::tuple{"hsbWindSpeed", 0, 15},
+                                    {"hsbDraft", -15, 15},
+                                    {"hsbMouseS", 2, 20},
+                                    {"hsbScroll", 1, 500}}) {
             auto* bar = Find<QScrollBar>(name);
             QCOMPARE(bar->minimum(), lo);
             QCOMPARE(bar->maximum(), hi);
@@ -138,10 +142,10 @@ private slots:
         QCOMPARE(Stored(store, "Settings", "WindSpeed"), QStringLiteral("1"));
         QCOMPARE(Stored(store, "Settings", "ScrollSec"), QStringLiteral("60"));
         QCOMPARE(Stored(store, "music", "SoundOn"), QStringLiteral("True"));
-        for (const char* key : {"Settings/CheckFont", "Settings/ShowMessage", "System/Clock",
-                                "Settings/PwrSave", "Settings/Mountain1", "Settings/Mountain4",
-                                "Settings/Beach1", "Settings/Beach3", "music/Midi1",
-                                "music/Midi8"}) {
+        for (const char* key :
+             {"Settings/CheckFont", "Settings/ShowMessage", "System/Clock", "Settings/PwrSave",
+              "Settings/Mountain1", "Settings/Mountain4", "Settings/Beach1", "Settings/Beach3",
+              "music/Midi1", "music/Midi8"}) {
             const QStringList name = QString::fromLatin1(key).split(u'/');
             QVERIFY2(store.Get(name[0].toStdString(), name[1].toStdString()) == "1", key);
         }
@@ -280,10 +284,12 @@ private slots:
         auto* wind = Find<QScrollBar>("hsbWindSpeed");
         wind->setFocus();
         // Right and Up raise the value, Left and Down lower it; Home and End go to the ends.
-        for (auto [key, value, word] :
-             {std::tuple{Qt::Key_Right, 1, "Weak"}, {Qt::Key_Up, 2, "Weak"},
-              {Qt::Key_End, 15, "Strong"}, {Qt::Key_Left, 14, "Strong"},
-              {Qt::Key_Down, 13, "Strong"}, {Qt::Key_Home, 0, "None"}}) {
+        for (auto [key, value, word] : {std::tuple{Qt::Key_Right, 1, "Weak"},
+                                        {Qt::Key_Up, 2, "Weak"},
+                                        {Qt::Key_End, 15, "Strong"},
+                                        {Qt::Key_Left, 14, "Strong"},
+                                        {Qt::Key_Down, 13, "Strong"},
+                                        {Qt::Key_Home, 0, "None"}}) {
             QTest::keyClick(wind, key);
             QCOMPARE(wind->value(), value);
             QCOMPARE(Find<QLabel>("txtWindSpeed")->text(), QStringLiteral("%1 MPH").arg(value));
@@ -391,7 +397,7 @@ private slots:
         QVERIFY(manual.open(QIODevice::ReadOnly));
         const QString html = QString::fromUtf8(manual.readAll());
         QVERIFY(html.contains(QStringLiteral("id=\"about\"")));
-        QVERIFY(!html.contains(u'@'  + QStringLiteral("DRIFTMERE_")));  // every field filled in
+        QVERIFY(!html.contains(u'@' + QStringLiteral("DRIFTMERE_")));  // every field filled in
     }
 
     void missingPicturesLeaveEmptySpaces() {

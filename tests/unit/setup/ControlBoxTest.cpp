@@ -1,8 +1,7 @@
-#include "setup/ControlBox.h"
-
 #include <gtest/gtest.h>
 
 #include "fakes/MemoryStore.h"
+#include "setup/ControlBox.h"
 
 namespace driftmere {
 namespace {
@@ -10,9 +9,9 @@ namespace {
 using testing::MemoryStore;
 
 TEST(ControlBoxWords, WindAndDraftWords) {
-    const char* expected[16] = {"None",     "Weak",     "Weak",     "Weak",     "Weak",  "Weak",
-                                "Weak",     "Moderate", "Moderate", "Moderate", "Moderate",
-                                "Moderate", "Strong",   "Strong",   "Strong",   "Strong"};
+    const char* expected[16] = {
+        "None",     "Weak",     "Weak",     "Weak",     "Weak",   "Weak",   "Weak",   "Moderate",
+        "Moderate", "Moderate", "Moderate", "Moderate", "Strong", "Strong", "Strong", "Strong"};
     for (int v = 0; v <= 15; ++v) EXPECT_EQ(WindWord(v), expected[v]) << "speed " << v;
     EXPECT_EQ(WindSpeedText(0), "0 MPH");
     EXPECT_EQ(WindSpeedText(15), "15 MPH");
