@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
-#include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,7 +14,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -44,9 +42,9 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, const char* name = nullp
     return label;
 }
 
-const char* kBackdropPictures[7] = {"thumb-mtn01.bmp",  "thumb-mtn02.bmp",   "thumb-mtn03.bmp",
-                                    "thumb-mtn04.bmp",  "thumb-beach01.bmp", "thumb-beach02.bmp",
-                                    "thumb-beach03.bmp"};
+constexpr const char* kBackdropPictures[7] = {
+    "thumb-mtn01.bmp",   "thumb-mtn02.bmp",   "thumb-mtn03.bmp",  "thumb-mtn04.bmp",
+    "thumb-beach01.bmp", "thumb-beach02.bmp", "thumb-beach03.bmp"};
 
 }  // namespace
 
@@ -475,14 +473,13 @@ void SetupDialog::Load() {
 }
 
 void SetupDialog::LoadFonts() {
-    {
-        fillingFonts_ = true;
-        fontList_->clear();
-        fontList_->addItems(QFontDatabase::families());
-        // Nothing is chosen until the stored choice is selected below.
-        fontList_->setCurrentIndex(-1);
-        fillingFonts_ = false;
-    }
+    // Refilling moves the current entry around; none of that is the user's choice, and
+    // nothing is chosen until the stored font is selected below.
+    fillingFonts_ = true;
+    fontList_->clear();
+    fontList_->addItems(QFontDatabase::families());
+    fontList_->setCurrentIndex(-1);
+    fillingFonts_ = false;
     ++fontLoads_;
     SelectStoredFont();
 }

@@ -23,13 +23,13 @@ using driftmere::testing::MemoryStore;
 
 namespace {
 
-const char* kAllChecks[] = {
+constexpr const char* kAllChecks[] = {
     "chkFonts", "chkShowMessage", "chkClock", "chkPowerSave", "chkBackGround", "chkBGM1",
     "chkBGM2",  "chkBGM3",        "chkBGM4",  "chkBGB1",      "chkBGB2",       "chkBGB3",
     "Check1",   "ChkMidi1",       "ChkMidi2", "ChkMidi3",     "ChkMidi4",      "ChkMidi5",
     "ChkMidi6", "ChkMidi7",       "ChkMidi8"};
-const char* kBackdrops[] = {"chkBGM1", "chkBGM2", "chkBGM3", "chkBGM4",
-                            "chkBGB1", "chkBGB2", "chkBGB3"};
+constexpr const char* kBackdrops[] = {"chkBGM1", "chkBGM2", "chkBGM3", "chkBGM4",
+                                      "chkBGB1", "chkBGB2", "chkBGB3"};
 
 QString Stored(MemoryStore& store, const char* section, const char* key) {
     auto v = store.Get(section, key);
