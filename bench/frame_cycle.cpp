@@ -1,0 +1,116 @@
+// The per-frame cost of the saver session itself: everything Form1 does for one RenderFrame (the
+// clear, the backdrop, thirteen balloon steps, the clock and the message, the flip) on a display
+// that only keeps positions, so what is measured is the session and not a recorder or a screen.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+#include "fakes/FakeClock.h"
+#include "fakes/FakeHost.h"
+#include "fakes/FakeSound.h"
+#include "fakes/MemoryStore.h"
+#include "settings/KeyTable.h"
+#include "startup/Form1.h"
+
+namespace driftmere {
+namespace {
+
+using namespace driftmere::testing;
+
+// Keeps what a real display must keep for the session to behave (surface positions) and
+// nothing else.
+class PositionsOnlyDisplay : public TegoDDrw {
+  public:
+    void SetEventSink(DisplayEvents*) override {}
+    bool OpenDisplay(int, int, int, const std::string&) override { return true; }
+    SurfaceId CreateSurface() override {
+        positions_.emplace_back();
+        return static_cast<SurfaceId>(positions_.size());
+    }
+    void LoadBitmap(SurfaceId, int, const std::string&, int) override {}
+    void SetSurfaceX(SurfaceId s, std::int32_t x) override { At(s).x = x; }
+    void SetSurfaceY(SurfaceId s, std::int32_t y) override { At(s).y = y; }
+    void MoveSurfaceX(SurfaceId s, std::int32_t n) override { At(s).x += n; }
+    void MoveSurfaceY(SurfaceId s, std::int32_t n) override { At(s).y -= n; }
+    std::int32_t GetSurfaceX(SurfaceId s) override { return At(s).x; }
+    std::int32_t GetSurfaceY(SurfaceId s) override { return At(s).y; }
+    void ClearFrame(Colour) override { ++calls_; }
+    void DrawSurface(SurfaceId) override { ++calls_; }
+    void SetFont(const std::string&, std::int32_t, int, bool, bool, bool) override { ++calls_; }
+    void DrawText(const std::string&, std::int32_t, std::int32_t, Colour) override { ++calls_; }
+    void Flip() override { benchmark::DoNotOptimize(calls_); }
+
+  private:
+    struct Position {
+        std::int32_t x = 0, y = 0;
+    };
+    Position& At(SurfaceId s) { return positions_[static_cast<std::size_t>(s) - 1]; }
+    std::vector<Position> positions_;
+    long calls_ = 0;
+};
+
+struct Session {
+    PositionsOnlyDisplay display;
+    FakeSound sound;
+    MemoryStore store;
+    FakeClock clock;
+    FakeHost host;
+    std::unique_ptr<Form1> form;
+
+    explicit Session(bool overlay) {
+        SetRegistry(store);
+        store.Set("System", "Clock", overlay ? "1" : "0");
+        store.Set("Settings", "ShowMessage", overlay ? "1" : "0");
+        form = std::make_unique<Form1>(SessionParts{display, sound, store, clock, host, "/data/"});
+        form->Form_Load();
+    }
+};
+
+// One frame every 10 ms of saver time with the timers once a second, as the program drives it.
+// Every balloon is kept in the air, so each frame has all thirteen steps: the worst case.
+void RunFrames(benchmark::State& state, bool overlay) {
+    Session s(overlay);
+    long frame = 0;
+    for (auto _ : state) {
+        for (int k = 1; k <= kBalloonCount; ++k) s.form->fleet().Balloon(k).Flying = true;
+        s.clock.Advance(10);
+        s.form->RenderFrame();
+        if (++frame % 100 == 0) {
+            s.form->Timer1();
+            s.form->Timer2();
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_FrameCycle_ThirteenBalloonsClockAndMessage(benchmark::State& state) {
+    RunFrames(state, true);
+}
+BENCHMARK(BM_FrameCycle_ThirteenBalloonsClockAndMessage);
+
+void BM_FrameCycle_ThirteenBalloonsNoOverlay(benchmark::State& state) { RunFrames(state, false); }
+BENCHMARK(BM_FrameCycle_ThirteenBalloonsNoOverlay);
+
+// A whole minute of saver time (6000 frames, 60 of each timer) from the load on, with the launch
+// schedule deciding who flies, as a unit test would drive it.
+void BM_FrameCycle_FirstMinuteOfSession(benchmark::State& state) {
+    for (auto _ : state) {
+        Session s(true);
+        for (int frame = 1; frame <= 6000; ++frame) {
+            s.clock.Advance(10);
+            s.form->RenderFrame();
+            if (frame % 100 == 0) {
+                s.form->Timer1();
+                s.form->Timer2();
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 6000);
+}
+BENCHMARK(BM_FrameCycle_FirstMinuteOfSession)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace driftmere
+
+BENCHMARK_MAIN();

@@ -1,0 +1,217 @@
+// The full-screen saver put together exactly as the program does it (the Qt display, the
+// FluidSynth sound control, the settings file, the real clock, the Qt host), with a counter
+// between the display and the session. After a warm-up it counts, for a fixed time, the frames
+// the session draws and the balloon moves they make, then prints them and ends the session the
+// ordinary way:
+//
+//   bench_saver_probe [--warmup S] [--seconds S] [--data DIR]
+//
+// Output, one "name=value" a line: frames, fps, moves, flying_seconds, moves_per_balloon_s (moves
+// per second per flying balloon), cpu_percent (this process, of one core), the spread of the
+// gaps between frames and between a balloon's moves, and the resident memory at the end.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "display/qt/QtDisplay.h"
+#include "flight/Fleet.h"
+#include "music/fluidsynth/FluidSynthSound.h"
+#include "platform/linux/LinuxClock.h"
+#include "settings/IniFileStore.h"
+#include "startup/Form1.h"
+#include "startup/qt/SaverHost.h"
+
+namespace driftmere {
+namespace {
+
+using Steady = std::chrono::steady_clock;
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+std::string StatusLine(const char* name) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(name, 0) == 0) return line.substr(std::strlen(name));
+    return "?";
+}
+
+// Sits between the display and the session: every event goes on to the session, and each frame
+// is looked at before and after to see which balloons moved.
+class FrameCounter : public DisplayEvents {
+  public:
+    explicit FrameCounter(Form1& form) : form_(form) {}
+
+    void Start() {
+        counting_ = true;
+        started_ = Steady::now();
+        cpuStart_ = CpuSeconds();
+    }
+    void Stop() {
+        counting_ = false;
+        elapsed_ = std::chrono::duration<double>(Steady::now() - started_).count();
+        cpu_ = CpuSeconds() - cpuStart_;
+    }
+
+    void RenderFrame() override {
+        const auto now = Steady::now();
+        const Fleet& fleet = form_.fleet();
+        if (counting_ && hadFrame_) {
+            const double gap = std::chrono::duration<double, std::milli>(now - lastFrame_).count();
+            flyingSeconds_ += gap / 1000.0 * flyingBefore_;
+            ++frameGaps_[gap < 9.5    ? "<9.5"
+                         : gap < 10.5 ? "9.5-10.5"
+                         : gap < 15   ? "10.5-15"
+                         : gap < 25   ? "15-25"
+                                      : ">=25"];
+        }
+        std::array<std::uint32_t, kBalloonCount> before{};
+        std::array<bool, kBalloonCount> flying{};
+        for (int k = 1; k <= kBalloonCount; ++k) {
+            before[k - 1] = fleet.LastMoveTick(k);
+            flying[k - 1] = fleet.Balloon(k).Flying;
+        }
+        form_.RenderFrame();
+        int flyingNow = 0;
+        for (int k = 1; k <= kBalloonCount; ++k) {
+            const std::uint32_t tick = fleet.LastMoveTick(k);
+            // Two moves of a balloon are at least 20 ms apart, so a move always changes the tick.
+            if (flying[k - 1] && tick != before[k - 1] && counting_) {
+                ++moves_;
+                const std::uint32_t gap = tick - before[k - 1];
+                if (before[k - 1] != 0 && gap < 1000) ++moveGaps_[gap >= 40 ? 40 : int(gap)];
+            }
+            flyingNow += fleet.Balloon(k).Flying ? 1 : 0;
+        }
+        if (counting_) ++frames_;
+        flyingBefore_ = flyingNow;
+        lastFrame_ = now;
+        hadFrame_ = true;
+    }
+    void KeyDown(std::int16_t keyCode) override { form_.KeyDown(keyCode); }
+    void MouseClick() override { form_.MouseClick(); }
+    void MouseMove() override { form_.MouseMove(); }
+
+    void Print() const {
+        std::printf("frames=%ld\n", frames_);
+        std::printf("seconds=%.3f\n", elapsed_);
+        std::printf("fps=%.2f\n", frames_ / elapsed_);
+        std::printf("moves=%ld\n", moves_);
+        std::printf("flying_seconds=%.3f\n", flyingSeconds_);
+        std::printf("moves_per_balloon_s=%.3f\n",
+                    flyingSeconds_ > 0 ? moves_ / flyingSeconds_ : 0.0);
+        std::printf("cpu_percent=%.2f\n", cpu_ * 100.0 / elapsed_);
+        std::printf("frame_gaps_ms=");
+        for (const auto& [bucket, count] : frameGaps_)
+            std::printf("%s:%ld ", bucket.c_str(), count);
+        std::printf("\nmove_gaps_ms=");
+        for (const auto& [gap, count] : moveGaps_)
+            std::printf("%s%d:%ld ", gap >= 40 ? ">=" : "", gap, count);
+        std::printf("\n");
+    }
+
+  private:
+    Form1& form_;
+    bool counting_ = false;
+    bool hadFrame_ = false;
+    Steady::time_point started_, lastFrame_;
+    double cpuStart_ = 0, cpu_ = 0, elapsed_ = 0;
+    long frames_ = 0, moves_ = 0;
+    int flyingBefore_ = 0;
+    double flyingSeconds_ = 0;
+    std::map<std::string, long> frameGaps_;
+    std::map<int, long> moveGaps_;
+};
+
+class SilentSound : public TegoSnd {
+  public:
+    void PlayMidi(const std::string&, std::int32_t, std::int32_t) override {}
+    void StopMidi() override {}
+    bool IsPlaying() override { return false; }
+};
+
+std::string DefaultDataFolder() {
+    if (const char* dir = std::getenv("DRIFTMERE_DATA_DIR"); dir && *dir) return dir;
+    // The bench programs live in <build>/bench, the data in <build>/share/driftmere.
+    QFileInfo program(QCoreApplication::applicationFilePath());
+    return (program.canonicalPath() + QStringLiteral("/../share/driftmere")).toStdString();
+}
+
+int Run(int argc, char** argv) {
+    double warmup = 3, seconds = 20;
+    std::string data;
+    bool music = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--warmup" && i + 1 < argc) {
+            warmup = std::atof(argv[++i]);
+        } else if (arg == "--seconds" && i + 1 < argc) {
+            seconds = std::atof(argv[++i]);
+        } else if (arg == "--data" && i + 1 < argc) {
+            data = argv[++i];
+        } else if (arg == "--no-sound-control") {
+            music = false;  // as in a preview pane: no synthesiser at all
+        } else {
+            std::fprintf(stderr,
+                         "usage: bench_saver_probe [--warmup S] [--seconds S] [--data DIR] "
+                         "[--no-sound-control]\n");
+            return 2;
+        }
+    }
+    QApplication app(argc, argv);
+    if (data.empty()) data = DefaultDataFolder();
+    if (data.back() != '/') data += '/';
+
+    IniFileStore store(IniFileStore::DefaultPath());
+    LinuxClock clock;
+    QtDisplay display;
+    std::unique_ptr<TegoSnd> sound;
+    if (music)
+        sound = std::make_unique<FluidSynthSound>();
+    else
+        sound = std::make_unique<SilentSound>();
+    SaverHost host(&display, false);
+    Form1 form({display, *sound, store, clock, host, data});
+    FrameCounter counter(form);
+    display.SetEventSink(&counter);
+    host.Attach(form);
+    form.Form_Load();
+    if (!form.DisplayOpened()) {
+        form.CloseDown();
+        return 1;
+    }
+    QTimer::singleShot(static_cast<int>(warmup * 1000), [&] { counter.Start(); });
+    QTimer::singleShot(static_cast<int>((warmup + seconds) * 1000), [&] {
+        counter.Stop();
+        counter.Print();
+        std::printf("vm_rss=%s\nvm_hwm=%s\n", StatusLine("VmRSS:").c_str(),
+                    StatusLine("VmHWM:").c_str());
+        std::fflush(stdout);
+        form.CloseDown();
+    });
+    const int status = QApplication::exec();
+    display.SetEventSink(nullptr);
+    return status;
+}
+
+}  // namespace
+}  // namespace driftmere
+
+int main(int argc, char** argv) { return driftmere::Run(argc, argv); }
