@@ -13,6 +13,20 @@ check "/x ends at once with status 0" test "$status" = 0
 timeout 5 "$BIN" /p 12345; status=$?
 check "/p with a number that is no window ends at once with status 0" test "$status" = 0
 
+# Preview: the picture fills the host window (given in decimal) and ends with it.
+"${DRIFTMERE_HOSTWIN:?}" 306 230 50 50 >"$WORK/host.id" &
+host=$!
+PIDS+=("$host")
+for _ in $(seq 50); do [ -s "$WORK/host.id" ] && break; sleep 0.1; done
+start_program /p "$(( $(cat "$WORK/host.id") ))"
+preview=$PROG_PID
+sleep 2
+shot preview
+check "/p shows the picture inside the host window" test "$(mean_level preview 300x220+53+53)" -gt 40
+check "/p leaves the rest of the screen alone" test "$(mean_level preview 800x40+0+300)" -lt 5
+kill "$host"
+check "/p ends when its host window goes" wait_exit "$preview" 3
+
 # Single instance: a second /s ends at once while the first runs...
 start_program /s
 first=$PROG_PID

@@ -154,7 +154,7 @@ int RunPreview(const StartRequest& req) {
     QObject::connect(&watch, &QTimer::timeout, [&] {
         auto now = X11WindowSize(static_cast<std::uint32_t>(req.previewParent));
         if (!now) {
-            QApplication::quit();
+            QCoreApplication::exit(0);
             return;
         }
         if (now->width != form.width() || now->height != form.height())
@@ -167,8 +167,8 @@ int RunPreview(const StartRequest& req) {
 int RunSetup() {
     WarnOnceStore store(IniFileStore::DefaultPath());
     SetupDialog dialog(store, QString::fromStdString(DataFolder()));
-    QObject::connect(&dialog, &QDialog::finished, [] { QApplication::quit(); });
-    auto signals_ = WatchSignals([] { QApplication::quit(); });
+    QObject::connect(&dialog, &QDialog::finished, [] { QCoreApplication::exit(0); });
+    auto signals_ = WatchSignals([] { QCoreApplication::exit(0); });
     dialog.show();
     return QApplication::exec();
 }
