@@ -42,3 +42,15 @@ package: build
 
 clean:
 	rm -rf $(BUILD)
+
+# Robustness: the unit, integration and Qt tests under AddressSanitizer and UBSan (build-asan),
+# then every fuzz target for FUZZ_SECONDS each (build-fuzz, clang and libFuzzer).
+FUZZ_SECONDS ?= 20
+check: test-deps
+	@scripts/ensure-packages clang-14 libclang-rt-14-dev
+	JOBS=$(JOBS) FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/check
+
+.PHONY: fuzz
+fuzz: test-deps
+	@scripts/ensure-packages clang-14 libclang-rt-14-dev
+	JOBS=$(JOBS) scripts/check --fuzz $(FUZZ_SECONDS)
