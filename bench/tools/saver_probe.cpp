@@ -4,16 +4,28 @@
 // the session draws and the balloon moves they make, then prints them and ends the session the
 // ordinary way:
 //
-//   bench_saver_probe [--warmup S] [--seconds S] [--data DIR]
+//   bench_saver_probe [--warmup S] [--seconds S] [--data DIR] [--no-sound-control]
+//                     [--frames-after-start | --frames-on-tick]
+//
+// The last two try other frame pacings than the display's fixed 10 ms grid (the probe then
+// raises the frames itself and ignores the display's). --frames-after-start: each frame is due
+// 10 ms after the previous one started, so a late frame moves the ones after it instead of
+// leaving the next one less than 10 ms away. --frames-on-tick: each frame is due a quarter of a
+// millisecond after the millisecond tick ten ticks after the one the previous frame started in
+// (a timerfd on the monotonic clock the tick count is read from), so frames two apart are
+// twenty ticks apart unless one runs late by most of a millisecond.
 //
 // Output, one "name=value" a line: frames, fps, moves, flying_seconds, moves_per_balloon_s (moves
 // per second per flying balloon), cpu_percent (this process, of one core), the spread of the
 // gaps between frames and between a balloon's moves, and the resident memory at the end.
 #include <sys/resource.h>
+#include <sys/timerfd.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <array>
 #include <chrono>
@@ -140,6 +152,20 @@ class FrameCounter : public DisplayEvents {
     std::map<int, long> moveGaps_;
 };
 
+// Takes the display's own frame ticks and does nothing with them (the probe raises the frames
+// itself), but passes the input on.
+class InputOnly : public DisplayEvents {
+  public:
+    explicit InputOnly(DisplayEvents& next) : next_(next) {}
+    void RenderFrame() override {}
+    void KeyDown(std::int16_t keyCode) override { next_.KeyDown(keyCode); }
+    void MouseClick() override { next_.MouseClick(); }
+    void MouseMove() override { next_.MouseMove(); }
+
+  private:
+    DisplayEvents& next_;
+};
+
 class SilentSound : public TegoSnd {
   public:
     void PlayMidi(const std::string&, std::int32_t, std::int32_t) override {}
@@ -158,6 +184,8 @@ int Run(int argc, char** argv) {
     double warmup = 3, seconds = 20;
     std::string data;
     bool music = true;
+    bool framesAfterStart = false;
+    bool framesOnTick = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--warmup" && i + 1 < argc) {
@@ -166,12 +194,16 @@ int Run(int argc, char** argv) {
             seconds = std::atof(argv[++i]);
         } else if (arg == "--data" && i + 1 < argc) {
             data = argv[++i];
+        } else if (arg == "--frames-on-tick") {
+            framesOnTick = true;
+        } else if (arg == "--frames-after-start") {
+            framesAfterStart = true;
         } else if (arg == "--no-sound-control") {
             music = false;  // as in a preview pane: no synthesiser at all
         } else {
             std::fprintf(stderr,
                          "usage: bench_saver_probe [--warmup S] [--seconds S] [--data DIR] "
-                         "[--no-sound-control]\n");
+                         "[--no-sound-control] [--frames-after-start | --frames-on-tick]\n");
             return 2;
         }
     }
@@ -190,7 +222,42 @@ int Run(int argc, char** argv) {
     SaverHost host(&display, false);
     Form1 form({display, *sound, store, clock, host, data});
     FrameCounter counter(form);
-    display.SetEventSink(&counter);
+    InputOnly inputOnly(counter);
+    QTimer frameTimer;
+    frameTimer.setSingleShot(true);
+    frameTimer.setTimerType(Qt::PreciseTimer);
+    if (framesAfterStart) {
+        display.SetEventSink(&inputOnly);
+        QObject::connect(&frameTimer, &QTimer::timeout, [&] {
+            frameTimer.start(10);  // counted from this frame's start
+            counter.RenderFrame();
+        });
+        frameTimer.start(10);
+    }
+    const int tickTimer = framesOnTick ? timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC) : -1;
+    std::unique_ptr<QSocketNotifier> tickNotifier;
+    auto armOnTick = [tickTimer] {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const std::int64_t ms = now.tv_sec * 1000LL + now.tv_nsec / 1'000'000 + 10;
+        itimerspec due{};
+        due.it_value.tv_sec = ms / 1000;
+        due.it_value.tv_nsec = (ms % 1000) * 1'000'000 + 250'000;
+        timerfd_settime(tickTimer, TFD_TIMER_ABSTIME, &due, nullptr);
+    };
+    if (framesOnTick) {
+        display.SetEventSink(&inputOnly);
+        tickNotifier = std::make_unique<QSocketNotifier>(tickTimer, QSocketNotifier::Read);
+        QObject::connect(tickNotifier.get(), &QSocketNotifier::activated, [&] {
+            std::uint64_t expirations = 0;
+            [[maybe_unused]] ssize_t n = read(tickTimer, &expirations, sizeof expirations);
+            armOnTick();
+            counter.RenderFrame();
+        });
+        armOnTick();
+    } else if (!framesAfterStart) {
+        display.SetEventSink(&counter);
+    }
     host.Attach(form);
     form.Form_Load();
     if (!form.DisplayOpened()) {
@@ -204,6 +271,8 @@ int Run(int argc, char** argv) {
         std::printf("vm_rss=%s\nvm_hwm=%s\n", StatusLine("VmRSS:").c_str(),
                     StatusLine("VmHWM:").c_str());
         std::fflush(stdout);
+        frameTimer.stop();
+        if (tickNotifier) tickNotifier->setEnabled(false);
         form.CloseDown();
     });
     const int status = QApplication::exec();
