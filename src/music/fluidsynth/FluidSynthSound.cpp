@@ -56,10 +56,17 @@ bool IsFile(const std::string& path) {
 
 // Every synthesiser we make, live or rendering to a buffer, is set up alike so that what the
 // tests measure is what the user hears.
-fluid_settings_t* NewSettings(double gain) {
+fluid_settings_t* NewSettings(double gain, bool silent = false) {
     fluid_settings_t* settings = new_fluid_settings();
     if (!settings) return nullptr;
     fluid_settings_setnum(settings, "synth.gain", gain);
+    if (silent) {
+        // Nobody hears a silent song; it only has to end on time. The lowest sample rate and no
+        // effects keep the timing exact at a fraction of the work.
+        fluid_settings_setnum(settings, "synth.sample-rate", 8000.0);
+        fluid_settings_setint(settings, "synth.reverb.active", 0);
+        fluid_settings_setint(settings, "synth.chorus.active", 0);
+    }
     // Only the instruments a song uses are read from the SoundFont, when it selects them: the
     // large FluidR3 costs a few megabytes instead of 150.
     fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
@@ -181,33 +188,52 @@ int FluidSynthSound::Engine::Render(void* data, int len, int nfx, float* fx[], i
 }
 
 bool FluidSynthSound::Engine::Init() {
-    settings = NewSettings(options.gain);
-    if (settings) synth = new_fluid_synth(settings);
-    if (!synth) {
+    auto makeSynth = [this](bool quiet) {
+        if (synth) delete_fluid_synth(synth);
+        if (settings) delete_fluid_settings(settings);
+        synth = nullptr;
+        settings = NewSettings(options.gain, quiet);
+        if (settings) synth = new_fluid_synth(settings);
+        return synth != nullptr;
+    };
+    if (!makeSynth(silent)) {
         Warn("cannot start the synthesiser; music is off");
         return false;
+    }
+    // The device is chosen before the SoundFont loads, so that a machine without one gets the
+    // cheap silent synthesiser without loading the SoundFont twice. Until the font is there the
+    // device plays silence.
+    if (!silent) {
+        double rate = 44100.0;
+        fluid_settings_getnum(settings, "synth.sample-rate", &rate);
+        limiter = PeakLimiter(0.89f, rate);
+        for (const char* name : {"pulseaudio", "alsa"}) {
+            fluid_settings_setstr(settings, "audio.driver", name);
+            driver = new_fluid_audio_driver2(settings, &Engine::Render, this);
+            if (driver) break;
+        }
+        if (!driver) {
+            Warn("no audio device (tried PulseAudio and ALSA); music plays silently");
+            {
+                std::lock_guard lock(mutex);
+                silent = true;
+            }
+            if (!makeSynth(true)) {
+                Warn("cannot start the synthesiser; music is off");
+                return false;
+            }
+        }
     }
     std::string font = options.soundFont.empty() ? FindSoundFont() : options.soundFont;
     if (font.empty()) {
         Warn("no General MIDI SoundFont in /usr/share/sounds/sf2/; music is off");
         return false;
     }
+    // The synthesiser's own lock (its thread-safe API) keeps a running device render safe.
     if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
         Warn("cannot load the SoundFont " + font + "; music is off");
         return false;
     }
-    if (silent) return true;
-    double rate = 44100.0;
-    fluid_settings_getnum(settings, "synth.sample-rate", &rate);
-    limiter = PeakLimiter(0.89f, rate);
-    for (const char* name : {"pulseaudio", "alsa"}) {
-        fluid_settings_setstr(settings, "audio.driver", name);
-        driver = new_fluid_audio_driver2(settings, &Engine::Render, this);
-        if (driver) return true;
-    }
-    Warn("no audio device (tried PulseAudio and ALSA); music plays silently");
-    std::lock_guard lock(mutex);
-    silent = true;
     return true;
 }
 
@@ -361,7 +387,13 @@ FluidSynthSound::FluidSynthSound(FluidSynthOptions options)
     if (engine_->options.output == FluidSynthOptions::Output::Silent) engine_->silent = true;
     if (const char* audio = std::getenv("DRIFTMERE_AUDIO"); audio && std::string(audio) == "none")
         engine_->silent = true;
-    engine_->worker = std::thread([engine = engine_.get()] { engine->Run(); });
+}
+
+// The synthesiser starts with the first song: a saver whose music is off never loads a
+// SoundFont, and one whose music is on loads it while the first frames are already showing.
+void FluidSynthSound::Start() {
+    if (!engine_->worker.joinable())
+        engine_->worker = std::thread([engine = engine_.get()] { engine->Run(); });
 }
 
 FluidSynthSound::~FluidSynthSound() {
@@ -370,10 +402,11 @@ FluidSynthSound::~FluidSynthSound() {
         engine_->quit = true;
     }
     engine_->changed.notify_all();
-    engine_->worker.join();
+    if (engine_->worker.joinable()) engine_->worker.join();
 }
 
 void FluidSynthSound::PlayMidi(const std::string& path, std::int32_t, std::int32_t) {
+    Start();
     {
         std::lock_guard lock(engine_->mutex);
         ++engine_->request;
@@ -402,6 +435,7 @@ bool FluidSynthSound::IsPlaying() {
 }
 
 bool FluidSynthSound::WaitUntilReady() {
+    Start();
     std::unique_lock lock(engine_->mutex);
     engine_->changed.wait(lock, [this] { return engine_->ready; });
     return engine_->loaded;

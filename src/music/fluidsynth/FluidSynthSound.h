@@ -40,8 +40,8 @@ struct FluidSynthOptions {
 
 class FluidSynthSound : public TegoSnd {
   public:
-    // Returns at once: the SoundFont loads and the device opens on the control's own thread.
-    // A song asked for before then starts as soon as they are ready, and counts as playing.
+    // Returns at once. With the first song the SoundFont loads and the device opens on the
+    // control's own thread; the song starts as soon as they are ready, and counts as playing.
     explicit FluidSynthSound(FluidSynthOptions options = {});
     ~FluidSynthSound() override;
     FluidSynthSound(const FluidSynthSound&) = delete;
@@ -58,6 +58,8 @@ class FluidSynthSound : public TegoSnd {
     bool PlaysSilently();
 
   private:
+    void Start();
+
     struct Engine;
     std::unique_ptr<Engine> engine_;
 };
