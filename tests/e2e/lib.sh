@@ -101,3 +101,48 @@ finish() {
         exit 1
     fi
 }
+
+# --- helpers for the fault tests ---
+
+# start_xvfb_open WIDTHxHEIGHT: like start_xvfb, but any local user may connect (-ac), so a
+# program run as another user can use it.
+start_xvfb_open() {
+    local size=${1:-800x600}
+    local n=50
+    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+    Xvfb :$n -screen 0 "${size}x24" -nolisten tcp -ac >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=:$n
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.05
+    done
+    echo "Xvfb did not start" >&2
+    exit 1
+}
+
+# start_named NAME PROGRAM ARGS...: runs PROGRAM in the background with its output in
+# $WORK/NAME.out and $WORK/NAME.err; its pid is in $PROG_PID.
+start_named() {
+    local name=$1; shift
+    "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
+    PROG_PID=$!
+    PIDS+=("$PROG_PID")
+}
+
+# program_copy FOLDER: a copy of the program in FOLDER/bin with an empty data folder beside it
+# (FOLDER/share/driftmere); prints the copy's path.
+program_copy() {
+    mkdir -p "$1/bin" "$1/share/driftmere"
+    cp "$BIN" "$1/bin/driftmere"
+    echo "$1/bin/driftmere"
+}
+
+# lines_matching FILE PATTERN -> how many lines of FILE match the extended regex PATTERN
+lines_matching() { grep -cE "$2" "$1" 2>/dev/null || true; }
+
+# exit_status PID: waits for a background child and prints its exit status.
+exit_status() { local s=0; wait "$1" || s=$?; echo "$s"; }
+
+# windows_of PID: the ids of the mapped windows a process owns, one a line.
+windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# A settings file of binary garbage: the saver runs on first-run values, keeps every byte it does
+# not change, and a music key still writes its value where it can be read back.
+source "$(dirname "$0")/lib.sh"
+start_xvfb 800x600
+mkdir -p "$(dirname "$SETTINGS")"
+# Deterministic garbage: the program's own bytes (NULs, control bytes, no line structure),
+# then a megabyte-long line.
+head -c 200000 "$BIN" >"$SETTINGS"
+head -c 1000000 /dev/zero | tr '\0' 'x' >>"$SETTINGS"
+cp "$SETTINGS" "$WORK/garbage"
+start_program /s
+sleep 3
+check "the saver runs" kill -0 "$PROG_PID"
+shot screen
+check "it draws the scene" test "$(mean_level screen 800x600+0+0)" -gt 20
+xdotool key q
+sleep 1
+check "Q writes SoundOn=False into the damaged file" test "$(setting music SoundOn)" = False
+check "the garbage before it is kept byte for byte" cmp -s -n 1200000 "$SETTINGS" "$WORK/garbage"
+xdotool key Escape
+check "Escape ends it" wait_exit "$PROG_PID" 2
+check "with status 0" test "$(exit_status "$PROG_PID")" = 0
+finish

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The settings folder is read-only and holds no settings file: the saver runs on its first-run
+# values in memory and says once that it cannot save. Root writes through any folder mode, so
+# the saver runs as the unprivileged user nobody.
+source "$(dirname "$0")/lib.sh"
+start_xvfb_open 800x600
+chmod 711 "$WORK"
+HOME_N=$WORK/nobody
+mkdir -p "$HOME_N/config/DriftmereVT" "$HOME_N/run"
+chown -R nobody:nogroup "$HOME_N"
+chmod 700 "$HOME_N/run"
+chmod 555 "$HOME_N/config/DriftmereVT"
+as_nobody() {
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        env HOME="$HOME_N" XDG_CONFIG_HOME="$HOME_N/config" XDG_RUNTIME_DIR="$HOME_N/run" \
+        DISPLAY="$DISPLAY" DRIFTMERE_AUDIO=none "$@"
+}
+start_named saver as_nobody "$BIN" /s
+sleep 3
+check "the saver runs" kill -0 "$PROG_PID"
+xdotool key q
+sleep 0.3
+xdotool key s key n
+sleep 0.5
+check "it still runs after the music keys" kill -0 "$PROG_PID"
+check "it says once that it cannot save" \
+    test "$(lines_matching "$WORK/saver.err" 'cannot save settings')" = 1
+check "the folder is still empty" test -z "$(ls -A "$HOME_N/config/DriftmereVT")"
+shot screen
+check "balloons fly over a backdrop (not a black screen)" test "$(mean_level screen 800x600+0+0)" -gt 20
+xdotool key Escape
+check "Escape ends it" wait_exit "$PROG_PID" 2
+check "with status 0" test "$(exit_status "$PROG_PID")" = 0
+[ "$FAILS" -ne 0 ] && cat "$WORK/saver.err"
+finish
