@@ -5,8 +5,9 @@
 // ordinary way:
 //
 //   bench_saver_probe [--warmup S] [--seconds S] [--data DIR] [--no-sound-control]
-//                     [--frames-after-start | --frames-on-tick]
+//                     [--soundfont FILE] [--frames-after-start | --frames-on-tick]
 //
+// --soundfont plays the music with that SoundFont instead of the one the sound control picks.
 // The last two try other frame pacings than the display's fixed 10 ms grid (the probe then
 // raises the frames itself and ignores the display's). --frames-after-start: each frame is due
 // 10 ms after the previous one started, so a late frame moves the ones after it instead of
@@ -186,6 +187,7 @@ int Run(int argc, char** argv) {
     bool music = true;
     bool framesAfterStart = false;
     bool framesOnTick = false;
+    std::string soundFont;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--warmup" && i + 1 < argc) {
@@ -194,6 +196,8 @@ int Run(int argc, char** argv) {
             seconds = std::atof(argv[++i]);
         } else if (arg == "--data" && i + 1 < argc) {
             data = argv[++i];
+        } else if (arg == "--soundfont" && i + 1 < argc) {
+            soundFont = argv[++i];
         } else if (arg == "--frames-on-tick") {
             framesOnTick = true;
         } else if (arg == "--frames-after-start") {
@@ -203,7 +207,8 @@ int Run(int argc, char** argv) {
         } else {
             std::fprintf(stderr,
                          "usage: bench_saver_probe [--warmup S] [--seconds S] [--data DIR] "
-                         "[--no-sound-control] [--frames-after-start | --frames-on-tick]\n");
+                         "[--no-sound-control] [--soundfont FILE] [--frames-after-start | "
+                         "--frames-on-tick]\n");
             return 2;
         }
     }
@@ -216,7 +221,7 @@ int Run(int argc, char** argv) {
     QtDisplay display;
     std::unique_ptr<TegoSnd> sound;
     if (music)
-        sound = std::make_unique<FluidSynthSound>();
+        sound = std::make_unique<FluidSynthSound>(FluidSynthOptions{.soundFont = soundFont});
     else
         sound = std::make_unique<SilentSound>();
     SaverHost host(&display, false);
