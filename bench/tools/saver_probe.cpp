@@ -220,10 +220,13 @@ int Run(int argc, char** argv) {
     LinuxClock clock;
     QtDisplay display;
     std::unique_ptr<TegoSnd> sound;
-    if (music)
-        sound = std::make_unique<FluidSynthSound>(FluidSynthOptions{.soundFont = soundFont});
-    else
+    if (music) {
+        FluidSynthOptions options;
+        options.soundFont = soundFont;
+        sound = std::make_unique<FluidSynthSound>(options);
+    } else {
         sound = std::make_unique<SilentSound>();
+    }
     SaverHost host(&display, false);
     Form1 form({display, *sound, store, clock, host, data});
     FrameCounter counter(form);
