@@ -1,9 +1,11 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <functional>
 #include <random>
 
 #include "settings/IniFileStore.h"
@@ -18,15 +20,12 @@ using testing::FileBytes;
 using testing::PutFile;
 using testing::TempDir;
 
-int CountLines(const std::string& text, const std::string& line) {
+// How often `needle` occurs in the text, ignoring ASCII case.
+int CountNoCase(std::string text, const std::string& needle) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     int count = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        if (SameName(text.substr(start, end - start), line)) ++count;
-        start = end + 1;
-    }
+    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
+        ++count;
     return count;
 }
 
@@ -49,7 +48,7 @@ TEST(IniFileStore, FirstRunSetIsWrittenOnceWithOneMusicSection) {
     EXPECT_FALSE(EnsureFirstRun(other));
 
     const std::string text = FileBytes(path);
-    EXPECT_EQ(CountLines(text, "[music]"), 1) << text;
+    EXPECT_EQ(CountNoCase(text, "[music]"), 1) << text;
     EXPECT_EQ(text.find("[music]\nMidi1=1\n"), 0u) << text;
     EXPECT_NE(text.find("\nWindSpeed=11\n"), std::string::npos) << text;
     EXPECT_EQ(text.rfind("SetReg=2\n"), text.find("SetReg=2\n"));
@@ -99,11 +98,7 @@ TEST(IniFileStore, ReadsSeeWhatOthersWroteAtOnce) {
 
     // Edited in place by hand, with its modification time put back an hour.
     timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
-    int fd = ::open(path.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    const std::string edit = "[Settings]\nWindSpeed=13\n";
-    ASSERT_EQ(::write(fd, edit.data(), edit.size()), static_cast<ssize_t>(edit.size()));
-    ::close(fd);
+    PutFile(path, "[Settings]\nWindSpeed=13\n");
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
     EXPECT_EQ(store.Read("Settings", "WindSpeed"), "13");
     // A file that changed a moment ago is read again every time.
@@ -164,21 +159,15 @@ TEST(IniFileStore, WhatIsNotAFileItCanUseIsLeftAlone) {
     // beyond the size bound: each reads as absent, refuses writes, and stays as it was.
     ASSERT_EQ(::mkdir((dir / "folder.ini").c_str(), 0700), 0);
     ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
-    {
-        int fd = ::open((dir / "huge.ini").c_str(), O_WRONLY | O_CREAT, 0600);
-        ASSERT_GE(fd, 0);
-        ASSERT_EQ(::ftruncate(fd, IniFileStore::kMaxFileBytes + 1), 0);
-        ::close(fd);
-    }
+    PutFile(dir / "huge.ini", "");
+    std::filesystem::resize_file(dir / "huge.ini", IniFileStore::kMaxFileBytes + 1);
     for (const char* name : {"folder.ini", "fifo.ini", "huge.ini"}) {
         IniFileStore store(dir / name);
         EXPECT_EQ(store.Read("Settings", "WindSpeed"), std::nullopt) << name;
         EXPECT_FALSE(store.Write("Settings", "WindSpeed", "3")) << name;
         EXPECT_NE(store.LastError().find(dir / name), std::string::npos) << store.LastError();
     }
-    struct stat st {};
-    ASSERT_EQ(::stat((dir / "huge.ini").c_str(), &st), 0);
-    EXPECT_EQ(static_cast<std::size_t>(st.st_size), IniFileStore::kMaxFileBytes + 1);
+    EXPECT_EQ(std::filesystem::file_size(dir / "huge.ini"), IniFileStore::kMaxFileBytes + 1);
 
     // No home at all: nothing to read, and the write says so instead of writing somewhere odd.
     IniFileStore nowhere("");
@@ -202,7 +191,6 @@ TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
 
 TEST(IniFileStore, FailedWritesSayFalseAndLeaveTheOldFileWhole) {
     TempDir dir;
-    testing::HandToNobody(dir.path());
     const std::string path = dir / "settings.ini";
     const std::string before = "[Settings]\nWindSpeed=4\n";
     // Each case runs in a child process as an ordinary user; its exit code names the check
@@ -211,66 +199,70 @@ TEST(IniFileStore, FailedWritesSayFalseAndLeaveTheOldFileWhole) {
         if (store.Write("Settings", "WindSpeed", "5")) return 10;
         if (store.LastError().find(dir.path()) == std::string::npos) return 11;
         if (FileBytes(path) != before) return 12;
-        if (::access((path + ".tmp").c_str(), F_OK) == 0) return 13;
-        return 0;
+        return ::access((path + ".tmp").c_str(), F_OK) == 0 ? 13 : 0;
     };
+    const auto asUser = [&](const std::function<int()>& body) {
+        return testing::RunUnprivileged(dir.path(), [&] {
+            PutFile(path, before);
+            return body();
+        });
+    };
+    const std::string folder = dir.path();
 
-    // A read-only folder: the file cannot be replaced, and it still reads.
-    EXPECT_EQ(testing::RunUnprivileged([&] {
-                  PutFile(path, before);
+    // A read-only folder: the file cannot be replaced, and it still reads; without a lock file
+    // yet, the first write already fails.
+    EXPECT_EQ(asUser([&] {
                   IniFileStore store(path);
                   if (!store.Write("Settings", "Drafts", "1")) return 1;  // the lock file exists
                   PutFile(path, before);
-                  if (::chmod(dir.path().c_str(), 0500) != 0) return 2;
-                  int failed = failsCleanly(store);
-                  if (failed != 0) return failed;
+                  if (::chmod(folder.c_str(), 0500) != 0) return 2;
+                  if (int failed = failsCleanly(store)) return failed;
                   if (store.Read("Settings", "WindSpeed") != "4") return 3;
-                  // Without a lock file yet, the first write already fails.
-                  ::chmod(dir.path().c_str(), 0700);
+                  ::chmod(folder.c_str(), 0700);
                   ::unlink((path + ".lock").c_str());
-                  ::chmod(dir.path().c_str(), 0500);
-                  failed = failsCleanly(store);
-                  ::chmod(dir.path().c_str(), 0700);
+                  ::chmod(folder.c_str(), 0500);
+                  const int failed = failsCleanly(store);
+                  ::chmod(folder.c_str(), 0700);
                   return failed;
               }),
               0);
 
     // A file it may not read is not replaced by one holding a single key.
-    EXPECT_EQ(testing::RunUnprivileged([&] {
-                  PutFile(path, before);
+    EXPECT_EQ(asUser([&] {
                   ::chmod(path.c_str(), 0200);
                   IniFileStore store(path);
-                  if (store.Read("Settings", "WindSpeed")) return 1;
-                  if (store.Write("Settings", "WindSpeed", "5")) return 2;
+                  if (store.Read("Settings", "WindSpeed") || store.Write("Settings", "Drafts", "5"))
+                      return 1;
                   ::chmod(path.c_str(), 0600);
-                  return FileBytes(path) == before ? 0 : 3;
+                  return FileBytes(path) == before ? 0 : 2;
               }),
               0);
 
     // A full disk, as a file size limit: the write stops part way through the temporary file.
-    EXPECT_EQ(testing::RunUnprivileged([&] {
-                  PutFile(path, before);
+    EXPECT_EQ(asUser([&] {
                   ::signal(SIGXFSZ, SIG_IGN);
                   rlimit limit{16, 16};
-                  if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 1;
                   IniFileStore store(path);
-                  return failsCleanly(store);
+                  return ::setrlimit(RLIMIT_FSIZE, &limit) != 0 ? 1 : failsCleanly(store);
               }),
               0);
 }
 
 TEST(IniFileStore, DefaultPathFollowsTheXdgRules) {
-    EXPECT_EQ(IniFileStore::DefaultPathFrom("/xdg", "/home/ann"), "/xdg/DriftmereVT/settings.ini");
-    EXPECT_EQ(IniFileStore::DefaultPathFrom("/xdg/", "/home/ann"), "/xdg/DriftmereVT/settings.ini");
-    // A relative or empty XDG_CONFIG_HOME is ignored.
-    EXPECT_EQ(IniFileStore::DefaultPathFrom("xdg", "/home/ann"),
-              "/home/ann/.config/DriftmereVT/settings.ini");
-    EXPECT_EQ(IniFileStore::DefaultPathFrom("", "/home/ann/"),
-              "/home/ann/.config/DriftmereVT/settings.ini");
-    EXPECT_EQ(IniFileStore::DefaultPathFrom(nullptr, "/"), "/.config/DriftmereVT/settings.ini");
-    EXPECT_EQ(IniFileStore::DefaultPathFrom(nullptr, nullptr), "");
-    EXPECT_EQ(IniFileStore::DefaultPathFrom(nullptr, "relative"), "");
-    // The real environment always gives some absolute path here.
+    const std::string home = "/home/ann/.config/DriftmereVT/settings.ini";
+    // A relative or empty XDG_CONFIG_HOME is ignored; with no usable home there is no path.
+    const struct {
+        const char *xdg, *home;
+        std::string path;
+    } cases[] = {{"/xdg", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
+                 {"/xdg/", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
+                 {"xdg", "/home/ann", home},
+                 {"", "/home/ann/", home},
+                 {nullptr, "/", "/.config/DriftmereVT/settings.ini"},
+                 {nullptr, nullptr, ""},
+                 {nullptr, "relative", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(IniFileStore::DefaultPathFrom(c.xdg, c.home), c.path) << "case " << &c - cases;
     EXPECT_EQ(IniFileStore::DefaultPath().substr(0, 1), "/");
 }
 

@@ -80,13 +80,7 @@ TEST(IniFileStoreProcesses, TwoWritersAtOnceLoseNothingAndReadersSeeWholeFiles) 
     EXPECT_EQ(missing, 0);
     const std::string text = FileBytes(path);
     EXPECT_TRUE(WellFormed(text));
-    const auto entries = ini::Parse(text);
-    EXPECT_EQ(entries.size(), 1002u);
-    // New keys go at the end of their section, so the file shows the order of the writes.
-    int turns = 0;
-    for (std::size_t i = 3; i < entries.size(); ++i)
-        if (entries[i].key[0] != entries[i - 1].key[0]) ++turns;
-    std::printf("[ measured ] the two writers took turns %d times\n", turns);
+    EXPECT_EQ(ini::Parse(text).size(), 1002u);
 }
 
 TEST(IniFileStoreProcesses, AWriterKilledAtAnyInstantNeitherCorruptsNorBlocks) {
@@ -102,14 +96,10 @@ TEST(IniFileStoreProcesses, AWriterKilledAtAnyInstantNeitherCorruptsNorBlocks) {
         return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count();
     };
-    // What a write costs on this machine right now, with nobody else writing.
-    double baselineMs = 0;
-    for (int i = 0; i < 20; ++i) baselineMs += timedWrite("baseline " + std::to_string(i)) / 20;
-
     std::mt19937 random(2024);
     std::uniform_int_distribution<int> delayUs(0, 4000);
     constexpr int kKills = 200;
-    double longestMs = 0, totalMs = 0;
+    double longestMs = 0;
     int tempLeft = 0;
     for (int kill = 0; kill < kKills; ++kill) {
         pid_t churner = testing::StartChild([&] {
@@ -125,9 +115,7 @@ TEST(IniFileStoreProcesses, AWriterKilledAtAnyInstantNeitherCorruptsNorBlocks) {
         ASSERT_EQ(testing::Finish(churner), 128 + SIGKILL);
         if (::access((path + ".tmp").c_str(), F_OK) == 0) ++tempLeft;
 
-        const double waitedMs = timedWrite(std::to_string(kill));
-        longestMs = std::max(longestMs, waitedMs);
-        totalMs += waitedMs;
+        longestMs = std::max(longestMs, timedWrite(std::to_string(kill)));
 
         const std::string text = FileBytes(path);
         ASSERT_TRUE(WellFormed(text)) << "after kill " << kill;
@@ -141,10 +129,8 @@ TEST(IniFileStoreProcesses, AWriterKilledAtAnyInstantNeitherCorruptsNorBlocks) {
             ASSERT_EQ(store.Read("Keep", "K" + std::to_string(i)), "value " + std::to_string(i));
         ASSERT_EQ(store.Read("After", "Kill"), std::to_string(kill));
     }
-    std::printf(
-        "[ measured ] %d kills, %d of them mid-write (temp file left); the next write "
-        "took at most %.2f ms, mean %.2f ms (a write with no one killed: %.2f ms)\n",
-        kKills, tempLeft, longestMs, totalMs / kKills, baselineMs);
+    std::printf("[ measured ] %d kills, %d mid-write; the next write took at most %.2f ms\n",
+                kKills, tempLeft, longestMs);
     // Generous: the promise is a second, and the machine is shared.
     EXPECT_LT(longestMs, 5000.0);
 }

@@ -1,6 +1,5 @@
 #pragma once
 // Real folders, real files and real processes for the settings store's tests.
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,15 +22,11 @@ class TempDir {
         if (::mkdtemp(pattern.data()) != nullptr) path_ = pattern;
     }
     ~TempDir() {
+        namespace fs = std::filesystem;
         std::error_code ignored;
         // A test may have left a folder read-only; open it up again so it can go.
-        for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
-             it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
-            if (it->is_directory(ignored))
-                std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                             std::filesystem::perm_options::add, ignored);
-        }
-        std::filesystem::remove_all(path_, ignored);
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -52,43 +47,35 @@ inline void PutFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Runs `body` in a child process and returns its exit status (or 128 + the signal that ended
-// it). The child never returns into the test framework.
+// Runs `body` in a child process; the child never returns into the test framework.
 inline pid_t StartChild(const std::function<int()>& body) {
     std::fflush(nullptr);  // or the child would print the parent's buffered output again
     pid_t pid = ::fork();
     if (pid == 0) {
-        int code = 98;
+        int code = 99;
         try {
             code = body();
         } catch (...) {
-            code = 99;
         }
         ::_exit(code);
     }
     return pid;
 }
 
+// The child's exit status, or 128 + the signal that ended it.
 inline int Finish(pid_t pid) {
     int status = 0;
     if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    return 128 + WTERMSIG(status);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 inline int RunChild(const std::function<int()>& body) { return Finish(StartChild(body)); }
 
 // Root may write anywhere, so tests of refused writes run as "nobody" (uid 65534) when the
-// suite runs as root, in a folder that user owns.
-constexpr uid_t kNobody = 65534;
-
-inline void HandToNobody(const std::string& path) {
-    if (::geteuid() == 0) {
-        if (::chown(path.c_str(), kNobody, kNobody) != 0) std::perror("chown");
-    }
-}
-
-inline int RunUnprivileged(const std::function<int()>& body) {
+// suite runs as root, in a folder handed to that user.
+inline int RunUnprivileged(const std::string& folder, const std::function<int()>& body) {
+    constexpr uid_t kNobody = 65534;
+    if (::geteuid() == 0 && ::chown(folder.c_str(), kNobody, kNobody) != 0) return -2;
     return RunChild([&] {
         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) return 97;
         return body();
