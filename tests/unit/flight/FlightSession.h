@@ -14,21 +14,11 @@
 namespace driftmere::testing {
 
 // Where scene loading puts each balloon before its first flight.
+// clang-format off
 inline constexpr std::array<StartPoint, kBalloonCount> kScenePlaces = {{
-    {-120, 590},
-    {-120, 300},
-    {-120, 400},
-    {-120, 500},
-    {-120, 100},
-    {-120, 375},
-    {-120, 170},
-    {-120, 430},
-    {-120, 520},
-    {-120, 150},
-    {-120, 355},
-    {-140, 75},
-    {-140, 425},
-}};
+    {-120, 590}, {-120, 300}, {-120, 400}, {-120, 500}, {-120, 100}, {-120, 375}, {-120, 170},
+    {-120, 430}, {-120, 520}, {-120, 150}, {-120, 355}, {-140, 75}, {-140, 425}}};
+// clang-format on
 
 struct Session {
     RecordingDisplay display;
