@@ -18,7 +18,9 @@
 //
 // Output, one "name=value" a line: frames, fps, moves, flying_seconds, moves_per_balloon_s (moves
 // per second per flying balloon), cpu_percent (this process, of one core), the spread of the
-// gaps between frames and between a balloon's moves, and the resident memory at the end.
+// gaps between frames and between a balloon's moves, the resident memory at the end, and when
+// the start-up steps ended, in ms after the process started (startup_*_ms: main entered, the
+// application object made, the session loaded, the first frame drawn).
 #include <sys/resource.h>
 #include <sys/timerfd.h>
 #include <unistd.h>
@@ -34,8 +36,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "display/qt/QtDisplay.h"
@@ -50,6 +54,24 @@ namespace driftmere {
 namespace {
 
 using Steady = std::chrono::steady_clock;
+
+// Milliseconds since this process started: its start time in /proc is in clock ticks since
+// boot, the boot-time clock counts from the same moment.
+double MsSinceProcessStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::istringstream fields(text.substr(close + 2));
+    std::string field;
+    // Field 22 of the line, the 20th after the name: the start time.
+    for (int i = 0; i < 20 && fields >> field; ++i) {
+    }
+    timespec boot{};
+    clock_gettime(CLOCK_BOOTTIME, &boot);
+    const double startMs = std::stod(field) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    return boot.tv_sec * 1000.0 + boot.tv_nsec / 1e6 - startMs;
+}
 
 double CpuSeconds() {
     rusage usage{};
@@ -84,6 +106,10 @@ class FrameCounter : public DisplayEvents {
     }
 
     void RenderFrame() override {
+        if (firstFrameMs_ < 0 && form_.DisplayOpened()) {
+            firstFrameMs_ = MsSinceProcessStart();
+            firstFrameCpuMs_ = CpuSeconds() * 1000.0;
+        }
         const auto now = Steady::now();
         const Fleet& fleet = form_.fleet();
         if (counting_ && hadFrame_) {
@@ -122,6 +148,11 @@ class FrameCounter : public DisplayEvents {
     void MouseClick() override { form_.MouseClick(); }
     void MouseMove() override { form_.MouseMove(); }
 
+    double firstFrameMs() const { return firstFrameMs_; }
+    // Processor time the whole process had used by then (on a busy machine the wall time is
+    // longer by the time spent waiting for a core).
+    double firstFrameCpuMs() const { return firstFrameCpuMs_; }
+
     void Print() const {
         std::printf("frames=%ld\n", frames_);
         std::printf("seconds=%.3f\n", elapsed_);
@@ -142,6 +173,8 @@ class FrameCounter : public DisplayEvents {
 
   private:
     Form1& form_;
+    double firstFrameMs_ = -1;
+    double firstFrameCpuMs_ = -1;
     bool counting_ = false;
     bool hadFrame_ = false;
     Steady::time_point started_, lastFrame_;
@@ -182,6 +215,7 @@ std::string DefaultDataFolder() {
 }
 
 int Run(int argc, char** argv) {
+    const double mainMs = MsSinceProcessStart();
     double warmup = 3, seconds = 20;
     std::string data;
     bool music = true;
@@ -213,6 +247,7 @@ int Run(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
+    const double appMs = MsSinceProcessStart();
     if (data.empty()) data = DefaultDataFolder();
     if (data.back() != '/') data += '/';
 
@@ -272,10 +307,15 @@ int Run(int argc, char** argv) {
         form.CloseDown();
         return 1;
     }
+    const double loadedMs = MsSinceProcessStart();
     QTimer::singleShot(static_cast<int>(warmup * 1000), [&] { counter.Start(); });
     QTimer::singleShot(static_cast<int>((warmup + seconds) * 1000), [&] {
         counter.Stop();
         counter.Print();
+        std::printf(
+            "startup_main_ms=%.0f\nstartup_app_ms=%.0f\nstartup_loaded_ms=%.0f\n"
+            "startup_first_frame_ms=%.0f\nstartup_first_frame_cpu_ms=%.0f\n",
+            mainMs, appMs, loadedMs, counter.firstFrameMs(), counter.firstFrameCpuMs());
         std::printf("vm_rss=%s\nvm_hwm=%s\n", StatusLine("VmRSS:").c_str(),
                     StatusLine("VmHWM:").c_str());
         std::fflush(stdout);
