@@ -72,20 +72,20 @@ TEST_F(PlaylistTest, AllSongsPlayInOrderAndComeRoundAgain) {
                                                "OrinocoFlow.mid", "Tranquil.mid"}));
 }
 
-TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecond) {
+TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecondUnlessItIsTheOnlyOneLeft) {
     SwitchOff({0});
     playlist.MidiSounds();
     EXPECT_TRUE(TakePlayed().empty());
     EXPECT_EQ(playlist.SongIndex(), 1);
     EXPECT_TRUE(timer3);
-
     Seconds(1);
     EXPECT_EQ(TakePlayed(), std::vector<std::string>{"colrkymt.mid"});
     EXPECT_EQ(playlist.SongIndex(), 2);
-}
 
-TEST_F(PlaylistTest, SecondSongIsHeardFirstOnlyWhenAllLaterOnesAreOff) {
-    SwitchOff({0, 2, 3, 4, 5, 6, 7});
+    // With every later song off, the search comes round to the second.
+    SwitchOff({2, 3, 4, 5, 6, 7});
+    playlist.SetSongIndex(0);
+    sound.EndSong();
     playlist.MidiSounds();
     Seconds(1);
     EXPECT_EQ(TakePlayed(), std::vector<std::string>{"Ambiant.mid"});
@@ -117,17 +117,20 @@ TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
     EXPECT_EQ(TakePlayed(), std::vector<std::string>{"Tranquil.mid"});
 }
 
-TEST_F(PlaylistTest, QuitThenStartStoresTheChoiceAndPlaysTheCurrentSongAgain) {
+// Start with a song playing calls play again without stopping it: the sound control restarts
+// the song. Quit stops it; with the music off the watcher does nothing, not even ask.
+TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain) {
     playlist.SetSongIndex(3);
     playlist.MidiSounds();
     sound.calls.clear();
+    playlist.KeyStart();
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "Timer3 on"}));
 
+    sound.calls.clear();
     playlist.KeyQuit();
     EXPECT_EQ(sound.calls, (std::vector<std::string>{"StopMidi", "Timer3 on"}));
     EXPECT_FALSE(playlist.SoundOn());
     EXPECT_EQ(store.Get("Music", "SoundOn"), "False");
-
-    // With the music off the watcher does nothing at all, not even ask.
     sound.calls.clear();
     Seconds(10);
     EXPECT_TRUE(sound.calls.empty());
@@ -136,15 +139,8 @@ TEST_F(PlaylistTest, QuitThenStartStoresTheChoiceAndPlaysTheCurrentSongAgain) {
     EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "Timer3 on"}));
     EXPECT_TRUE(playlist.SoundOn());
     EXPECT_EQ(store.Get("music", "SoundOn"), "True");
-    ASSERT_EQ(store.writes.size(), 2u);
-    EXPECT_EQ(store.writes[0].section, "music");
-}
-
-TEST_F(PlaylistTest, StartWhileASongPlaysCallsPlayAgainWithoutStopping) {
-    playlist.MidiSounds();
-    sound.calls.clear();
-    playlist.KeyStart();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/Tranquil.mid", "Timer3 on"}));
+    ASSERT_EQ(store.writes.size(), 3u);
+    EXPECT_EQ(store.writes[1].section, "music");
 }
 
 TEST_F(PlaylistTest, WithMusicOffNextAndPreviousStillStopAndMove) {
