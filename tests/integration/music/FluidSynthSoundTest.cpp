@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -131,18 +130,15 @@ TEST_F(FluidSynthSoundTest, PlayWhilePlayingRestartsWithTheNewSongAndStopIsImmed
 
 TEST_F(FluidSynthSoundTest, MissingAndGarbageSongsEndQuicklyWithOneWarningEach) {
     std::string missing = (dir / "absent.mid").string();
+    std::vector<std::uint8_t> noise(5000);
+    for (int i = 0; i < 5000; ++i) noise[i] = static_cast<std::uint8_t>(i * 7919);
     std::string garbage = (dir / "garbage.mid").string();
+    testing::WriteFile(garbage, noise);
+    // Begins like a MIDI file, then stops: the player itself has to give up on it.
+    auto cut = testing::MakeTestSong(8);
+    cut.resize(30);
     std::string truncated = (dir / "truncated.mid").string();
-    {
-        std::ofstream out(garbage, std::ios::binary);
-        for (int i = 0; i < 5000; ++i) out.put(static_cast<char>((i * 7919) & 0xFF));
-    }
-    {
-        // Begins like a MIDI file, then stops: the player itself has to give up on it.
-        auto bytes = testing::MakeTestSong(8);
-        bytes.resize(30);
-        testing::WriteFile(truncated, bytes);
-    }
+    testing::WriteFile(truncated, cut);
     FluidSynthSound sound(Options());
     ASSERT_TRUE(sound.WaitUntilReady());
 
@@ -184,19 +180,17 @@ TEST_F(FluidSynthSoundTest, MissingSoundFontWarnsOnceAndPlaysNothing) {
     EXPECT_EQ(Warnings().size(), 1u);
 }
 
+// Just made, asked for a song before it is ready, or playing: it goes away without a hang.
 TEST_F(FluidSynthSoundTest, GoesAwayCleanlyWhateverItIsDoing) {
     std::string path = Song("long.mid", 240);
-    { FluidSynthSound justMade(Options()); }
-    {
-        FluidSynthSound asked(Options());
-        asked.PlayMidi(path, 0, -1);
-    }
-    {
-        FluidSynthSound playing(Options());
-        playing.PlayMidi(path, 0, -1);
-        ASSERT_TRUE(playing.WaitUntilReady());
-        std::this_thread::sleep_for(100ms);
-        EXPECT_TRUE(playing.IsPlaying());
+    for (int stage = 0; stage < 3; ++stage) {
+        FluidSynthSound sound(Options());
+        if (stage > 0) sound.PlayMidi(path, 0, -1);
+        if (stage > 1) {
+            ASSERT_TRUE(sound.WaitUntilReady());
+            std::this_thread::sleep_for(100ms);
+            EXPECT_TRUE(sound.IsPlaying());
+        }
     }
 }
 
