@@ -8,23 +8,14 @@ namespace {
 
 using testing::MemoryStore;
 
-TEST(ControlBoxWords, WindAndDraftWords) {
-    const char* expected[16] = {
-        "None",     "Weak",     "Weak",     "Weak",     "Weak",   "Weak",   "Weak",   "Moderate",
-        "Moderate", "Moderate", "Moderate", "Moderate", "Strong", "Strong", "Strong", "Strong"};
-    for (int v = 0; v <= 15; ++v) EXPECT_EQ(WindWord(v), expected[v]) << "speed " << v;
-    EXPECT_EQ(WindSpeedText(0), "0 MPH");
+TEST(ControlBoxWords, WordsChangeAtTheBandEdgesAndScrollSecondsStayWithinSixteenBits) {
+    const std::pair<int, const char*> wind[] = {{0, "None"},     {1, "Weak"},      {6, "Weak"},
+                                                {7, "Moderate"}, {11, "Moderate"}, {12, "Strong"},
+                                                {15, "Strong"}};
+    for (auto [speed, word] : wind) EXPECT_EQ(WindWord(speed), word) << "speed " << speed;
+    for (auto [draft, word] : {std::pair{-15, "Down"}, {-1, "Down"}, {0, "None"}, {1, "Up"}})
+        EXPECT_EQ(DraftWord(draft), word) << "draft " << draft;
     EXPECT_EQ(WindSpeedText(15), "15 MPH");
-    EXPECT_EQ(DraftWord(-15), "Down");
-    EXPECT_EQ(DraftWord(-1), "Down");
-    EXPECT_EQ(DraftWord(0), "None");
-    EXPECT_EQ(DraftWord(1), "Up");
-    EXPECT_EQ(DraftWord(15), "Up");
-}
-
-TEST(ControlBoxWords, ScrollSecondsAreMinutesTimesSixtyWithinSixteenBits) {
-    EXPECT_EQ(ScrollSeconds(1), 60);
-    EXPECT_EQ(ScrollSeconds(15), 900);
     EXPECT_EQ(ScrollSeconds(500), 30000);
     // Beyond the bar's range the value is held at the 16-bit limit instead of wrapping
     // negative, which would give the saver a nonsense interval.
