@@ -53,8 +53,8 @@ struct Scene {
             display.SetSurfaceX(balloons[i], 20 + 55 * i);
             display.SetSurfaceY(balloons[i], 30 + 35 * i);
         }
-        overlay.clockSwitch = "1";
-        overlay.showMessage = 1;
+        overlay.showClock = true;
+        overlay.showMessage = true;
         overlay.message = "Place a Message Here";
         Frame(1);
         Settle();

@@ -8,7 +8,7 @@
 namespace driftmere {
 
 class BackdropRotation {
-public:
+  public:
     // chosen[i] for backdrop index i = 1..7 (element 0 unused). Called once at load; the
     // rotation starts at the first chosen backdrop in table order.
     void GetCheckedBackGrounds(const std::array<bool, 8>& chosen);
@@ -27,7 +27,7 @@ public:
     std::int16_t Count() const { return count_; }
     std::int32_t Seconds() const { return seconds_; }
 
-private:
+  private:
     std::array<bool, 8> chosen_{};
     std::array<SurfaceId, 8> surface_{};
     std::int16_t count_ = 0;

@@ -20,22 +20,29 @@ void DrawShadowedText(TegoDDrw& display, const std::string& fontName, std::int32
 
 }  // namespace
 
-std::int32_t OverlayFontSize(const std::string& typed, std::string_view firstRun) {
+std::int32_t OverlayFontSize(std::string_view typed, std::string_view firstRun) {
     return std::clamp(Int32Or(typed, firstRun), 1, 400);
 }
 
+OverlaySettings MakeOverlay(std::string_view clockSwitch, std::string_view clockSize,
+                            std::int16_t showMessage, std::string message,
+                            std::string_view messageSize, std::string fontName) {
+    OverlaySettings o;
+    o.showClock = NumberOr(clockSwitch, FirstRunValue("System", "Clock")) == 1;
+    o.clockSize = OverlayFontSize(clockSize, FirstRunValue("System", "FontSize"));
+    o.showMessage = showMessage == 1;
+    o.message = std::move(message);
+    o.messageSize = OverlayFontSize(messageSize, FirstRunValue("Settings", "FontSizeMsg"));
+    o.fontName = std::move(fontName);
+    return o;
+}
+
 void DrawOverlays(TegoDDrw& display, const OverlaySettings& settings, const std::string& timeText) {
-    if (NumberOr(settings.clockSwitch, FirstRunValue("System", "Clock")) == 1) {
-        DrawShadowedText(display, settings.fontName,
-                         OverlayFontSize(settings.clockSize, FirstRunValue("System", "FontSize")),
-                         timeText, 0, 0);
-    }
-    if (settings.showMessage == 1) {
-        DrawShadowedText(
-            display, settings.fontName,
-            OverlayFontSize(settings.messageSize, FirstRunValue("Settings", "FontSizeMsg")),
-            settings.message, 400, 0);
-    }
+    if (settings.showClock)
+        DrawShadowedText(display, settings.fontName, settings.clockSize, timeText, 0, 0);
+    if (settings.showMessage)
+        DrawShadowedText(display, settings.fontName, settings.messageSize, settings.message, 400,
+                         0);
 }
 
 }  // namespace driftmere

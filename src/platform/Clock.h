@@ -6,7 +6,7 @@
 namespace driftmere {
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     // Milliseconds since some start, as a wrapping unsigned 32-bit count (wraps every 49.7 days).
     // Elapsed time is the unsigned difference of two readings, right across the wrap.
@@ -16,6 +16,8 @@ public:
 };
 
 // Elapsed milliseconds from `earlier` to `now`, right at any uptime and across the wrap.
-constexpr std::uint32_t ElapsedMs(std::uint32_t now, std::uint32_t earlier) { return now - earlier; }
+constexpr std::uint32_t ElapsedMs(std::uint32_t now, std::uint32_t earlier) {
+    return now - earlier;
+}
 
 }  // namespace driftmere

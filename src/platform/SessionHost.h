@@ -6,7 +6,7 @@
 namespace driftmere {
 
 class SessionHost {
-public:
+  public:
     virtual ~SessionHost() = default;
     // Hides the mouse pointer over the saver window (true) or shows it again (false).
     virtual void SetPointerHidden(bool hidden) = 0;

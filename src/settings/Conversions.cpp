@@ -51,7 +51,8 @@ std::optional<std::int16_t> ToInt16(std::string_view text) {
     auto n = ParseNumber(text);
     if (!n) return std::nullopt;
     double r = RoundHalfEven(*n);
-    if (r < std::numeric_limits<std::int16_t>::min() || r > std::numeric_limits<std::int16_t>::max())
+    if (r < std::numeric_limits<std::int16_t>::min() ||
+        r > std::numeric_limits<std::int16_t>::max())
         return std::nullopt;
     return static_cast<std::int16_t>(r);
 }
@@ -60,7 +61,8 @@ std::optional<std::int32_t> ToInt32(std::string_view text) {
     auto n = ParseNumber(text);
     if (!n) return std::nullopt;
     double r = RoundHalfEven(*n);
-    if (r < std::numeric_limits<std::int32_t>::min() || r > std::numeric_limits<std::int32_t>::max())
+    if (r < std::numeric_limits<std::int32_t>::min() ||
+        r > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return static_cast<std::int32_t>(r);
 }

@@ -6,40 +6,23 @@ namespace driftmere {
 namespace {
 
 constexpr SettingKey kKeys[] = {
-    {"music", "Midi1", "1"},
-    {"music", "Midi2", "1"},
-    {"music", "Midi3", "1"},
-    {"music", "Midi4", "1"},
-    {"music", "Midi5", "1"},
-    {"music", "Midi6", "1"},
-    {"music", "Midi7", "1"},
-    {"music", "Midi8", "1"},
-    {"music", "SoundOff", "Never"},
-    {"music", "SoundOn", "True"},
-    {"Settings", "Beach1", "1"},
-    {"Settings", "Beach2", "1"},
-    {"Settings", "Beach3", "1"},
-    {"Settings", "CheckFont", "1"},
-    {"Settings", "Drafts", "2"},
-    {"Settings", "FontName", "Arial"},
-    {"Settings", "FontSizeMsg", "24"},
-    {"Settings", "Message", "Place a Message Here"},
-    {"Settings", "Mountain1", "1"},
-    {"Settings", "Mountain2", "1"},
-    {"Settings", "Mountain3", "1"},
-    {"Settings", "Mountain4", "1"},
-    {"Settings", "Scroll", "1"},
-    {"Settings", "ScrollSec", "60"},
-    {"Settings", "SelectedFont", "0"},
-    {"Settings", "ShowBkGrnd", "1"},
-    {"Settings", "ShowMessage", "0"},
-    {"Settings", "WindSpeed", "11"},
-    {"System", "Clock", "0"},
-    {"System", "FontSize", "22"},
-    {"System", "MouseSens", "4"},
-    {"System", "Power", "0"},
-    {"System", "SetReg", "2"},
-    {"Settings", "PwrSave", "1"},
+    {"music", "Midi1", "1"},           {"music", "Midi2", "1"},
+    {"music", "Midi3", "1"},           {"music", "Midi4", "1"},
+    {"music", "Midi5", "1"},           {"music", "Midi6", "1"},
+    {"music", "Midi7", "1"},           {"music", "Midi8", "1"},
+    {"music", "SoundOff", "Never"},    {"music", "SoundOn", "True"},
+    {"Settings", "Beach1", "1"},       {"Settings", "Beach2", "1"},
+    {"Settings", "Beach3", "1"},       {"Settings", "CheckFont", "1"},
+    {"Settings", "Drafts", "2"},       {"Settings", "FontName", "Arial"},
+    {"Settings", "FontSizeMsg", "24"}, {"Settings", "Message", "Place a Message Here"},
+    {"Settings", "Mountain1", "1"},    {"Settings", "Mountain2", "1"},
+    {"Settings", "Mountain3", "1"},    {"Settings", "Mountain4", "1"},
+    {"Settings", "Scroll", "1"},       {"Settings", "ScrollSec", "60"},
+    {"Settings", "SelectedFont", "0"}, {"Settings", "ShowBkGrnd", "1"},
+    {"Settings", "ShowMessage", "0"},  {"Settings", "WindSpeed", "11"},
+    {"System", "Clock", "0"},          {"System", "FontSize", "22"},
+    {"System", "MouseSens", "4"},      {"System", "Power", "0"},
+    {"System", "SetReg", "2"},         {"Settings", "PwrSave", "1"},
 };
 
 }  // namespace
@@ -74,7 +57,8 @@ std::string_view CanonicalSection(std::string_view section) {
 
 void SetRegistry(SettingsStore& store) {
     for (const auto& k : AllSettingKeys())
-        store.Write(k.section == "music" ? std::string_view("Music") : k.section, k.key, k.firstRun);
+        store.Write(k.section == "music" ? std::string_view("Music") : k.section, k.key,
+                    k.firstRun);
 }
 
 bool EnsureFirstRun(SettingsStore& store) {

@@ -29,8 +29,7 @@ bool EqualsOne(const std::string& text, std::string_view section, std::string_vi
 Form1::Form1(SessionParts parts)
     : parts_(std::move(parts)),
       fleet_(parts_.display, parts_.clock, random_),
-      playlist_(parts_.sound, parts_.store,
-                [this](bool on) { parts_.host.SetTimer3Enabled(on); }),
+      playlist_(parts_.sound, parts_.store, [this](bool on) { parts_.host.SetTimer3Enabled(on); }),
       timeout_(parts_.sound, playlist_) {}
 
 Form1::~Form1() = default;
@@ -79,26 +78,28 @@ void Form1::ReadSettings() {
         beach_[i] = GetSetting(store, "Settings", "Beach" + std::to_string(i + 1));
     beach3_ = LoadInt16(store, "Settings", "Beach3");
 
-    playlist_.SetSoundOn(BoolOr(GetSetting(store, "music", "SoundOn"), FirstRunValue("music", "SoundOn")));
+    playlist_.SetSoundOn(
+        BoolOr(GetSetting(store, "music", "SoundOn"), FirstRunValue("music", "SoundOn")));
     for (int i = 0; i < 8; ++i)
         playlist_.SetSongEnabled(i, LoadInt16(store, "music", "Midi" + std::to_string(i + 1)));
     soundOff_ = GetSetting(store, "music", "SoundOff");
 
-    overlay_.showMessage = LoadInt16(store, "Settings", "ShowMessage");
-    overlay_.message = GetSetting(store, "Settings", "Message");
-    overlay_.messageSize = GetSetting(store, "Settings", "FontSizeMsg");
+    std::int16_t showMessage = LoadInt16(store, "Settings", "ShowMessage");
+    std::string message = GetSetting(store, "Settings", "Message");
+    std::string messageSize = GetSetting(store, "Settings", "FontSizeMsg");
     checkFont_ = LoadInt16(store, "Settings", "CheckFont");
-    if (checkFont_ == 1) overlay_.fontName = "Arial";
 
-    overlay_.clockSwitch = GetSetting(store, "System", "Clock");
-    overlay_.clockSize = GetSetting(store, "System", "FontSize");
-    mouseSens_ = GetSetting(store, "System", "MouseSens");
+    std::string clockSwitch = GetSetting(store, "System", "Clock");
+    std::string clockSize = GetSetting(store, "System", "FontSize");
+    mouseSens_ =
+        NumberOr(GetSetting(store, "System", "MouseSens"), FirstRunValue("System", "MouseSens"));
 
     // Font rule: "CheckFont" 1 means Arial whatever "FontName" holds.
     checkFont_ = LoadInt16(store, "Settings", "CheckFont");
-    if (checkFont_ == 1) overlay_.fontName = "Arial";
-    overlay_.fontName = GetSetting(store, "Settings", "FontName");
-    if (checkFont_ == 1) overlay_.fontName = "Arial";
+    std::string fontName = GetSetting(store, "Settings", "FontName");
+    if (checkFont_ == 1) fontName = "Arial";
+    overlay_ = MakeOverlay(clockSwitch, clockSize, showMessage, std::move(message), messageSize,
+                           std::move(fontName));
 
     rotation_.SetScrollSeconds(NumberOr(scrollSec_, FirstRunValue("Settings", "ScrollSec")));
 }
@@ -128,7 +129,8 @@ void Form1::OpenDirectDrawSession() {
         for (int i = 1; i <= 7; ++i) {
             SurfaceId s = display.CreateSurface();
             rotation_.SetSurface(i, s);
-            display.LoadBitmap(s, 1, parts_.dataFolder + std::string(kBackdrops[i - 1].file), kOpaque);
+            display.LoadBitmap(s, 1, parts_.dataFolder + std::string(kBackdrops[i - 1].file),
+                               kOpaque);
             display.SetSurfaceX(s, 0);
             display.SetSurfaceY(s, 0);
         }
@@ -188,8 +190,12 @@ void Form1::RenderFrame() {
 void Form1::KeyDown(std::int16_t keyCode) {
     if (ended_) return;
     switch (keyCode) {
-        case kKeyNext: playlist_.KeyNext(); break;
-        case kKeyPrevious: playlist_.KeyPrevious(); break;
+        case kKeyNext:
+            playlist_.KeyNext();
+            break;
+        case kKeyPrevious:
+            playlist_.KeyPrevious();
+            break;
         case kKeyQuit:
             playlist_.KeyQuit();
             break;
@@ -212,7 +218,7 @@ void Form1::MouseMove() {
     ++mouseMoves_;
     // Equality, not "at least": a setting below 1 is never met, so the pointer never ends the
     // saver then (a key or a click still does).
-    if (mouseMoves_ == NumberOr(mouseSens_, FirstRunValue("System", "MouseSens"))) {
+    if (mouseMoves_ == mouseSens_) {
         parts_.sound.StopMidi();
         CloseDown();
         return;

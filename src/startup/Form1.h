@@ -28,7 +28,7 @@ struct SessionParts {
 };
 
 class Form1 : public DisplayEvents {
-public:
+  public:
     explicit Form1(SessionParts parts);
     ~Form1() override;
 
@@ -68,7 +68,7 @@ public:
     const MusicTimeout& timeout() const { return timeout_; }
     std::int32_t MouseMoves() const { return mouseMoves_; }
 
-private:
+  private:
     void ReadSettings();
     void GetCheckedBackGrounds();
     void OpenDirectDrawSession();
@@ -88,7 +88,7 @@ private:
     std::int16_t mountain4_ = 0, beach3_ = 0;
     std::string soundOff_;
     std::int16_t checkFont_ = 0;
-    std::string mouseSens_;
+    double mouseSens_ = 4;  // compared with the count of moves as a number
     OverlaySettings overlay_;
     std::int16_t disablePowerSaving_ = 0;
 

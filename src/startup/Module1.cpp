@@ -41,10 +41,14 @@ std::optional<std::uint64_t> ParseWindowId(std::string_view text) {
     std::uint64_t value = 0;
     for (char c : text) {
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return std::nullopt;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return std::nullopt;
         if (value > (UINT64_MAX - digit) / base) return std::nullopt;
         value = value * base + digit;
     }
@@ -108,7 +112,8 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
     return req;
 }
 
-bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool anotherCopyRunning) {
+bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen,
+                           bool anotherCopyRunning) {
     return modeText == "/s" && !controlBoxOpen && anotherCopyRunning;
 }
 

@@ -13,8 +13,8 @@ enum class StartMode { Saver, Preview, Configure, Password, None };
 
 struct StartRequest {
     StartMode mode = StartMode::None;
-    std::string commandLine;  // the arguments joined with blanks, trimmed and lower-cased
-    std::string modeText;     // its first two characters
+    std::string commandLine;         // the arguments joined with blanks, trimmed and lower-cased
+    std::string modeText;            // its first two characters
     std::int32_t previewParent = 0;  // preview mode: the host window's number
 
     // Under a screen-saver host (-root, -window-id): draw into hostWindow (0: the whole
@@ -41,7 +41,9 @@ std::optional<std::uint64_t> ParseWindowId(std::string_view text);
 bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool anotherCopyRunning);
 
 // The monitor power-down decision: true when the saver keeps the monitor on ("PwrSave" nonzero).
-constexpr bool SwallowsPowerDown(std::int16_t disablePowerSaving) { return disablePowerSaving != 0; }
+constexpr bool SwallowsPowerDown(std::int16_t disablePowerSaving) {
+    return disablePowerSaving != 0;
+}
 
 // The title of the window a user tries the saver from.
 inline constexpr std::string_view kControlBoxTitle = "Driftmere Control Box";

@@ -8,7 +8,7 @@ namespace driftmere::testing {
 // A clock moved by hand. Every TickCount() reading can optionally advance the tick by
 // `tickPerRead`, which models time spent between two readings.
 class FakeClock : public Clock {
-public:
+  public:
     std::uint32_t tick = 0;
     double timeOfDay = 0.0;
     std::uint32_t tickPerRead = 0;

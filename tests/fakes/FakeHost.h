@@ -8,7 +8,7 @@ namespace driftmere::testing {
 
 // Records what the session asks of its host. The time text is "T<seconds>".
 class FakeHost : public SessionHost {
-public:
+  public:
     std::vector<std::string> calls;
     bool timer3 = false;
     int hides = 0, shows = 0;

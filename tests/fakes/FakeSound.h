@@ -8,9 +8,9 @@ namespace driftmere::testing {
 
 // A sound control that records calls. A song "plays" until the test ends it (or stops it).
 class FakeSound : public TegoSnd {
-public:
-    std::vector<std::string> calls;  // "PlayMidi <path>", "StopMidi", "IsPlaying"
-    std::vector<std::string> played; // paths, in order
+  public:
+    std::vector<std::string> calls;   // "PlayMidi <path>", "StopMidi", "IsPlaying"
+    std::vector<std::string> played;  // paths, in order
     bool playing = false;
 
     void PlayMidi(const std::string& path, std::int32_t, std::int32_t) override {

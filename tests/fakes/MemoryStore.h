@@ -11,7 +11,7 @@ namespace driftmere::testing {
 
 // An in-memory settings store that folds case like the real one and keeps a log of writes.
 class MemoryStore : public SettingsStore {
-public:
+  public:
     struct Entry {
         std::string section, key, value;
     };
@@ -32,13 +32,15 @@ public:
     void Set(std::string_view section, std::string_view key, std::string_view value) {
         values_[Name(section, key)] = std::string(value);
     }
-    void Erase(std::string_view section, std::string_view key) { values_.erase(Name(section, key)); }
+    void Erase(std::string_view section, std::string_view key) {
+        values_.erase(Name(section, key));
+    }
     std::optional<std::string> Get(std::string_view section, std::string_view key) {
         return Read(section, key);
     }
     std::size_t size() const { return values_.size(); }
 
-private:
+  private:
     static std::string Lower(std::string_view s) {
         std::string r(s);
         for (char& c : r)

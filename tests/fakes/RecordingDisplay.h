@@ -10,7 +10,7 @@
 namespace driftmere::testing {
 
 class RecordingDisplay : public TegoDDrw {
-public:
+  public:
     struct Surface {
         std::int32_t x = 0, y = 0;
         std::string path;
@@ -20,14 +20,14 @@ public:
     std::map<SurfaceId, Surface> surfaces;
     DisplayEvents* sink = nullptr;
     bool openResult = true;
-    bool recordGets = true;      // record GetSurfaceX/Y calls
-    bool recordMoves = true;     // record MoveSurfaceX/Y calls
+    bool recordGets = true;   // record GetSurfaceX/Y calls
+    bool recordMoves = true;  // record MoveSurfaceX/Y calls
     SurfaceId nextSurface = 1;
 
     void SetEventSink(DisplayEvents* s) override { sink = s; }
     bool OpenDisplay(int w, int h, int bpp, const std::string& text) override {
-        Log("OpenDisplay " + std::to_string(w) + " " + std::to_string(h) + " " + std::to_string(bpp) +
-            " \"" + text + "\"");
+        Log("OpenDisplay " + std::to_string(w) + " " + std::to_string(h) + " " +
+            std::to_string(bpp) + " \"" + text + "\"");
         return openResult;
     }
     SurfaceId CreateSurface() override {
@@ -87,7 +87,7 @@ public:
         return n;
     }
 
-private:
+  private:
     void Log(std::string s) { calls.push_back(std::move(s)); }
 };
 

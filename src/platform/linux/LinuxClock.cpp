@@ -7,7 +7,8 @@ namespace driftmere {
 std::uint32_t LinuxClock::TickCount() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    auto ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec / 1'000'000);
+    auto ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+              static_cast<std::uint64_t>(ts.tv_nsec / 1'000'000);
     return static_cast<std::uint32_t>(ms);
 }
 

@@ -1,12 +1,12 @@
 #include "platform/linux/PowerInhibit.h"
 
 // Qt first: Xlib's macros (Bool, Status) break Qt headers that follow them.
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
-
-#include <X11/Xlib.h>
-#include <X11/extensions/scrnsaver.h>
 
 namespace driftmere {
 namespace {
@@ -42,7 +42,8 @@ PowerInhibit::PowerInhibit(void (*warn)(const std::string&)) {
             XCloseDisplay(d);
         }
     }
-    if (!viaX_ && warn) warn("driftmere: cannot keep the monitor on (no screen-saver service and no X extension)");
+    if (!viaX_ && warn)
+        warn("driftmere: cannot keep the monitor on (no screen-saver service and no X extension)");
 }
 
 PowerInhibit::~PowerInhibit() {

@@ -9,7 +9,7 @@ namespace driftmere {
 // blanking through org.freedesktop.ScreenSaver on the session bus when there is one, else the
 // X server's own blanking (XScreenSaverSuspend). Released when the object goes.
 class PowerInhibit {
-public:
+  public:
     // warn receives at most one line when neither way is available.
     explicit PowerInhibit(void (*warn)(const std::string&));
     ~PowerInhibit();
@@ -17,7 +17,7 @@ public:
     PowerInhibit& operator=(const PowerInhibit&) = delete;
     bool Active() const { return viaBus_ || viaX_; }
 
-private:
+  private:
     std::uint32_t cookie_ = 0;
     bool viaBus_ = false;
     bool viaX_ = false;

@@ -14,7 +14,7 @@ int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 // One short-lived connection per question; errors about vanished windows are ignored while it
 // is open.
 class XConnection {
-public:
+  public:
     XConnection() : display_(XOpenDisplay(nullptr)) {
         if (display_) previous_ = XSetErrorHandler(IgnoreXError);
     }
@@ -26,7 +26,7 @@ public:
     }
     Display* get() const { return display_; }
 
-private:
+  private:
     Display* display_;
     int (*previous_)(Display*, XErrorEvent*) = nullptr;
 };

@@ -1,6 +1,5 @@
 #include "startup/qt/Program.h"
 
-#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
@@ -33,7 +33,7 @@ namespace {
 // A store that says once on stderr when settings cannot be saved (a read-only folder, a full
 // disk); the saver goes on with what it holds in memory.
 class WarnOnceStore : public SettingsStore {
-public:
+  public:
     explicit WarnOnceStore(std::string path) : path_(path), store_(std::move(path)) {}
     std::optional<std::string> Read(std::string_view section, std::string_view key) override {
         return store_.Read(section, key);
@@ -47,7 +47,7 @@ public:
         return ok;
     }
 
-private:
+  private:
     std::string path_;
     IniFileStore store_;
     bool warned_ = false;
@@ -55,7 +55,7 @@ private:
 
 // Plays nothing: the music of a host's preview pane.
 class SilentSound : public TegoSnd {
-public:
+  public:
     void PlayMidi(const std::string&, std::int32_t, std::int32_t) override {}
     void StopMidi() override {}
     bool IsPlaying() override { return false; }
@@ -131,7 +131,8 @@ int RunSaver(const StartRequest& req) {
     }
     std::unique_ptr<PowerInhibit> inhibit;
     if (!req.hosted && form.DisablePowerSaving() != 0)
-        inhibit = std::make_unique<PowerInhibit>([](const std::string& line) { std::cerr << line << '\n'; });
+        inhibit = std::make_unique<PowerInhibit>(
+            [](const std::string& line) { std::cerr << line << '\n'; });
     int status = QApplication::exec();
     display.SetEventSink(nullptr);
     return status != 0 ? status : host.exitStatus();
@@ -140,12 +141,14 @@ int RunSaver(const StartRequest& req) {
 int RunPreview(const StartRequest& req) {
     // A number that names no window leaves nothing to show the picture in: end at once rather
     // than keep an invisible window alive forever.
-    auto size = X11WindowSize(static_cast<std::uint64_t>(static_cast<std::uint32_t>(req.previewParent)));
+    auto size =
+        X11WindowSize(static_cast<std::uint64_t>(static_cast<std::uint32_t>(req.previewParent)));
     if (!size) return 0;
     PreviewForm form(QString::fromStdString(DataFolder()));
     form.setWindowTitle(QStringLiteral("Preview"));
     form.winId();
-    QWindow* host = QWindow::fromWinId(static_cast<WId>(static_cast<std::uint32_t>(req.previewParent)));
+    QWindow* host =
+        QWindow::fromWinId(static_cast<WId>(static_cast<std::uint32_t>(req.previewParent)));
     form.windowHandle()->setParent(host);
     form.setGeometry(0, 0, size->width, size->height);
     form.show();
@@ -192,7 +195,8 @@ int RunProgram(int argc, char** argv) {
 
     if (!HaveDisplay()) {
         if (req.mode == StartMode::Saver)
-            std::cerr << kDisplayErrorTitle << ' ' << kDisplayErrorText << " (no display: DISPLAY is not set)\n";
+            std::cerr << kDisplayErrorTitle << ' ' << kDisplayErrorText
+                      << " (no display: DISPLAY is not set)\n";
         else
             std::cerr << "driftmere: no display to show the window on (DISPLAY is not set)\n";
         return 1;
@@ -209,10 +213,14 @@ int RunProgram(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Driftmere"));
 
     switch (req.mode) {
-        case StartMode::Saver: return RunSaver(req);
-        case StartMode::Preview: return RunPreview(req);
-        case StartMode::Configure: return RunSetup();
-        default: return 0;
+        case StartMode::Saver:
+            return RunSaver(req);
+        case StartMode::Preview:
+            return RunPreview(req);
+        case StartMode::Configure:
+            return RunSetup();
+        default:
+            return 0;
     }
 }
 

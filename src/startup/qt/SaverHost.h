@@ -13,7 +13,7 @@ class QtDisplay;
 
 class SaverHost : public QObject, public SessionHost {
     Q_OBJECT
-public:
+  public:
     // display may be null (no window to hide the pointer over); hosted: a screen-saver host owns
     // the pointer, so it is left alone.
     SaverHost(QtDisplay* display, bool hosted);
@@ -30,7 +30,7 @@ public:
     void RequestQuit(int status) override;
     void Warn(const std::string& line) override;
 
-private:
+  private:
     QtDisplay* display_;
     bool hosted_;
     QTimer timer1_, timer2_, timer3_;

@@ -1,6 +1,6 @@
-#include "display/BackdropRotation.h"
-
 #include <gtest/gtest.h>
+
+#include "display/BackdropRotation.h"
 
 namespace driftmere {
 namespace {

@@ -1,8 +1,7 @@
-#include "frame/Overlay.h"
-
 #include <gtest/gtest.h>
 
 #include "fakes/RecordingDisplay.h"
+#include "frame/Overlay.h"
 
 namespace driftmere {
 namespace {
@@ -11,14 +10,7 @@ using testing::RecordingDisplay;
 
 TEST(Overlay, ClockThenMessageEachWithShadowAndFontSetBeforeEveryText) {
     RecordingDisplay d;
-    OverlaySettings s;
-    s.clockSwitch = "1";
-    s.clockSize = "22";
-    s.showMessage = 1;
-    s.message = "Hello";
-    s.messageSize = "24";
-    s.fontName = "Arial";
-    DrawOverlays(d, s, "12:00:00");
+    DrawOverlays(d, MakeOverlay("1", "22", 1, "Hello", "24", "Arial"), "12:00:00");
     EXPECT_EQ(d.calls, (std::vector<std::string>{
                            "SetFont Arial 22 1 0 0 0", "DrawText \"12:00:00\" 1 1 0",
                            "SetFont Arial 22 1 0 0 0", "DrawText \"12:00:00\" 0 0 65535",
@@ -28,18 +20,12 @@ TEST(Overlay, ClockThenMessageEachWithShadowAndFontSetBeforeEveryText) {
 
 TEST(Overlay, SwitchesAndEmptyMessage) {
     RecordingDisplay d;
-    OverlaySettings s;
-    s.clockSwitch = "0";
-    s.showMessage = 1;
-    s.message = "";
-    DrawOverlays(d, s, "x");
+    DrawOverlays(d, MakeOverlay("0", "22", 1, "", "24", "Arial"), "x");
     EXPECT_EQ(d.Count("DrawText \"\""), 2);  // an empty message is still drawn
     EXPECT_EQ(d.Count("DrawText"), 2);
 
     d.Clear();
-    s.clockSwitch = "1.0";  // compared as a number
-    s.showMessage = 0;
-    DrawOverlays(d, s, "x");
+    DrawOverlays(d, MakeOverlay("1.0", "22", 0, "m", "24", "Arial"), "x");  // compared as a number
     EXPECT_EQ(d.Count("DrawText"), 2);
 }
 

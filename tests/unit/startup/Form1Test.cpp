@@ -1,5 +1,3 @@
-#include "startup/Form1.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
 #include "fakes/RecordingDisplay.h"
+#include "startup/Form1.h"
 
 namespace driftmere {
 namespace {
@@ -54,8 +53,8 @@ TEST(Form1, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
     EXPECT_EQ(s.store.Get("music", "SoundOn"), "True");
     EXPECT_EQ(s.store.Get("Settings", "Message"), "Place a Message Here");
     EXPECT_EQ(s.store.writes.front().section, "Music");  // the first-run writer's spelling
-    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);         // wind 11
-    EXPECT_EQ(s.form->fleet().DraftDivider(1), 3);        // drafts 2
+    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);        // wind 11
+    EXPECT_EQ(s.form->fleet().DraftDivider(1), 3);       // drafts 2
     EXPECT_EQ(s.form->fleet().DraftStep(), 1);
     // Music on: the first song plays at the end of the load and the watcher runs.
     EXPECT_EQ(s.sound.played, (std::vector<std::string>{"/data/Tranquil.mid"}));
@@ -234,7 +233,7 @@ struct MouseCase {
 TEST(Form1, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
     std::vector<MouseCase> cases{
         {"4", {100, 101, 102, 103}, true, 4},
-        {"4", {100, 101, 102, 115}, true, 4},          // the late move is counted first
+        {"4", {100, 101, 102, 115}, true, 4},                 // the late move is counted first
         {"4", {100, 101, 115, 116, 117, 118, 119}, true, 7},  // the window closed at the third
         {"1", {100}, true, 1},
         {"0", std::vector<double>(50, 100.0), false, 0},
@@ -277,7 +276,7 @@ TEST(Form1, AMinuteOfFramesMovesTheBalloonsAndReleasesTheSecond) {
     EXPECT_TRUE(s.form->fleet().Balloon(8).Flying);   // table entry at second 60
     EXPECT_FALSE(s.form->fleet().Balloon(9).Flying);  // second 70
     EXPECT_EQ(s.form->rotation().Index(), 2);         // the backdrop changed at tick 60
-    EXPECT_EQ(s.display.Count("Flip"), 6000);  // a frame every 10 ms
+    EXPECT_EQ(s.display.Count("Flip"), 6000);         // a frame every 10 ms
 }
 
 TEST(Form1, UnreadableSettingsTakeTheirFirstRunValues) {

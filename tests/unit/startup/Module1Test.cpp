@@ -1,6 +1,6 @@
-#include "startup/Module1.h"
-
 #include <gtest/gtest.h>
+
+#include "startup/Module1.h"
 
 namespace driftmere {
 namespace {
@@ -46,7 +46,7 @@ TEST(Module1, PreviewHostIsTheLongestNumericTail) {
 
 TEST(Module1, SingleInstanceRuleAppliesToSlashSOnly) {
     EXPECT_TRUE(EndsForSingleInstance("/s", false, true));
-    EXPECT_FALSE(EndsForSingleInstance("/s", true, true));   // the Control Box is open
+    EXPECT_FALSE(EndsForSingleInstance("/s", true, true));    // the Control Box is open
     EXPECT_FALSE(EndsForSingleInstance("/s", false, false));  // alone
     EXPECT_FALSE(EndsForSingleInstance("", false, true));     // no argument never ends here
     EXPECT_FALSE(EndsForSingleInstance("/c", false, true));
