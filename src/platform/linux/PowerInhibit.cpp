@@ -1,12 +1,14 @@
 #include "platform/linux/PowerInhibit.h"
 
 // Qt first: Xlib's macros (Bool, Status) break Qt headers that follow them.
-#include <X11/Xlib.h>
-#include <X11/extensions/scrnsaver.h>
-
+// clang-format off
 #include <QDBusConnection>
 #include <QDBusInterface>
 #include <QDBusReply>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/scrnsaver.h>
+// clang-format on
 
 namespace driftmere {
 namespace {
