@@ -28,10 +28,8 @@ double ProcessCpuSeconds() {
 
 }  // namespace
 
-QtDisplay::QtDisplay(Options options) : options_(options) {
-    frameTimer_.setTimerType(Qt::PreciseTimer);
-    frameTimer_.setInterval(kFrameIntervalMs);
-    connect(&frameTimer_, &QTimer::timeout, this, &QtDisplay::Tick);
+QtDisplay::QtDisplay(Options options) : options_(options), frameTimer_(kFrameIntervalMs) {
+    connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
 QtDisplay::~QtDisplay() {

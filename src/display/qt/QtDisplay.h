@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "display/TegoDDrw.h"
+#include "display/qt/FramePacer.h"
 #include "display/qt/Compositor.h"
 #include "display/qt/DisplayWindow.h"
 
@@ -90,7 +91,7 @@ class QtDisplay : public QObject, public TegoDDrw, private DisplayWindow::Listen
     bool open_ = false;
     bool inFrame_ = false;
     bool pointerHidden_ = false;
-    QTimer frameTimer_;
+    FramePacer frameTimer_;
     QRegion lastDamage_;
     // The host's stand-in must outlive our window, its child: declared first, destroyed last.
     std::unique_ptr<QWindow> host_;
