@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "music/MidiCheck.h"
 #include "music/PeakLimiter.h"
 #include "music/fluidsynth/FluidSynthSound.h"
 
@@ -49,7 +50,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 4 || std::memcmp(data, "MThd", 4) != 0) return 0;
+    // The control refuses what does not parse cleanly, before the player sees it.
+    if (!IsWellFormedMidi(data, size)) return 0;
     fluid_player_t* player = new_fluid_player(g_synth);
     if (!player) return 0;
     if (fluid_player_add_mem(player, data, size) == FLUID_OK &&

@@ -1,5 +1,7 @@
 #include "music/fluidsynth/FluidSynthSound.h"
 
+#include "music/MidiCheck.h"
+
 #include <dlfcn.h>
 #include <fluidsynth.h>
 #include <sys/stat.h>
@@ -98,6 +100,8 @@ SongCheck ReadSong(const std::string& path, std::vector<char>& data, int& error)
         error = EIO;
         return SongCheck::Unreadable;
     }
+    if (!IsWellFormedMidi(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()))
+        return SongCheck::NotMidi;
     return SongCheck::Ok;
 }
 

@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "music/MidiCheck.h"
+#include "music/Playlist.h"
+
+namespace driftmere {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+bool Check(const Bytes& b) { return IsWellFormedMidi(b.data(), b.size()); }
+
+Bytes File(Bytes track, std::uint16_t division = 480, std::uint16_t tracks = 1) {
+    Bytes b{'M',
+            'T',
+            'h',
+            'd',
+            0,
+            0,
+            0,
+            6,
+            0,
+            1,
+            0,
+            std::uint8_t(tracks),
+            std::uint8_t(division >> 8),
+            std::uint8_t(division)};
+    for (std::uint16_t t = 0; t < tracks; ++t) {
+        Bytes head{
+            'M', 'T', 'r', 'k', 0, 0, std::uint8_t(track.size() >> 8), std::uint8_t(track.size())};
+        b.insert(b.end(), head.begin(), head.end());
+        b.insert(b.end(), track.begin(), track.end());
+    }
+    return b;
+}
+
+const Bytes kEnd{0x00, 0xFF, 0x2F, 0x00};
+
+Bytes With(Bytes events) {
+    events.insert(events.end(), kEnd.begin(), kEnd.end());
+    return events;
+}
+
+TEST(MidiCheck, AcceptsCleanFilesAndRejectsDamagedOnes) {
+    // Tempo, a note with running status for its note-off, end of track.
+    Bytes good = With(
+        {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x3C, 0x00});
+    EXPECT_TRUE(Check(File(good)));
+    EXPECT_TRUE(Check(File(good, 96, 3)));
+
+    struct Case {
+        const char* what;
+        Bytes bytes;
+    };
+    std::vector<Case> bad{
+        {"no end of track", File({0x00, 0x90, 0x3C, 0x40})},
+        {"zero division", File(With({}), 0)},
+        {"SMPTE division", File(With({}), 0xE728)},
+        {"zero tempo", File(With({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00}))},
+        {"running status at the start", File(With({0x00, 0x3C, 0x40}))},
+        {"delta time of five bytes", File(With({0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40}))},
+        {"meta length past the track", File({0x00, 0xFF, 0x01, 0x7F, 'a'})},
+        {"data byte with its top bit set", File(With({0x00, 0x90, 0xBC, 0x40}))},
+        {"fewer tracks than the header says",
+         [] {
+             Bytes b = File(With({}));
+             b[11] = 2;
+             return b;
+         }()},
+        {"truncated",
+         [] {
+             Bytes b = File(With({0x00, 0x90, 0x3C, 0x40}));
+             b.resize(b.size() - 3);
+             return b;
+         }()},
+        // A damaged song found by fuzzing: its first track chunk is not "MTrk" and it holds
+        // runs of 0xFF; the synthesiser's player span on it for minutes.
+        {"fuzzed file",
+         [] {
+             Bytes b = File(With({0x00, 0xFF, 0x03, 0x03, 'c', 'o', 'l'}), 480, 5);
+             b[14] = 'I';
+             return b;
+         }()},
+        {"not MIDI at all", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}},
+    };
+    for (const auto& c : bad) EXPECT_FALSE(Check(c.bytes)) << c.what;
+}
+
+TEST(MidiCheck, EveryShippedSongPasses) {
+    const char* data = std::getenv("DRIFTMERE_DATA_DIR");
+    if (!data) GTEST_SKIP() << "DRIFTMERE_DATA_DIR is not set";
+    for (const Song& song : Songs()) {
+        std::ifstream in(std::string(data) + "/" + std::string(song.file), std::ios::binary);
+        Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_TRUE(Check(bytes)) << song.file;
+    }
+}
+
+}  // namespace
+}  // namespace driftmere
