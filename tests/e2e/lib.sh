@@ -22,12 +22,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_xvfb WIDTHxHEIGHT: a private X server on the first free display number.
+# start_xvfb WIDTHxHEIGHT [XVFB OPTIONS...]: a private X server on the first free display number.
 start_xvfb() {
     local size=${1:-800x600}
+    shift || true
     local n=50
     while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb :$n -screen 0 "${size}x24" -nolisten tcp "$@" >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=:$n
     for _ in $(seq 100); do
@@ -106,20 +107,7 @@ finish() {
 
 # start_xvfb_open WIDTHxHEIGHT: like start_xvfb, but any local user may connect (-ac), so a
 # program run as another user can use it.
-start_xvfb_open() {
-    local size=${1:-800x600}
-    local n=50
-    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 "${size}x24" -nolisten tcp -ac >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=:$n
-    for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.05
-    done
-    echo "Xvfb did not start" >&2
-    exit 1
-}
+start_xvfb_open() { start_xvfb "${1:-800x600}" -ac; }
 
 # start_named NAME PROGRAM ARGS...: runs PROGRAM in the background with its output in
 # $WORK/NAME.out and $WORK/NAME.err; its pid is in $PROG_PID.

@@ -5,12 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 command -v xscreensaver >/dev/null || { echo "xscreensaver is not installed"; exit 1; }
 
-n=50
-while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-Xvfb :$n -screen 0 800x600x24 -nolisten tcp -ac >/dev/null 2>&1 &
-XVFB_PID=$!
-export DISPLAY=:$n
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+start_xvfb_open 800x600
 
 home=$WORK/home
 mkdir -p "$home"
