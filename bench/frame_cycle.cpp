@@ -10,6 +10,7 @@
 #include "fakes/FakeHost.h"
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
+#include "fakes/PositionDisplay.h"
 #include "settings/KeyTable.h"
 #include "startup/Form1.h"
 
@@ -18,40 +19,8 @@ namespace {
 
 using namespace driftmere::testing;
 
-// Keeps what a real display must keep for the session to behave (surface positions) and
-// nothing else.
-class PositionsOnlyDisplay : public TegoDDrw {
-  public:
-    void SetEventSink(DisplayEvents*) override {}
-    bool OpenDisplay(int, int, int, const std::string&) override { return true; }
-    SurfaceId CreateSurface() override {
-        positions_.emplace_back();
-        return static_cast<SurfaceId>(positions_.size());
-    }
-    void LoadBitmap(SurfaceId, int, const std::string&, int) override {}
-    void SetSurfaceX(SurfaceId s, std::int32_t x) override { At(s).x = x; }
-    void SetSurfaceY(SurfaceId s, std::int32_t y) override { At(s).y = y; }
-    void MoveSurfaceX(SurfaceId s, std::int32_t n) override { At(s).x += n; }
-    void MoveSurfaceY(SurfaceId s, std::int32_t n) override { At(s).y -= n; }
-    std::int32_t GetSurfaceX(SurfaceId s) override { return At(s).x; }
-    std::int32_t GetSurfaceY(SurfaceId s) override { return At(s).y; }
-    void ClearFrame(Colour) override { ++calls_; }
-    void DrawSurface(SurfaceId) override { ++calls_; }
-    void SetFont(const std::string&, std::int32_t, int, bool, bool, bool) override { ++calls_; }
-    void DrawText(const std::string&, std::int32_t, std::int32_t, Colour) override { ++calls_; }
-    void Flip() override { benchmark::DoNotOptimize(calls_); }
-
-  private:
-    struct Position {
-        std::int32_t x = 0, y = 0;
-    };
-    Position& At(SurfaceId s) { return positions_[static_cast<std::size_t>(s) - 1]; }
-    std::vector<Position> positions_;
-    long calls_ = 0;
-};
-
 struct Session {
-    PositionsOnlyDisplay display;
+    PositionDisplay display;
     FakeSound sound;
     MemoryStore store;
     FakeClock clock;

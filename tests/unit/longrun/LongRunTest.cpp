@@ -14,6 +14,7 @@
 #include "fakes/FakeClock.h"
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
+#include "fakes/PositionDisplay.h"
 #include "flight/Fleet.h"
 #include "settings/KeyTable.h"
 #include "startup/Form1.h"
@@ -22,47 +23,6 @@ namespace driftmere {
 namespace {
 
 using namespace driftmere::testing;
-
-// Keeps only what the session can read back -- each surface's position -- and counts what it
-// is asked to do with surfaces it never made. Recording every call of two months of frames
-// would cost gigabytes.
-class PositionDisplay : public TegoDDrw {
-  public:
-    struct Place {
-        std::int32_t x = 0, y = 0;
-    };
-    std::vector<Place> places{Place{}};  // surface numbers start at 1
-    long long flips = 0;
-    long long unknownSurfaces = 0;
-
-    void SetEventSink(DisplayEvents*) override {}
-    bool OpenDisplay(int, int, int, const std::string&) override { return true; }
-    SurfaceId CreateSurface() override {
-        places.push_back({});
-        return static_cast<SurfaceId>(places.size() - 1);
-    }
-    void LoadBitmap(SurfaceId s, int, const std::string&, int) override { At(s); }
-    void SetSurfaceX(SurfaceId s, std::int32_t x) override { At(s).x = x; }
-    void SetSurfaceY(SurfaceId s, std::int32_t y) override { At(s).y = y; }
-    void MoveSurfaceX(SurfaceId s, std::int32_t n) override { At(s).x += n; }
-    void MoveSurfaceY(SurfaceId s, std::int32_t n) override { At(s).y -= n; }
-    std::int32_t GetSurfaceX(SurfaceId s) override { return At(s).x; }
-    std::int32_t GetSurfaceY(SurfaceId s) override { return At(s).y; }
-    void ClearFrame(Colour) override {}
-    void DrawSurface(SurfaceId s) override { At(s); }
-    void SetFont(const std::string&, std::int32_t, int, bool, bool, bool) override {}
-    void DrawText(const std::string&, std::int32_t, std::int32_t, Colour) override {}
-    void Flip() override { ++flips; }
-
-  private:
-    Place& At(SurfaceId s) {
-        if (s <= 0 || static_cast<std::size_t>(s) >= places.size()) {
-            ++unknownSurfaces;
-            return places[0];
-        }
-        return places[static_cast<std::size_t>(s)];
-    }
-};
 
 // The host's Timer3 restarts its second whenever it is switched on, as the Qt timer does.
 class TimerHost : public SessionHost {
