@@ -246,6 +246,8 @@ int Run(int argc, char** argv) {
             return 2;
         }
     }
+    // As the program does (src/startup/qt/Program.cpp): paint as soon as a frame is flipped.
+    if (!qEnvironmentVariableIsSet("QT_QPA_UPDATE_IDLE_TIME")) qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
     QApplication app(argc, argv);
     const double appMs = MsSinceProcessStart();
     if (data.empty()) data = DefaultDataFolder();

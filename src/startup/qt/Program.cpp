@@ -209,6 +209,11 @@ int RunProgram(int argc, char** argv) {
                               lock.AnotherCopyRunning()))
         return 0;
 
+    // Qt paints a window a few milliseconds after it is told what changed, which at 100 frames a
+    // second is one more wake-up per frame; painting as soon as the frame handler returns saves
+    // about a fifth of the saver's CPU.
+    if (!qEnvironmentVariableIsSet("QT_QPA_UPDATE_IDLE_TIME"))
+        qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Driftmere"));
 
