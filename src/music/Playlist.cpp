@@ -10,17 +10,6 @@ namespace {
 
 constexpr int kSongCount = 8;
 
-constexpr std::array<Song, kSongCount> kSongs{{
-    {"Midi1", "Tranquil", "Tranquil.mid"},
-    {"Midi2", "Ambiant", "Ambiant.mid"},
-    {"Midi3", "Rocky Mtn High", "colrkymt.mid"},
-    {"Midi4", "PCanon", "pcanon.mid"},
-    {"Midi5", "Dream", "dream.mid"},
-    {"Midi6", "Travels", "travels.mid"},
-    {"Midi7", "Orfeo", "orfeo.mid"},
-    {"Midi8", "Oronico Flow", "OrinocoFlow.mid"},
-}};
-
 constexpr std::string_view kMusicSection = "music";
 constexpr std::string_view kNever = "Never";
 
@@ -41,7 +30,7 @@ constexpr std::int32_t kSecondsWrap = 86398;
 
 }  // namespace
 
-const std::array<Song, 8>& Songs() { return kSongs; }
+const std::array<Song, 8>& Songs() { return kPlaylist; }
 
 Playlist::Playlist(TegoSnd& sound, SettingsStore& store, std::function<void(bool)> setTimer3)
     : sound_(sound), store_(store), setTimer3_(std::move(setTimer3)) {}
@@ -65,7 +54,7 @@ void Playlist::SetSongIndex(std::int16_t index) {
 }
 
 std::string Playlist::SongPath(int index) const {
-    return dataFolder_ + std::string(kSongs[index].file);
+    return dataFolder_ + std::string(kPlaylist[index].file);
 }
 
 void Playlist::SwitchTimer3(bool on) {

@@ -18,6 +18,17 @@ struct Song {
     std::string_view caption;     // "Tranquil"
     std::string_view file;        // "Tranquil.mid"
 };
+// The playlist, in order: the saver plays it and the Control Box shows its captions.
+inline constexpr std::array<Song, 8> kPlaylist{{
+    {"Midi1", "Tranquil", "Tranquil.mid"},
+    {"Midi2", "Ambiant", "Ambiant.mid"},
+    {"Midi3", "Rocky Mtn High", "colrkymt.mid"},
+    {"Midi4", "PCanon", "pcanon.mid"},
+    {"Midi5", "Dream", "dream.mid"},
+    {"Midi6", "Travels", "travels.mid"},
+    {"Midi7", "Orfeo", "orfeo.mid"},
+    {"Midi8", "Oronico Flow", "OrinocoFlow.mid"},
+}};
 const std::array<Song, 8>& Songs();
 
 class Playlist {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "music/Playlist.h"
 #include "settings/Conversions.h"
 #include "settings/KeyTable.h"
 
@@ -19,15 +20,16 @@ constexpr CheckSetting kBackdrops[] = {
     {"chkBGB3", "Settings", "Beach3", "Beach 3"},
 };
 
+// Control names and the section are the Control Box's; keys and captions are the playlist's.
 constexpr CheckSetting kSongs[] = {
-    {"ChkMidi1", "music", "Midi1", "Tranquil"},
-    {"ChkMidi2", "music", "Midi2", "Ambiant"},
-    {"ChkMidi3", "music", "Midi3", "Rocky Mtn High"},
-    {"ChkMidi4", "music", "Midi4", "PCanon"},
-    {"ChkMidi5", "music", "Midi5", "Dream"},
-    {"ChkMidi6", "music", "Midi6", "Travels"},
-    {"ChkMidi7", "music", "Midi7", "Orfeo"},
-    {"ChkMidi8", "music", "Midi8", "Oronico Flow"},
+    {"ChkMidi1", "music", kPlaylist[0].settingKey, kPlaylist[0].caption},
+    {"ChkMidi2", "music", kPlaylist[1].settingKey, kPlaylist[1].caption},
+    {"ChkMidi3", "music", kPlaylist[2].settingKey, kPlaylist[2].caption},
+    {"ChkMidi4", "music", kPlaylist[3].settingKey, kPlaylist[3].caption},
+    {"ChkMidi5", "music", kPlaylist[4].settingKey, kPlaylist[4].caption},
+    {"ChkMidi6", "music", kPlaylist[5].settingKey, kPlaylist[5].caption},
+    {"ChkMidi7", "music", kPlaylist[6].settingKey, kPlaylist[6].caption},
+    {"ChkMidi8", "music", kPlaylist[7].settingKey, kPlaylist[7].caption},
 };
 
 constexpr std::string_view kSoundOff[] = {"Never", "1",   "2",   "3",   "4",   "5",  "10",
