@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
 

@@ -3,6 +3,7 @@
 // same succession of eight-bar variations, the second voice one ground behind the first and the
 // third two behind: because every variation fits the ground, any three of them sound together.
 // The variations grow busier (half notes, quarters, flowing eighths) and then sing again.
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
 

@@ -1,6 +1,7 @@
 // dream: a slow waltz in B flat major. The harp rocks in broken chords, a choir sings the tune
 // and a flute answers it in the second half; slow strings hold the bass.
 // Form: harp introduction, A A' B A', a harp interlude, B A', and a slowing coda.
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
 

@@ -2,8 +2,10 @@
 // strings that pulse in soft repeated eighths, a cello that steps in quarters and a harp that
 // fills in the harmony. Form: a short introduction, A, A again with the oboe, B (which turns
 // towards the relative minor through its own dominant) and A once more, then a closing cadence.
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
+#include "Voicing.h"
 
 namespace driftmere::songs {
 namespace {

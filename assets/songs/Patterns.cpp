@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "Voicing.h"
+
 namespace driftmere::songs {
 
 std::vector<std::vector<int>> Voicings(const std::vector<Chord>& chords, int voices, int low,
@@ -91,21 +93,12 @@ void Bass(Song& song, int part, const std::vector<Chord>& chords, double start, 
         const int next = BassNote(chords[i + 1], root, low, high);
         // Approach the next root by a step of the scale, or through the chord's fifth when the
         // next root is only a step away.
-        const Key& key = song.GetKey();
-        auto inKey = [&](int pitch) {
-            for (int d = 1; d <= 7; ++d) {
-                if (((pitch - key.tonic - key.Degree(d)) % 12 + 12) % 12 == 0) {
-                    return true;
-                }
-            }
-            return false;
-        };
         int approach;
         if (std::abs(next - root) <= 2) {
             approach = root + 7 <= high ? root + 7 : root - 5;
         } else {
             const int side = next > root ? -1 : 1;
-            approach = inKey(next + side) ? next + side : next + 2 * side;
+            approach = song.GetKey().InScale(next + side) ? next + side : next + 2 * side;
         }
         song.Note(part, starts[i], std::min(noteBeats, beats - 1) - 0.05, root, velocity);
         song.Note(part, starts[i] + beats - 1, 0.95, approach, velocity - 8);

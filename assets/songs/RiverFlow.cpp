@@ -1,6 +1,7 @@
 // OrinocoFlow: a flowing song of our own in A flat major. Harp and piano ripple in sixteenths,
 // warm pads move underneath and a pan flute sings a long-breathed tune; a choir doubles it the
 // second time. Form: rippling introduction, A A B A, an interlude, B A, and a coda.
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
 

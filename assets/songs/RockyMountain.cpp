@@ -2,8 +2,10 @@
 // The guitar is voiced as if open-tuned: the open D and G ring above every chord, so plain
 // triads come out as add9 and sus colours. Form: guitar introduction, verse, chorus, a guitar
 // interlude, verse and chorus again with strings and bass, and a slowing outro.
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
+#include "Voicing.h"
 
 namespace driftmere::songs {
 namespace {

@@ -2,6 +2,7 @@
 // Form: two bars of introduction, A (antecedent and consequent), A with a new answer, a B
 // section in the relative minor's colour where the strings take the tune, A again, and a coda
 // that slows to a held tonic chord.
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
 

@@ -2,8 +2,10 @@
 // quarter notes, electric piano chords on the off-beats and a vibraphone that joins the tune.
 // A very soft shaker keeps the eighths. Form: introduction, A A2 B A2, then B and A2 again with
 // the vibraphone, and a tag ending on a held major seventh.
+#include "Notation.h"
 #include "Patterns.h"
 #include "Songs.h"
+#include "Voicing.h"
 
 namespace driftmere::songs {
 namespace {
@@ -20,15 +22,6 @@ constexpr const char* kTuneB =
     "3'h. 6q | 5'h. 3'q | 4'q. 3'e 2'q 1'q | 7h 2'h |"
     "3'q 4'q 6'q 3'q | 5'h 3'h | 4'q 2'q 5'q 7q | 1'h 5q 7q |";
 constexpr int kShaker = 82;  // percussion key of the shaker
-
-bool InKey(const Key& key, int pitch) {
-    for (int d = 1; d <= 7; ++d) {
-        if (((pitch - key.tonic - key.Degree(d)) % 12 + 12) % 12 == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -66,7 +59,7 @@ Composed ComposeTravels() {
                 } else if (b == beats - 1 && next != bassRoot) {
                     // A step of the scale into the next root: gentler than a chromatic one.
                     const int side = next > bassRoot ? -1 : 1;
-                    pitch = InKey(key, next + side) ? next + side : next + 2 * side;
+                    pitch = key.InScale(next + side) ? next + side : next + 2 * side;
                 } else {
                     pitch = tones[std::min<std::size_t>(b, tones.size() - 1)];
                 }
