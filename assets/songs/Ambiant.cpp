@@ -119,7 +119,7 @@ Composed ComposeAmbiant() {
     song.Note(celesta, at + 8, 6, 83, 48);     // B
     song.Note(celesta, at + 9, 6, 78, 44);     // F sharp
     song.Note(celesta, at + 10.5, 8, 76, 42);  // E
-    return {song.Finish(at + 20.5), song.Seconds(at + 20.5)};
+    return song.Finish(at + 20.5);
 }
 
 }  // namespace driftmere::songs

@@ -93,7 +93,7 @@ Composed ComposeCanon() {
     song.Block(harp, at + 2 * bar, 7, {38, 50, 57, 62, 66, 69, 74}, 50, 0.8);
     Held(song, strings, ending, at, 3, 57, 74, 48);
     song.Swell(strings, at, 16, 60, 70, 10, 0.3);
-    return {song.Finish(at + 16.5), song.Seconds(at + 16.5)};
+    return song.Finish(at + 16.5);
 }
 
 }  // namespace driftmere::songs

@@ -101,7 +101,7 @@ Composed ComposeDream() {
     song.Swell(choir, last, 7, 80, 90, 20, 0.2);
     song.Note(strings, last, 7, 34, 52);
     song.Swell(strings, last, 7, 70, 70, 20, 0.2);
-    return {song.Finish(last + 7.5), song.Seconds(last + 7.5)};
+    return song.Finish(last + 7.5);
 }
 
 }  // namespace driftmere::songs

@@ -113,7 +113,7 @@ Composed ComposeOrfeo() {
     song.Block(harp, last, 6, {41, 53, 60, 65, 69, 72}, 48, 0.6);
     song.Note(flute, last, 6, 77, 54);
     song.Swell(flute, last, 6, 90, 96, 30, 0.3);
-    return {song.Finish(last + 6.5), song.Seconds(last + 6.5)};
+    return song.Finish(last + 6.5);
 }
 
 }  // namespace driftmere::songs

@@ -105,7 +105,7 @@ Composed ComposeRiverFlow() {
     song.Note(bass, last, 7, 44, 58);
     song.Note(flute, last + 1, 5, 72, 52);
     song.Swell(flute, last + 1, 5, 90, 96, 30, 0.3);
-    return {song.Finish(last + 7.5), song.Seconds(last + 7.5)};
+    return song.Finish(last + 7.5);
 }
 
 }  // namespace driftmere::songs

@@ -126,7 +126,7 @@ Composed ComposeRockyMountain() {
     song.Note(bass, last, 6, 43, 60);
     song.Note(flute, last + 1, 5, 71, 56);
     song.Swell(flute, last + 1, 5, 96, 100, 40, 0.2);
-    return {song.Finish(last + 8), song.Seconds(last + 8)};
+    return song.Finish(last + 8);
 }
 
 }  // namespace driftmere::songs

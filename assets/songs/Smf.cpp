@@ -98,7 +98,7 @@ std::uint32_t SmfTrack::LastTick() const {
     return last;
 }
 
-std::vector<std::uint8_t> SmfTrack::Encode(std::uint32_t endTick) const {
+std::vector<SmfEvent> SmfTrack::Events(std::uint32_t endTick) const {
     std::vector<Event> all = events_;
 
     // Notes of one key on one channel, in order of their start; where one would still sound when
@@ -132,37 +132,17 @@ std::vector<std::uint8_t> SmfTrack::Encode(std::uint32_t endTick) const {
         return std::tie(a.tick, a.rank, a.seq) < std::tie(b.tick, b.rank, b.seq);
     });
 
-    std::vector<std::uint8_t> body;
-    std::uint32_t now = 0;
-    std::uint8_t running = 0;
-    auto putDelta = [&](std::uint32_t tick) {
-        PutVarLen(body, tick - now);
-        now = tick;
-    };
-    putDelta(0);
-    body.insert(body.end(), {0xFF, 0x03});
-    PutVarLen(body, static_cast<std::uint32_t>(name_.size()));
-    body.insert(body.end(), name_.begin(), name_.end());
-    for (const auto& e : all) {
-        putDelta(e.tick);
-        const std::uint8_t status = e.bytes[0];
-        if (status >= 0xF0) {
-            running = 0;  // meta and system events cancel running status
-            body.insert(body.end(), e.bytes.begin(), e.bytes.end());
-        } else if (status == running) {
-            body.insert(body.end(), e.bytes.begin() + 1, e.bytes.end());
-        } else {
-            running = status;
-            body.insert(body.end(), e.bytes.begin(), e.bytes.end());
-        }
+    std::vector<SmfEvent> out;
+    out.reserve(all.size() + 2);
+    std::vector<std::uint8_t> name = {0xFF, 0x03};
+    PutVarLen(name, static_cast<std::uint32_t>(name_.size()));
+    name.insert(name.end(), name_.begin(), name_.end());
+    out.push_back(SmfEvent{0, std::move(name)});
+    for (auto& e : all) {
+        out.push_back(SmfEvent{e.tick, std::move(e.bytes)});
     }
-    putDelta(std::max(now, endTick));
-    body.insert(body.end(), {0xFF, 0x2F, 0x00});
-
-    std::vector<std::uint8_t> chunk = {'M', 'T', 'r', 'k'};
-    PutBigEndian(chunk, static_cast<std::uint32_t>(body.size()), 4);
-    chunk.insert(chunk.end(), body.begin(), body.end());
-    return chunk;
+    out.push_back(SmfEvent{std::max(out.back().tick, endTick), {0xFF, 0x2F, 0x00}});
+    return out;
 }
 
 SmfTrack& SmfFile::AddTrack(std::string name) {
@@ -170,16 +150,46 @@ SmfTrack& SmfFile::AddTrack(std::string name) {
     return tracks_.back();
 }
 
-std::vector<std::uint8_t> SmfFile::Encode(std::uint32_t endTick) const {
+std::vector<std::vector<SmfEvent>> SmfFile::Events(std::uint32_t endTick) const {
     for (const auto& t : tracks_) {
         endTick = std::max(endTick, t.LastTick());
     }
-    std::vector<std::uint8_t> out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
-    PutBigEndian(out, static_cast<std::uint32_t>(tracks_.size()), 2);
-    PutBigEndian(out, static_cast<std::uint32_t>(ticksPerQuarter_), 2);
+    std::vector<std::vector<SmfEvent>> out;
     for (const auto& t : tracks_) {
-        const auto chunk = t.Encode(endTick);
-        out.insert(out.end(), chunk.begin(), chunk.end());
+        out.push_back(t.Events(endTick));
+    }
+    return out;
+}
+
+std::vector<std::uint8_t> EncodeSmf(int ticksPerQuarter,
+                                    const std::vector<std::vector<SmfEvent>>& tracks) {
+    std::vector<std::uint8_t> out = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1};
+    PutBigEndian(out, static_cast<std::uint32_t>(tracks.size()), 2);
+    PutBigEndian(out, static_cast<std::uint32_t>(ticksPerQuarter), 2);
+    for (const auto& events : tracks) {
+        std::vector<std::uint8_t> body;
+        std::uint32_t now = 0;
+        std::uint8_t running = 0;
+        for (const auto& e : events) {
+            if (e.tick < now) {
+                throw std::invalid_argument("track events out of order");
+            }
+            PutVarLen(body, e.tick - now);
+            now = e.tick;
+            const std::uint8_t status = e.bytes.at(0);
+            if (status >= 0xF0) {
+                running = 0;  // meta and system events cancel running status
+                body.insert(body.end(), e.bytes.begin(), e.bytes.end());
+            } else if (status == running) {
+                body.insert(body.end(), e.bytes.begin() + 1, e.bytes.end());
+            } else {
+                running = status;
+                body.insert(body.end(), e.bytes.begin(), e.bytes.end());
+            }
+        }
+        out.insert(out.end(), {'M', 'T', 'r', 'k'});
+        PutBigEndian(out, static_cast<std::uint32_t>(body.size()), 4);
+        out.insert(out.end(), body.begin(), body.end());
     }
     return out;
 }

@@ -1,12 +1,20 @@
 #pragma once
 // A small Standard MIDI File writer: format 1, ticks per quarter note, one chunk per track.
-// Events are collected at absolute ticks in any order and sorted when the file is encoded.
+// Events are collected at absolute ticks in any order; a track puts them in the order they are
+// written, and EncodeSmf turns such tracks into the file's bytes.
 #include <cstdint>
 #include <deque>
 #include <string>
 #include <vector>
 
 namespace driftmere::songs {
+
+// One event as it goes into the file: its absolute tick and its bytes in full (status first;
+// a meta event as FF, type, length, data).
+struct SmfEvent {
+    std::uint32_t tick;
+    std::vector<std::uint8_t> bytes;
+};
 
 class SmfTrack {
   public:
@@ -21,15 +29,16 @@ class SmfTrack {
     // the earlier one is cut where the later one starts, so every note-on meets its own note-off.
     void Note(std::uint32_t on, std::uint32_t off, int channel, int key, int velocity);
 
-    // The track chunk ("MTrk", length, events with running status, end of track at `endTick`
-    // or just after the last event, whichever is later).
-    std::vector<std::uint8_t> Encode(std::uint32_t endTick) const;
+    // The track in the order it is written: its name, the events by tick (at one tick note-offs
+    // first, then meta events, program changes, controllers and note-ons, each kind in the order
+    // it was added), and the end of track at `endTick` or at the last event, whichever is later.
+    std::vector<SmfEvent> Events(std::uint32_t endTick) const;
     std::uint32_t LastTick() const;
 
   private:
     struct Event {
         std::uint32_t tick;
-        int rank;  // order of kinds at one tick: note-offs first, note-ons last
+        int rank;  // order of kinds at one tick
         std::uint32_t seq;
         std::vector<std::uint8_t> bytes;
     };
@@ -48,14 +57,17 @@ class SmfTrack {
 
 class SmfFile {
   public:
-    explicit SmfFile(int ticksPerQuarter) : ticksPerQuarter_(ticksPerQuarter) {}
     SmfTrack& AddTrack(std::string name);
-    // Every track ends at the same tick: the last event of the whole file, or `endTick`.
-    std::vector<std::uint8_t> Encode(std::uint32_t endTick) const;
+    // Every track's events; all tracks end at the same tick: the last event of the whole file,
+    // or `endTick` when that is later.
+    std::vector<std::vector<SmfEvent>> Events(std::uint32_t endTick) const;
 
   private:
-    int ticksPerQuarter_;
     std::deque<SmfTrack> tracks_;  // a deque keeps references from AddTrack valid
 };
+
+// The whole file: header, then one chunk per track with running status inside each.
+std::vector<std::uint8_t> EncodeSmf(int ticksPerQuarter,
+                                    const std::vector<std::vector<SmfEvent>>& tracks);
 
 }  // namespace driftmere::songs

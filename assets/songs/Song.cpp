@@ -6,32 +6,11 @@
 
 namespace driftmere::songs {
 
-std::uint64_t Rng::Next() {
-    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
-    return z ^ (z >> 31);
-}
-
-double Rng::Uniform() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); }
-
-double Rng::Between(double lo, double hi) { return lo + (hi - lo) * Uniform(); }
-
-int Rng::Between(int lo, int hi) {
-    return lo + static_cast<int>(Next() % static_cast<std::uint64_t>(hi - lo + 1));
-}
-
 Song::Song(std::string title, std::uint64_t seed, const Key& key, double bpm, int beatsPerBar,
            int beatUnit)
-    : title_(std::move(title)),
-      key_(key),
-      barBeats_(beatsPerBar * 4.0 / beatUnit),
-      beatsPerBar_(beatsPerBar),
-      beatUnit_(beatUnit),
-      rng_(seed),
-      file_(kTicksPerQuarter) {
-    conductor_ = &file_.AddTrack(title_);
-    conductor_->TimeSignature(0, beatsPerBar_, beatUnit_);
+    : key_(key), rng_(seed) {
+    conductor_ = &file_.AddTrack(std::move(title));
+    conductor_->TimeSignature(0, beatsPerBar, beatUnit);
     conductor_->KeySignature(0, key_.Signature(), key_.minor);
     Tempo(0, bpm);
 }
@@ -41,10 +20,14 @@ std::uint32_t Song::Tick(double beat) const {
 }
 
 int Song::Part(const PartSetup& setup) {
-    if (setup.channel == 9) {
-        // Channel 10 is the percussion kit; no melodic part may land there by mistake.
-        if (setup.program != 0) {
-            throw std::invalid_argument("a percussion part takes program 0");
+    // Channel 10 is the percussion kit; no melodic part may land there by mistake.
+    if (setup.channel == 9 && setup.program != 0) {
+        throw std::invalid_argument("a percussion part takes program 0");
+    }
+    // Two parts on one channel would both sound with whichever program came last.
+    for (const auto& other : parts_) {
+        if (other.channel == setup.channel) {
+            throw std::invalid_argument("two parts on channel " + std::to_string(setup.channel));
         }
     }
     parts_.push_back(setup);
@@ -135,15 +118,12 @@ void Song::Pedal(int part, double beat, bool down) {
 }
 
 void Song::Tempo(double beat, double bpm) {
-    if (!tempos_.empty() && beat < tempos_.back().first) {
-        throw std::invalid_argument("tempo changes must come in order");
-    }
-    tempos_.emplace_back(beat, bpm);
+    tempo_.Set(beat, bpm);
     conductor_->Tempo(Tick(beat), static_cast<std::uint32_t>(std::lround(60000000.0 / bpm)));
 }
 
 void Song::Ritardando(double beat, double beats, double toBpm) {
-    const double from = BpmAt(beat);
+    const double from = tempo_.BpmAt(beat);
     // A change every half beat: gradual enough that no step is heard.
     const int steps = std::max(1, static_cast<int>(beats * 2));
     for (int i = 1; i <= steps; ++i) {
@@ -151,29 +131,16 @@ void Song::Ritardando(double beat, double beats, double toBpm) {
     }
 }
 
-double Song::BpmAt(double beat) const {
-    double bpm = tempos_.front().second;
-    for (const auto& [at, value] : tempos_) {
-        if (at <= beat) {
-            bpm = value;
-        }
-    }
-    return bpm;
+Composed Song::Finish(double endBeat) const {
+    return Composed{key_, tempo_, kTicksPerQuarter, file_.Events(Tick(endBeat))};
 }
 
-double Song::Seconds(double beat) const {
-    double seconds = 0;
-    for (std::size_t i = 0; i < tempos_.size(); ++i) {
-        const double from = tempos_[i].first;
-        const double to = i + 1 < tempos_.size() ? tempos_[i + 1].first : beat;
-        if (from >= beat) {
-            break;
-        }
-        seconds += (std::min(to, beat) - from) * 60.0 / tempos_[i].second;
+double Composed::Seconds() const {
+    std::uint32_t end = 0;
+    for (const auto& track : tracks) {
+        end = std::max(end, track.empty() ? 0 : track.back().tick);
     }
-    return seconds;
+    return SecondsAt(end);
 }
-
-std::vector<std::uint8_t> Song::Finish(double endBeat) { return file_.Encode(Tick(endBeat)); }
 
 }  // namespace driftmere::songs

@@ -6,23 +6,11 @@
 #include <vector>
 
 #include "Harmony.h"
+#include "Rng.h"
 #include "Smf.h"
+#include "TempoMap.h"
 
 namespace driftmere::songs {
-
-// splitmix64: small, fast and the same on every machine, unlike the standard distributions.
-class Rng {
-  public:
-    explicit Rng(std::uint64_t seed) : state_(seed) {}
-    std::uint64_t Next();
-    double Uniform();                      // [0, 1)
-    double Between(double lo, double hi);  // [lo, hi)
-    int Between(int lo, int hi);           // lo..hi inclusive
-    bool Chance(double p) { return Uniform() < p; }
-
-  private:
-    std::uint64_t state_;
-};
 
 // General MIDI programs the songs use (numbered from 0).
 namespace gm {
@@ -51,10 +39,30 @@ struct PartSetup {
     int velocity = 4;       // the largest humanising change of velocity
 };
 
+// A finished song: its file's tracks event by event, in the order they are written, with the
+// key and the tempo map it was made in.
+struct Composed {
+    Key key;
+    TempoMap tempo;
+    int ticksPerQuarter;
+    std::vector<std::vector<SmfEvent>> tracks;
+
+    // The Standard MIDI File.
+    std::vector<std::uint8_t> Bytes() const { return EncodeSmf(ticksPerQuarter, tracks); }
+    // Seconds from the start to `tick`.
+    double SecondsAt(std::uint32_t tick) const {
+        return tempo.Seconds(static_cast<double>(tick) / ticksPerQuarter);
+    }
+    // How long it plays: to its end of track.
+    double Seconds() const;
+};
+
 class Song {
   public:
     Song(std::string title, std::uint64_t seed, const Key& key, double bpm, int beatsPerBar,
          int beatUnit = 4);
+    Song(const Song&) = delete;  // it points into its own file's tracks
+    Song& operator=(const Song&) = delete;
 
     int Part(const PartSetup& setup);  // returns the part's number
 
@@ -76,8 +84,6 @@ class Song {
     void Tempo(double beat, double bpm);
     // Slows (or quickens) evenly from the tempo at `beat` to `toBpm` over `beats`.
     void Ritardando(double beat, double beats, double toBpm);
-    double BpmAt(double beat) const;
-    double Seconds(double beat) const;
 
     // Scales every part's CC7 and every note's velocity, so the songs sound equally loud side by
     // side. Set it before the parts are made.
@@ -87,23 +93,20 @@ class Song {
     }
     Rng& Random() { return rng_; }
     const Key& GetKey() const { return key_; }
-    double BarBeats() const { return barBeats_; }
 
-    // The finished file. It ends after its last event or at `endBeat`, whichever is later.
-    std::vector<std::uint8_t> Finish(double endBeat);
+    // The song as it is written. It ends after its last event or at `endBeat`, whichever is
+    // later.
+    Composed Finish(double endBeat) const;
 
   private:
     std::uint32_t Tick(double beat) const;
 
     static constexpr int kTicksPerQuarter = 480;
-    std::string title_;
     Key key_;
-    double barBeats_;
-    int beatsPerBar_, beatUnit_;
     Rng rng_;
     double level_ = 1.0;
     double velocityLevel_ = 1.0;
-    std::vector<std::pair<double, double>> tempos_;  // (beat, bpm), in order
+    TempoMap tempo_;
     std::vector<PartSetup> parts_;
     SmfFile file_;
     std::vector<SmfTrack*> tracks_;

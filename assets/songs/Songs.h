@@ -1,14 +1,8 @@
 #pragma once
 // The eight songs of the playlist, each composed by its own function.
-#include <cstdint>
-#include <vector>
+#include "Song.h"
 
 namespace driftmere::songs {
-
-struct Composed {
-    std::vector<std::uint8_t> bytes;  // the Standard MIDI File
-    double seconds;                   // how long it plays, from its tempo map
-};
 
 Composed ComposeTranquil();
 Composed ComposeAmbiant();
@@ -18,5 +12,22 @@ Composed ComposeDream();
 Composed ComposeTravels();
 Composed ComposeOrfeo();
 Composed ComposeRiverFlow();
+
+struct PlaylistEntry {
+    const char* file;
+    Composed (*compose)();
+};
+
+// The songs in playlist order, with the file each is written to.
+inline constexpr PlaylistEntry kPlaylist[] = {
+    {"Tranquil.mid", ComposeTranquil},
+    {"Ambiant.mid", ComposeAmbiant},
+    {"colrkymt.mid", ComposeRockyMountain},
+    {"pcanon.mid", ComposeCanon},
+    {"dream.mid", ComposeDream},
+    {"travels.mid", ComposeTravels},
+    {"orfeo.mid", ComposeOrfeo},
+    {"OrinocoFlow.mid", ComposeRiverFlow},
+};
 
 }  // namespace driftmere::songs

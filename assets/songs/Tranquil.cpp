@@ -102,7 +102,7 @@ Composed ComposeTranquil() {
     song.Block(melody, last + 0.4, 6.6, {65, 73}, 50, 0.1);
     song.Swell(strings, last, 8, 60, 62, 20, 0.1);
     song.Pedal(left, last + 7.5, false);
-    return {song.Finish(last + 8.5), song.Seconds(last + 8.5)};
+    return song.Finish(last + 8.5);
 }
 
 }  // namespace driftmere::songs

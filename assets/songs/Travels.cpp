@@ -132,7 +132,7 @@ Composed ComposeTravels() {
     song.Block(piano, last, 6, {41, 53, 57, 60, 64, 69, 72, 77}, 56, 0.5);
     song.Note(bass, last, 5, 41, 64);
     song.Note(vibes, last + 0.5, 5, 76, 46);
-    return {song.Finish(last + 6.5), song.Seconds(last + 6.5)};
+    return song.Finish(last + 6.5);
 }
 
 }  // namespace driftmere::songs

@@ -10,22 +10,6 @@
 
 namespace {
 
-struct Entry {
-    const char* file;
-    driftmere::songs::Composed (*compose)();
-};
-
-constexpr Entry kPlaylist[] = {
-    {"Tranquil.mid", driftmere::songs::ComposeTranquil},
-    {"Ambiant.mid", driftmere::songs::ComposeAmbiant},
-    {"colrkymt.mid", driftmere::songs::ComposeRockyMountain},
-    {"pcanon.mid", driftmere::songs::ComposeCanon},
-    {"dream.mid", driftmere::songs::ComposeDream},
-    {"travels.mid", driftmere::songs::ComposeTravels},
-    {"orfeo.mid", driftmere::songs::ComposeOrfeo},
-    {"OrinocoFlow.mid", driftmere::songs::ComposeRiverFlow},
-};
-
 // Writes beside the target and renames, so a reader never sees half a song.
 bool WriteFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
     auto temporary = path;
@@ -54,16 +38,16 @@ int main(int argc, char** argv) {
     const bool report = argc > 2 && std::string(argv[2]) == "--report";
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    for (const auto& entry : kPlaylist) {
+    for (const auto& entry : driftmere::songs::kPlaylist) {
         try {
             const auto song = entry.compose();
-            if (!WriteFile(folder / entry.file, song.bytes)) {
+            const auto bytes = song.Bytes();
+            if (!WriteFile(folder / entry.file, bytes)) {
                 std::fprintf(stderr, "cannot write %s\n", (folder / entry.file).c_str());
                 return 1;
             }
             if (report) {
-                std::printf("%-16s %6.1f s %7zu bytes\n", entry.file, song.seconds,
-                            song.bytes.size());
+                std::printf("%-16s %6.1f s %7zu bytes\n", entry.file, song.Seconds(), bytes.size());
             }
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s: %s\n", entry.file, e.what());
