@@ -1,216 +1,187 @@
+// The songs checked where they are made: each composed here, looked at event by event in the
+// order the file holds them, and compared byte for byte with the file the build ships.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "MidiReader.h"
+#include "Songs.h"
+#include "music/MidiCheck.h"
 
-namespace driftmere::test {
+namespace driftmere::songs {
 namespace {
 
-const std::vector<std::string> kSongs = {"Tranquil.mid", "Ambiant.mid",    "colrkymt.mid",
-                                         "pcanon.mid",   "dream.mid",      "travels.mid",
-                                         "orfeo.mid",    "OrinocoFlow.mid"};
-
-// The data folder named by the environment, else the one this build writes the songs into.
-std::filesystem::path DataFolder() {
-    const char* dir = std::getenv("DRIFTMERE_DATA_DIR");
-    if (dir && *dir) return dir;
-#ifdef DRIFTMERE_SONG_FOLDER
-    return DRIFTMERE_SONG_FOLDER;
-#else
-    return "";
-#endif
-}
-
-// Every song that parses, by file name; the first song test says which ones do not.
-std::map<std::string, MidiFile> Songs() {
-    std::map<std::string, MidiFile> songs;
-    for (const auto& name : kSongs) {
-        MidiFile file;
-        std::string error;
-        if (ParseMidi(ReadBytes(DataFolder() / name), file, error)) songs[name] = std::move(file);
-    }
+// The eight songs, composed once for all the tests.
+const std::vector<std::pair<std::string, Composed>>& Playlist() {
+    static const auto songs = [] {
+        std::vector<std::pair<std::string, Composed>> all;
+        for (const auto& entry : kPlaylist) {
+            all.emplace_back(entry.file, entry.compose());
+        }
+        return all;
+    }();
     return songs;
 }
 
-// --- The reader itself, on hand-made files, so the song checks below can be trusted. ---
+struct Sounding {
+    std::uint32_t on, off;
+    int channel, key;
+};
 
-std::vector<std::uint8_t> OneTrackFile(const std::vector<std::uint8_t>& body) {
-    std::vector<std::uint8_t> bytes = {
-        'M', 'T',  'h',  'd', 0,   0,   0,   6, 0, 1, 0,
-        1,   0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, static_cast<std::uint8_t>(body.size())};
-    bytes.insert(bytes.end(), body.begin(), body.end());
-    return bytes;
-}
-
-TEST(MidiReader, HonoursRunningStatusAndEveryTempoChange) {
-    // 480 ticks a quarter: a quarter at 120 bpm (0.5 s), a tempo change to 60 bpm, two quarters
-    // (2 s); the note-off and second note use running status.
-    const auto bytes = OneTrackFile({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 500000 us
-                                     0x00, 0x90, 60,   80,                      // note on
-                                     0x83, 0x60, 60,   0,                       // +480, off
-                                     0x00, 0xFF, 0x51, 0x03, 0x0F, 0x42, 0x40,  // 1000000 us
-                                     0x00, 0x90, 62,   70,                      // status again
-                                     0x87, 0x40, 62,   0,                       // +960, off
-                                     0x00, 0xFF, 0x2F, 0x00});
-    MidiFile file;
-    std::string error;
-    ASSERT_TRUE(ParseMidi(bytes, file, error)) << error;
-    ASSERT_EQ(file.tracks.size(), 1u);
-    const auto& events = file.tracks[0];
-    ASSERT_EQ(events.size(), 7u);
-    EXPECT_TRUE(events[2].IsNoteOff());
-    EXPECT_EQ(events[2].data1, 60);
-    EXPECT_EQ(events[4].status, 0x90);
-    EXPECT_EQ(events[5].tick, 1440u);
-    EXPECT_DOUBLE_EQ(file.Seconds(file.EndTick()), 2.5);
-}
-
-TEST(MidiReader, RejectsBrokenStructure) {
-    const std::vector<std::uint8_t> end = {0x00, 0xFF, 0x2F, 0x00};
-    auto truncated = OneTrackFile(end);
-    truncated.pop_back();  // a chunk length past the end of the file
-    auto missing = OneTrackFile(end);
-    missing[11] = 2;  // a header that announces more tracks than there are
-    const std::vector<std::uint8_t> broken[] = {
-        OneTrackFile({0x00, 0x90, 60, 80, 0x10, 0x80, 60, 0}),       // no end of track
-        OneTrackFile({0x00, 60, 80, 0x00, 0xFF, 0x2F, 0x00}),        // data before any status
-        OneTrackFile({0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 60, 80}),  // events after the end
-        truncated, missing};
-    for (const auto& bytes : broken) {
-        MidiFile file;
-        std::string error;
-        EXPECT_FALSE(ParseMidi(bytes, file, error)) << &bytes - broken;
+// Pairs each note-on of a track with the note-off that ends it. A key struck again while it
+// sounds, a note-off with no note, or a note still sounding at the end of track is a fault.
+std::vector<Sounding> Notes(const std::vector<SmfEvent>& track) {
+    std::vector<Sounding> notes;
+    std::map<std::pair<int, int>, std::uint32_t> sounding;  // (channel, key) -> struck at
+    for (const auto& e : track) {
+        const int kind = e.bytes[0] & 0xF0;
+        if (kind != 0x80 && kind != 0x90) continue;
+        const std::pair<int, int> key{e.bytes[0] & 0x0F, e.bytes[1]};
+        if (kind == 0x90 && e.bytes[2] > 0) {
+            EXPECT_TRUE(sounding.emplace(key, e.tick).second)
+                << "key " << key.second << " struck again while it sounds, tick " << e.tick;
+        } else if (const auto on = sounding.find(key); on != sounding.end()) {
+            notes.push_back({on->second, e.tick, key.first, key.second});
+            sounding.erase(on);
+        } else {
+            ADD_FAILURE() << "note-off without a note, tick " << e.tick;
+        }
     }
+    EXPECT_TRUE(sounding.empty()) << sounding.size() << " notes never end";
+    return notes;
 }
 
-// --- The shipped songs. ---
+// Notes cut by a later strike of their key, notes of one key struck together, events of
+// several kinds at one tick and a meta event between channel events: each written where and
+// as the file format wants it.
+TEST(SmfWriter, PairsEveryNoteAndPutsSetUpFirstAtATick) {
+    SmfFile file;
+    auto& track = file.AddTrack("p");
+    track.Note(0, 480, 0, 60, 90);  // cut at 240, where the key is struck again
+    track.Note(240, 720, 0, 60, 80);
+    track.Note(200, 300, 0, 64, 50);  // struck together with the next: only the later sounds
+    track.Note(200, 400, 0, 64, 70);
+    track.Program(0, 0, 5);  // added after the notes, yet written before them
+    track.Control(0, 0, 7, 100);
+    track.Tempo(240, 1000000);
+    const std::vector<std::vector<std::uint8_t>> rows = {
+        {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 1, 0x01, 0xE0},  // format 1, one track, 480
+        {'M', 'T', 'r', 'k', 0, 0, 0, 47},
+        {0x00, 0xFF, 0x03, 1, 'p'},                               // the track's name
+        {0x00, 0xC0, 5, 0x00, 0xB0, 7, 100, 0x00, 0x90, 60, 90},  // set-up, then the note
+        {0x81, 0x48, 64, 70},                                     // 200, in running status
+        {0x28, 60, 0},                                            // 240: the cut note ends
+        {0x00, 0xFF, 0x51, 3, 0x0F, 0x42, 0x40},                  // the tempo
+        {0x00, 0x90, 60, 80},                                     // status again after it
+        {0x81, 0x20, 64, 0, 0x82, 0x40, 60, 0},                   // 400, 720
+        {0x82, 0x18, 0xFF, 0x2F, 0x00}};                          // end of track at 1000
+    std::vector<std::uint8_t> expected;
+    for (const auto& row : rows) {
+        expected.insert(expected.end(), row.begin(), row.end());
+    }
+    EXPECT_EQ(EncodeSmf(480, file.Events(1000)), expected);
+}
 
-TEST(Songs, AllEightAreFormatOneFilesOfNinetySecondsToThreeMinutesInTheirOwnKeyOrTempo) {
-    ASSERT_FALSE(DataFolder().empty()) << "no data folder: DRIFTMERE_DATA_DIR is not set";
-    std::set<std::pair<std::vector<std::uint8_t>, std::uint32_t>> keysAndTempos;
-    for (const auto& name : kSongs) {
+TEST(Songs, PlayNinetySecondsToThreeMinutesEachInAKeyAndTempoOfItsOwn) {
+    std::set<std::tuple<int, bool, double>> keysAndTempos;
+    for (const auto& [name, song] : Playlist()) {
         SCOPED_TRACE(name);
-        MidiFile file;
-        std::string error;
-        ASSERT_TRUE(ParseMidi(ReadBytes(DataFolder() / name), file, error)) << error;
-        EXPECT_EQ(file.format, 1);
-        EXPECT_GE(file.tracks.size(), 3u);
-        EXPECT_GE(file.Seconds(file.EndTick()), 90.0);
-        EXPECT_LE(file.Seconds(file.EndTick()), 180.0);
-        std::vector<std::uint8_t> key;
-        for (const auto& e : file.tracks[0])
-            if (e.IsMeta(0x59)) key = e.meta;
-        EXPECT_FALSE(key.empty()) << "no key signature";
-        ASSERT_FALSE(file.TempoMap().empty());
-        EXPECT_TRUE(keysAndTempos.insert({key, file.TempoMap().front().second}).second)
+        EXPECT_GE(song.Seconds(), 90.0);
+        EXPECT_LE(song.Seconds(), 180.0);
+        EXPECT_TRUE(
+            keysAndTempos.emplace(song.key.tonic, song.key.minor, song.tempo.BpmAt(0)).second)
             << "shares its key and tempo with another song";
     }
 }
 
-// Every note-on meets its own note-off, and the song ends slowing onto a chord that is held.
-TEST(Songs, EveryNoteEndsAndEachSongEndsSlowingOntoAHeldChord) {
-    for (const auto& [name, file] : Songs()) {
+TEST(Songs, EveryNoteEndsAndEachSongSlowsOntoAHeldChord) {
+    for (const auto& [name, song] : Playlist()) {
         SCOPED_TRACE(name);
-        struct Note {
-            std::uint32_t on, off;
-            int channel, key;
-        };
-        std::vector<Note> notes;
-        for (std::size_t t = 0; t < file.tracks.size(); ++t) {
-            // A key struck again while it still sounds would leave one note-on unmatched.
-            std::map<std::pair<int, int>, std::uint32_t> sounding;
-            for (const auto& e : file.tracks[t]) {
-                const std::pair<int, int> key{e.Channel(), e.data1};
-                if (e.IsNoteOn()) {
-                    EXPECT_TRUE(sounding.emplace(key, e.tick).second)
-                        << "track " << t << ": key " << int(e.data1) << " struck twice at tick "
-                        << e.tick;
-                } else if (e.IsNoteOff()) {
-                    const auto on = sounding.find(key);
-                    EXPECT_NE(on, sounding.end()) << "track " << t << ": note-off without a note";
-                    if (on == sounding.end()) continue;
-                    notes.push_back({on->second, e.tick, key.first, key.second});
-                    sounding.erase(on);
-                }
-            }
-            EXPECT_TRUE(sounding.empty()) << "track " << t << " leaves notes sounding";
+        std::vector<Sounding> notes;
+        for (const auto& track : song.tracks) {
+            const auto some = Notes(track);
+            notes.insert(notes.end(), some.begin(), some.end());
         }
-        EXPECT_GT(notes.size(), 100u) << "too short to be a song";
-
+        ASSERT_GT(notes.size(), 100u) << "too few notes to be a song";
         std::uint32_t lastOn = 0, lastOff = 0;
-        for (const Note& n : notes)
-            lastOn = std::max(lastOn, n.on), lastOff = std::max(lastOff, n.off);
-        // The last chord: every note still sounding a moment after the last note is struck.
+        for (const auto& n : notes) {
+            lastOn = std::max(lastOn, n.on);
+            lastOff = std::max(lastOff, n.off);
+        }
+        // The last chord: every pitch still sounding after the last note is struck, of the notes
+        // struck in the bar before it.
         std::set<int> pitches;
-        for (const Note& n : notes)
-            if (n.off > lastOn && n.on + file.ticksPerQuarter * 4 >= lastOn && n.channel != 9)
+        for (const auto& n : notes) {
+            if (n.off > lastOn && n.on + 4 * song.ticksPerQuarter >= lastOn && n.channel != 9) {
                 pitches.insert(n.key % 12);
+            }
+        }
         EXPECT_GE(pitches.size(), 3u) << "does not end on a chord";
-        EXPECT_GE(file.Seconds(lastOff) - file.Seconds(lastOn), 2.0) << "final chord not held";
-        EXPECT_GE(file.EndTick(), lastOff);
-        // A larger number of microseconds a quarter is a slower tempo.
-        const auto tempos = file.TempoMap();
-        ASSERT_FALSE(tempos.empty());
-        EXPECT_GT(tempos.back().second, tempos.front().second) << "no ritardando";
+        EXPECT_GE(song.SecondsAt(lastOff) - song.SecondsAt(lastOn), 2.0) << "last chord not held";
+        EXPECT_LT(song.tempo.BpmAt(1e9), song.tempo.BpmAt(0)) << "does not slow at the end";
     }
 }
 
-TEST(Songs, EachSetsUpEveryChannelBeforeItPlaysAndUsesSeveralInstruments) {
-    for (const auto& [name, file] : Songs()) {
+// The player keeps one synthesiser from song to song, so a channel that plays before its
+// program and levels are set sounds with whatever the song before left there.
+TEST(Songs, SetEveryChannelUpBeforeItPlays) {
+    for (const auto& [name, song] : Playlist()) {
         SCOPED_TRACE(name);
         std::set<int> programs;
-        for (const auto& track : file.tracks) {
-            // What each channel has been given before its first note: program (-1), volume,
-            // pan, expression and reverb.
-            std::map<int, std::set<int>> setUp;
-            std::set<int> started;
+        for (const auto& track : song.tracks) {
+            std::map<int, std::set<int>> setUp;  // channel -> controllers set, -1 for program
+            std::set<int> playing;
             for (const auto& e : track) {
-                if (e.Kind() == 0xC0) {
-                    setUp[e.Channel()].insert(-1);
-                    if (e.Channel() != 9) programs.insert(e.data1);
-                } else if (e.Kind() == 0xB0) {
-                    setUp[e.Channel()].insert(e.data1);
-                } else if (e.IsNoteOn() && started.insert(e.Channel()).second) {
-                    for (int needed : {-1, 7, 10, 11, 91})
-                        EXPECT_TRUE(setUp[e.Channel()].count(needed))
-                            << "channel " << e.Channel() + 1 << " plays before setting " << needed;
-                }
-                // The percussion channel only ever carries a soft shaker.
-                if (e.IsNoteOn() && e.Channel() == 9) {
-                    EXPECT_TRUE(e.data1 == 82 && e.data2 <= 64);
+                const int kind = e.bytes[0] & 0xF0, channel = e.bytes[0] & 0x0F;
+                if (kind == 0xC0) {
+                    setUp[channel].insert(-1);
+                    programs.insert(channel == 9 ? -1 : e.bytes[1]);
+                } else if (kind == 0xB0) {
+                    setUp[channel].insert(e.bytes[1]);
+                } else if (kind == 0x90 && e.bytes[2] > 0) {
+                    if (playing.insert(channel).second) {
+                        for (int needed : {-1, 7, 10, 11, 91}) {
+                            EXPECT_TRUE(setUp[channel].count(needed))
+                                << "channel " << channel + 1 << " plays before setting " << needed;
+                        }
+                    }
+                    // The percussion channel only ever carries a soft shaker.
+                    if (channel == 9) {
+                        EXPECT_TRUE(e.bytes[1] == 82 && e.bytes[2] <= 64);
+                    }
                 }
             }
         }
-        EXPECT_GE(programs.size(), 3u);
+        programs.erase(-1);
+        EXPECT_GE(programs.size(), 3u) << "fewer than three instruments";
     }
 }
 
-#ifdef DRIFTMERE_SONG_GENERATOR
-TEST(SongGenerator, WritesTheSameBytesOnEveryRun) {
-    const auto base =
-        std::filesystem::temp_directory_path() / ("driftmere-songs-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(base);
-    for (const char* run : {"a", "b"}) {
-        const std::string command =
-            std::string("\"") + DRIFTMERE_SONG_GENERATOR + "\" \"" + (base / run).string() + "\"";
-        ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    }
-    for (const auto& name : kSongs) {
-        const auto a = ReadBytes(base / "a" / name);
-        EXPECT_FALSE(a.empty()) << name;
-        EXPECT_EQ(a, ReadBytes(base / "b" / name)) << name << " differs between two runs";
-        EXPECT_EQ(a, ReadBytes(DataFolder() / name)) << name << " differs from the built one";
-    }
-    std::filesystem::remove_all(base);
+// The data folder named by the environment, else the one this build writes the songs into.
+std::filesystem::path DataFolder() {
+    const char* dir = std::getenv("DRIFTMERE_DATA_DIR");
+    return dir && *dir ? dir : DRIFTMERE_SONG_FOLDER;
 }
-#endif
+
+// The build wrote the songs in a run of the generator of its own: the same bytes every run,
+// each a file the player accepts.
+TEST(Songs, AreTheBytesTheBuildShipsAndFilesThePlayerAccepts) {
+    for (const auto& [name, song] : Playlist()) {
+        SCOPED_TRACE(name);
+        const auto bytes = song.Bytes();
+        EXPECT_TRUE(IsWellFormedMidi(bytes.data(), bytes.size()));
+        std::ifstream in(DataFolder() / name, std::ios::binary);
+        const std::vector<std::uint8_t> shipped{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_TRUE(bytes == shipped) << "differs from " << DataFolder() / name;
+    }
+}
 
 }  // namespace
-}  // namespace driftmere::test
+}  // namespace driftmere::songs
