@@ -123,27 +123,35 @@ QImage Mountains3(int k) {
     Ridge far{350, 170, 200, 0.8f, 31, Hex(0x5E5A78), Hex(0xA89890), haze, 0.32f, 0.1f, 250};
     far.sunSide = -1;
     PaintRidge(img, far);
-    Ridge mid{400, 100, 210, 0.4f, 32, Hex(0x6A5A4A), Hex(0xB08A5A), haze, 0.25f, 0.15f, -1};
-    mid.woodLine = 340;
-    mid.wood = Hex(0x8A6A3A);
+    Ridge mid{400, 100, 210, 0.4f, 32, Hex(0x7A6A50), Hex(0xC0A070), haze, 0.3f, 0.15f, -1};
     mid.sunSide = -1;
     PaintRidge(img, mid);
-    std::vector<Rgb> autumn = {Hex(0xC8571E), Hex(0xE0A030), Hex(0xB83A22),
-                               Hex(0xD8B040), Hex(0x8A7A30), Hex(0xA0401E)};
-    Ridge hills{450, 50, 280, 0.0f, 34, Hex(0x6C5A2A), Hex(0xAA8E44), haze, 0.1f, 0.05f, -1};
+    std::vector<Rgb> autumn = {Hex(0xC8571E), Hex(0xE0A030), Hex(0xB83A22), Hex(0xD8B040),
+                               Hex(0x8A7A30), Hex(0xA0401E), Hex(0x6E7A34)};
+    // Rolling hills under autumn woods, the trees standing close so their crowns make a
+    // canopy, with open pasture between the woods; the sun is on the right.
+    Ridge hills{450, 50, 280, 0.0f, 34, Hex(0x7A6A34), Hex(0xB89E52), haze, 0.12f, 0.05f, -1};
     hills.sunSide = -1;
     PaintRidge(img, hills);
     Line hill = [](float x) { return 405 + 30 * Noise(x / 200, 0.3f, 33); };
-    PaintGrove(img, {hill, -10, 810, 7, 12, 2.5f, autumn, haze, 0.3f, 35, 30});
-    Line hill1 = [](float x) { return 430 + 24 * Noise(x / 180, 0.6f, 32); };
-    PaintGrove(img, {hill1, -10, 810, 10, 17, 3, autumn, haze, 0.18f, 36, 30});
-    Line hill2 = [](float x) { return 468 + 14 * Noise(x / 160, 0.8f, 36); };
-    PaintGrove(img, {hill2, -10, 810, 15, 24, 4, autumn, haze, 0.08f, 37, 24});
-    Ridge field{520, 22, 320, 0.0f, 38, Hex(0x8A7A3A), Hex(0xD2B76A), haze, 0.0f, 0.0f, -1};
-    field.sunSide = -1;
-    PaintRidge(img, field);
+    PaintGrove(img, {hill, -10, 810, 6, 10, 1.3f, autumn, haze, 0.32f, 35, 40, -1});
+    Line hill1 = [](float x) { return 432 + 24 * Noise(x / 180, 0.6f, 32); };
+    PaintGrove(img, {hill1, -10, 810, 9, 14, 1.8f, autumn, haze, 0.2f, 36, 34, -1});
+    Line hill2 = [](float x) { return 470 + 14 * Noise(x / 160, 0.8f, 36); };
+    PaintGrove(img, {hill2, -10, 810, 13, 20, 2.6f, autumn, haze, 0.1f, 37, 22, -1});
+    // Stubble, ploughland and late grass in a patchwork down to the foreground.
+    Line fieldTop = [](float x) { return 506 + 6 * Noise(x / 150, 0.9f, 38); };
+    PaintField(img, {fieldTop,
+                     420,
+                     380,
+                     {Hex(0xC9A95A), Hex(0xB8925A), Hex(0x9A9650), Hex(0xD2B46C), Hex(0xA88258)},
+                     Hex(0x6A4A22),
+                     haze,
+                     0.35f,
+                     -1,
+                     38});
     Line front = [](float x) { return 600 - 0.5f * (140 - x); };
-    PaintGrove(img, {front, -30, 130, 60, 90, 24, autumn, haze, 0.0f, 39});
+    PaintGrove(img, {front, -30, 130, 60, 90, 24, autumn, haze, 0.0f, 39, 0, -1});
     return img;
 }
 
@@ -151,22 +159,29 @@ QImage Mountains3(int k) {
 QImage Mountains4(int k) {
     QImage img = Canvas(k);
     Rgb haze = Hex(0xF0A878);
-    PaintSky(img, {Hex(0x262C66), Hex(0xB66A86), Hex(0xFFC27A), 330, 520, 282, Hex(0x7A4010), 150,
-                   15, Hex(0xFFF2C8), Hex(0xF8B090), Hex(0x7A5A7A), 0.42f, 70, 270, 401});
-    const Rgb layers[4] = {Hex(0xA86A80), Hex(0x7E4E72), Hex(0x5A3A62), Hex(0x3E2A50)};
+    PaintSky(img, {Hex(0x262C66), Hex(0xB66A86), Hex(0xFFC27A), 330, 520, 282, Hex(0x6A3408), 150,
+                   18, Hex(0xFFF6D8), Hex(0xF8B090), Hex(0x7A5A7A), 0.42f, 70, 270, 401});
+    // The sun is behind the ranges: their faces are in shadow, each nearer one darker and
+    // bluer than the last, and only the crests near the sun catch a thin bright edge.
+    const Rgb layers[4] = {Hex(0x9A6C86), Hex(0x6E4C6E), Hex(0x4C365C), Hex(0x33264A)};
     for (int i = 0; i < 4; ++i) {
         Ridge r{330 + 22.0f * float(i),
                 120 - 20.0f * float(i),
                 200 - 25.0f * float(i),
                 0.7f - 0.15f * float(i),
                 uint32_t(41 + i),
-                layers[i] * 0.9f,
-                layers[i] * 1.15f,
+                layers[i] * 0.94f,
+                layers[i] * 1.06f,
                 haze,
-                0.35f - 0.1f * float(i),
+                0.3f - 0.09f * float(i),
                 0.2f,
                 -1};
         r.sunSide = -1;
+        r.relief = 0.4f;
+        r.rim = 0.75f - 0.18f * float(i);
+        r.rimColour = Hex(0xFFD8A0);
+        r.sunX = 520;
+        r.rimSpread = 260;
         PaintRidge(img, r);
     }
     const float water = 418;
@@ -223,8 +238,8 @@ QImage Beach1(int k) {
 QImage Beach2(int k) {
     QImage img = Canvas(k);
     const float horizon = 340;
-    PaintSky(img, {Hex(0x283C78), Hex(0xC47A8A), Hex(0xFFC07A), horizon, 330, 300, Hex(0x8A4A10),
-                   140, 20, Hex(0xFFEBB0), Hex(0xFFB890), Hex(0x6E5A80), 0.4f, 70, 300, 601});
+    PaintSky(img, {Hex(0x283C78), Hex(0xC47A8A), Hex(0xFFC07A), horizon, 330, 300, Hex(0x7A3E0C),
+                   140, 24, Hex(0xFFF2C8), Hex(0xFFB890), Hex(0x6E5A80), 0.4f, 70, 300, 601});
     Line shore = [](float x) { return 470 - 0.04f * x + 8 * Noise(x / 140, 0.2f, 61); };
     PaintSea(img, {horizon, shore, Hex(0xC08A90), Hex(0x3E4A78), Hex(0x6A6A8A), Hex(0xF0B090), 330,
                    Hex(0xFFD890), 0.9f, 62});
@@ -246,8 +261,8 @@ QImage Beach2(int k) {
 QImage Beach3(int k) {
     QImage img = Canvas(k);
     const float horizon = 320;
-    PaintSky(img, {Hex(0x4A78B8), Hex(0xB8B4D4), Hex(0xFFD8C0), horizon, 430, 300, Hex(0x6A3A20),
-                   120, 12, Hex(0xFFF4D8), Hex(0xFFE8DA), Hex(0xB09AB8), 0.3f, 80, 290, 701});
+    PaintSky(img, {Hex(0x4A78B8), Hex(0xB8B4D4), Hex(0xFFD8C0), horizon, 430, 300, Hex(0x4A2410),
+                   120, 16, Hex(0xFFFFF2), Hex(0xFFE8DA), Hex(0xB09AB8), 0.3f, 80, 290, 701});
     Line shore = [](float x) {
         float t = (x - 420) / 420;
         return 488 - 40 * (1 - t * t) + 6 * Noise(x / 100, 0.4f, 71);

@@ -92,8 +92,8 @@ void PaintField(QImage& img, const Field& f) {
             float u = (x - f.vanishX) / z * 60, v = 3000 / z;
             float nearness = Clamp01((y - top) / (kHeight - top + 1));
             // Fields are patches of ground with their own crop; hedges run along their edges.
-            float pu = u / 90 + 0.35f * Fbm(u / 70, v / 40, f.seed + 1, 2);
-            float pv = v / 55 + 0.35f * Fbm(u / 50, v / 60, f.seed + 2, 2);
+            float pu = u / 38 + 0.35f * Fbm(u / 20, v / 4, f.seed + 1, 2);
+            float pv = v / 3.2f + 0.35f * Fbm(u / 15, v / 5, f.seed + 2, 2);
             float cu = std::floor(pu), cv = std::floor(pv);
             Rgb crop = f.crops[Hash(uint32_t(int(cu) + 1000), uint32_t(int(cv) + 1000), f.seed) %
                                f.crops.size()];
@@ -104,14 +104,14 @@ void PaintField(QImage& img, const Field& f) {
             float period = alongU ? 1.4f : 2.2f;
             float rowPx = period * z / 60 * k * (alongU ? 1.0f : 0.25f);
             float rows = std::sin((alongU ? u : v * 0.25f) / period * 2 * kPi);
-            float rowShade = rows * 0.07f * SmoothStep(1.5f, 4.0f, rowPx);
+            float rowShade = rows * 0.05f * SmoothStep(1.5f, 4.0f, rowPx);
             // Gentle swells in the ground, lit from the sun's side.
             float s0 = Fbm(u / 140, v / 45, f.seed + 3, 4),
                   s1 = Fbm((u + 3) / 140, v / 45, f.seed + 3, 4);
             float light = 1.0f + 1.6f * f.sunSide * (s0 - s1) + 0.06f * s0;
             float grain = 0.04f * Fbm(x / 1.3f, y / 1.1f, f.seed + 4, 2);
             Rgb c = crop * (light + rowShade + grain);
-            float hedgeW = 0.035f + 0.02f * nearness;
+            float hedgeW = 0.018f + 0.012f * nearness;
             float hedge = 1 - SmoothStep(hedgeW * 0.5f, hedgeW, edge);
             float gappy = SmoothStep(-0.3f, 0.1f, Fbm(pu * 4, pv * 4, f.seed + 5, 2));
             c = Mix(c, f.hedge * (0.8f + 0.4f * Fbm(x / 2, y / 2, f.seed + 6, 2)), hedge * gappy);

@@ -119,13 +119,16 @@ void PaintGrove(QImage& img, const Grove& g) {
             float x, y, r, lit;
         };
         std::vector<Clump> clumps;
-        float cx = t.x + d.Range(-0.05f, 0.05f) * s, cy = t.base - s * 0.8f;
+        float cx = t.x + d.Range(-0.05f, 0.05f) * s, cy = t.base - s * 0.74f;
         float rx = s * d.Range(0.38f, 0.5f), ry = s * d.Range(0.36f, 0.46f);
-        for (int i = 0; i < 18; ++i) {
+        // Big trees near by are built of many small clumps, far ones of a few.
+        int count = 14 + int(s * 0.9f);
+        float grain = 1.0f / std::sqrt(float(count) / 14.0f);
+        for (int i = 0; i < count; ++i) {
             float ang = d.Range(0, 2 * kPi), rad = std::sqrt(d.Next());
             float px = cx + std::cos(ang) * rad * rx, py = cy + std::sin(ang) * rad * ry;
             float lit = 0.5f - 0.45f * g.sunSide * (px - cx) / rx - 0.5f * (py - cy) / ry;
-            clumps.push_back({px, py, s * d.Range(0.13f, 0.22f), Clamp01(lit)});
+            clumps.push_back({px, py, s * d.Range(0.13f, 0.22f) * grain + 0.4f, Clamp01(lit)});
         }
         std::stable_sort(clumps.begin(), clumps.end(),
                          [](const Clump& a, const Clump& b) { return a.lit < b.lit; });

@@ -90,9 +90,11 @@ void PaintSand(QImage& img, const Sand& s) {
             float swell = 0.05f * dune + 0.9f * (dune - duneUp);
             // Wind ripples: wavy crests across the beach, finer with distance, with a sunny
             // and a shady flank; they fade out before they get finer than the pixels.
-            float spacing = 1.2f + 5.5f * nearness;
-            float warp = 6 * Fbm(x / 70, y / 25, s.seed + 11, 3) + 0.06f * x;
-            float phase = (y + warp) / spacing * 2 * kPi;
+            // Their phase runs in ground distance, so they crowd together towards the sea.
+            float ground = 40000.0f / std::max(20.0f, y - 280);
+            float spacing = 4.0f * (y - 280) * (y - 280) / 40000.0f;
+            float warp = 5 * Fbm(x / 90, ground / 60, s.seed + 11, 3) + 0.004f * x * ground / 40;
+            float phase = (ground + warp) / 4.0f * 2 * kPi;
             float ripple = (std::sin(phase) + 0.35f * std::sin(2 * phase)) *
                            SmoothStep(1.5f, 4.0f, spacing * k) *
                            SmoothStep(-0.4f, 0.2f, Fbm(x / 120, y / 40, s.seed + 12, 2));
