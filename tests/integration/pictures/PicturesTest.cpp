@@ -11,7 +11,6 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -152,8 +151,9 @@ double MeanAbsPremultiplied(const QImage& a, const QImage& b) {
     return sum / (4.0 * a.width() * a.height());
 }
 
-// The 2x picture is the 1x one painted with more detail, not another picture and not shifted:
-// halved again it must come close to its twin, while the neighbouring picture is far off.
+// The 2x picture is the 1x one painted with more detail, not another picture and not shifted by
+// a pixel: halved again it must come close to its twin (today's worst is under 1 in 255; two
+// different backdrops differ by more than 12).
 TEST(Pictures, TwiceSizePicturesShowTheSameAsTheirTwins) {
     std::vector<std::pair<std::string, QSize>> all = AllPictures();
     for (size_t i = 0; i < all.size(); ++i) {
@@ -163,8 +163,7 @@ TEST(Pictures, TwiceSizePicturesShowTheSameAsTheirTwins) {
         QImage halved = HalveBox(Load(Twice(name)));
         ASSERT_EQ(halved.size(), one.size());
         double d = MeanAbsPremultiplied(one, halved);
-        std::printf("%-16s 2x halved vs 1x: %.2f\n", name.c_str(), d);
-        EXPECT_LT(d, 4.0);
+        EXPECT_LT(d, 2.0);
     }
 }
 
