@@ -8,11 +8,11 @@
 namespace driftmere::pictures {
 
 struct BackdropPicture {
-    std::string file;  // e.g. "mtn01.bmp"
-    QImage image;      // 800 x 600, opaque
+    std::string name;  // e.g. "mtn01", the file name without its extension
+    QImage image;      // 800 x 600 times the scale, opaque
 };
 
-// In backdrop order: mtn01 .. mtn04, beach01 .. beach03.
-std::vector<BackdropPicture> PaintBackdrops();
+// In backdrop order: mtn01 .. mtn04, beach01 .. beach03, painted at 1, 2, ... times their size.
+std::vector<BackdropPicture> PaintBackdrops(int scale);
 
 }  // namespace driftmere::pictures

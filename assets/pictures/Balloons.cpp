@@ -24,7 +24,7 @@ struct Fabric {
 using Pattern = std::function<Rgb(const Fabric&)>;
 
 struct Design {
-    const char* file;
+    const char* name;
     int width;
     int height;
     int gores;
@@ -65,12 +65,12 @@ std::vector<Design> Designs() {
                                         Hex(0x2F8FD8), Hex(0x3F4FB0), Hex(0x8A46B8)};
     std::vector<Design> d;
     // Red and yellow panels with a blue crown and a blue hem.
-    d.push_back({"balloon01.bmp", 104, 148, 16, 0.3f, Hex(0x2A3F8F), [=](const Fabric& f) {
+    d.push_back({"balloon01", 104, 148, 16, 0.3f, Hex(0x2A3F8F), [=](const Fabric& f) {
                      if (f.down < 0.1f || f.down > 0.9f) return blue;
                      return f.gore % 2 ? yellow : red;
                  }});
     // Blue with two white chevrons round the middle and a red line between them.
-    d.push_back({"balloon02.bmp", 96, 138, 16, 0.5f, Hex(0xC0392B), [=](const Fabric& f) {
+    d.push_back({"balloon02", 96, 138, 16, 0.5f, Hex(0xC0392B), [=](const Fabric& f) {
                      float z = 0.12f * Tri(f.across);
                      float v = f.down + z;
                      if (std::fabs(v - 0.44f) < 0.045f || std::fabs(v - 0.62f) < 0.045f) {
@@ -80,15 +80,15 @@ std::vector<Design> Designs() {
                      return blue;
                  }});
     // Rainbow panels.
-    d.push_back({"balloon03.bmp", 112, 158, 14, 0.1f, Hex(0x3F4FB0),
+    d.push_back({"balloon03", 112, 158, 14, 0.1f, Hex(0x3F4FB0),
                  [=](const Fabric& f) { return rainbow[size_t(f.gore % 7)]; }});
     // Green and cream checks.
-    d.push_back({"balloon04.bmp", 100, 144, 16, 0.2f, Hex(0x1E5E30), [=](const Fabric& f) {
+    d.push_back({"balloon04", 100, 144, 16, 0.2f, Hex(0x1E5E30), [=](const Fabric& f) {
                      int band = int(f.down * 9);
                      return (f.gore + band) % 2 ? white : green;
                  }});
     // Orange with a navy band of yellow stars.
-    d.push_back({"balloon05.bmp", 116, 164, 14, 0.5f, navy, [=](const Fabric& f) {
+    d.push_back({"balloon05", 116, 164, 14, 0.5f, navy, [=](const Fabric& f) {
                      if (f.down > 0.27f && f.down < 0.47f) {
                          float x = (f.across - 0.5f) * 1.0f, y = (f.down - 0.37f) * 4.2f;
                          return InStar(x, y, 0.36f) ? yellow : navy;
@@ -99,13 +99,13 @@ std::vector<Design> Designs() {
                      return f.gore % 2 ? orange : Hex(0xF08C34);
                  }});
     // Two halves: sunflower crown, crimson below, a white seam between.
-    d.push_back({"balloon06.bmp", 92, 134, 12, 0.0f, Hex(0x7A1020), [=](const Fabric& f) {
+    d.push_back({"balloon06", 92, 134, 12, 0.0f, Hex(0x7A1020), [=](const Fabric& f) {
                      if (std::fabs(f.down - 0.48f) < 0.025f) return white;
                      Rgb c = f.down < 0.48f ? yellow : crimson;
                      return f.gore % 2 ? c * 0.93f : c;
                  }});
     // White with red and blue rings, like a sail.
-    d.push_back({"balloon07.bmp", 108, 152, 16, 0.4f, Hex(0x23408E), [=](const Fabric& f) {
+    d.push_back({"balloon07", 108, 152, 16, 0.4f, Hex(0x23408E), [=](const Fabric& f) {
                      float v = f.down;
                      if (v > 0.30f && v < 0.37f) return red;
                      if (v > 0.41f && v < 0.50f) return blue;
@@ -114,13 +114,13 @@ std::vector<Design> Designs() {
                      return white;
                  }});
     // Purple, pink and white stripes winding round like a barber's pole.
-    d.push_back({"balloon10.bmp", 98, 140, 18, 0.0f, purple, [=](const Fabric& f) {
+    d.push_back({"balloon10", 98, 140, 18, 0.0f, purple, [=](const Fabric& f) {
                      float s = float(f.gore) + f.across + f.down * 5.0f;
                      int k = int(std::floor(s / 1.5f)) % 3;
                      return k == 0 ? purple : (k == 1 ? pink : white);
                  }});
     // Turquoise with an orange crown and an orange zigzag band.
-    d.push_back({"balloon11.bmp", 114, 160, 16, 0.25f, Hex(0xC85A14), [=](const Fabric& f) {
+    d.push_back({"balloon11", 114, 160, 16, 0.25f, Hex(0xC85A14), [=](const Fabric& f) {
                      if (f.down < 0.16f) return orange;
                      float z = 0.5f + 0.1f * (Tri(f.across) - 0.5f);
                      if (std::fabs(f.down - z) < 0.06f) return orange;
@@ -128,13 +128,13 @@ std::vector<Design> Designs() {
                      return turquoise;
                  }});
     // Red and gold diamonds.
-    d.push_back({"balloon12.bmp", 102, 146, 16, 0.5f, Hex(0x8C1A1A), [=](const Fabric& f) {
+    d.push_back({"balloon12", 102, 146, 16, 0.5f, Hex(0x8C1A1A), [=](const Fabric& f) {
                      float a = f.across + float(f.gore), b = f.down * 7.0f;
                      int k = int(std::floor(a + b)) + int(std::floor(a - b + 100.0f));
                      return k % 2 ? gold : Hex(0xC62828);
                  }});
     // Sunny yellow with sky-blue polka dots.
-    d.push_back({"balloon13.bmp", 110, 156, 14, 0.3f, Hex(0x2C6FB5), [=](const Fabric& f) {
+    d.push_back({"balloon13", 110, 156, 14, 0.3f, Hex(0x2C6FB5), [=](const Fabric& f) {
                      int row = int(std::floor(f.down * 8.0f));
                      float cy = (float(row) + 0.5f) / 8.0f;
                      float cx = (row % 2) ? 0.5f : 0.0f;
@@ -144,12 +144,12 @@ std::vector<Design> Designs() {
                      return dx * dx + dy * dy < 0.07f ? sky : Hex(0xF9D648);
                  }});
     // Large: rainbow rings from a red crown to a violet hem, white seams.
-    d.push_back({"balloon14.bmp", 124, 168, 18, 0.0f, Hex(0x5B2D82), [=](const Fabric& f) {
+    d.push_back({"balloon14", 124, 168, 18, 0.0f, Hex(0x5B2D82), [=](const Fabric& f) {
                      int ring = std::min(6, int(f.down * 7.0f));
                      return rainbow[size_t(ring)];
                  }});
     // Large: deep teal with golden rays from the crown and a crimson hem.
-    d.push_back({"balloon15.bmp", 130, 170, 16, 0.5f, Hex(0x6E1020), [=](const Fabric& f) {
+    d.push_back({"balloon15", 130, 170, 16, 0.5f, Hex(0x6E1020), [=](const Fabric& f) {
                      if (f.down > 0.84f) return crimson;
                      if (std::fabs(f.down - 0.82f) < 0.02f) return gold;
                      float half = 0.5f * (1.0f - f.down / 0.78f);
@@ -240,14 +240,18 @@ Sample Envelope(const Design& d, const Shape& s, float x, float y) {
     float bulge = 0.93f + 0.07f * std::sin(kPi * across);
     float seam = 1.0f - 0.22f * (1 - SmoothStep(0.0f, 0.7f, seamPx));
 
-    // Sunlight from the upper left and a little in front; a soft sheen where it glances off.
-    const float lx = -0.52f, ly = -0.58f, lz = 0.63f;
-    float diffuse = std::max(0.0f, nx * lx + ny * ly + nz * lz);
+    // The balloons fly over every backdrop, morning, noon and dusk alike, so they are lit the
+    // way an open sky lights them at any hour: softly from above and a little in front, with a
+    // broad gentle sheen on the crown, the flanks rolling off evenly on both sides and the
+    // underside in the sky's and the ground's bounced light rather than in black shade.
+    const float lx = 0.0f, ly = -0.8f, lz = 0.6f;
+    float wrap = Clamp01((nx * lx + ny * ly + nz * lz + 0.35f) / 1.35f);
     float hx = lx, hy = ly, hz = lz + 1;
     float hl = std::sqrt(hx * hx + hy * hy + hz * hz);
-    float spec = std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), 28.0f);
-    float shade = (0.40f + 0.72f * diffuse) * bulge * seam;
-    return {true, c * shade + Rgb{1, 1, 0.96f} * (0.38f * spec)};
+    float spec = std::pow(std::max(0.0f, (nx * hx + ny * hy + nz * hz) / hl), 14.0f);
+    float rim = 1.0f - 0.22f * std::pow(1.0f - facing, 3.0f);
+    float shade = (0.42f + 0.66f * wrap) * rim * bulge * seam;
+    return {true, c * shade + Rgb{1, 0.99f, 0.95f} * (0.2f * spec)};
 }
 
 Sample Skirt(const Design& d, const Shape& s, float x, float y) {
@@ -257,14 +261,14 @@ Sample Skirt(const Design& d, const Shape& s, float x, float y) {
     if (std::fabs(x - s.cx) >= half) return {};
     float u = (x - s.cx) / half;
     float pleat = 0.9f + 0.1f * std::cos(u * 9.0f);
-    float shade = (0.55f + 0.25f * (-u) + 0.25f * std::sqrt(1 - u * u)) * pleat;
+    float shade = (0.5f + 0.35f * std::sqrt(1 - u * u)) * pleat;
     return {true, d.skirt * shade};
 }
 
 Sample Burner(const Shape& s, float x, float y) {
     if (y < s.burnerTop || y >= s.basketTop || std::fabs(x - s.cx) >= s.burnerHalf) return {};
     float u = (x - s.cx) / s.burnerHalf;
-    float shade = 0.65f + 0.35f * (1 - std::fabs(u + 0.3f));
+    float shade = 0.65f + 0.35f * (1 - std::fabs(u));
     return {true, Hex(0x9AA3AD) * shade};
 }
 
@@ -275,7 +279,7 @@ Sample Basket(const Shape& s, float x, float y) {
     if (std::fabs(x - s.cx) >= half) return {};
     float rx = (x - (s.cx - half)) / (2 * half);
     if (y < s.basketTop + 2.0f) {
-        return {true, Hex(0x70462A) * (1.05f - 0.3f * rx)};  // leather rim
+        return {true, Hex(0x70462A) * (1.0f - 0.5f * (rx - 0.5f) * (rx - 0.5f))};  // leather rim
     }
     // Woven wicker: courses of short strands, every other course shifted by half a strand.
     float row = (y - s.basketTop) / 2.2f;
@@ -284,7 +288,7 @@ Sample Basket(const Shape& s, float x, float y) {
     float w = (x - s.cx + 40.0f + (course % 2) * 1.6f) / 3.2f;
     float uu = w - std::floor(w);
     float weave = 0.78f + 0.22f * std::sin(kPi * uu) * std::sin(kPi * v);
-    float light = 1.08f - 0.35f * rx - 0.15f * t;
+    float light = 1.0f - 0.6f * (rx - 0.5f) * (rx - 0.5f) - 0.15f * t;
     return {true, Hex(0xB98650) * (weave * light)};
 }
 
@@ -303,19 +307,23 @@ Sample Wires(const Shape& s, float x, float y) {
     return {true, Hex(0x5E4A36)};
 }
 
-QImage Paint(const Design& d) {
+// The shape is measured in 1x pixels; at scale k each device pixel takes its samples from the
+// same shape, so the 2x balloon is the 1x one drawn with twice the detail.
+QImage Paint(const Design& d, int k) {
     Shape s(d);
-    QImage img(d.width, d.height, QImage::Format_ARGB32);
+    QImage img(d.width * k, d.height * k, QImage::Format_ARGB32);
     img.fill(0);
     constexpr int kGrid = 4;  // 16 samples a pixel give clean anti-aliased edges
-    for (int py = 0; py < d.height; ++py) {
+    const float step = 1.0f / float(kGrid * k);
+    for (int py = 0; py < img.height(); ++py) {
         QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(py));
-        for (int px = 0; px < d.width; ++px) {
+        for (int px = 0; px < img.width(); ++px) {
             Rgb sum;
             int hits = 0;
             for (int j = 0; j < kGrid; ++j) {
                 for (int i = 0; i < kGrid; ++i) {
-                    float x = px + (i + 0.5f) / kGrid, y = py + (j + 0.5f) / kGrid;
+                    float x = float(px) / float(k) + (float(i) + 0.5f) * step;
+                    float y = float(py) / float(k) + (float(j) + 0.5f) * step;
                     Sample smp = Basket(s, x, y);
                     if (!smp.hit) smp = Burner(s, x, y);
                     if (!smp.hit) smp = Wires(s, x, y);
@@ -341,10 +349,10 @@ QImage Paint(const Design& d) {
 
 }  // namespace
 
-std::vector<BalloonPicture> PaintBalloons() {
+std::vector<BalloonPicture> PaintBalloons(int scale) {
     std::vector<BalloonPicture> out;
     for (const Design& d : Designs()) {
-        out.push_back({d.file, Paint(d)});
+        out.push_back({d.name, Paint(d, scale)});
     }
     return out;
 }

@@ -8,11 +8,12 @@
 namespace driftmere::pictures {
 
 struct BalloonPicture {
-    std::string file;  // e.g. "balloon01.bmp"
+    std::string name;  // e.g. "balloon01", the file name without its extension
     QImage image;      // ARGB32, straight alpha, transparent background
 };
 
 // Balloons in the order the saver loads them: files 01 to 07, then 10 to 15.
-std::vector<BalloonPicture> PaintBalloons();
+// At 1x each balloon has its own fixed size; at scale 2 exactly twice that, and so on.
+std::vector<BalloonPicture> PaintBalloons(int scale);
 
 }  // namespace driftmere::pictures

@@ -14,6 +14,10 @@ bool WriteBmp24(const QImage& img, const std::string& path);
 // ignores alpha and keys on the top-left colour still leaves them out.
 bool WriteBmp32(const QImage& img, const std::string& path);
 
+// PNG at Qt's usual compression, no time stamp or other varying chunk: alpha is kept when the
+// image has it (balloons), left out when it does not (backdrops and the small pictures).
+bool WritePng(const QImage& img, const std::string& path);
+
 // Area-averaging resize: every output pixel is the exact weighted mean of the source pixels
 // under it (alpha-weighted for colour), the smoothest downscale and free of any library's
 // choice of filter.

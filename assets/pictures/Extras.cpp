@@ -12,54 +12,63 @@ namespace driftmere::pictures {
 
 namespace {
 
-const QImage& Find(const std::vector<BackdropPicture>& all, const std::string& file) {
+const QImage& Find(const std::vector<BackdropPicture>& all, const std::string& name) {
     for (const BackdropPicture& b : all) {
-        if (b.file == file) return b.image;
+        if (b.name == name) return b.image;
     }
     return all.front().image;
 }
 
-const QImage& Find(const std::vector<BalloonPicture>& all, const std::string& file) {
+const QImage& Find(const std::vector<BalloonPicture>& all, const std::string& name) {
     for (const BalloonPicture& b : all) {
-        if (b.file == file) return b.image;
+        if (b.name == name) return b.image;
     }
     return all.front().image;
 }
 
-void PutBalloon(QPainter& p, const QImage& balloon, double scale, double x, double y) {
+// The pictures all come at the same scale k; positions below are in 1x pixels.
+int ScaleOf(const std::vector<BackdropPicture>& backdrops) {
+    return backdrops.front().image.width() / 800;
+}
+
+void PutBalloon(QPainter& p, const QImage& balloon, double scale, double x, double y, int k) {
     int w = std::max(1, int(std::lround(balloon.width() * scale)));
     int h = std::max(1, int(std::lround(balloon.height() * scale)));
-    p.drawImage(QPointF(x, y), Downscale(balloon, w, h));
+    p.drawImage(QPointF(x * k, y * k), Downscale(balloon, w, h));
 }
 
 }  // namespace
 
 QImage Thumbnail(const QImage& backdrop) {
-    return Downscale(backdrop, 96, 72).convertToFormat(QImage::Format_RGB32);
+    int k = backdrop.width() / 800;
+    return Downscale(backdrop, 96 * k, 72 * k).convertToFormat(QImage::Format_RGB32);
 }
 
 QImage PaintPreview(const std::vector<BackdropPicture>& backdrops,
                     const std::vector<BalloonPicture>& balloons) {
+    const int k = ScaleOf(backdrops);
     QImage img =
-        Downscale(Find(backdrops, "mtn02.bmp"), 153, 115).convertToFormat(QImage::Format_RGB32);
+        Downscale(Find(backdrops, "mtn02"), 153 * k, 115 * k).convertToFormat(QImage::Format_RGB32);
     QPainter p(&img);
     // Drawn a little larger than true scale, so that they still read as balloons this small.
-    PutBalloon(p, Find(balloons, "balloon05.bmp"), 0.30, 18, 10);
-    PutBalloon(p, Find(balloons, "balloon01.bmp"), 0.24, 78, 32);
-    PutBalloon(p, Find(balloons, "balloon03.bmp"), 0.19, 120, 14);
+    PutBalloon(p, Find(balloons, "balloon05"), 0.30, 18, 10, k);
+    PutBalloon(p, Find(balloons, "balloon01"), 0.24, 78, 32, k);
+    PutBalloon(p, Find(balloons, "balloon03"), 0.19, 120, 14, k);
     return img;
 }
 
 QImage PaintBanner(const std::vector<BackdropPicture>& backdrops,
                    const std::vector<BalloonPicture>& balloons) {
     // The band of the morning scene where the far peaks meet the sky, shrunk to 480 x 90.
-    QImage strip = Find(backdrops, "mtn01.bmp").copy(0, 200, 800, 150);
-    QImage img = Downscale(strip, 480, 90).convertToFormat(QImage::Format_RGB32);
+    const int k = ScaleOf(backdrops);
+    QImage strip = Find(backdrops, "mtn01").copy(0, 200 * k, 800 * k, 150 * k);
+    QImage img = Downscale(strip, 480 * k, 90 * k).convertToFormat(QImage::Format_RGB32);
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
-    PutBalloon(p, Find(balloons, "balloon05.bmp"), 0.44, 372, 8);
-    PutBalloon(p, Find(balloons, "balloon11.bmp"), 0.3, 428, 30);
-    PutBalloon(p, Find(balloons, "balloon01.bmp"), 0.26, 16, 34);
+    PutBalloon(p, Find(balloons, "balloon05"), 0.44, 372, 8, k);
+    PutBalloon(p, Find(balloons, "balloon11"), 0.3, 428, 30, k);
+    PutBalloon(p, Find(balloons, "balloon01"), 0.26, 16, 34, k);
+    p.scale(k, k);  // the lettering is a vector outline, drawn in 1x units
 
     // The name is filled as an outline path, not drawn as hinted text, so it comes out the
     // same on every build; the face is taken only if the packaged font is really there.

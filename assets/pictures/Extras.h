@@ -9,7 +9,8 @@
 
 namespace driftmere::pictures {
 
-// 96 x 72 smooth downscale of a backdrop, for the dialog's backdrop tab.
+// 96 x 72 (times the backdrop's scale) smooth downscale of a backdrop, for the dialog's
+// backdrop tab. The preview and the banner below also come at the scale of the pictures given.
 QImage Thumbnail(const QImage& backdrop);
 
 // 153 x 115: the lake scene with a few balloons, for a host's preview pane.

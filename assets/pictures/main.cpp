@@ -1,9 +1,12 @@
-// Paints every picture Driftmere ships and writes them as BMP files into the folder named on the
-// command line. The output depends on nothing but this code: no clock, no random seed from the
-// system, no threads, so every build writes the same bytes.
+// Paints every picture Driftmere ships and writes them into the folder named on the command
+// line: at 1x as BMP files (mtn01.bmp), and at each further scale as PNG files named the 1x way
+// with the scale added (mtn01@2x.png), the naming Qt itself uses for high-density pictures.
+// The output depends on nothing but this code: no clock, no random seed from the system, no
+// threads, so every build writes the same bytes.
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "Backdrops.h"
@@ -14,10 +17,22 @@
 using namespace driftmere::pictures;
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER\n", argv[0]);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s OUTPUT_FOLDER [SCALE...]   (scales 1 to 4; default 1 2)\n",
+                     argv[0]);
         return 2;
     }
+    std::vector<int> scales;
+    for (int i = 2; i < argc; ++i) {
+        char* end = nullptr;
+        long s = std::strtol(argv[i], &end, 10);
+        if (*end != '\0' || s < 1 || s > 4) {
+            std::fprintf(stderr, "driftmere-paint: scale %s is not one of 1 to 4\n", argv[i]);
+            return 2;
+        }
+        scales.push_back(int(s));
+    }
+    if (scales.empty()) scales = {1, 2};
     // The banner's lettering needs the font database, which needs a GUI application object.
     QGuiApplication app(argc, argv);
     if (!QDir(QString::fromLocal8Bit(argv[1])).exists()) {
@@ -26,25 +41,28 @@ int main(int argc, char** argv) {
     }
     const std::string folder = std::string(argv[1]) + "/";
     bool ok = true;
-    auto write = [&](bool written, const std::string& name) {
-        if (!written) {
-            std::fprintf(stderr, "driftmere-paint: cannot write %s%s\n", folder.c_str(),
-                         name.c_str());
-            ok = false;
+    for (int scale : scales) {
+        // 1x keeps the BMP kinds the program has always read; the larger sets are PNG: a
+        // 1600 x 1200 backdrop is 1.3 MB instead of 5.8 MB, for about 30 ms more decoding.
+        const std::string suffix = scale == 1 ? ".bmp" : "@" + std::to_string(scale) + "x.png";
+        auto write = [&](const QImage& img, const std::string& name, bool alpha) {
+            const std::string path = folder + name + suffix;
+            bool written = scale != 1 ? WritePng(img, path)
+                                      : (alpha ? WriteBmp32(img, path) : WriteBmp24(img, path));
+            if (!written) {
+                std::fprintf(stderr, "driftmere-paint: cannot write %s\n", path.c_str());
+                ok = false;
+            }
+        };
+        std::vector<BackdropPicture> backdrops = PaintBackdrops(scale);
+        for (const BackdropPicture& b : backdrops) {
+            write(b.image, b.name, false);
+            write(Thumbnail(b.image), "thumb-" + b.name, false);
         }
-    };
-
-    std::vector<BackdropPicture> backdrops = PaintBackdrops();
-    for (const BackdropPicture& b : backdrops) {
-        write(WriteBmp24(b.image, folder + b.file), b.file);
-        const std::string thumb = "thumb-" + b.file;
-        write(WriteBmp24(Thumbnail(b.image), folder + thumb), thumb);
+        std::vector<BalloonPicture> balloons = PaintBalloons(scale);
+        for (const BalloonPicture& b : balloons) write(b.image, b.name, true);
+        write(PaintPreview(backdrops, balloons), "preview", false);
+        write(PaintBanner(backdrops, balloons), "banner", false);
     }
-    std::vector<BalloonPicture> balloons = PaintBalloons();
-    for (const BalloonPicture& b : balloons) {
-        write(WriteBmp32(b.image, folder + b.file), b.file);
-    }
-    write(WriteBmp24(PaintPreview(backdrops, balloons), folder + "preview.bmp"), "preview.bmp");
-    write(WriteBmp24(PaintBanner(backdrops, balloons), folder + "banner.bmp"), "banner.bmp");
     return ok ? 0 : 1;
 }

@@ -1,6 +1,6 @@
-// Checks the pictures the build paints: that each is there at its size, that the balloons cut
-// out cleanly over any backdrop, that the backdrops are real scenes, and that painting them
-// again gives the same bytes.
+// Checks the pictures the build paints: that each is there at its size, at 1x and 2x, that the
+// balloons cut out cleanly over any backdrop, that the backdrops are real scenes, that the 2x set
+// shows the same pictures as the 1x one, and that painting them again gives the same bytes.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -32,23 +32,37 @@ QString PathOf(const std::string& name) { return DataDir() + "/" + QString::from
 
 QImage Load(const std::string& name) { return QImage(PathOf(name)); }
 
+// Every picture's name without extension, with its 1x size.
+std::vector<std::pair<std::string, QSize>> AllPictures() {
+    std::vector<std::pair<std::string, QSize>> all = {{"preview", {153, 115}},
+                                                      {"banner", {480, 90}}};
+    for (const std::string& b : kBackdrops) {
+        all.push_back({b, {800, 600}});
+        all.push_back({"thumb-" + b, {96, 72}});
+    }
+    for (const std::string& b : kBalloons) all.push_back({b, Load(b + ".bmp").size()});
+    return all;
+}
+
+std::string Twice(const std::string& name) { return name + "@2x.png"; }
+
 std::vector<std::string> AllFiles() {
     std::vector<std::string> files;
-    for (const std::string& b : kBackdrops) {
-        files.push_back(b + ".bmp");
-        files.push_back("thumb-" + b + ".bmp");
+    for (const auto& [name, size] : AllPictures()) {
+        files.push_back(name + ".bmp");
+        files.push_back(Twice(name));
     }
-    for (const std::string& b : kBalloons) files.push_back(b + ".bmp");
-    files.push_back("preview.bmp");
-    files.push_back("banner.bmp");
     return files;
+}
+
+QByteArray Head(const std::string& name, int bytes) {
+    QFile f(PathOf(name));
+    return f.open(QIODevice::ReadOnly) ? f.read(bytes) : QByteArray();
 }
 
 // Bits a pixel as the file's own header gives them.
 int BitsPerPixel(const std::string& name) {
-    QFile f(PathOf(name));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    QByteArray head = f.read(30);
+    QByteArray head = Head(name, 30);
     if (head.size() < 30 || head[0] != 'B' || head[1] != 'M') return -1;
     return uint8_t(head[28]) | (uint8_t(head[29]) << 8);
 }
@@ -76,17 +90,80 @@ double MeanAbsDifference(const QImage& a, const QImage& b) {
     return sum / (3.0 * a.width() * a.height());
 }
 
-TEST(Pictures, EveryFileIsThereAtItsSizeAndDepth) {
+// The 1x files keep the BMP kinds the program has always read; the 2x set is PNG at exactly
+// twice each size, with alpha for the balloons only.
+TEST(Pictures, EveryFileIsThereAtItsSizeAndKindAtBothDensities) {
     ASSERT_FALSE(DataDir().isEmpty()) << "DRIFTMERE_DATA_DIR is not set";
-    std::vector<std::pair<std::string, QSize>> flat = {{"preview.bmp", {153, 115}},
-                                                       {"banner.bmp", {480, 90}}};
-    for (const std::string& b : kBackdrops) {
-        flat.push_back({b + ".bmp", {800, 600}});
-        flat.push_back({"thumb-" + b + ".bmp", {96, 72}});
+    const QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    for (const auto& [name, size] : AllPictures()) {
+        SCOPED_TRACE(name);
+        const bool balloon = name.rfind("balloon", 0) == 0;
+        QImage one = Load(name + ".bmp"), two = Load(Twice(name));
+        ASSERT_FALSE(one.isNull());
+        ASSERT_FALSE(two.isNull());
+        if (!balloon) {
+            EXPECT_EQ(one.size(), size);
+        }
+        EXPECT_EQ(BitsPerPixel(name + ".bmp"), balloon ? 32 : 24);
+        EXPECT_EQ(Head(Twice(name), 8), png);
+        EXPECT_EQ(two.size(), one.size() * 2);
+        EXPECT_EQ(two.hasAlphaChannel(), balloon);
     }
-    for (const auto& [name, size] : flat) {
-        EXPECT_EQ(Load(name).size(), size) << name;
-        EXPECT_EQ(BitsPerPixel(name), 24) << name;
+}
+
+// Averages each 2 x 2 block, colour weighted by alpha, as the display would see the 2x picture
+// from the 1x distance.
+QImage HalveBox(const QImage& source) {
+    QImage src = source.convertToFormat(QImage::Format_ARGB32);
+    QImage out(src.width() / 2, src.height() / 2, QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        for (int x = 0; x < out.width(); ++x) {
+            double r = 0, g = 0, b = 0, a = 0;
+            for (int i = 0; i < 4; ++i) {
+                QRgb p = src.pixel(2 * x + i % 2, 2 * y + i / 2);
+                double w = qAlpha(p) / 255.0;
+                r += w * qRed(p);
+                g += w * qGreen(p);
+                b += w * qBlue(p);
+                a += w;
+            }
+            out.setPixel(x, y,
+                         a > 0 ? qRgba(int(r / a + 0.5), int(g / a + 0.5), int(b / a + 0.5),
+                                       int(a * 255 / 4 + 0.5))
+                               : 0);
+        }
+    }
+    return out;
+}
+
+// Mean absolute difference of alpha-weighted colour and of alpha, 0..255.
+double MeanAbsPremultiplied(const QImage& a, const QImage& b) {
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            double pa = qAlpha(p) / 255.0, qa = qAlpha(q) / 255.0;
+            sum += std::abs(pa * qRed(p) - qa * qRed(q)) +
+                   std::abs(pa * qGreen(p) - qa * qGreen(q)) +
+                   std::abs(pa * qBlue(p) - qa * qBlue(q)) + std::abs(qAlpha(p) - qAlpha(q));
+        }
+    }
+    return sum / (4.0 * a.width() * a.height());
+}
+
+// The 2x picture is the 1x one painted with more detail, not another picture and not shifted by
+// a pixel: halved again it must come close to its twin (today's worst is under 1 in 255; two
+// different backdrops differ by more than 12).
+TEST(Pictures, TwiceSizePicturesShowTheSameAsTheirTwins) {
+    std::vector<std::pair<std::string, QSize>> all = AllPictures();
+    for (size_t i = 0; i < all.size(); ++i) {
+        const std::string& name = all[i].first;
+        SCOPED_TRACE(name);
+        QImage one = Load(name + ".bmp").convertToFormat(QImage::Format_ARGB32);
+        QImage halved = HalveBox(Load(Twice(name)));
+        ASSERT_EQ(halved.size(), one.size());
+        double d = MeanAbsPremultiplied(one, halved);
+        EXPECT_LT(d, 2.0);
     }
 }
 
@@ -130,18 +207,21 @@ void ExpectRowClosed(const QImage& img, int y) {
 // and 170 pixels above it, so it must fit in that room. It is a solid shape on a clear ground;
 // a reader that drops the alpha channel leaves out every pixel of the top-left pixel's colour,
 // black, so nothing of the balloon itself may be black, or holes would open.
+// The 2x balloons must hold to the same rules at twice the size.
 TEST(Pictures, BalloonsAreSolidShapesOnAClearGroundWithNoBlackInside) {
-    for (size_t i = 0; i < kBalloons.size(); ++i) {
-        SCOPED_TRACE(kBalloons[i]);
-        QImage img = Load(kBalloons[i] + ".bmp");
+    for (size_t n = 0; n < 2 * kBalloons.size(); ++n) {
+        const size_t i = n % kBalloons.size();
+        const int k = n < kBalloons.size() ? 1 : 2;
+        const std::string file = k == 1 ? kBalloons[i] + ".bmp" : Twice(kBalloons[i]);
+        SCOPED_TRACE(file);
+        QImage img = Load(file);
         ASSERT_FALSE(img.isNull());
         ASSERT_TRUE(img.hasAlphaChannel());
-        EXPECT_EQ(BitsPerPixel(kBalloons[i] + ".bmp"), 32);
         img = img.convertToFormat(QImage::Format_ARGB32);
         const int w = img.width(), h = img.height();
-        EXPECT_GE(w, 90);
-        EXPECT_LE(w, i >= 11 ? 140 : 120);
-        EXPECT_LE(h, 170);
+        EXPECT_GE(w, 90 * k);
+        EXPECT_LE(w, (i >= 11 ? 140 : 120) * k);
+        EXPECT_LE(h, 170 * k);
         EXPECT_GE(h, w * 1.25);
         EXPECT_LE(h, w * 1.55);
 
@@ -167,10 +247,10 @@ TEST(Pictures, BalloonsAreSolidShapesOnAClearGroundWithNoBlackInside) {
         auto runs = CentreRuns(img);
         ASSERT_GE(runs.size(), 2u);
         auto envelope = runs.front(), basket = runs.back();
-        EXPECT_LE(envelope.first, 4);
+        EXPECT_LE(envelope.first, 4 * k);
         EXPECT_GT(envelope.second - envelope.first, h * 0.6);
-        EXPECT_GE(basket.second, h - 4);
-        EXPECT_GE(basket.second - basket.first, 6);
+        EXPECT_GE(basket.second, h - 4 * k);
+        EXPECT_GE(basket.second - basket.first, 6 * k);
         for (int y = envelope.first; y <= envelope.second; ++y) ExpectRowClosed(img, y);
         int widest = 0, basketRows = 0;
         for (int y = basket.first; y <= basket.second; ++y)
@@ -181,8 +261,8 @@ TEST(Pictures, BalloonsAreSolidShapesOnAClearGroundWithNoBlackInside) {
                 ++basketRows;
             }
         }
-        EXPECT_GE(basketRows, 6);
-        EXPECT_GE(widest, 12);
+        EXPECT_GE(basketRows, 6 * k);
+        EXPECT_GE(widest, 12 * k);
     }
 }
 
@@ -275,12 +355,12 @@ QString Generator() {
     return build ? QString::fromLocal8Bit(build) + "/assets/pictures/driftmere-paint" : QString();
 }
 
-int RunGenerator(const QString& folder) {
+int RunGenerator(const QString& folder, const QStringList& more = {}) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     p.setProcessEnvironment(env);
-    p.start(Generator(), {folder});
+    p.start(Generator(), QStringList{folder} + more);
     if (!p.waitForFinished(300000)) return -1;
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
@@ -290,26 +370,28 @@ QByteArray Bytes(const QString& path) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The build's copy came from one run of the painter; a second run must write the same bytes.
 TEST(Pictures, PaintingAgainGivesTheSameBytes) {
     ASSERT_TRUE(QFile::exists(Generator())) << Generator().toStdString();
-    QTemporaryDir first, second;
-    ASSERT_EQ(RunGenerator(first.path()), 0);
-    ASSERT_EQ(RunGenerator(second.path()), 0);
+    QTemporaryDir again;
+    ASSERT_EQ(RunGenerator(again.path()), 0);
     std::vector<std::string> expected = AllFiles();
-    EXPECT_EQ(QDir(first.path()).entryList(QDir::Files).size(), qsizetype(expected.size()));
+    EXPECT_EQ(QDir(again.path()).entryList(QDir::Files).size(), qsizetype(expected.size()));
     for (const std::string& name : expected) {
         SCOPED_TRACE(name);
-        QString file = QString::fromStdString(name);
-        QByteArray a = Bytes(first.path() + "/" + file);
+        QByteArray a = Bytes(again.path() + "/" + QString::fromStdString(name));
         ASSERT_FALSE(a.isEmpty());
-        EXPECT_TRUE(a == Bytes(second.path() + "/" + file));
         EXPECT_TRUE(a == Bytes(PathOf(name))) << "differs from the build's copy";
     }
 }
 
-TEST(Pictures, GeneratorReportsAFolderItCannotWrite) {
+TEST(Pictures, GeneratorRefusesAFolderItCannotWriteAndScalesItCannotPaint) {
     QTemporaryDir dir;
     EXPECT_NE(RunGenerator(dir.path() + "/no/such/folder"), 0);
+    for (const char* bad : {"0", "5", "2x", "", "-1", "99999999999999999999"}) {
+        EXPECT_EQ(RunGenerator(dir.path(), {bad}), 2) << bad;
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
 }  // namespace
