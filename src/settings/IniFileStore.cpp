@@ -111,7 +111,7 @@ Loaded LoadFile(const std::string& path) {
     return result;
 }
 
-bool WriteAll(int fd, std::string_view data) {
+bool WriteFully(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t put = ::write(fd, data.data(), data.size());
         if (put < 0 && errno == EINTR) continue;
@@ -282,10 +282,16 @@ std::optional<std::string> IniFileStore::Read(std::string_view section, std::str
 }
 
 bool IniFileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+    const SettingValue one{section, key, value};
+    return WriteAll(std::span(&one, 1));
+}
+
+bool IniFileStore::WriteAll(std::span<const SettingValue> values) {
     lastError_.clear();
+    if (values.empty()) return true;
     cache_.reset();
     try {
-        return WriteLocked(section, key, value);
+        return WriteLocked(values);
     } catch (...) {
         return Fail("cannot save settings to " + path_, ENOMEM);
     }
@@ -300,8 +306,7 @@ bool IniFileStore::Fail(std::string what, int error) {
     return false;
 }
 
-bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
-                               std::string_view value) {
+bool IniFileStore::WriteLocked(std::span<const SettingValue> values) {
     if (path_.empty()) return Fail("cannot save settings: no home folder to keep them in", 0);
     const std::string dir = DirName(path_);
     if (!MakeFolders(dir)) {
@@ -325,9 +330,12 @@ bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
 
     // Keys the table knows are created with their usual spelling, so the file holds one
     // [music] section whether the caller says "Music" or "music".
-    const SettingKey* known = FindSettingKey(section, key);
-    std::string text = ini::WithValue(old.bytes, CanonicalSection(section),
-                                      known != nullptr ? known->key : key, value);
+    std::string text = old.bytes;
+    for (const SettingValue& v : values) {
+        const SettingKey* known = FindSettingKey(v.section, v.key);
+        text = ini::WithValue(text, CanonicalSection(v.section),
+                              known != nullptr ? known->key : v.key, v.value);
+    }
     if (old.status == LoadStatus::kOk && text == old.bytes) return true;  // already there
     if (text.size() > kMaxFileBytes) return Fail("cannot save settings to " + target, EFBIG);
 
@@ -341,12 +349,13 @@ bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
         return Fail("cannot save settings in " + DirName(target), error);
     }
     if (old.status == LoadStatus::kOk) ::fchmod(out.get(), old.st.st_mode & 07777);
-    if (!WriteAll(out.get(), text) || ::fsync(out.get()) != 0 || !out.Close() ||
+    if (!WriteFully(out.get(), text) || ::fsync(out.get()) != 0 || !out.Close() ||
         ::rename(temp.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(temp.c_str());
         return Fail("cannot save settings to " + target, error);
     }
+    ++fileReplacements_;
     // The rename itself is durable only once the folder is synced.
     Fd folder(::open(DirName(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());

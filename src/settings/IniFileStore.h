@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,12 +53,15 @@ class IniFileStore : public SettingsStore {
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) override;
     bool Write(std::string_view section, std::string_view key, std::string_view value) override;
+    bool WriteAll(std::span<const SettingValue> values) override;
 
     const std::string& Path() const { return path_; }
     // Why the last failed Write failed, as one line for the user; empty after a success.
     const std::string& LastError() const { return lastError_; }
     // How many times Read went to the disk for the file's bytes.
     std::size_t FileLoads() const { return fileLoads_; }
+    // How many times a new version of the file was put in place.
+    std::size_t FileReplacements() const { return fileReplacements_; }
 
   private:
     // What identifies one version of the file on disk.
@@ -75,7 +79,7 @@ class IniFileStore : public SettingsStore {
     };
 
     const std::string* CurrentText();
-    bool WriteLocked(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteLocked(std::span<const SettingValue> values);
     bool Fail(std::string what, int error);
 
     std::string path_;
@@ -85,6 +89,7 @@ class IniFileStore : public SettingsStore {
     std::optional<Snapshot> cache_;
     bool cacheTrusted_ = false;
     std::size_t fileLoads_ = 0;
+    std::size_t fileReplacements_ = 0;
 };
 
 }  // namespace driftmere

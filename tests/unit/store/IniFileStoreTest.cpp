@@ -62,6 +62,78 @@ TEST(IniFileStore, FirstRunSetIsWrittenOnceWithOneMusicSection) {
     EXPECT_TRUE(store.LastError().empty());
 }
 
+// The first-run file exactly as one write per key has always left it.
+constexpr std::string_view kFirstRunFile =
+    "[music]\n"
+    "Midi1=1\n"
+    "Midi2=1\n"
+    "Midi3=1\n"
+    "Midi4=1\n"
+    "Midi5=1\n"
+    "Midi6=1\n"
+    "Midi7=1\n"
+    "Midi8=1\n"
+    "SoundOff=Never\n"
+    "SoundOn=True\n"
+    "\n"
+    "[Settings]\n"
+    "Beach1=1\n"
+    "Beach2=1\n"
+    "Beach3=1\n"
+    "CheckFont=1\n"
+    "Drafts=2\n"
+    "FontName=Arial\n"
+    "FontSizeMsg=24\n"
+    "Message=Place a Message Here\n"
+    "Mountain1=1\n"
+    "Mountain2=1\n"
+    "Mountain3=1\n"
+    "Mountain4=1\n"
+    "Scroll=1\n"
+    "ScrollSec=60\n"
+    "SelectedFont=0\n"
+    "ShowBkGrnd=1\n"
+    "ShowMessage=0\n"
+    "WindSpeed=11\n"
+    "PwrSave=1\n"
+    "\n"
+    "[System]\n"
+    "Clock=0\n"
+    "FontSize=22\n"
+    "MouseSens=4\n"
+    "Power=0\n"
+    "SetReg=2\n";
+
+TEST(IniFileStore, FirstRunIsOneReplacementWithTheBytesOfOneWriteAtATime) {
+    TempDir dir;
+    IniFileStore fresh(dir / "fresh.ini");
+    ASSERT_TRUE(EnsureFirstRun(fresh));
+    EXPECT_EQ(fresh.FileReplacements(), 1u);
+    EXPECT_EQ(FileBytes(dir / "fresh.ini"), kFirstRunFile);
+
+    // Over a file that already holds settings, the one replacement leaves what a write per key
+    // leaves: the same keys updated in place, the same new lines in the same places.
+    const std::string starts[] = {
+        "",
+        "# mine\n[SETTINGS]\nwindspeed = 3\n\n[Music]\nmidi2=0\n[Other]\nx=1\n",
+        "[System]\r\nSetReg=1\r\nClock=1",
+        "[music]\nMidi1=0\n[Settings]\nPwrSave=0\n[music]\nMidi2=0\nMidi2=5\n",
+        "\xff\xfe[Settings\nWindSpeed\n=\n",
+    };
+    for (const std::string& start : starts) {
+        SCOPED_TRACE(start);
+        PutFile(dir / "batch.ini", start);
+        PutFile(dir / "one-by-one.ini", start);
+        IniFileStore batch(dir / "batch.ini");
+        SetRegistry(batch);
+        EXPECT_EQ(batch.FileReplacements(), 1u);
+        IniFileStore oneByOne(dir / "one-by-one.ini");
+        for (const SettingKey& k : AllSettingKeys())
+            oneByOne.Write(k.section == "music" ? "Music" : k.section, k.key, k.firstRun);
+        EXPECT_EQ(FileBytes(dir / "batch.ini"), FileBytes(dir / "one-by-one.ini"));
+    }
+}
+
 TEST(IniFileStore, HandWrittenFileKeepsItsSpellingCommentsAndUnknownKeys) {
     TempDir dir;
     const std::string path = dir / "settings.ini";
