@@ -2,12 +2,18 @@
 // The settings store as one INI file (sections [Settings], [System], [music]).
 //
 // Every Read looks at the file as it is now, so a value another program wrote is seen at once;
-// the bytes are kept between reads only while the file provably has not changed. Every Write is
-// a read-modify-write of the whole file under an exclusive flock on "<file>.lock", finished by
-// writing a temporary file in the same folder, syncing it and renaming it over the old one.
-// So a reader or a crash sees the old file or the new one, never half of one; two programs
-// writing different keys lose neither; and a writer that dies at any instant leaves nothing
-// behind that holds up the next (the kernel drops the lock with the process).
+// the bytes are kept between reads only while the file provably has not changed. Every Write
+// (or WriteAll of many values) is a read-modify-write of the whole file under an exclusive flock
+// on "<file>.lock", finished by writing a temporary file in the same folder, syncing it and
+// renaming it over the old one. So a reader or a crash sees the old file or the new one, never
+// half of one; two programs writing different keys lose neither; and a writer that dies at any
+// instant leaves nothing behind that holds up the next (the kernel drops the lock with the
+// process).
+//
+// A settings file that is a symbolic link (into a dotfiles repository, say) stays a link: the
+// new version replaces the file at the end of the link, created there if it does not exist yet.
+// The lock is never followed through a link: a "<file>.lock" that is a link, or anything but a
+// plain file, makes every write fail with a message naming it.
 //
 // Plain POSIX, no toolkit. Nothing here throws: a failed read is an absent key, a failed write
 // returns false with the reason in LastError().

@@ -247,6 +247,11 @@ TEST(IniFileStore, WhatIsNotAFileItCanUseIsLeftAlone) {
     EXPECT_FALSE(nowhere.Write("Settings", "WindSpeed", "3"));
 }
 
+bool IsLink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     TempDir dir;
     ASSERT_EQ(::mkdir((dir / "dotfiles").c_str(), 0700), 0);
@@ -255,10 +260,64 @@ TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     IniFileStore store(dir / "settings.ini");
     EXPECT_EQ(store.Read("Settings", "WindSpeed"), "4");
     EXPECT_TRUE(store.Write("Settings", "WindSpeed", "9"));
-    struct stat st {};
-    ASSERT_EQ(::lstat((dir / "settings.ini").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(IsLink(dir / "settings.ini"));
     EXPECT_EQ(FileBytes(dir / "dotfiles/driftmere.ini"), "[Settings]\nWindSpeed=9\n");
+
+    // A link made before the file exists, directly or through a second link (absolute, then
+    // relative to its own folder): the file is created where the chain ends.
+    ASSERT_EQ(::symlink("dotfiles/new.ini", (dir / "dangling.ini").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "dotfiles/hop").c_str(), (dir / "chain.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("chained.ini", (dir / "dotfiles/hop").c_str()), 0);
+    for (auto [name, target] :
+         {std::pair{"dangling.ini", "dotfiles/new.ini"}, {"chain.ini", "dotfiles/chained.ini"}}) {
+        IniFileStore linked(dir / name);
+        EXPECT_TRUE(linked.Write("Settings", "Drafts", "-2")) << linked.LastError();
+        EXPECT_TRUE(IsLink(dir / name)) << name;
+        EXPECT_EQ(FileBytes(dir / target), "[Settings]\nDrafts=-2\n") << name;
+        EXPECT_EQ(IniFileStore(dir / name).Read("Settings", "Drafts"), "-2") << name;
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / target).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+    }
+    EXPECT_TRUE(IsLink(dir / "dotfiles/hop"));
+
+    // Links that go round in a circle: nothing to write to, and nothing is replaced.
+    ASSERT_EQ(::symlink("round.ini", (dir / "circle.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("circle.ini", (dir / "round.ini").c_str()), 0);
+    IniFileStore circle(dir / "circle.ini");
+    EXPECT_FALSE(circle.Write("Settings", "Drafts", "1"));
+    EXPECT_NE(circle.LastError().find(dir / "circle.ini"), std::string::npos) << circle.LastError();
+    EXPECT_TRUE(IsLink(dir / "circle.ini") && IsLink(dir / "round.ini"));
+}
+
+TEST(IniFileStore, TheLockIsNeverFollowedNorWaitedOnWhenItIsNoPlainFile) {
+    TempDir dir;
+    const std::string path = dir / "settings.ini";
+    const std::string lock = path + ".lock";
+    PutFile(dir / "victim", "keep");
+    // A dangling link (following it would create its target), a link to someone's file, a FIFO
+    // (opening it for reading could block) and a folder.
+    const std::function<int()> makers[] = {
+        [&] { return ::symlink((dir / "created-through-lock").c_str(), lock.c_str()); },
+        [&] { return ::symlink((dir / "victim").c_str(), lock.c_str()); },
+        [&] { return ::mkfifo(lock.c_str(), 0600); },
+        [&] { return ::mkdir(lock.c_str(), 0700); },
+    };
+    for (const auto& make : makers) {
+        SCOPED_TRACE(&make - makers);
+        PutFile(path, "[Settings]\nWindSpeed=4\n");
+        ASSERT_EQ(make(), 0);
+        IniFileStore store(path);
+        EXPECT_FALSE(store.Write("Settings", "WindSpeed", "5"));
+        EXPECT_NE(store.LastError().find(lock), std::string::npos) << store.LastError();
+        EXPECT_EQ(FileBytes(path), "[Settings]\nWindSpeed=4\n");
+        EXPECT_EQ(::access((dir / "created-through-lock").c_str(), F_OK), -1);
+        EXPECT_EQ(FileBytes(dir / "victim"), "keep");
+        std::filesystem::remove(lock);
+    }
+    // Once it is gone, writing works again.
+    IniFileStore store(path);
+    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "5")) << store.LastError();
 }
 
 TEST(IniFileStore, FailedWritesSayFalseAndLeaveTheOldFileWhole) {
