@@ -125,7 +125,6 @@ int RunSaver(const StartRequest& req) {
     display.SetEventSink(&form);
 
     QObject::connect(&display, &QtDisplay::hostWindowGone, [&form] { form.CloseDown(); });
-    QObject::connect(&display, &QtDisplay::focusLost, [&form] { form.SoundLostFocus(); });
     auto signals_ = WatchSignals([&form] { form.CloseDown(); });
 
     host.Attach(form);
