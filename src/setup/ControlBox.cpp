@@ -151,4 +151,28 @@ void ControlBox::TextChanged(const TextSetting& box, std::string_view text) {
     Write(box.section, box.key, text);
 }
 
+bool ControlBox::Stored(std::string_view section, std::string_view key, std::string_view shown) {
+    return GetSetting(store_, section, key) == shown;
+}
+
+void ControlBox::BarLoaded(const BarSetting& bar, int value) {
+    const std::string shown = std::to_string(value);
+    if (bar.key == kScrollBar.key) {
+        // The saver counts in "ScrollSec": it must hold the minutes shown, too.
+        if (!Stored(bar.section, bar.key, shown) ||
+            !Stored("Settings", "ScrollSec", std::to_string(ScrollSeconds(value))))
+            ScrollChanged(value);
+        return;
+    }
+    if (!Stored(bar.section, bar.key, shown)) Write(bar.section, bar.key, shown);
+}
+
+void ControlBox::CheckLoaded(const CheckSetting& box, bool checked) {
+    if (!Stored(box.section, box.key, checked ? "1" : "0")) CheckChanged(box, checked);
+}
+
+void ControlBox::MusicOnLoaded(bool checked) {
+    if (!Stored("music", "SoundOn", checked ? "True" : "False")) MusicOnChanged(checked);
+}
+
 }  // namespace driftmere

@@ -91,7 +91,7 @@ bool ReadMusicOn(SettingsStore& store);
 int ReadSelectedFont(SettingsStore& store, int count);
 
 class ControlBox {
-public:
+  public:
     explicit ControlBox(SettingsStore& store) : store_(store) {}
 
     struct Readout {
@@ -122,10 +122,19 @@ public:
     void SoundOffChosen(std::string_view text);
     void TextChanged(const TextSetting& box, std::string_view text);
 
+    // After a control is loaded: when the value it shows differs from the stored text (a value
+    // out of the bar's range, a number where a check is kept, text that is no number), the
+    // shown value is stored, so the saver does what the Control Box shows. An absent key is
+    // compared as the "1" every read gives it.
+    void BarLoaded(const BarSetting& bar, int value);
+    void CheckLoaded(const CheckSetting& box, bool checked);
+    void MusicOnLoaded(bool checked);
+
     bool MusicOn() const { return musicOn_; }
 
-private:
+  private:
     void Write(std::string_view section, std::string_view key, std::string_view value);
+    bool Stored(std::string_view section, std::string_view key, std::string_view shown);
 
     SettingsStore& store_;
     bool musicOn_ = false;
