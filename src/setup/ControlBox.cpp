@@ -126,8 +126,10 @@ void ControlBox::MusicOnChanged(bool checked) {
     Write("music", "SoundOn", musicOn_ ? "True" : "False");
 }
 
-bool ControlBox::ShowBackgroundClicked(bool checked) {
-    if (!checked) {
+void ControlBox::ShowBackgroundClicked(bool checked, const std::function<void()>& remind) {
+    if (checked) {
+        if (remind) remind();
+    } else {
         // Only the stored choices are cleared: the boxes keep their checks, so checking
         // "Show a background" again and clicking a backdrop restores the user's pick.
         for (std::string_view key :
@@ -135,7 +137,6 @@ bool ControlBox::ShowBackgroundClicked(bool checked) {
             Write("Settings", key, "0");
     }
     CheckChanged(kShowBackgroundCheck, checked);
-    return checked;
 }
 
 void ControlBox::FontsBoxChanged(bool checked) { CheckChanged(kFontsCheck, checked); }

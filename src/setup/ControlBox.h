@@ -4,6 +4,7 @@
 // change writes. The Qt dialog only moves values between its widgets and this class, so every
 // rule here can be checked against an in-memory store.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -110,10 +111,10 @@ class ControlBox {
     void CheckChanged(const CheckSetting& box, bool checked);
     // "Music On": keeps the music flag and writes it as "True"/"False".
     void MusicOnChanged(bool checked);
-    // "Show a background", clicked by the user. Clearing it also writes "0" to every backdrop
-    // key (the boxes keep their checks), so the saver shows none. Returns true when the user
-    // must be reminded to choose a backdrop (the box was checked).
-    bool ShowBackgroundClicked(bool checked);
+    // "Show a background", clicked by the user. Checking it first reminds the user to choose a
+    // backdrop (`remind`), then stores the box; clearing it writes "0" to every backdrop key
+    // (the boxes keep their checks), so the saver shows none, then stores the box.
+    void ShowBackgroundClicked(bool checked, const std::function<void()>& remind);
     // The fonts box: checked means "use Arial and skip the font list".
     void FontsBoxChanged(bool checked);
     // A font list entry was chosen: its index, then its name.

@@ -510,9 +510,11 @@ void SetupDialog::SelectStoredFont() {
 void SetupDialog::ShowBackgroundClicked(bool checked) {
     for (QCheckBox* box : backdrops_) box->setEnabled(checked);
     scroll_->setEnabled(checked);
-    if (box_.ShowBackgroundClicked(checked))
+    // The reminder comes before the box is stored.
+    box_.ShowBackgroundClicked(checked, [this] {
         showMessage(QStringLiteral("Driftmere"),
                     QStringLiteral("You must select at least one background"));
+    });
 }
 
 void SetupDialog::FontsBoxToggled(bool checked) {

@@ -284,11 +284,18 @@ class SetupDialogTest : public QObject {
         QVERIFY(!Find<QScrollBar>("hsbScroll")->isEnabled());
         QVERIFY(messages.isEmpty());
 
-        // Checking it again, here with the keyboard, reminds the user and enables the boxes,
-        // but stores no backdrop until one is clicked.
+        // Checking it again, here with the keyboard, enables the boxes and reminds the user
+        // before anything is stored, and stores no backdrop until one is clicked.
+        QStringList storedAtReminder;
+        dialog->showMessage = [&](const QString& title, const QString& text) {
+            messages << title + u'|' + text;
+            QVERIFY(Find<QCheckBox>("chkBGM1")->isEnabled());
+            storedAtReminder = TakeWrites(store);
+        };
         show->setFocus();
         QTest::keyClick(show, Qt::Key_Space);
         QVERIFY(show->isChecked());
+        QCOMPARE(storedAtReminder, QStringList());
         QCOMPARE(messages,
                  QStringList{QStringLiteral("Driftmere|You must select at least one background")});
         QCOMPARE(TakeWrites(store), QStringList{"ShowBkGrnd=1"});
