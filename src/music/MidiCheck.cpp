@@ -63,7 +63,9 @@ bool TrackIsWellFormed(Reader r) {
             r.p += bytes;
         }
     }
-    return false;  // no end-of-track event
+    // The chunk ended without an end-of-track event, after a whole event: the player ends the
+    // track here too.
+    return true;
 }
 
 }  // namespace

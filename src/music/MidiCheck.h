@@ -12,7 +12,9 @@ namespace driftmere {
 // as many "MTrk" chunks as the header says (other chunks in between are allowed), each inside
 // the file, whose events all parse (delta times of at most four bytes, running status only
 // after a channel message, meta and system-exclusive lengths inside the track, set-tempo
-// events with a tempo that is not zero) and which ends with an end-of-track event.
+// events with a tempo that is not zero). A track ends at its end-of-track event or, when it has
+// none (a common flaw the player takes in its stride), at the end of its chunk; either way the
+// last event must be whole.
 bool IsWellFormedMidi(const std::uint8_t* data, std::size_t size);
 
 }  // namespace driftmere

@@ -3,7 +3,6 @@
 #include <utility>
 
 #include "settings/Conversions.h"
-#include "settings/KeyTable.h"
 
 namespace driftmere {
 namespace {
@@ -138,13 +137,17 @@ void Playlist::KeyStart() {
 MusicTimeout::MusicTimeout(TegoSnd& sound, Playlist& playlist)
     : sound_(sound), playlist_(playlist) {}
 
-void MusicTimeout::SetValue(std::string soundOff) { value_ = std::move(soundOff); }
+// Text that is no number at all ("never", "ten", a hand-edited slip) is taken as the first-run
+// value, "Never", as every unreadable setting is taken as its first-run value. A number keeps
+// its meaning even when it is no choice of the list ("7" stops the music at the first tick).
+void MusicTimeout::SetValue(std::string soundOff) {
+    value_ = std::move(soundOff);
+    neverStops_ = value_ == kNever || !ParseNumber(value_);
+}
 
-// Text that is no number at all ("never", "ten") reads as the first-run value "Never", which as
-// a number is 0 and matches no choice: the limit stays 0 and the first Timer2 tick stops the
-// music. Only the exact text "Never" keeps it playing (see Tick).
 void MusicTimeout::SoundOff() {
-    double minutes = NumberOr(value_, FirstRunValue(kMusicSection, "SoundOff"));
+    if (neverStops_) return;
+    const double minutes = *ParseNumber(value_);
     for (const StopChoice& choice : kStopChoices) {
         if (minutes == choice.minutes) {
             soundOffLimit_ = choice.seconds;
@@ -154,7 +157,7 @@ void MusicTimeout::SoundOff() {
 }
 
 void MusicTimeout::Tick() {
-    if (value_ == kNever) return;
+    if (neverStops_) return;
     ++soundOffSeconds_;
     // Repeated on every tick past the limit, so music turned on again with S lasts only until
     // the next second. The stored choice is left alone: the next start plays again.

@@ -76,8 +76,10 @@ class MusicTimeout {
   public:
     MusicTimeout(TegoSnd& sound, Playlist& playlist);
     void SetValue(std::string soundOff);  // the "SoundOff" setting as loaded
-    void SoundOff();                      // turns the value into the limit in seconds
-    void Tick();                          // Timer2, after the clock time is refreshed
+    // True for "Never" and for text that is no number at all: the music is never stopped.
+    bool NeverStops() const { return neverStops_; }
+    void SoundOff();  // turns the value into the limit in seconds
+    void Tick();      // Timer2, after the clock time is refreshed
 
     std::int16_t SoundOffLimit() const { return soundOffLimit_; }
     std::int32_t SoundOffSeconds() const { return soundOffSeconds_; }
@@ -87,6 +89,7 @@ class MusicTimeout {
     Playlist& playlist_;
     // Until the session hands over the stored value the timeout stays out of the way.
     std::string value_ = "Never";
+    bool neverStops_ = true;
     std::int16_t soundOffLimit_ = 0;
     std::int32_t soundOffSeconds_ = 0;
 };

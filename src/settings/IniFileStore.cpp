@@ -111,7 +111,7 @@ Loaded LoadFile(const std::string& path) {
     return result;
 }
 
-bool WriteAll(int fd, std::string_view data) {
+bool WriteFully(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t put = ::write(fd, data.data(), data.size());
         if (put < 0 && errno == EINTR) continue;
@@ -194,16 +194,28 @@ bool LockExclusive(int fd, std::chrono::nanoseconds patience) {
     return false;
 }
 
-// A settings file that is a symbolic link (kept in a dotfiles folder, say) stays one: the new
-// version replaces the file the link points to.
-std::string ResolveTarget(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr) return path;
-    std::string target(real);
-    std::free(real);
-    return target;
+// The file a settings path stands for: the path itself, or where its chain of symbolic links
+// ends, whether or not a file is there yet (a dotfiles link made before the first run points
+// at nothing). False, with errno set, for a chain that goes round or is too long.
+bool ResolveLinks(const std::string& path, std::string& target) {
+    constexpr int kMaxLinks = 40;  // the kernel's own limit for one path
+    target = path;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string next(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
+        const ssize_t length = ::readlink(target.c_str(), next.data(), next.size());
+        if (length < 0) return false;
+        if (static_cast<std::size_t>(length) >= next.size() || length == 0) {
+            errno = length == 0 ? ENOENT : ENAMETOOLONG;
+            return false;
+        }
+        next.resize(static_cast<std::size_t>(length));
+        // A relative link is relative to the folder the link is in.
+        target = next.front() == '/' ? next : DirName(target) + "/" + next;
+    }
+    errno = ELOOP;
+    return false;
 }
 
 }  // namespace
@@ -282,10 +294,16 @@ std::optional<std::string> IniFileStore::Read(std::string_view section, std::str
 }
 
 bool IniFileStore::Write(std::string_view section, std::string_view key, std::string_view value) {
+    const SettingValue one{section, key, value};
+    return WriteAll(std::span(&one, 1));
+}
+
+bool IniFileStore::WriteAll(std::span<const SettingValue> values) {
     lastError_.clear();
+    if (values.empty()) return true;
     cache_.reset();
     try {
-        return WriteLocked(section, key, value);
+        return WriteLocked(values);
     } catch (...) {
         return Fail("cannot save settings to " + path_, ENOMEM);
     }
@@ -300,8 +318,7 @@ bool IniFileStore::Fail(std::string what, int error) {
     return false;
 }
 
-bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
-                               std::string_view value) {
+bool IniFileStore::WriteLocked(std::span<const SettingValue> values) {
     if (path_.empty()) return Fail("cannot save settings: no home folder to keep them in", 0);
     const std::string dir = DirName(path_);
     if (!MakeFolders(dir)) {
@@ -309,15 +326,37 @@ bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
         return Fail("cannot create the settings folder " + dir, error);
     }
 
+    // The lock is opened without following a link and without blocking on a FIFO: a link here
+    // would have us create or lock a file wherever it points, and a lock that is not our plain
+    // file cannot be trusted to be the one every other writer takes. Taking some other name
+    // instead would not exclude a writer that still uses this one, so the write fails and says
+    // what to remove.
     const std::string lockPath = path_ + ".lock";
-    Fd lock(::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY, 0600));
+    Fd lock(::open(lockPath.c_str(),
+                   O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600));
+    if (lock.get() < 0 && errno == ELOOP) {
+        return Fail("cannot save settings: the lock " + lockPath +
+                        " is a symbolic link; remove it and try again",
+                    0);
+    }
+    struct stat lockStat {};
+    if ((lock.get() < 0 && errno == EISDIR) ||
+        (lock.get() >= 0 && (::fstat(lock.get(), &lockStat) != 0 || !S_ISREG(lockStat.st_mode)))) {
+        return Fail("cannot save settings: the lock " + lockPath +
+                        " is not a plain file; remove it and try again",
+                    0);
+    }
     if (lock.get() < 0 || !LockExclusive(lock.get(), options_.lockPatience)) {
         int error = errno;
         return Fail("cannot save settings to " + path_, error);
     }
 
     // Read again under the lock: what another program wrote a moment ago must be kept.
-    const std::string target = ResolveTarget(path_);
+    std::string target;
+    if (!ResolveLinks(path_, target)) {
+        int error = errno;
+        return Fail("cannot save settings: cannot follow the link " + path_, error);
+    }
     Loaded old = LoadFile(target);
     if (old.status == LoadStatus::kUnreadable) {
         return Fail("cannot save settings: cannot read " + target + ", left as it is", old.error);
@@ -325,9 +364,12 @@ bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
 
     // Keys the table knows are created with their usual spelling, so the file holds one
     // [music] section whether the caller says "Music" or "music".
-    const SettingKey* known = FindSettingKey(section, key);
-    std::string text = ini::WithValue(old.bytes, CanonicalSection(section),
-                                      known != nullptr ? known->key : key, value);
+    std::string text = old.bytes;
+    for (const SettingValue& v : values) {
+        const SettingKey* known = FindSettingKey(v.section, v.key);
+        text = ini::WithValue(text, CanonicalSection(v.section),
+                              known != nullptr ? known->key : v.key, v.value);
+    }
     if (old.status == LoadStatus::kOk && text == old.bytes) return true;  // already there
     if (text.size() > kMaxFileBytes) return Fail("cannot save settings to " + target, EFBIG);
 
@@ -341,12 +383,13 @@ bool IniFileStore::WriteLocked(std::string_view section, std::string_view key,
         return Fail("cannot save settings in " + DirName(target), error);
     }
     if (old.status == LoadStatus::kOk) ::fchmod(out.get(), old.st.st_mode & 07777);
-    if (!WriteAll(out.get(), text) || ::fsync(out.get()) != 0 || !out.Close() ||
+    if (!WriteFully(out.get(), text) || ::fsync(out.get()) != 0 || !out.Close() ||
         ::rename(temp.c_str(), target.c_str()) != 0) {
         int error = errno;
         ::unlink(temp.c_str());
         return Fail("cannot save settings to " + target, error);
     }
+    ++fileReplacements_;
     // The rename itself is durable only once the folder is synced.
     Fd folder(::open(DirName(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());

@@ -2,12 +2,18 @@
 // The settings store as one INI file (sections [Settings], [System], [music]).
 //
 // Every Read looks at the file as it is now, so a value another program wrote is seen at once;
-// the bytes are kept between reads only while the file provably has not changed. Every Write is
-// a read-modify-write of the whole file under an exclusive flock on "<file>.lock", finished by
-// writing a temporary file in the same folder, syncing it and renaming it over the old one.
-// So a reader or a crash sees the old file or the new one, never half of one; two programs
-// writing different keys lose neither; and a writer that dies at any instant leaves nothing
-// behind that holds up the next (the kernel drops the lock with the process).
+// the bytes are kept between reads only while the file provably has not changed. Every Write
+// (or WriteAll of many values) is a read-modify-write of the whole file under an exclusive flock
+// on "<file>.lock", finished by writing a temporary file in the same folder, syncing it and
+// renaming it over the old one. So a reader or a crash sees the old file or the new one, never
+// half of one; two programs writing different keys lose neither; and a writer that dies at any
+// instant leaves nothing behind that holds up the next (the kernel drops the lock with the
+// process).
+//
+// A settings file that is a symbolic link (into a dotfiles repository, say) stays a link: the
+// new version replaces the file at the end of the link, created there if it does not exist yet.
+// The lock is never followed through a link: a "<file>.lock" that is a link, or anything but a
+// plain file, makes every write fail with a message naming it.
 //
 // Plain POSIX, no toolkit. Nothing here throws: a failed read is an absent key, a failed write
 // returns false with the reason in LastError().
@@ -16,6 +22,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -52,12 +59,15 @@ class IniFileStore : public SettingsStore {
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) override;
     bool Write(std::string_view section, std::string_view key, std::string_view value) override;
+    bool WriteAll(std::span<const SettingValue> values) override;
 
     const std::string& Path() const { return path_; }
     // Why the last failed Write failed, as one line for the user; empty after a success.
     const std::string& LastError() const { return lastError_; }
     // How many times Read went to the disk for the file's bytes.
     std::size_t FileLoads() const { return fileLoads_; }
+    // How many times a new version of the file was put in place.
+    std::size_t FileReplacements() const { return fileReplacements_; }
 
   private:
     // What identifies one version of the file on disk.
@@ -75,7 +85,7 @@ class IniFileStore : public SettingsStore {
     };
 
     const std::string* CurrentText();
-    bool WriteLocked(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteLocked(std::span<const SettingValue> values);
     bool Fail(std::string what, int error);
 
     std::string path_;
@@ -85,6 +95,7 @@ class IniFileStore : public SettingsStore {
     std::optional<Snapshot> cache_;
     bool cacheTrusted_ = false;
     std::size_t fileLoads_ = 0;
+    std::size_t fileReplacements_ = 0;
 };
 
 }  // namespace driftmere

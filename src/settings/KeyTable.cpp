@@ -1,5 +1,8 @@
 #include "settings/KeyTable.h"
 
+#include <array>
+#include <iterator>
+
 #include "settings/Conversions.h"
 
 namespace driftmere {
@@ -56,9 +59,15 @@ std::string_view CanonicalSection(std::string_view section) {
 }
 
 void SetRegistry(SettingsStore& store) {
-    for (const auto& k : AllSettingKeys())
-        store.Write(k.section == "music" ? std::string_view("Music") : k.section, k.key,
-                    k.firstRun);
+    // One change of the store rather than one per key: on a busy machine each replacement of
+    // the file (a lock, a rewrite, two syncs) can take tens of milliseconds.
+    std::array<SettingValue, std::size(kKeys)> values;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const SettingKey& k = kKeys[i];
+        values[i] = {k.section == "music" ? std::string_view("Music") : k.section, k.key,
+                     k.firstRun};
+    }
+    store.WriteAll(values);
 }
 
 bool EnsureFirstRun(SettingsStore& store) {

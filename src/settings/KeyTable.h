@@ -26,8 +26,9 @@ std::string_view FirstRunValue(std::string_view section, std::string_view key);
 // The canonical spelling of a known section ("Music" -> "music"); other names unchanged.
 std::string_view CanonicalSection(std::string_view section);
 
-// Writes the complete first-run set, overwriting whatever the keys held. The music section is
-// spelled "Music" here, as the first-run writer always has; the store folds it into "music".
+// Writes the complete first-run set in one WriteAll, overwriting whatever the keys held. The
+// music section is spelled "Music" here, as the first-run writer always has; the store folds it
+// into "music".
 void SetRegistry(SettingsStore& store);
 
 // First-run rule: when "System"/"SetReg" does not read as 2, write the first-run set.

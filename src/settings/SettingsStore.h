@@ -2,19 +2,31 @@
 // The per-user settings store: text values by section and key. Section and key names are
 // compared without regard to case ("Music" and "music" are one section).
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace driftmere {
 
+// One value to write: section, key and text.
+struct SettingValue {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+};
+
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     // nullopt when the key is absent (or could not be read).
     virtual std::optional<std::string> Read(std::string_view section, std::string_view key) = 0;
     // Creates the section and key when absent, replaces any earlier value. Reaches the store at
     // once. Returns false when the value could not be saved.
     virtual bool Write(std::string_view section, std::string_view key, std::string_view value) = 0;
+    // Writes the values in order, as one change of the store: the result is what the same
+    // Writes one after another would leave, but a reader sees all of them or none. Returns
+    // false when they could not be saved.
+    virtual bool WriteAll(std::span<const SettingValue> values) = 0;
 };
 
 // Every read in the system names the default "1": an absent key reads as "1".

@@ -126,8 +126,10 @@ void ControlBox::MusicOnChanged(bool checked) {
     Write("music", "SoundOn", musicOn_ ? "True" : "False");
 }
 
-bool ControlBox::ShowBackgroundClicked(bool checked) {
-    if (!checked) {
+void ControlBox::ShowBackgroundClicked(bool checked, const std::function<void()>& remind) {
+    if (checked) {
+        if (remind) remind();
+    } else {
         // Only the stored choices are cleared: the boxes keep their checks, so checking
         // "Show a background" again and clicking a backdrop restores the user's pick.
         for (std::string_view key :
@@ -135,7 +137,6 @@ bool ControlBox::ShowBackgroundClicked(bool checked) {
             Write("Settings", key, "0");
     }
     CheckChanged(kShowBackgroundCheck, checked);
-    return checked;
 }
 
 void ControlBox::FontsBoxChanged(bool checked) { CheckChanged(kFontsCheck, checked); }
@@ -149,6 +150,30 @@ void ControlBox::SoundOffChosen(std::string_view text) { Write("music", "SoundOf
 
 void ControlBox::TextChanged(const TextSetting& box, std::string_view text) {
     Write(box.section, box.key, text);
+}
+
+bool ControlBox::Stored(std::string_view section, std::string_view key, std::string_view shown) {
+    return GetSetting(store_, section, key) == shown;
+}
+
+void ControlBox::BarLoaded(const BarSetting& bar, int value) {
+    const std::string shown = std::to_string(value);
+    if (bar.key == kScrollBar.key) {
+        // The saver counts in "ScrollSec": it must hold the minutes shown, too.
+        if (!Stored(bar.section, bar.key, shown) ||
+            !Stored("Settings", "ScrollSec", std::to_string(ScrollSeconds(value))))
+            ScrollChanged(value);
+        return;
+    }
+    if (!Stored(bar.section, bar.key, shown)) Write(bar.section, bar.key, shown);
+}
+
+void ControlBox::CheckLoaded(const CheckSetting& box, bool checked) {
+    if (!Stored(box.section, box.key, checked ? "1" : "0")) CheckChanged(box, checked);
+}
+
+void ControlBox::MusicOnLoaded(bool checked) {
+    if (!Stored("music", "SoundOn", checked ? "True" : "False")) MusicOnChanged(checked);
 }
 
 }  // namespace driftmere

@@ -4,6 +4,7 @@
 // change writes. The Qt dialog only moves values between its widgets and this class, so every
 // rule here can be checked against an in-memory store.
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -91,7 +92,7 @@ bool ReadMusicOn(SettingsStore& store);
 int ReadSelectedFont(SettingsStore& store, int count);
 
 class ControlBox {
-public:
+  public:
     explicit ControlBox(SettingsStore& store) : store_(store) {}
 
     struct Readout {
@@ -110,10 +111,10 @@ public:
     void CheckChanged(const CheckSetting& box, bool checked);
     // "Music On": keeps the music flag and writes it as "True"/"False".
     void MusicOnChanged(bool checked);
-    // "Show a background", clicked by the user. Clearing it also writes "0" to every backdrop
-    // key (the boxes keep their checks), so the saver shows none. Returns true when the user
-    // must be reminded to choose a backdrop (the box was checked).
-    bool ShowBackgroundClicked(bool checked);
+    // "Show a background", clicked by the user. Checking it first reminds the user to choose a
+    // backdrop (`remind`), then stores the box; clearing it writes "0" to every backdrop key
+    // (the boxes keep their checks), so the saver shows none, then stores the box.
+    void ShowBackgroundClicked(bool checked, const std::function<void()>& remind);
     // The fonts box: checked means "use Arial and skip the font list".
     void FontsBoxChanged(bool checked);
     // A font list entry was chosen: its index, then its name.
@@ -122,10 +123,19 @@ public:
     void SoundOffChosen(std::string_view text);
     void TextChanged(const TextSetting& box, std::string_view text);
 
+    // After a control is loaded: when the value it shows differs from the stored text (a value
+    // out of the bar's range, a number where a check is kept, text that is no number), the
+    // shown value is stored, so the saver does what the Control Box shows. An absent key is
+    // compared as the "1" every read gives it.
+    void BarLoaded(const BarSetting& bar, int value);
+    void CheckLoaded(const CheckSetting& box, bool checked);
+    void MusicOnLoaded(bool checked);
+
     bool MusicOn() const { return musicOn_; }
 
-private:
+  private:
     void Write(std::string_view section, std::string_view key, std::string_view value);
+    bool Stored(std::string_view section, std::string_view key, std::string_view shown);
 
     SettingsStore& store_;
     bool musicOn_ = false;

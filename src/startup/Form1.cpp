@@ -49,7 +49,7 @@ void Form1::Form_Load() {
     fleet_.GetWind(windSpeed_, drafts_);
     GetCheckedBackGrounds();
     timeout_.SetValue(soundOff_);
-    if (soundOff_ != "Never") timeout_.SoundOff();
+    if (!timeout_.NeverStops()) timeout_.SoundOff();
     disablePowerSaving_ = LoadInt16(store, "Settings", "PwrSave");
 
     parts_.host.SetPointerHidden(true);

@@ -15,7 +15,9 @@ class MemoryStore : public SettingsStore {
     struct Entry {
         std::string section, key, value;
     };
-    std::vector<Entry> writes;  // every Write, as called (section spelled as the caller did)
+    std::vector<Entry>
+        writes;         // every value written, as called (section spelled as the caller did)
+    int writeAlls = 0;  // how many of them came in a WriteAll
     bool failWrites = false;
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) override {
@@ -28,6 +30,12 @@ class MemoryStore : public SettingsStore {
         if (failWrites) return false;
         values_[Name(section, key)] = std::string(value);
         return true;
+    }
+    bool WriteAll(std::span<const SettingValue> values) override {
+        ++writeAlls;
+        bool ok = true;
+        for (const SettingValue& v : values) ok = Write(v.section, v.key, v.value) && ok;
+        return ok;
     }
     void Set(std::string_view section, std::string_view key, std::string_view value) {
         values_[Name(section, key)] = std::string(value);

@@ -437,37 +437,46 @@ QWidget* SetupDialog::BuildSoundsTab() {
 
 void SetupDialog::Load() {
     // Each control set here to a value other than the one it holds stores that value again,
-    // as a user's change would, so the read-outs get their text on the way; the order below is
-    // the order in which those writes reach the store.
-    fonts_->setChecked(ReadCheck(store_, kFontsCheck.section, kFontsCheck.key));
+    // as a user's change would, so the read-outs get their text on the way. A control whose
+    // shown value still differs from the stored text (clamped, rounded, or taken as the
+    // first-run value) then stores what it shows. The order below is the order in which those
+    // writes reach the store.
+    auto loadCheck = [this](QCheckBox* check, const CheckSetting& setting) {
+        check->setChecked(ReadCheck(store_, setting.section, setting.key));
+        box_.CheckLoaded(setting, check->isChecked());
+    };
+    auto loadBar = [this](QScrollBar* bar, const BarSetting& setting) {
+        bar->setValue(ReadBarValue(store_, setting));
+        box_.BarLoaded(setting, bar->value());
+    };
+
+    loadCheck(fonts_, kFontsCheck);
     if (!fonts_->isChecked()) LoadFonts();
 
-    windSpeed_->setValue(ReadBarValue(store_, kWindSpeedBar));
-    draft_->setValue(ReadBarValue(store_, kDraftBar));
+    loadBar(windSpeed_, kWindSpeedBar);
+    loadBar(draft_, kDraftBar);
 
-    showBackground_->setChecked(
-        ReadCheck(store_, kShowBackgroundCheck.section, kShowBackgroundCheck.key));
-    scroll_->setValue(ReadBarValue(store_, kScrollBar));
+    loadCheck(showBackground_, kShowBackgroundCheck);
+    loadBar(scroll_, kScrollBar);
 
     const auto backdrops = BackdropChecks();
-    for (int i = 0; i < 7; ++i)
-        backdrops_[i]->setChecked(ReadCheck(store_, backdrops[i].section, backdrops[i].key));
+    for (int i = 0; i < 7; ++i) loadCheck(backdrops_[i], backdrops[i]);
 
     musicOn_->setChecked(ReadMusicOn(store_));
+    box_.MusicOnLoaded(musicOn_->isChecked());
     const auto songs = SongChecks();
-    for (int i = 0; i < 8; ++i)
-        songs_[i]->setChecked(ReadCheck(store_, songs[i].section, songs[i].key));
+    for (int i = 0; i < 8; ++i) loadCheck(songs_[i], songs[i]);
     soundOff_->setEditText(Q(GetSetting(store_, "music", "SoundOff")));
 
-    clock_->setChecked(ReadCheck(store_, kClockCheck.section, kClockCheck.key));
+    loadCheck(clock_, kClockCheck);
     clockSize_->setText(Q(GetSetting(store_, kClockSizeText.section, kClockSizeText.key)));
-    mouseSens_->setValue(ReadBarValue(store_, kMouseSensBar));
+    loadBar(mouseSens_, kMouseSensBar);
 
-    showMessage_->setChecked(ReadCheck(store_, kShowMessageCheck.section, kShowMessageCheck.key));
+    loadCheck(showMessage_, kShowMessageCheck);
     message_->setText(Q(GetSetting(store_, kMessageText.section, kMessageText.key)));
     messageSize_->setText(Q(GetSetting(store_, kMessageSizeText.section, kMessageSizeText.key)));
 
-    powerSave_->setChecked(ReadCheck(store_, kPowerSaveCheck.section, kPowerSaveCheck.key));
+    loadCheck(powerSave_, kPowerSaveCheck);
 
     if (!fonts_->isChecked()) SelectStoredFont();
 }
@@ -501,9 +510,11 @@ void SetupDialog::SelectStoredFont() {
 void SetupDialog::ShowBackgroundClicked(bool checked) {
     for (QCheckBox* box : backdrops_) box->setEnabled(checked);
     scroll_->setEnabled(checked);
-    if (box_.ShowBackgroundClicked(checked))
+    // The reminder comes before the box is stored.
+    box_.ShowBackgroundClicked(checked, [this] {
         showMessage(QStringLiteral("Driftmere"),
                     QStringLiteral("You must select at least one background"));
+    });
 }
 
 void SetupDialog::FontsBoxToggled(bool checked) {

@@ -39,7 +39,14 @@ class WarnOnceStore : public SettingsStore {
         return store_.Read(section, key);
     }
     bool Write(std::string_view section, std::string_view key, std::string_view value) override {
-        bool ok = store_.Write(section, key, value);
+        return Warn(store_.Write(section, key, value));
+    }
+    bool WriteAll(std::span<const SettingValue> values) override {
+        return Warn(store_.WriteAll(values));
+    }
+
+  private:
+    bool Warn(bool ok) {
         if (!ok && !warned_) {
             warned_ = true;
             std::cerr << "driftmere: cannot save settings to " << path_ << '\n';
@@ -47,7 +54,6 @@ class WarnOnceStore : public SettingsStore {
         return ok;
     }
 
-  private:
     std::string path_;
     IniFileStore store_;
     bool warned_ = false;
@@ -119,7 +125,6 @@ int RunSaver(const StartRequest& req) {
     display.SetEventSink(&form);
 
     QObject::connect(&display, &QtDisplay::hostWindowGone, [&form] { form.CloseDown(); });
-    QObject::connect(&display, &QtDisplay::focusLost, [&form] { form.SoundLostFocus(); });
     auto signals_ = WatchSignals([&form] { form.CloseDown(); });
 
     host.Attach(form);

@@ -148,7 +148,9 @@ class SetupDialogTest : public QObject {
         QCOMPARE(Stored(store, "System", "Clock"), QStringLiteral("1"));
         QCOMPARE(Stored(store, "music", "Midi8"), QStringLiteral("1"));
         QCOMPARE(Stored(store, "Settings", "ShowBkGrnd"), QStringLiteral("<absent>"));
-        QCOMPARE(Stored(store, "System", "MouseSens"), QStringLiteral("<absent>"));
+        // An absent sensitivity reads as 1 in the saver (the first move would end it); the bar
+        // shows 2 and so stores 2.
+        QCOMPARE(Stored(store, "System", "MouseSens"), QStringLiteral("2"));
         QCOMPARE(Stored(store, "music", "SoundOff"), QStringLiteral("<absent>"));
         QCOMPARE(Stored(store, "System", "SetReg"), QStringLiteral("<absent>"));
         QVERIFY(messages.isEmpty());
@@ -180,6 +182,36 @@ class SetupDialogTest : public QObject {
         // Out of range: clamped, and the clamped value stored.
         QCOMPARE(Find<QScrollBar>("hsbMouseS")->value(), 20);
         QCOMPARE(Stored(store, "System", "MouseSens"), QStringLiteral("20"));
+    }
+
+    void loadingStoresWhatTheControlsShow() {
+        // Values the saver would read otherwise than the dialog shows them: out of range, not
+        // whole, a check that is no 0 or 1, text that is no number, a scroll time in seconds
+        // that is not the minutes shown.
+        const struct {
+            const char *section, *key, *stored, *after;
+        } cases[] = {
+            {"Settings", "WindSpeed", "-3", "0"}, {"System", "MouseSens", "1", "2"},
+            {"Settings", "Drafts", "20", "15"},   {"Settings", "Mountain1", "1.4", "1"},
+            {"Settings", "Beach2", "2", "0"},     {"Settings", "ShowBkGrnd", "yes", "1"},
+            {"System", "Clock", "-1", "0"},       {"music", "Midi4", "0.6", "1"},
+            {"music", "SoundOn", "1", "True"},    {"Settings", "ScrollSec", "60", "900"},
+            {"Settings", "Scroll", "15", "15"},
+        };
+        for (const auto& c : cases) store.Set(c.section, c.key, c.stored);
+        Open();
+        QCOMPARE(Find<QLabel>("txtWindSpeed")->text(), QStringLiteral("0 MPH"));
+        QCOMPARE(Find<QLabel>("txtWS")->text(), QStringLiteral("None"));
+        QCOMPARE(Find<QLabel>("txtMouseS")->text(), QStringLiteral("2"));
+        QCOMPARE(Find<QLabel>("txtDraft2")->text(), QStringLiteral("15"));
+        QVERIFY(Find<QCheckBox>("chkBGM1")->isChecked());
+        QVERIFY(!Find<QCheckBox>("chkBGB2")->isChecked());
+        for (const auto& c : cases)
+            QVERIFY2(Stored(store, c.section, c.key) == QString::fromLatin1(c.after), c.key);
+        // Each once: a value stored as the control moves is not stored again.
+        QCOMPARE(WritesOf(store, "WindSpeed"), 1);
+        QCOMPARE(WritesOf(store, "Drafts"), 1);
+        QCOMPARE(WritesOf(store, "Scroll"), 1);
     }
 
     void fontListIsFilledOnceOrNotAtAll() {
@@ -252,11 +284,18 @@ class SetupDialogTest : public QObject {
         QVERIFY(!Find<QScrollBar>("hsbScroll")->isEnabled());
         QVERIFY(messages.isEmpty());
 
-        // Checking it again, here with the keyboard, reminds the user and enables the boxes,
-        // but stores no backdrop until one is clicked.
+        // Checking it again, here with the keyboard, enables the boxes and reminds the user
+        // before anything is stored, and stores no backdrop until one is clicked.
+        QStringList storedAtReminder;
+        dialog->showMessage = [&](const QString& title, const QString& text) {
+            messages << title + u'|' + text;
+            QVERIFY(Find<QCheckBox>("chkBGM1")->isEnabled());
+            storedAtReminder = TakeWrites(store);
+        };
         show->setFocus();
         QTest::keyClick(show, Qt::Key_Space);
         QVERIFY(show->isChecked());
+        QCOMPARE(storedAtReminder, QStringList());
         QCOMPARE(messages,
                  QStringList{QStringLiteral("Driftmere|You must select at least one background")});
         QCOMPARE(TakeWrites(store), QStringList{"ShowBkGrnd=1"});

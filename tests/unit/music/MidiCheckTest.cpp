@@ -53,13 +53,23 @@ TEST(MidiCheck, AcceptsCleanFilesAndRejectsDamagedOnes) {
         {0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0x90, 0x3C, 0x40, 0x83, 0x60, 0x3C, 0x00});
     EXPECT_TRUE(Check(File(good)));
     EXPECT_TRUE(Check(File(good, 96, 3)));
+    // A track that stops at the end of its chunk without an end-of-track event is common and
+    // plays like a whole one; so does an empty track.
+    const Bytes noEnd(good.begin(), good.end() - kEnd.size());
+    EXPECT_TRUE(Check(File(noEnd)));
+    EXPECT_TRUE(Check(File({}, 480, 2)));
 
     struct Case {
         const char* what;
         Bytes bytes;
     };
     std::vector<Case> bad{
-        {"no end of track", File({0x00, 0x90, 0x3C, 0x40})},
+        // Without an end-of-track event the chunk's end ends the track, but only after a
+        // whole event.
+        {"track ends inside a note", File({0x00, 0x90, 0x3C})},
+        {"track ends after a delta time", File({0x00, 0x90, 0x3C, 0x40, 0x10})},
+        {"track ends inside a delta time", File({0x00, 0x90, 0x3C, 0x40, 0x83})},
+        {"track ends inside a meta event", File({0x00, 0xFF, 0x03})},
         {"zero division", File(With({}), 0)},
         {"SMPTE division", File(With({}), 0xE728)},
         {"zero tempo", File(With({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00}))},

@@ -20,10 +20,10 @@ class MusicTimeoutTest : public ::testing::Test {
         for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 1);
     }
 
-    // As the saver's load does it: SoundOff only when the value is not exactly "Never".
+    // As the saver's load does it.
     void Load(const std::string& value) {
         timeout.SetValue(value);
-        if (value != "Never") timeout.SoundOff();
+        if (!timeout.NeverStops()) timeout.SoundOff();
         playlist.MidiSounds();
     }
 
@@ -68,15 +68,18 @@ TEST_F(MusicTimeoutTest, OneMinuteStopsAtTheSixtiethTickAndEveryTickAfter) {
     EXPECT_EQ(sound.Count("StopMidi"), 10);
 }
 
-// Values are compared as numbers; one outside the list (or text that is no number, "never"
-// included) leaves the limit at 0, so the first tick stops the music.
-TEST_F(MusicTimeoutTest, ValuesAreComparedAsNumbersAndOthersStopAtTheFirstTick) {
+// Values are compared as numbers; a number outside the list leaves the limit at 0, so the first
+// tick stops the music. Text that is no number is taken as "Never", whatever its case.
+TEST_F(MusicTimeoutTest, ValuesAreComparedAsNumbersAndTextThatIsNoNumberIsNever) {
     const struct {
         const char* value;
         int limit;
-    } cases[] = {{"2", 120},     {"10", 600},  {" 45 ", 2700}, {"90.0", 5400},
-                 {"480", 28800}, {"2.5", 0},   {"7", 0},       {"0", 0},
-                 {"-1", 0},      {"never", 0}, {"ten", 0},     {"", 0}};
+        bool never;
+    } cases[] = {{"2", 120, false},     {"10", 600, false},    {" 45 ", 2700, false},
+                 {"90.0", 5400, false}, {"480", 28800, false}, {"2.5", 0, false},
+                 {"7", 0, false},       {"0", 0, false},       {"-1", 0, false},
+                 {"never", 0, true},    {"NEVER", 0, true},    {"ten", 0, true},
+                 {"", 0, true},         {"1 minute", 0, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.value);
         FakeSound localSound;
@@ -84,11 +87,18 @@ TEST_F(MusicTimeoutTest, ValuesAreComparedAsNumbersAndOthersStopAtTheFirstTick) 
         local.SetSoundOn(true);
         MusicTimeout t(localSound, local);
         t.SetValue(c.value);
+        EXPECT_EQ(t.NeverStops(), c.never);
         t.SoundOff();
         EXPECT_EQ(t.SoundOffLimit(), c.limit);
+        const bool stopsAtOnce = !c.never && c.limit <= 1;
         t.Tick();
-        EXPECT_EQ(local.SoundOn(), c.limit > 1);
-        EXPECT_EQ(localSound.Count("StopMidi"), c.limit > 1 ? 0 : 1);
+        EXPECT_EQ(local.SoundOn(), !stopsAtOnce);
+        EXPECT_EQ(localSound.Count("StopMidi"), stopsAtOnce ? 1 : 0);
+        if (c.never) {
+            for (int i = 0; i < 100000; ++i) t.Tick();
+            EXPECT_EQ(localSound.Count("StopMidi"), 0);
+            EXPECT_EQ(t.SoundOffSeconds(), 0);
+        }
     }
 }
 

@@ -53,8 +53,10 @@ TEST(Form1, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
     EXPECT_EQ(s.store.Get("music", "SoundOn"), "True");
     EXPECT_EQ(s.store.Get("Settings", "Message"), "Place a Message Here");
     EXPECT_EQ(s.store.writes.front().section, "Music");  // the first-run writer's spelling
-    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);        // wind 11
-    EXPECT_EQ(s.form->fleet().DraftDivider(1), 3);       // drafts 2
+    EXPECT_EQ(s.store.writeAlls, 1);                     // the whole set as one change of the store
+    EXPECT_EQ(s.store.writes.size(), AllSettingKeys().size());
+    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);   // wind 11
+    EXPECT_EQ(s.form->fleet().DraftDivider(1), 3);  // drafts 2
     EXPECT_EQ(s.form->fleet().DraftStep(), 1);
     // Music on: the first song plays at the end of the load and the watcher runs.
     EXPECT_EQ(s.sound.played, (std::vector<std::string>{"/data/Tranquil.mid"}));
@@ -172,18 +174,23 @@ TEST(Form1, FontRuleAndMessage) {
     EXPECT_EQ(t.display.Count("DrawText \"1\""), 2);
 }
 
-TEST(Form1, SoundOffNeverIsCaseSensitive) {
-    Session never;
-    never.FirstRunThen("music", "SoundOff", "Never");
-    never.Load();
-    never.Run(5000);
-    EXPECT_TRUE(never.form->playlist().SoundOn());
-
-    Session lower;
-    lower.FirstRunThen("music", "SoundOff", "never");
-    lower.Load();
-    lower.Run(1000);
-    EXPECT_FALSE(lower.form->playlist().SoundOn());  // not in the table: stops at the first tick
+// "Never" and text that is no number keep the music playing; a number outside the list stops
+// it at the first tick.
+TEST(Form1, SoundOffThatIsNoNumberNeverStopsTheMusic) {
+    for (auto [value, playing] : {std::pair{"Never", true},
+                                  {"never", true},
+                                  {"ten", true},
+                                  {"", true},
+                                  {"7", false},
+                                  {"1", true}}) {
+        SCOPED_TRACE(value);
+        Session s;
+        s.FirstRunThen("music", "SoundOff", value);
+        s.Load();
+        s.Run(5000);
+        EXPECT_EQ(s.form->playlist().SoundOn(), playing);
+        EXPECT_EQ(s.sound.Count("StopMidi"), playing ? 0 : 5);
+    }
 }
 
 TEST(Form1, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {

@@ -20,16 +20,16 @@ using testing::FileBytes;
 using testing::PutFile;
 using testing::TempDir;
 
-// How often `needle` occurs in the text, ignoring ASCII case.
-int CountNoCase(std::string text, const std::string& needle) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    int count = 0;
-    for (auto at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1))
-        ++count;
-    return count;
-}
+// The first-run file exactly as one write per key has always left it.
+constexpr std::string_view kFirstRunFile =
+    "[music]\nMidi1=1\nMidi2=1\nMidi3=1\nMidi4=1\nMidi5=1\nMidi6=1\nMidi7=1\nMidi8=1\n"
+    "SoundOff=Never\nSoundOn=True\n\n[Settings]\nBeach1=1\nBeach2=1\nBeach3=1\nCheckFont=1\n"
+    "Drafts=2\nFontName=Arial\nFontSizeMsg=24\nMessage=Place a Message Here\nMountain1=1\n"
+    "Mountain2=1\nMountain3=1\nMountain4=1\nScroll=1\nScrollSec=60\nSelectedFont=0\n"
+    "ShowBkGrnd=1\nShowMessage=0\nWindSpeed=11\nPwrSave=1\n\n[System]\nClock=0\nFontSize=22\n"
+    "MouseSens=4\nPower=0\nSetReg=2\n";
 
-TEST(IniFileStore, FirstRunSetIsWrittenOnceWithOneMusicSection) {
+TEST(IniFileStore, FirstRunSetIsOneReplacementWithOneMusicSection) {
     TempDir dir;
     const std::string path = dir / "config/DriftmereVT/settings.ini";
     IniFileStore store(path);
@@ -47,11 +47,8 @@ TEST(IniFileStore, FirstRunSetIsWrittenOnceWithOneMusicSection) {
         EXPECT_EQ(other.Read(k.section, k.key), k.firstRun) << k.key;
     EXPECT_FALSE(EnsureFirstRun(other));
 
-    const std::string text = FileBytes(path);
-    EXPECT_EQ(CountNoCase(text, "[music]"), 1) << text;
-    EXPECT_EQ(text.find("[music]\nMidi1=1\n"), 0u) << text;
-    EXPECT_NE(text.find("\nWindSpeed=11\n"), std::string::npos) << text;
-    EXPECT_EQ(text.rfind("SetReg=2\n"), text.find("SetReg=2\n"));
+    EXPECT_EQ(FileBytes(path), kFirstRunFile);
+    EXPECT_EQ(store.FileReplacements(), 1u);
 
     // Known names are written as the table spells them, whatever the caller's case.
     EXPECT_TRUE(store.Write("SETTINGS", "windspeed", "5"));
@@ -60,6 +57,31 @@ TEST(IniFileStore, FirstRunSetIsWrittenOnceWithOneMusicSection) {
     EXPECT_NE(after.find("\nWindSpeed=5\n"), std::string::npos) << after;
     EXPECT_NE(after.find("\n[NewSection]\nmyKey=x\n"), std::string::npos) << after;
     EXPECT_TRUE(store.LastError().empty());
+}
+
+// Over a file that already holds settings, the one replacement of the first-run set leaves what
+// a write per key leaves: the same keys updated in place, the same new lines in the same places.
+TEST(IniFileStore, ManyValuesAtOnceLeaveWhatOneWriteAtATimeLeaves) {
+    TempDir dir;
+    const std::string starts[] = {
+        "",
+        "# mine\n[SETTINGS]\nwindspeed = 3\n\n[Music]\nmidi2=0\n[Other]\nx=1\n",
+        "[System]\r\nSetReg=1\r\nClock=1",
+        "[music]\nMidi1=0\n[Settings]\nPwrSave=0\n[music]\nMidi2=0\nMidi2=5\n",
+        "\xff\xfe[Settings\nWindSpeed\n=\n",
+    };
+    for (const std::string& start : starts) {
+        SCOPED_TRACE(start);
+        PutFile(dir / "batch.ini", start);
+        PutFile(dir / "one-by-one.ini", start);
+        IniFileStore batch(dir / "batch.ini");
+        SetRegistry(batch);
+        EXPECT_EQ(batch.FileReplacements(), 1u);
+        IniFileStore oneByOne(dir / "one-by-one.ini");
+        for (const SettingKey& k : AllSettingKeys())
+            oneByOne.Write(k.section == "music" ? "Music" : k.section, k.key, k.firstRun);
+        EXPECT_EQ(FileBytes(dir / "batch.ini"), FileBytes(dir / "one-by-one.ini"));
+    }
 }
 
 TEST(IniFileStore, HandWrittenFileKeepsItsSpellingCommentsAndUnknownKeys) {
@@ -175,6 +197,11 @@ TEST(IniFileStore, WhatIsNotAFileItCanUseIsLeftAlone) {
     EXPECT_FALSE(nowhere.Write("Settings", "WindSpeed", "3"));
 }
 
+bool IsLink(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     TempDir dir;
     ASSERT_EQ(::mkdir((dir / "dotfiles").c_str(), 0700), 0);
@@ -183,10 +210,64 @@ TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     IniFileStore store(dir / "settings.ini");
     EXPECT_EQ(store.Read("Settings", "WindSpeed"), "4");
     EXPECT_TRUE(store.Write("Settings", "WindSpeed", "9"));
-    struct stat st {};
-    ASSERT_EQ(::lstat((dir / "settings.ini").c_str(), &st), 0);
-    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_TRUE(IsLink(dir / "settings.ini"));
     EXPECT_EQ(FileBytes(dir / "dotfiles/driftmere.ini"), "[Settings]\nWindSpeed=9\n");
+
+    // A link made before the file exists, directly or through a second link (absolute, then
+    // relative to its own folder): the file is created where the chain ends.
+    ASSERT_EQ(::symlink("dotfiles/new.ini", (dir / "dangling.ini").c_str()), 0);
+    ASSERT_EQ(::symlink((dir / "dotfiles/hop").c_str(), (dir / "chain.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("chained.ini", (dir / "dotfiles/hop").c_str()), 0);
+    for (auto [name, target] :
+         {std::pair{"dangling.ini", "dotfiles/new.ini"}, {"chain.ini", "dotfiles/chained.ini"}}) {
+        IniFileStore linked(dir / name);
+        EXPECT_TRUE(linked.Write("Settings", "Drafts", "-2")) << linked.LastError();
+        EXPECT_TRUE(IsLink(dir / name)) << name;
+        EXPECT_EQ(FileBytes(dir / target), "[Settings]\nDrafts=-2\n") << name;
+        EXPECT_EQ(IniFileStore(dir / name).Read("Settings", "Drafts"), "-2") << name;
+        struct stat st {};
+        ASSERT_EQ(::stat((dir / target).c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+    }
+    EXPECT_TRUE(IsLink(dir / "dotfiles/hop"));
+
+    // Links that go round in a circle: nothing to write to, and nothing is replaced.
+    ASSERT_EQ(::symlink("round.ini", (dir / "circle.ini").c_str()), 0);
+    ASSERT_EQ(::symlink("circle.ini", (dir / "round.ini").c_str()), 0);
+    IniFileStore circle(dir / "circle.ini");
+    EXPECT_FALSE(circle.Write("Settings", "Drafts", "1"));
+    EXPECT_NE(circle.LastError().find(dir / "circle.ini"), std::string::npos) << circle.LastError();
+    EXPECT_TRUE(IsLink(dir / "circle.ini") && IsLink(dir / "round.ini"));
+}
+
+TEST(IniFileStore, TheLockIsNeverFollowedNorWaitedOnWhenItIsNoPlainFile) {
+    TempDir dir;
+    const std::string path = dir / "settings.ini";
+    const std::string lock = path + ".lock";
+    PutFile(dir / "victim", "keep");
+    // A dangling link (following it would create its target), a link to someone's file, a FIFO
+    // (opening it for reading could block) and a folder.
+    const std::function<int()> makers[] = {
+        [&] { return ::symlink((dir / "created-through-lock").c_str(), lock.c_str()); },
+        [&] { return ::symlink((dir / "victim").c_str(), lock.c_str()); },
+        [&] { return ::mkfifo(lock.c_str(), 0600); },
+        [&] { return ::mkdir(lock.c_str(), 0700); },
+    };
+    for (const auto& make : makers) {
+        SCOPED_TRACE(&make - makers);
+        PutFile(path, "[Settings]\nWindSpeed=4\n");
+        ASSERT_EQ(make(), 0);
+        IniFileStore store(path);
+        EXPECT_FALSE(store.Write("Settings", "WindSpeed", "5"));
+        EXPECT_NE(store.LastError().find(lock), std::string::npos) << store.LastError();
+        EXPECT_EQ(FileBytes(path), "[Settings]\nWindSpeed=4\n");
+        EXPECT_EQ(::access((dir / "created-through-lock").c_str(), F_OK), -1);
+        EXPECT_EQ(FileBytes(dir / "victim"), "keep");
+        std::filesystem::remove(lock);
+    }
+    // Once it is gone, writing works again.
+    IniFileStore store(path);
+    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "5")) << store.LastError();
 }
 
 TEST(IniFileStore, FailedWritesSayFalseAndLeaveTheOldFileWhole) {
