@@ -12,29 +12,27 @@
 # that stops it (not inside $(...)), since only its parent can wait for it.
 
 XSERVER_PID=""
-XSERVER_LOG=""
+XSERVER_DIR=""
 
 # start_xserver PROGRAM [ARGS...]: starts the server, waits up to 30 s for its display number and
 # exports DISPLAY. Ends the script with a message if the server does not come up.
 start_xserver() {
     stop_xserver
-    local numberfile
-    numberfile=$(mktemp "${TMPDIR:-/tmp}/driftmere-display.XXXXXX")
-    XSERVER_LOG=$numberfile.log
-    "$@" -displayfd 3 -noreset -nolisten tcp 3>"$numberfile" >"$XSERVER_LOG" 2>&1 &
+    # The number and the server's messages go to a folder of our own, not to names in /tmp.
+    XSERVER_DIR=$(mktemp -d "${TMPDIR:-/tmp}/driftmere-x.XXXXXX")
+    "$@" -displayfd 3 -noreset -nolisten tcp 3>"$XSERVER_DIR/display" >"$XSERVER_DIR/log" 2>&1 &
     XSERVER_PID=$!
     local n=""
     for _ in $(seq 600); do
         # The number ends with a newline; without one the server is still writing it.
-        if IFS= read -r n <"$numberfile" && [[ $n =~ ^[0-9]+$ ]]; then break; fi
+        if IFS= read -r n <"$XSERVER_DIR/display" && [[ $n =~ ^[0-9]+$ ]]; then break; fi
         n=""
         kill -0 "$XSERVER_PID" 2>/dev/null || break
         sleep 0.05
     done
-    rm -f "$numberfile"
     if [ -z "$n" ]; then
         echo "$1 did not start:" >&2
-        cat "$XSERVER_LOG" >&2 2>/dev/null || true
+        cat "$XSERVER_DIR/log" >&2 2>/dev/null || true
         stop_xserver
         exit 1
     fi
@@ -48,8 +46,8 @@ stop_xserver() {
         wait "$XSERVER_PID" 2>/dev/null || true
         XSERVER_PID=""
     fi
-    if [ -n "$XSERVER_LOG" ]; then
-        rm -f "$XSERVER_LOG"
-        XSERVER_LOG=""
+    if [ -n "$XSERVER_DIR" ]; then
+        rm -rf "$XSERVER_DIR"
+        XSERVER_DIR=""
     fi
 }
