@@ -10,15 +10,12 @@ head -c 200000 "$BIN" >"$SETTINGS"
 head -c 1000000 /dev/zero | tr '\0' 'x' >>"$SETTINGS"
 cp "$SETTINGS" "$WORK/garbage"
 start_program /s
-sleep 3
+check "it draws the scene" wait_for 30 shot_brighter screen 800x600+0+0 20
 check "the saver runs" kill -0 "$PROG_PID"
-shot screen
-check "it draws the scene" test "$(mean_level screen 800x600+0+0)" -gt 20
 xdotool key q
-sleep 1
-check "Q writes SoundOn=False into the damaged file" test "$(setting music SoundOn)" = False
+check "Q writes SoundOn=False into the damaged file" wait_for 10 setting_is music SoundOn False
 check "the garbage before it is kept byte for byte" cmp -s -n 1200000 "$SETTINGS" "$WORK/garbage"
 xdotool key Escape
-check "Escape ends it" wait_exit "$PROG_PID" 2
+check "Escape ends it" wait_exit "$PROG_PID" 10
 check "with status 0" test "$(exit_status "$PROG_PID")" = 0
 finish

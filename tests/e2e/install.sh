@@ -20,10 +20,9 @@ check "man page" test -s "$prefix/share/man/man6/driftmere.6"
 start_xvfb 800x600
 start_program_at() { "$1" /s >"$WORK/out.log" 2>"$WORK/err.log" & PROG_PID=$!; PIDS+=("$PROG_PID"); }
 start_program_at "$prefix/libexec/xscreensaver/driftmere"
-sleep 2.5
-shot installed
-check "the installed program shows the scene (data found through the link)" test "$(mean_level installed 600x400+100+100)" -gt 20
+check "the installed program shows the scene (data found through the link)" \
+    wait_for 30 shot_brighter installed 600x400+100+100 20
 check "no warning about missing pictures" bash -c "! grep -qi 'bmp' '$WORK/err.log'"
 xdotool key x
-check "and ends on a key" wait_exit "$PROG_PID" 2
+check "and ends on a key" wait_exit "$PROG_PID" 10
 finish

@@ -11,32 +11,39 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 export DRIFTMERE_AUDIO=none
 SETTINGS=$XDG_CONFIG_HOME/DriftmereVT/settings.ini
-XVFB_PID=""
 PIDS=()
 FAILS=0
+source "$(dirname "${BASH_SOURCE[0]}")/../support/xserver.sh"
 
 cleanup() {
-    for p in "${PIDS[@]:-}"; do [ -n "$p" ] && kill -9 "$p" 2>/dev/null || true; done
-    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null || true
+    for p in "${PIDS[@]:-}"; do
+        [ -n "$p" ] || continue
+        kill -9 "$p" 2>/dev/null || true
+        wait "$p" 2>/dev/null || true
+    done
+    stop_xserver
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
-# start_xvfb WIDTHxHEIGHT [XVFB OPTIONS...]: a private X server on the first free display number.
+# start_xvfb WIDTHxHEIGHT [XVFB OPTIONS...]: a private X server on a display number of its own,
+# with a black root window, so that the screen stays dark until a program draws on it.
 start_xvfb() {
     local size=${1:-800x600}
     shift || true
-    local n=50
-    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 "${size}x24" -nolisten tcp "$@" >/dev/null 2>&1 &
-    XVFB_PID=$!
-    export DISPLAY=:$n
-    for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
-        sleep 0.05
+    start_xserver Xvfb -screen 0 "${size}x24" -br "$@"
+}
+
+# wait_for SECONDS COMMAND...: runs COMMAND until it succeeds; false if it has not within SECONDS.
+# The limits are generous: they only bound how long a broken program can hold a test up.
+wait_for() {
+    local limit=$1
+    shift
+    local end=$((SECONDS + limit))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
     done
-    echo "Xvfb did not start" >&2
-    exit 1
 }
 
 # start_program ARGS...: runs the program in the background; its pid is in $PROG_PID.
@@ -48,23 +55,23 @@ start_program() {
 
 # wait_exit PID SECONDS: true when the process ended within the time.
 wait_exit() {
-    local pid=$1 limit=$2
-    local steps=$((limit * 20))
-    for _ in $(seq "$steps"); do
-        kill -0 "$pid" 2>/dev/null || return 0
+    local end=$((SECONDS + $2))
+    while kill -0 "$1" 2>/dev/null; do
+        [ "$SECONDS" -lt "$end" ] || return 1
         sleep 0.05
     done
-    return 1
+}
+
+# none_running PID...: true when none of the processes runs any more.
+none_running() {
+    local p
+    for p in "$@"; do kill -0 "$p" 2>/dev/null && return 1; done
+    return 0
 }
 
 # wait_window TITLE SECONDS: waits for a mapped window with this name.
-wait_window() {
-    for _ in $(seq $(($2 * 10))); do
-        xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
-        sleep 0.1
-    done
-    return 1
-}
+titled() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
+wait_window() { wait_for "$2" titled "$1"; }
 
 shot() { import -window root "$WORK/$1.png"; }
 
@@ -82,9 +89,15 @@ count_colour() {
 # the mean brightness (0..255) of a region
 mean_level() { convert "$WORK/$1.png" -crop "$2" +repage -colorspace gray -format '%[fx:int(255*mean)]' info:; }
 
+# shot_brighter NAME GEOMETRY LEVEL: takes the screenshot NAME; true when the region's mean
+# brightness is above LEVEL. With wait_for, it waits for a scene to be drawn.
+shot_brighter() { shot "$1" && [ "$(mean_level "$1" "$2")" -gt "$3" ]; }
+
 setting() {  # setting SECTION KEY -> value from the settings file ("" when absent)
     awk -v s="[$1]" -v k="$2" 'BEGIN{IGNORECASE=1} /^\[/{cur=tolower($0)} tolower(cur)==tolower(s) && index($0,k"=")==1 {print substr($0,length(k)+2)}' "$SETTINGS" 2>/dev/null | tail -n1
 }
+
+setting_is() { [ "$(setting "$1" "$2")" = "$3" ]; }  # setting_is SECTION KEY VALUE
 
 write_settings() {  # write_settings < ini text
     mkdir -p "$(dirname "$SETTINGS")"
@@ -134,3 +147,10 @@ exit_status() { local s=0; wait "$1" || s=$?; echo "$s"; }
 
 # windows_of PID: the ids of the mapped windows a process owns, one a line.
 windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
+
+# has_window PID: true when the process shows a window. A saver maps its window only once it has
+# loaded its scene, so this is the moment it takes keys.
+has_window() { [ -n "$(windows_of "$1")" ]; }
+
+# lines_at_least FILE PATTERN N: true when at least N lines of FILE match PATTERN.
+lines_at_least() { [ "$(lines_matching "$1" "$2")" -ge "$3" ]; }

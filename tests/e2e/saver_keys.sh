@@ -3,16 +3,15 @@
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 start_program /s
-sleep 2
+check "the saver shows its window" wait_for 30 has_window "$PROG_PID"
 xdotool key q
-sleep 0.5
-check "Q writes SoundOn=False" test "$(setting music SoundOn)" = False
+check "Q writes SoundOn=False" wait_for 10 setting_is music SoundOn False
 xdotool key s
-sleep 0.5
-check "S writes SoundOn=True" test "$(setting music SoundOn)" = True
-xdotool key n key p
-sleep 0.5
-check "N and P keep the saver running" kill -0 "$PROG_PID"
+check "S writes SoundOn=True" wait_for 10 setting_is music SoundOn True
+# Keys are handled in order: once the Q after N and P has written its value, they were handled.
+xdotool key n key p key q
+check "N and P keep the saver running" wait_for 10 setting_is music SoundOn False
+check "... still running" kill -0 "$PROG_PID"
 xdotool key Escape
-check "Escape ends it" wait_exit "$PROG_PID" 1
+check "Escape ends it" wait_exit "$PROG_PID" 10
 finish

@@ -40,28 +40,19 @@ as_nobody() {
 as_nobody xscreensaver --no-splash >"$WORK/xss.log" 2>&1 &
 xss=$!
 PIDS+=("$xss")
-for _ in $(seq 100); do as_nobody xscreensaver-command -version >/dev/null 2>&1 && break; sleep 0.1; done
+daemon_answers() { as_nobody xscreensaver-command -version >/dev/null 2>&1; }
+hack_running() { pgrep -u nobody -f "$BIN --root" >/dev/null; }
+no_hack_running() { ! hack_running; }
+check "the xscreensaver daemon answers" wait_for 30 daemon_answers
 
 as_nobody xscreensaver-command -select 1 >/dev/null 2>&1
-running=no
-for _ in $(seq 100); do
-    if pgrep -u nobody -f "$BIN --root" >/dev/null; then running=yes; break; fi
-    sleep 0.1
-done
-check "xscreensaver starts Driftmere" test "$running" = yes
-sleep 4
-shot hosted
-check "the scene is on screen" test "$(mean_level hosted 600x400+100+100)" -gt 30
+check "xscreensaver starts Driftmere" wait_for 30 hack_running
+check "the scene is on screen" wait_for 30 shot_brighter hosted 600x400+100+100 30
 check "Driftmere wrote its first-run settings in the user's folder" test -s "$home/.config/DriftmereVT/settings.ini"
 
 as_nobody xscreensaver-command -deactivate >/dev/null 2>&1
-gone=no
-for _ in $(seq 100); do
-    if ! pgrep -u nobody -f "$BIN --root" >/dev/null; then gone=yes; break; fi
-    sleep 0.1
-done
-check "deactivating leaves no Driftmere process" test "$gone" = yes
+check "deactivating leaves no Driftmere process" wait_for 10 no_hack_running
 as_nobody xscreensaver-command -exit >/dev/null 2>&1 || true
-wait_exit "$xss" 5 || true
+wait_exit "$xss" 10 || true
 if [ "$FAILS" -ne 0 ]; then echo "--- xscreensaver log:"; cat "$WORK/xss.log"; fi
 finish

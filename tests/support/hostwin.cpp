@@ -1,25 +1,62 @@
-// A plain X11 window that stands in for a screen-saver host's window in end-to-end tests.
-// Usage: dm_hostwin WIDTH HEIGHT [X Y]. Prints the window id in hex, then waits until killed.
+// A plain X11 window for the end-to-end tests: a screen-saver host's window, or another program's
+// window that opens over the saver.
+// Usage: dm_hostwin WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]
+// Prints the window id in hex once the window is mapped, then waits until killed.
+// --override-redirect makes a window no window manager handles, as notification and menu
+// windows often are.
 #include <X11/Xlib.h>
-
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
+#include <X11/Xutil.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 int main(int argc, char** argv) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s WIDTH HEIGHT [X Y]\n", argv[0]);
+    int numbers[4] = {0, 0, 0, 0};
+    int count = 0;
+    unsigned long colour = 0x808080;
+    bool overrideRedirect = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--colour") == 0 && i + 1 < argc) {
+            colour = std::strtoul(argv[++i], nullptr, 16) & 0xffffff;
+        } else if (std::strcmp(argv[i], "--override-redirect") == 0) {
+            overrideRedirect = true;
+        } else if (count < 4) {
+            numbers[count++] = std::atoi(argv[i]);
+        }
+    }
+    if (count != 2 && count != 4) {
+        std::fprintf(stderr,
+                     "usage: %s WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]\n",
+                     argv[0]);
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
     if (!d) return 1;
-    int x = argc > 4 ? std::atoi(argv[3]) : 0, y = argc > 4 ? std::atoi(argv[4]) : 0;
-    Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), x, y, std::atoi(argv[1]),
-                                   std::atoi(argv[2]), 0, 0, 0x808080);
+    const int width = numbers[0], height = numbers[1], x = numbers[2], y = numbers[3];
+    XSetWindowAttributes attributes{};
+    attributes.background_pixel = colour;
+    attributes.override_redirect = overrideRedirect;
+    attributes.event_mask = StructureNotifyMask;
+    Window w =
+        XCreateWindow(d, DefaultRootWindow(d), x, y, width, height, 0, CopyFromParent, InputOutput,
+                      CopyFromParent, CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
     XStoreName(d, w, "driftmere test host");
+    // Asked-for place and size, so that a window manager keeps them.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = x;
+    hints.y = y;
+    hints.width = width;
+    hints.height = height;
+    XSetWMNormalHints(d, w, &hints);
     XMapWindow(d, w);
-    XSync(d, False);
+    for (;;) {
+        XEvent e;
+        XNextEvent(d, &e);
+        if (e.type == MapNotify && e.xmap.window == w) break;
+    }
     std::printf("0x%lx\n", w);
     std::fflush(stdout);
     for (;;) {

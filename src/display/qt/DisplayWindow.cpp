@@ -11,8 +11,15 @@ namespace driftmere {
 
 DisplayWindow::DisplayWindow(const QImage& frame, Listener& listener, bool takesInput)
     : frame_(frame), listener_(listener), takesInput_(takesInput) {
-    // Inside a host window the host owns the keyboard and the mouse: let its events through.
+    // Inside a host window the host owns the keyboard and the mouse, and the stacking: let its
+    // events through. Shown by itself, the saver asks a window manager to keep it above others.
     if (!takesInput_) setFlag(Qt::WindowTransparentForInput, true);
+    if (takesInput_) setFlag(Qt::WindowStaysOnTopHint, true);
+}
+
+void DisplayWindow::showEvent(QShowEvent* event) {
+    QRasterWindow::showEvent(event);
+    if (takesInput_ && !keepAbove_) keepAbove_ = std::make_unique<KeepAbove>(winId());
 }
 
 QRect DisplayWindow::FrameRect() const { return LetterboxRect(frame_.size(), size()); }

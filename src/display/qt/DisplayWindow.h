@@ -1,10 +1,14 @@
 #pragma once
 // The window the saver is shown in: it paints the composed frame letterboxed into whatever size
-// it has, and passes input on to its listener.
+// it has, and passes input on to its listener. When it is the saver's own window (it takes the
+// input), it stays above every other window for as long as it is shown.
 #include <QPoint>
 #include <QRasterWindow>
 #include <QRegion>
+#include <memory>
 #include <optional>
+
+#include "display/qt/KeepAbove.h"
 
 namespace driftmere {
 
@@ -35,6 +39,7 @@ class DisplayWindow : public QRasterWindow {
     QRegion lastPainted() const { return lastPainted_; }
 
   protected:
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -51,6 +56,7 @@ class DisplayWindow : public QRasterWindow {
     std::optional<QPoint> lastPointer_;
     int paintCount_ = 0;
     QRegion lastPainted_;
+    std::unique_ptr<KeepAbove> keepAbove_;
 };
 
 }  // namespace driftmere
