@@ -29,10 +29,10 @@ class Scene {
         }
         balloon.save(dir_.filePath("balloon.bmp"), "BMP");
         this->backdrop = compositor.CreateSurface();
-        compositor.LoadBitmap(this->backdrop, dir_.filePath("backdrop.bmp"), kOpaque, nullptr);
+        compositor.LoadPicture(this->backdrop, dir_.filePath("backdrop.bmp"), kOpaque, nullptr);
         for (int i = 0; i < 13; ++i) {
             const SurfaceId id = compositor.CreateSurface();
-            compositor.LoadBitmap(id, dir_.filePath("balloon.bmp"), kKeyedOrAlpha, nullptr);
+            compositor.LoadPicture(id, dir_.filePath("balloon.bmp"), kKeyedOrAlpha, nullptr);
             compositor.SetSurfaceX(id, 20 + i * 58);
             compositor.SetSurfaceY(id, 60 + (i * 137) % 450);
             balloons.push_back(id);

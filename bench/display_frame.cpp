@@ -44,11 +44,11 @@ struct Scene {
         const std::string data = DataFolder();
         for (int i = 0; i < 7; ++i) {
             backdrops[i] = display.CreateSurface();
-            display.LoadBitmap(backdrops[i], 1, data + std::string(kBackdrops[i].file), kOpaque);
+            display.LoadPicture(backdrops[i], data + std::string(kBackdrops[i].file), kOpaque);
         }
         for (int i = 0; i < 13; ++i) {
             balloons[i] = display.CreateSurface();
-            display.LoadBitmap(balloons[i], 1, data + std::string(kBalloons[i].file),
+            display.LoadPicture(balloons[i], data + std::string(kBalloons[i].file),
                                kKeyedOrAlpha);
             display.SetSurfaceX(balloons[i], 20 + 55 * i);
             display.SetSurfaceY(balloons[i], 30 + 35 * i);

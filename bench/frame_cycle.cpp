@@ -1,4 +1,4 @@
-// The per-frame cost of the saver session itself: everything Form1 does for one RenderFrame (the
+// The per-frame cost of the saver session itself: everything SaverSession does for one RenderFrame (the
 // clear, the backdrop, thirteen balloon steps, the clock and the message, the flip) on a display
 // that only keeps positions, so what is measured is the session and not a recorder or a screen.
 #include <benchmark/benchmark.h>
@@ -12,7 +12,7 @@
 #include "fakes/MemoryStore.h"
 #include "fakes/PositionDisplay.h"
 #include "settings/KeyTable.h"
-#include "startup/Form1.h"
+#include "startup/SaverSession.h"
 
 namespace driftmere {
 namespace {
@@ -25,14 +25,14 @@ struct Session {
     MemoryStore store;
     FakeClock clock;
     FakeHost host;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<SaverSession> form;
 
     explicit Session(bool overlay) {
-        SetRegistry(store);
+        WriteFirstRunSettings(store);
         store.Set("System", "Clock", overlay ? "1" : "0");
         store.Set("Settings", "ShowMessage", overlay ? "1" : "0");
-        form = std::make_unique<Form1>(SessionParts{display, sound, store, clock, host, "/data/"});
-        form->Form_Load();
+        form = std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/data/"});
+        form->Load();
     }
 };
 
@@ -46,8 +46,8 @@ void RunFrames(benchmark::State& state, bool overlay) {
         s.clock.Advance(10);
         s.form->RenderFrame();
         if (++frame % 100 == 0) {
-            s.form->Timer1();
-            s.form->Timer2();
+            s.form->BackdropAndLaunchTick();
+            s.form->ClockAndTimeoutTick();
         }
     }
     state.SetItemsProcessed(state.iterations());
@@ -70,8 +70,8 @@ void BM_FrameCycle_FirstMinuteOfSession(benchmark::State& state) {
             s.clock.Advance(10);
             s.form->RenderFrame();
             if (frame % 100 == 0) {
-                s.form->Timer1();
-                s.form->Timer2();
+                s.form->BackdropAndLaunchTick();
+                s.form->ClockAndTimeoutTick();
             }
         }
     }

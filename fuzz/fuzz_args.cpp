@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "startup/Module1.h"
+#include "startup/CommandLine.h"
 
 using namespace driftmere;
 

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QtDisplay display;
     SurfaceId backdrop = display.CreateSurface();
     SurfaceId balloon = display.CreateSurface();
-    display.LoadBitmap(backdrop, 1, g_path, kOpaque);
-    display.LoadBitmap(balloon, 1, g_path, kKeyedOrAlpha);
+    display.LoadPicture(backdrop, g_path, kOpaque);
+    display.LoadPicture(balloon, g_path, kKeyedOrAlpha);
     display.SetSurfaceX(balloon, -20);
     display.SetSurfaceY(balloon, 580);
     display.ClearFrame(kBlack);

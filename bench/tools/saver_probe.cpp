@@ -47,7 +47,7 @@
 #include "music/fluidsynth/FluidSynthSound.h"
 #include "platform/linux/LinuxClock.h"
 #include "settings/IniFileStore.h"
-#include "startup/Form1.h"
+#include "startup/SaverSession.h"
 #include "startup/qt/SaverHost.h"
 
 namespace driftmere {
@@ -92,7 +92,7 @@ std::string StatusLine(const char* name) {
 // is looked at before and after to see which balloons moved.
 class FrameCounter : public DisplayEvents {
   public:
-    explicit FrameCounter(Form1& form) : form_(form) {}
+    explicit FrameCounter(SaverSession& form) : form_(form) {}
 
     void Start() {
         counting_ = true;
@@ -172,7 +172,7 @@ class FrameCounter : public DisplayEvents {
     }
 
   private:
-    Form1& form_;
+    SaverSession& form_;
     double firstFrameMs_ = -1;
     double firstFrameCpuMs_ = -1;
     bool counting_ = false;
@@ -200,9 +200,9 @@ class InputOnly : public DisplayEvents {
     DisplayEvents& next_;
 };
 
-class SilentSound : public TegoSnd {
+class SilentSound : public SoundControl {
   public:
-    void PlayMidi(const std::string&, std::int32_t, std::int32_t) override {}
+    void PlayMidi(const std::string&) override {}
     void StopMidi() override {}
     bool IsPlaying() override { return false; }
 };
@@ -256,7 +256,7 @@ int Run(int argc, char** argv) {
     IniFileStore store(IniFileStore::DefaultPath());
     LinuxClock clock;
     QtDisplay display;
-    std::unique_ptr<TegoSnd> sound;
+    std::unique_ptr<SoundControl> sound;
     if (music) {
         FluidSynthOptions options;
         options.soundFont = soundFont;
@@ -265,7 +265,7 @@ int Run(int argc, char** argv) {
         sound = std::make_unique<SilentSound>();
     }
     SaverHost host(&display, false);
-    Form1 form({display, *sound, store, clock, host, data});
+    SaverSession form({display, *sound, store, clock, host, data});
     FrameCounter counter(form);
     InputOnly inputOnly(counter);
     QTimer frameTimer;
@@ -304,7 +304,7 @@ int Run(int argc, char** argv) {
         display.SetEventSink(&counter);
     }
     host.Attach(form);
-    form.Form_Load();
+    form.Load();
     if (!form.DisplayOpened()) {
         form.CloseDown();
         return 1;

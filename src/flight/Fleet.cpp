@@ -77,7 +77,7 @@ void CheckBalloon(int balloon) {
 
 }  // namespace
 
-Fleet::Fleet(TegoDDrw& display, Clock& clock, Random& random)
+Fleet::Fleet(DisplayControl& display, Clock& clock, Random& random)
     : display_(display), clock_(clock), random_(random) {}
 
 void Fleet::SetStartingState() {

@@ -2,12 +2,12 @@
 // The thirteen balloons: their records, the wind, the start points, the balloon step of each
 // frame and the one-second launch schedule.
 //
-// CONTRACT used by the saver session (src/startup/Form1) -- keep these signatures.
+// CONTRACT used by the saver session (src/startup/SaverSession) -- keep these signatures.
 #include <array>
 #include <cstdint>
 #include <string_view>
 
-#include "display/TegoDDrw.h"
+#include "display/DisplayControl.h"
 #include "flight/Random.h"
 #include "platform/Clock.h"
 
@@ -54,7 +54,7 @@ inline constexpr std::int16_t kRelaunchCountWrap = 200;
 
 class Fleet {
   public:
-    Fleet(TegoDDrw& display, Clock& clock, Random& random);
+    Fleet(DisplayControl& display, Clock& clock, Random& random);
 
     // The session's starting state: balloon 1 flying, balloon 2 due five seconds in
     // (RelaunchCount 45, RelaunchDelay 50), every other balloon waiting.
@@ -67,7 +67,7 @@ class Fleet {
     // One frame's balloon step for every flying balloon, in the order 1..13: draw, move when
     // 20 ms have passed since its last move, read back, finish when past its limits.
     void FrameStep();
-    // One Timer1 tick after the backdrop step: LaunchSeconds, launch table, relaunch counters.
+    // One BackdropAndLaunchTick tick after the backdrop step: LaunchSeconds, launch table, relaunch counters.
     void LaunchTick();
     // LaunchSeconds = 0 (the load does this just before the scene is loaded).
     void ResetLaunchSeconds();
@@ -100,7 +100,7 @@ class Fleet {
     void Ground(BalloonRecord& record);
     void DrawDelay(BalloonRecord& record, int balloon);
 
-    TegoDDrw& display_;
+    DisplayControl& display_;
     Clock& clock_;
     Random& random_;
 

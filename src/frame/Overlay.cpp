@@ -8,13 +8,13 @@
 namespace driftmere {
 namespace {
 
-void DrawShadowedText(TegoDDrw& display, const std::string& fontName, std::int32_t size,
+void DrawShadowedText(DisplayControl& display, const std::string& fontName, std::int32_t size,
                       const std::string& text, std::int32_t x, std::int32_t y) {
     // The font is set again before each text so that the clock's and the message's sizes never
     // leak into each other.
-    display.SetFont(fontName, size, 1, false, false, false);
+    display.SetFont(fontName, size);
     display.DrawText(text, x + 1, y + 1, kBlack);
-    display.SetFont(fontName, size, 1, false, false, false);
+    display.SetFont(fontName, size);
     display.DrawText(text, x, y, kYellow);
 }
 
@@ -37,7 +37,7 @@ OverlaySettings MakeOverlay(std::string_view clockSwitch, std::string_view clock
     return o;
 }
 
-void DrawOverlays(TegoDDrw& display, const OverlaySettings& settings, const std::string& timeText) {
+void DrawOverlays(DisplayControl& display, const OverlaySettings& settings, const std::string& timeText) {
     if (settings.showClock)
         DrawShadowedText(display, settings.fontName, settings.clockSize, timeText, 0, 0);
     if (settings.showMessage)

@@ -31,8 +31,8 @@ constexpr std::int32_t kSecondsWrap = 86398;
 
 const std::array<Song, 8>& Songs() { return kPlaylist; }
 
-Playlist::Playlist(TegoSnd& sound, SettingsStore& store, std::function<void(bool)> setTimer3)
-    : sound_(sound), store_(store), setTimer3_(std::move(setTimer3)) {}
+Playlist::Playlist(SoundControl& sound, SettingsStore& store, std::function<void(bool)> setSongWatcherEnabled)
+    : sound_(sound), store_(store), setSongWatcherEnabled_(std::move(setSongWatcherEnabled)) {}
 
 void Playlist::SetDataFolder(std::string folder) { dataFolder_ = std::move(folder); }
 void Playlist::SetSoundOn(bool on) { soundOn_ = on; }
@@ -56,20 +56,20 @@ std::string Playlist::SongPath(int index) const {
     return dataFolder_ + std::string(kPlaylist[index].file);
 }
 
-void Playlist::SwitchTimer3(bool on) {
-    if (setTimer3_) setTimer3_(on);
+void Playlist::SwitchSongWatcher(bool on) {
+    if (setSongWatcherEnabled_) setSongWatcherEnabled_(on);
 }
 
 void Playlist::StepForward() { songIndex_ = songIndex_ == kSongCount - 1 ? 0 : songIndex_ + 1; }
 
 void Playlist::MidiSounds() {
     if (soundOn_) {
-        if (songEnabled_[songIndex_] == 1) sound_.PlayMidi(SongPath(songIndex_), 0, -1);
+        if (songEnabled_[songIndex_] == 1) sound_.PlayMidi(SongPath(songIndex_));
         // A switched-off song plays nothing this time; the watcher's next tick moves on from
         // the song after it.
         if (songEnabled_[songIndex_] == 0) StepForward();
     }
-    SwitchTimer3(true);
+    SwitchSongWatcher(true);
 }
 
 // Both searches look at each song at most once. With no song enabled (or a switch holding some
@@ -95,7 +95,7 @@ void Playlist::MidiSoundsCheckedPrevious() {
     }
 }
 
-void Playlist::Timer3Tick() {
+void Playlist::WatcherTick() {
     if (!soundOn_) return;
     if (sound_.IsPlaying()) return;
     StepForward();
@@ -104,7 +104,7 @@ void Playlist::Timer3Tick() {
 }
 
 void Playlist::KeyNext() {
-    SwitchTimer3(false);
+    SwitchSongWatcher(false);
     sound_.StopMidi();
     StepForward();
     MidiSoundsCheckedNext();
@@ -112,7 +112,7 @@ void Playlist::KeyNext() {
 }
 
 void Playlist::KeyPrevious() {
-    SwitchTimer3(false);
+    SwitchSongWatcher(false);
     sound_.StopMidi();
     songIndex_ = songIndex_ == 0 ? kSongCount - 1 : songIndex_ - 1;
     MidiSoundsCheckedPrevious();
@@ -134,7 +134,7 @@ void Playlist::KeyStart() {
     MidiSounds();
 }
 
-MusicTimeout::MusicTimeout(TegoSnd& sound, Playlist& playlist)
+MusicTimeout::MusicTimeout(SoundControl& sound, Playlist& playlist)
     : sound_(sound), playlist_(playlist) {}
 
 // Text that is no number at all ("never", "ten", a hand-edited slip) is taken as the first-run

@@ -1,14 +1,14 @@
 #pragma once
-// The playlist of eight songs, its watcher (Timer3), the music keys, and the stop timeout.
+// The playlist of eight songs, its watcher (SongWatcherTick), the music keys, and the stop timeout.
 //
-// CONTRACT used by the saver session (src/startup/Form1) -- keep these signatures.
+// CONTRACT used by the saver session (src/startup/SaverSession) -- keep these signatures.
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
 
-#include "music/TegoSnd.h"
+#include "music/SoundControl.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
@@ -33,9 +33,9 @@ const std::array<Song, 8>& Songs();
 
 class Playlist {
   public:
-    // setTimer3(true/false) switches the host's one-second song watcher on or off; switching it
+    // setSongWatcherEnabled(true/false) switches the host's one-second song watcher on or off; switching it
     // on restarts its second.
-    Playlist(TegoSnd& sound, SettingsStore& store, std::function<void(bool)> setTimer3);
+    Playlist(SoundControl& sound, SettingsStore& store, std::function<void(bool)> setSongWatcherEnabled);
 
     void SetDataFolder(std::string folder);  // ends with '/'
     void SetSoundOn(bool on);
@@ -47,7 +47,7 @@ class Playlist {
     void MidiSounds();
     void MidiSoundsCheckedNext();
     void MidiSoundsCheckedPrevious();
-    void Timer3Tick();
+    void WatcherTick();
 
     void KeyNext();      // N
     void KeyPrevious();  // P
@@ -60,12 +60,12 @@ class Playlist {
     std::string SongPath(int index) const;
 
   private:
-    void SwitchTimer3(bool on);
+    void SwitchSongWatcher(bool on);
     void StepForward();
 
-    TegoSnd& sound_;
+    SoundControl& sound_;
     SettingsStore& store_;
-    std::function<void(bool)> setTimer3_;
+    std::function<void(bool)> setSongWatcherEnabled_;
     std::string dataFolder_;
     bool soundOn_ = false;
     std::array<std::int16_t, 8> songEnabled_{};
@@ -74,18 +74,18 @@ class Playlist {
 
 class MusicTimeout {
   public:
-    MusicTimeout(TegoSnd& sound, Playlist& playlist);
+    MusicTimeout(SoundControl& sound, Playlist& playlist);
     void SetValue(std::string soundOff);  // the "SoundOff" setting as loaded
     // True for "Never" and for text that is no number at all: the music is never stopped.
     bool NeverStops() const { return neverStops_; }
     void SoundOff();  // turns the value into the limit in seconds
-    void Tick();      // Timer2, after the clock time is refreshed
+    void Tick();      // ClockAndTimeoutTick, after the clock time is refreshed
 
     std::int16_t SoundOffLimit() const { return soundOffLimit_; }
     std::int32_t SoundOffSeconds() const { return soundOffSeconds_; }
 
   private:
-    TegoSnd& sound_;
+    SoundControl& sound_;
     Playlist& playlist_;
     // Until the session hands over the stored value the timeout stays out of the way.
     std::string value_ = "Never";

@@ -13,7 +13,7 @@ class SessionHost {
     // A modal box with one OK button; returns when the user has closed it.
     virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
     // Switches the one-second song watcher on (its second starts anew) or off.
-    virtual void SetTimer3Enabled(bool enabled) = 0;
+    virtual void SetSongWatcherEnabled(bool enabled) = 0;
     // The time of day (seconds since midnight) in the locale's format with hours, minutes and
     // seconds, and no date.
     virtual std::string TimeText(double secondsOfDay) = 0;

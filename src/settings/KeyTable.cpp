@@ -58,7 +58,7 @@ std::string_view CanonicalSection(std::string_view section) {
     return section;
 }
 
-void SetRegistry(SettingsStore& store) {
+void WriteFirstRunSettings(SettingsStore& store) {
     // One change of the store rather than one per key: on a busy machine each replacement of
     // the file (a lock, a rewrite, two syncs) can take tens of milliseconds.
     std::array<SettingValue, std::size(kKeys)> values;
@@ -73,7 +73,7 @@ void SetRegistry(SettingsStore& store) {
 bool EnsureFirstRun(SettingsStore& store) {
     auto marker = ToInt16(GetSetting(store, "System", "SetReg"));
     if (marker && *marker == 2) return false;
-    SetRegistry(store);
+    WriteFirstRunSettings(store);
     return true;
 }
 

@@ -14,7 +14,7 @@ struct SettingKey {
     std::string_view firstRun;
 };
 
-// Every key, in the order SetRegistry writes them.
+// Every key, in the order WriteFirstRunSettings writes them.
 std::span<const SettingKey> AllSettingKeys();
 
 // The key's entry, or nullptr for a key the table does not know (names compared without case).
@@ -29,7 +29,7 @@ std::string_view CanonicalSection(std::string_view section);
 // Writes the complete first-run set in one WriteAll, overwriting whatever the keys held. The
 // music section is spelled "Music" here, as the first-run writer always has; the store folds it
 // into "music".
-void SetRegistry(SettingsStore& store);
+void WriteFirstRunSettings(SettingsStore& store);
 
 // First-run rule: when "System"/"SetReg" does not read as 2, write the first-run set.
 // Returns true when it wrote.

@@ -22,7 +22,7 @@ class FakeHost : public SessionHost {
     void ShowMessage(const std::string& text, const std::string& title) override {
         calls.push_back("Message " + title + ": " + text);
     }
-    void SetTimer3Enabled(bool enabled) override { timer3 = enabled; }
+    void SetSongWatcherEnabled(bool enabled) override { timer3 = enabled; }
     std::string TimeText(double seconds) override {
         return "T" + std::to_string(static_cast<long>(seconds));
     }

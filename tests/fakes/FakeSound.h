@@ -2,18 +2,18 @@
 #include <string>
 #include <vector>
 
-#include "music/TegoSnd.h"
+#include "music/SoundControl.h"
 
 namespace driftmere::testing {
 
 // A sound control that records calls. A song "plays" until the test ends it (or stops it).
-class FakeSound : public TegoSnd {
+class FakeSound : public SoundControl {
   public:
     std::vector<std::string> calls;   // "PlayMidi <path>", "StopMidi", "IsPlaying"
     std::vector<std::string> played;  // paths, in order
     bool playing = false;
 
-    void PlayMidi(const std::string& path, std::int32_t, std::int32_t) override {
+    void PlayMidi(const std::string& path) override {
         calls.push_back("PlayMidi " + path);
         played.push_back(path);
         playing = true;

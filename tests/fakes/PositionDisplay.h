@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <vector>
 
-#include "display/TegoDDrw.h"
+#include "display/DisplayControl.h"
 
 namespace driftmere::testing {
 
-class PositionDisplay : public TegoDDrw {
+class PositionDisplay : public DisplayControl {
   public:
     struct Place {
         std::int32_t x = 0, y = 0;
@@ -24,7 +24,7 @@ class PositionDisplay : public TegoDDrw {
         places.push_back({});
         return static_cast<SurfaceId>(places.size() - 1);
     }
-    void LoadBitmap(SurfaceId s, int, const std::string&, int) override { At(s); }
+    void LoadPicture(SurfaceId s, const std::string&, int) override { At(s); }
     void SetSurfaceX(SurfaceId s, std::int32_t x) override { At(s).x = x; }
     void SetSurfaceY(SurfaceId s, std::int32_t y) override { At(s).y = y; }
     void MoveSurfaceX(SurfaceId s, std::int32_t n) override { At(s).x += n; }
@@ -33,7 +33,7 @@ class PositionDisplay : public TegoDDrw {
     std::int32_t GetSurfaceY(SurfaceId s) override { return At(s).y; }
     void ClearFrame(Colour) override {}
     void DrawSurface(SurfaceId s) override { At(s); }
-    void SetFont(const std::string&, std::int32_t, int, bool, bool, bool) override {}
+    void SetFont(const std::string&, std::int32_t) override {}
     void DrawText(const std::string&, std::int32_t, std::int32_t, Colour) override {}
     void Flip() override { ++flips; }
 

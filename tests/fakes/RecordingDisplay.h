@@ -1,15 +1,15 @@
 #pragma once
 // A display control that keeps surfaces' positions like the real one and records every call,
-// in order, as text ("DrawSurface 3", "MoveSurfaceY 3 1", "SetFont Arial 22 1 0 0 0").
+// in order, as text ("DrawSurface 3", "MoveSurfaceY 3 1", "SetFont Arial 22").
 #include <map>
 #include <string>
 #include <vector>
 
-#include "display/TegoDDrw.h"
+#include "display/DisplayControl.h"
 
 namespace driftmere::testing {
 
-class RecordingDisplay : public TegoDDrw {
+class RecordingDisplay : public DisplayControl {
   public:
     struct Surface {
         std::int32_t x = 0, y = 0;
@@ -36,10 +36,10 @@ class RecordingDisplay : public TegoDDrw {
         Log("CreateSurface -> " + std::to_string(id));
         return id;
     }
-    void LoadBitmap(SurfaceId s, int one, const std::string& path, int transparency) override {
+    void LoadPicture(SurfaceId s, const std::string& path, int transparency) override {
         surfaces[s].path = path;
         surfaces[s].transparency = transparency;
-        Log("LoadBitmap " + std::to_string(s) + " " + std::to_string(one) + " " + path + " " +
+        Log("LoadPicture " + std::to_string(s) + " " + path + " " +
             std::to_string(transparency));
     }
     void SetSurfaceX(SurfaceId s, std::int32_t x) override {
@@ -68,10 +68,8 @@ class RecordingDisplay : public TegoDDrw {
     }
     void ClearFrame(Colour c) override { Log("ClearFrame " + std::to_string(c)); }
     void DrawSurface(SurfaceId s) override { Log("DrawSurface " + std::to_string(s)); }
-    void SetFont(const std::string& name, std::int32_t size, int one, bool b1, bool b2,
-                 bool b3) override {
-        Log("SetFont " + name + " " + std::to_string(size) + " " + std::to_string(one) + " " +
-            std::to_string(b1) + " " + std::to_string(b2) + " " + std::to_string(b3));
+    void SetFont(const std::string& name, std::int32_t size) override {
+        Log("SetFont " + name + " " + std::to_string(size));
     }
     void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour c) override {
         Log("DrawText \"" + text + "\" " + std::to_string(x) + " " + std::to_string(y) + " " +

@@ -16,7 +16,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "display/TegoDDrw.h"
+#include "display/DisplayControl.h"
 
 namespace driftmere {
 
@@ -33,7 +33,7 @@ class Compositor {
     // the file's alpha channel when it has a real one, else every pixel of the top-left pixel's
     // colour is left out. On failure the surface draws nothing, false is returned and *error says
     // why. An unknown surface number is an error too.
-    bool LoadBitmap(SurfaceId surface, const QString& path, int transparency, QString* error);
+    bool LoadPicture(SurfaceId surface, const QString& path, int transparency, QString* error);
     // Positions wrap like 32-bit two's complement numbers instead of overflowing; a surface number
     // that was never created is ignored and reads as 0.
     void SetSurfaceX(SurfaceId surface, std::int32_t x);

@@ -113,9 +113,9 @@ void QtDisplay::Tick() {
 
 SurfaceId QtDisplay::CreateSurface() { return compositor_.CreateSurface(); }
 
-void QtDisplay::LoadBitmap(SurfaceId surface, int, const std::string& path, int transparency) {
+void QtDisplay::LoadPicture(SurfaceId surface, const std::string& path, int transparency) {
     QString error;
-    if (!compositor_.LoadBitmap(surface, QString::fromStdString(path), transparency, &error)) {
+    if (!compositor_.LoadPicture(surface, QString::fromStdString(path), transparency, &error)) {
         std::cerr << "driftmere: cannot read picture " << path << ": " << error.toStdString()
                   << "\n";
     }
@@ -138,7 +138,7 @@ std::int32_t QtDisplay::GetSurfaceY(SurfaceId surface) { return compositor_.Surf
 void QtDisplay::ClearFrame(Colour colour) { compositor_.ClearFrame(colour); }
 void QtDisplay::DrawSurface(SurfaceId surface) { compositor_.DrawSurface(surface); }
 
-void QtDisplay::SetFont(const std::string& name, std::int32_t size, int, bool, bool, bool) {
+void QtDisplay::SetFont(const std::string& name, std::int32_t size) {
     compositor_.SetFont(name, size);
 }
 

@@ -13,7 +13,7 @@
 #include <QWindow>
 #include <memory>
 
-#include "display/TegoDDrw.h"
+#include "display/DisplayControl.h"
 #include "display/qt/FramePacer.h"
 #include "display/qt/Compositor.h"
 #include "display/qt/DisplayWindow.h"
@@ -30,7 +30,7 @@ struct QtDisplayOptions {
     bool showFps = false;
 };
 
-class QtDisplay : public QObject, public TegoDDrw, private DisplayWindow::Listener {
+class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::Listener {
     Q_OBJECT
   public:
     using Options = QtDisplayOptions;
@@ -46,7 +46,7 @@ class QtDisplay : public QObject, public TegoDDrw, private DisplayWindow::Listen
     void SetEventSink(DisplayEvents* sink) override;
     bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& text) override;
     SurfaceId CreateSurface() override;
-    void LoadBitmap(SurfaceId surface, int one, const std::string& path, int transparency) override;
+    void LoadPicture(SurfaceId surface, const std::string& path, int transparency) override;
     void SetSurfaceX(SurfaceId surface, std::int32_t x) override;
     void SetSurfaceY(SurfaceId surface, std::int32_t y) override;
     void MoveSurfaceX(SurfaceId surface, std::int32_t n) override;
@@ -55,8 +55,7 @@ class QtDisplay : public QObject, public TegoDDrw, private DisplayWindow::Listen
     std::int32_t GetSurfaceY(SurfaceId surface) override;
     void ClearFrame(Colour colour) override;
     void DrawSurface(SurfaceId surface) override;
-    void SetFont(const std::string& name, std::int32_t size, int one, bool b1, bool b2,
-                 bool b3) override;
+    void SetFont(const std::string& name, std::int32_t size) override;
     void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) override;
     void Flip() override;
 

@@ -409,7 +409,7 @@ FluidSynthSound::~FluidSynthSound() {
     if (engine_->worker.joinable()) engine_->worker.join();
 }
 
-void FluidSynthSound::PlayMidi(const std::string& path, std::int32_t, std::int32_t) {
+void FluidSynthSound::PlayMidi(const std::string& path) {
     Start();
     {
         std::lock_guard lock(engine_->mutex);

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "music/TegoSnd.h"
+#include "music/SoundControl.h"
 
 namespace driftmere {
 
@@ -38,7 +38,7 @@ struct FluidSynthOptions {
     std::function<void(const std::string&)> warn;
 };
 
-class FluidSynthSound : public TegoSnd {
+class FluidSynthSound : public SoundControl {
   public:
     // Returns at once. With the first song the SoundFont loads and the device opens on the
     // control's own thread; the song starts as soon as they are ready, and counts as playing.
@@ -47,7 +47,7 @@ class FluidSynthSound : public TegoSnd {
     FluidSynthSound(const FluidSynthSound&) = delete;
     FluidSynthSound& operator=(const FluidSynthSound&) = delete;
 
-    void PlayMidi(const std::string& path, std::int32_t zero, std::int32_t minusOne) override;
+    void PlayMidi(const std::string& path) override;
     void StopMidi() override;
     bool IsPlaying() override;
 

@@ -23,8 +23,8 @@
 #include "settings/IniFileStore.h"
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"
-#include "startup/Form1.h"
-#include "startup/Module1.h"
+#include "startup/SaverSession.h"
+#include "startup/CommandLine.h"
 #include "startup/qt/SaverHost.h"
 
 namespace driftmere {
@@ -60,9 +60,9 @@ class WarnOnceStore : public SettingsStore {
 };
 
 // Plays nothing: the music of a host's preview pane.
-class SilentSound : public TegoSnd {
+class SilentSound : public SoundControl {
   public:
-    void PlayMidi(const std::string&, std::int32_t, std::int32_t) override {}
+    void PlayMidi(const std::string&) override {}
     void StopMidi() override {}
     bool IsPlaying() override { return false; }
 };
@@ -115,20 +115,20 @@ int RunSaver(const StartRequest& req) {
     options.hostWindow = static_cast<WId>(req.hostWindow);
     options.showFps = req.showFps;
     QtDisplay display(options);
-    std::unique_ptr<TegoSnd> sound;
+    std::unique_ptr<SoundControl> sound;
     if (req.music)
         sound = std::make_unique<FluidSynthSound>();
     else
         sound = std::make_unique<SilentSound>();
     SaverHost host(&display, req.hosted);
-    Form1 form({display, *sound, store, clock, host, DataFolder()});
+    SaverSession form({display, *sound, store, clock, host, DataFolder()});
     display.SetEventSink(&form);
 
     QObject::connect(&display, &QtDisplay::hostWindowGone, [&form] { form.CloseDown(); });
     auto signals_ = WatchSignals([&form] { form.CloseDown(); });
 
     host.Attach(form);
-    form.Form_Load();
+    form.Load();
     if (!form.DisplayOpened()) {
         // With no display there is no input either, so nothing else could ever end the saver.
         form.CloseDown();

@@ -8,7 +8,7 @@
 #include <iostream>
 
 #include "display/qt/QtDisplay.h"
-#include "startup/Form1.h"
+#include "startup/SaverSession.h"
 
 namespace driftmere {
 
@@ -34,10 +34,10 @@ SaverHost::SaverHost(QtDisplay* display, bool hosted)
     }
 }
 
-void SaverHost::Attach(Form1& form) {
-    connect(&timer1_, &QTimer::timeout, this, [&form] { form.Timer1(); });
-    connect(&timer2_, &QTimer::timeout, this, [&form] { form.Timer2(); });
-    connect(&timer3_, &QTimer::timeout, this, [&form] { form.Timer3(); });
+void SaverHost::Attach(SaverSession& form) {
+    connect(&timer1_, &QTimer::timeout, this, [&form] { form.BackdropAndLaunchTick(); });
+    connect(&timer2_, &QTimer::timeout, this, [&form] { form.ClockAndTimeoutTick(); });
+    connect(&timer3_, &QTimer::timeout, this, [&form] { form.SongWatcherTick(); });
     timer1_.start();
     timer2_.start();
 }
@@ -56,7 +56,7 @@ void SaverHost::ShowMessage(const std::string& text, const std::string& title) {
     box.exec();
 }
 
-void SaverHost::SetTimer3Enabled(bool enabled) {
+void SaverHost::SetSongWatcherEnabled(bool enabled) {
     if (enabled)
         timer3_.start();  // restarting counts its second anew, as switching a timer on does
     else

@@ -8,7 +8,7 @@
 
 namespace driftmere {
 
-class Form1;
+class SaverSession;
 class QtDisplay;
 
 class SaverHost : public QObject, public SessionHost {
@@ -18,14 +18,14 @@ class SaverHost : public QObject, public SessionHost {
     // the pointer, so it is left alone.
     SaverHost(QtDisplay* display, bool hosted);
 
-    // Connects the timers to the session and starts Timer1 and Timer2, which tick from the
+    // Connects the timers to the session and starts BackdropAndLaunchTick and ClockAndTimeoutTick, which tick from the
     // moment the session loads.
-    void Attach(Form1& form);
+    void Attach(SaverSession& form);
     int exitStatus() const { return exitStatus_; }
 
     void SetPointerHidden(bool hidden) override;
     void ShowMessage(const std::string& text, const std::string& title) override;
-    void SetTimer3Enabled(bool enabled) override;
+    void SetSongWatcherEnabled(bool enabled) override;
     std::string TimeText(double secondsOfDay) override;
     void RequestQuit(int status) override;
     void Warn(const std::string& line) override;

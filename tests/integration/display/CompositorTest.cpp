@@ -29,7 +29,7 @@ class CompositorTest : public ::testing::Test {
     SurfaceId Load(const QString& name, int transparency) {
         const SurfaceId s = c.CreateSurface();
         QString error;
-        EXPECT_TRUE(c.LoadBitmap(s, files.Path(name), transparency, &error)) << error.toStdString();
+        EXPECT_TRUE(c.LoadPicture(s, files.Path(name), transparency, &error)) << error.toStdString();
         return s;
     }
     TestPictures files;
@@ -52,7 +52,7 @@ TEST_F(CompositorTest, SurfacesAreNumberedFromOneAndKeepTheirPositions) {
     EXPECT_EQ(c.SurfaceX(1), INT32_MIN);
     c.MoveSurfaceY(77, 5);
     EXPECT_EQ(c.SurfaceY(77), 0);
-    EXPECT_FALSE(c.LoadBitmap(77, files.Path("backdrop.bmp"), kOpaque, nullptr));
+    EXPECT_FALSE(c.LoadPicture(77, files.Path("backdrop.bmp"), kOpaque, nullptr));
 }
 
 TEST_F(CompositorTest, OpaqueKeyedAndAlphaPicturesDrawAsLoaded) {
@@ -175,7 +175,7 @@ TEST_F(CompositorTest, PartialRedrawsMatchAFullRedraw) {
         const int transparency = name == "backdrop.bmp" ? kOpaque : kKeyedOrAlpha;
         mine.push_back(Load(name, transparency));
         theirs.push_back(fresh.CreateSurface());
-        fresh.LoadBitmap(theirs.back(), files.Path(name), transparency, nullptr);
+        fresh.LoadPicture(theirs.back(), files.Path(name), transparency, nullptr);
     }
     QRandomGenerator random(7);
     for (int step = 0; step < 300; ++step) {

@@ -143,9 +143,9 @@ TEST(DisplayWindow, FocusLossIsReportedOnlyAfterTheWindowHadFocus) {
 TEST_F(QtDisplayTest, AnUnchangedFrameRepaintsNothingAndAMoveOnlyTwoRectangles) {
     display.SetEventSink(nullptr);  // frames are driven by hand here
     const SurfaceId backdrop = display.CreateSurface();
-    display.LoadBitmap(backdrop, 1, files("backdrop.bmp"), kOpaque);
+    display.LoadPicture(backdrop, files("backdrop.bmp"), kOpaque);
     const SurfaceId balloon = display.CreateSurface();
-    display.LoadBitmap(balloon, 1, files("keyed.bmp"), kKeyedOrAlpha);
+    display.LoadPicture(balloon, files("keyed.bmp"), kKeyedOrAlpha);
     display.SetSurfaceX(balloon, 300);
     display.SetSurfaceY(balloon, 300);
     auto frame = [&] {
@@ -201,10 +201,10 @@ TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
 TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
     ::testing::internal::CaptureStderr();
     for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp"}) {
-        display.LoadBitmap(display.CreateSurface(), 1, files(name), kKeyedOrAlpha);
+        display.LoadPicture(display.CreateSurface(), files(name), kKeyedOrAlpha);
     }
     const SurfaceId backdrop = display.CreateSurface();
-    display.LoadBitmap(backdrop, 1, files("backdrop.bmp"), kOpaque);
+    display.LoadPicture(backdrop, files("backdrop.bmp"), kOpaque);
     for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);
     display.Flip();
     const std::string warnings = ::testing::internal::GetCapturedStderr();

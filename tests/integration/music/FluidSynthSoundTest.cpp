@@ -82,7 +82,7 @@ TEST_F(FluidSynthSoundTest, SongPlaysInTimeWithoutADeviceAndThenEnds) {
     FluidSynthSound sound(Options());
     auto start = Clock::now();
     // Asked before the SoundFont is ready: it counts as playing already.
-    sound.PlayMidi(path, 0, -1);
+    sound.PlayMidi(path);
     EXPECT_TRUE(sound.IsPlaying());
     ASSERT_TRUE(sound.WaitUntilReady());
     EXPECT_TRUE(sound.PlaysSilently());
@@ -106,16 +106,16 @@ TEST_F(FluidSynthSoundTest, PlayWhilePlayingRestartsWithTheNewSongAndStopIsImmed
     sound.StopMidi();  // harmless with nothing playing
     EXPECT_FALSE(sound.IsPlaying());
 
-    sound.PlayMidi(longSong, 0, -1);
+    sound.PlayMidi(longSong);
     std::this_thread::sleep_for(300ms);
     auto start = Clock::now();
-    sound.PlayMidi(shortSong, 0, -1);
+    sound.PlayMidi(shortSong);
     EXPECT_TRUE(sound.IsPlaying());
     auto took = WaitForEnd(sound, start);
     EXPECT_FALSE(sound.IsPlaying()) << "the first song went on after the second was asked for";
     EXPECT_GE(took.count(), 2.0);
 
-    sound.PlayMidi(longSong, 0, -1);
+    sound.PlayMidi(longSong);
     std::this_thread::sleep_for(200ms);
     sound.StopMidi();
     EXPECT_FALSE(sound.IsPlaying());
@@ -123,7 +123,7 @@ TEST_F(FluidSynthSoundTest, PlayWhilePlayingRestartsWithTheNewSongAndStopIsImmed
     EXPECT_FALSE(sound.IsPlaying());
 
     // A stopped song asked for again starts afresh and plays.
-    sound.PlayMidi(longSong, 0, -1);
+    sound.PlayMidi(longSong);
     std::this_thread::sleep_for(200ms);
     EXPECT_TRUE(sound.IsPlaying());
 }
@@ -146,7 +146,7 @@ TEST_F(FluidSynthSoundTest, MissingAndGarbageSongsEndQuicklyWithOneWarningEach) 
         for (const std::string& path : {missing, garbage, truncated, dir.string()}) {
             SCOPED_TRACE(path);
             auto start = Clock::now();
-            sound.PlayMidi(path, 0, -1);
+            sound.PlayMidi(path);
             auto took = WaitForEnd(sound, start);
             EXPECT_FALSE(sound.IsPlaying());
             EXPECT_LT(took.count(), 30.0);
@@ -173,7 +173,7 @@ TEST_F(FluidSynthSoundTest, MissingSoundFontWarnsOnceAndPlaysNothing) {
     EXPECT_FALSE(sound.WaitUntilReady());
     for (int i = 0; i < 3; ++i) {
         auto start = Clock::now();
-        sound.PlayMidi(path, 0, -1);
+        sound.PlayMidi(path);
         WaitForEnd(sound, start);
         EXPECT_FALSE(sound.IsPlaying());
     }
@@ -185,7 +185,7 @@ TEST_F(FluidSynthSoundTest, GoesAwayCleanlyWhateverItIsDoing) {
     std::string path = Song("long.mid", 240);
     for (int stage = 0; stage < 3; ++stage) {
         FluidSynthSound sound(Options());
-        if (stage > 0) sound.PlayMidi(path, 0, -1);
+        if (stage > 0) sound.PlayMidi(path);
         if (stage > 1) {
             ASSERT_TRUE(sound.WaitUntilReady());
             std::this_thread::sleep_for(100ms);

@@ -17,14 +17,14 @@
 #include "fakes/PositionDisplay.h"
 #include "flight/Fleet.h"
 #include "settings/KeyTable.h"
-#include "startup/Form1.h"
+#include "startup/SaverSession.h"
 
 namespace driftmere {
 namespace {
 
 using namespace driftmere::testing;
 
-// The host's Timer3 restarts its second whenever it is switched on, as the Qt timer does.
+// The host's SongWatcherTick restarts its second whenever it is switched on, as the Qt timer does.
 class TimerHost : public SessionHost {
   public:
     const std::uint64_t* now = nullptr;
@@ -35,7 +35,7 @@ class TimerHost : public SessionHost {
 
     void SetPointerHidden(bool) override {}
     void ShowMessage(const std::string&, const std::string&) override { ++messages; }
-    void SetTimer3Enabled(bool enabled) override {
+    void SetSongWatcherEnabled(bool enabled) override {
         timer3 = enabled;
         if (enabled) timer3Due = *now + 1000;
     }
@@ -80,7 +80,7 @@ struct LongRun {
     MemoryStore store;
     FakeClock clock;
     TimerHost host;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<SaverSession> form;
     Jitter jitter;
 
     std::uint64_t now = 0;  // milliseconds since the load
@@ -91,14 +91,14 @@ struct LongRun {
 
     LongRun(std::uint32_t tick, double timeOfDay) : startTick(tick), startTimeOfDay(timeOfDay) {
         host.now = &now;
-        SetRegistry(store);
+        WriteFirstRunSettings(store);
     }
 
     void Load() {
         SetClock();
-        form = std::make_unique<Form1>(SessionParts{display, sound, store, clock, host, "/d/"});
+        form = std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/d/"});
         display.SetEventSink(form.get());
-        form->Form_Load();
+        form->Load();
     }
 
     void SetClock() {
@@ -107,7 +107,7 @@ struct LongRun {
     }
 
     // Every frame and timer due up to `until`, in time order; the timers fire at whole seconds
-    // from the load, Timer3 on its own second since it was last switched on.
+    // from the load, SongWatcherTick on its own second since it was last switched on.
     void RunUntil(std::uint64_t until, std::uint64_t& nextFrame, std::uint64_t& nextSecond) {
         while (true) {
             std::uint64_t t = std::min(nextFrame, nextSecond);
@@ -117,13 +117,13 @@ struct LongRun {
             SetClock();
             if (sound.playing && now >= songEnds) sound.EndSong();
             if (t == nextSecond) {
-                form->Timer1();
-                form->Timer2();
+                form->BackdropAndLaunchTick();
+                form->ClockAndTimeoutTick();
                 nextSecond += 1000;
             }
             if (host.timer3 && t == host.timer3Due) {
                 host.timer3Due += 1000;
-                form->Timer3();
+                form->SongWatcherTick();
             }
             if (t == nextFrame) {
                 form->RenderFrame();
@@ -157,7 +157,7 @@ TEST(LongRun, SixtyDaysKeepEveryCounterInRangeAndTheSaverAlive) {
     run.store.Set("System", "Clock", "1");
     run.store.Set("Settings", "ShowMessage", "1");
     run.Load();
-    Form1& form = *run.form;
+    SaverSession& form = *run.form;
     ASSERT_TRUE(form.DisplayOpened());
 
     constexpr std::uint64_t kDays = 60;

@@ -15,15 +15,15 @@ using testing::MemoryStore;
 
 class PlaylistTest : public ::testing::Test {
   protected:
-    PlaylistTest() : playlist(sound, store, [this](bool on) { Timer3(on); }) {
+    PlaylistTest() : playlist(sound, store, [this](bool on) { SongWatcherTick(on); }) {
         playlist.SetDataFolder("/data/");
         playlist.SetSoundOn(true);
         for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 1);
     }
 
-    void Timer3(bool on) {
+    void SongWatcherTick(bool on) {
         timer3 = on;
-        sound.calls.push_back(on ? "Timer3 on" : "Timer3 off");
+        sound.calls.push_back(on ? "SongWatcherTick on" : "SongWatcherTick off");
     }
 
     void SwitchOff(std::initializer_list<int> slots) {
@@ -41,7 +41,7 @@ class PlaylistTest : public ::testing::Test {
     // The watcher as the host runs it: one tick a second while switched on.
     void Seconds(int n) {
         for (int i = 0; i < n; ++i)
-            if (timer3) playlist.Timer3Tick();
+            if (timer3) playlist.WatcherTick();
     }
 
     FakeSound sound;
@@ -95,15 +95,15 @@ TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
     playlist.SetSongIndex(7);
     sound.calls.clear();
     playlist.KeyNext();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"Timer3 off", "StopMidi",
-                                                     "PlayMidi /data/Tranquil.mid", "Timer3 on"}));
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
+                                                     "PlayMidi /data/Tranquil.mid", "SongWatcherTick on"}));
     EXPECT_EQ(playlist.SongIndex(), 0);
 
     SwitchOff({7, 6});
     sound.calls.clear();
     playlist.KeyPrevious();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"Timer3 off", "StopMidi",
-                                                     "PlayMidi /data/travels.mid", "Timer3 on"}));
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
+                                                     "PlayMidi /data/travels.mid", "SongWatcherTick on"}));
     EXPECT_EQ(playlist.SongIndex(), 5);
 
     // The song just before is enabled: it plays.
@@ -124,11 +124,11 @@ TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain)
     playlist.MidiSounds();
     sound.calls.clear();
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "Timer3 on"}));
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
 
     sound.calls.clear();
     playlist.KeyQuit();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"StopMidi", "Timer3 on"}));
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"StopMidi", "SongWatcherTick on"}));
     EXPECT_FALSE(playlist.SoundOn());
     EXPECT_EQ(store.Get("Music", "SoundOn"), "False");
     sound.calls.clear();
@@ -136,7 +136,7 @@ TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain)
     EXPECT_TRUE(sound.calls.empty());
 
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "Timer3 on"}));
+    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
     EXPECT_TRUE(playlist.SoundOn());
     EXPECT_EQ(store.Get("music", "SoundOn"), "True");
     ASSERT_EQ(store.writes.size(), 3u);

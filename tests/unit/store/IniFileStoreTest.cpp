@@ -75,7 +75,7 @@ TEST(IniFileStore, ManyValuesAtOnceLeaveWhatOneWriteAtATimeLeaves) {
         PutFile(dir / "batch.ini", start);
         PutFile(dir / "one-by-one.ini", start);
         IniFileStore batch(dir / "batch.ini");
-        SetRegistry(batch);
+        WriteFirstRunSettings(batch);
         EXPECT_EQ(batch.FileReplacements(), 1u);
         IniFileStore oneByOne(dir / "one-by-one.ini");
         for (const SettingKey& k : AllSettingKeys())

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "display/BackdropRotation.h"
-#include "display/TegoDDrw.h"
+#include "display/DisplayControl.h"
 #include "flight/Fleet.h"
 #include "flight/Random.h"
 #include "frame/Overlay.h"
 #include "music/Playlist.h"
-#include "music/TegoSnd.h"
+#include "music/SoundControl.h"
 #include "platform/Clock.h"
 #include "platform/SessionHost.h"
 #include "settings/SettingsStore.h"
@@ -19,34 +19,34 @@
 namespace driftmere {
 
 struct SessionParts {
-    TegoDDrw& display;
-    TegoSnd& sound;
+    DisplayControl& display;
+    SoundControl& sound;
     SettingsStore& store;
     Clock& clock;
     SessionHost& host;
     std::string dataFolder;  // ends with '/'
 };
 
-class Form1 : public DisplayEvents {
+class SaverSession : public DisplayEvents {
   public:
-    explicit Form1(SessionParts parts);
-    ~Form1() override;
+    explicit SaverSession(SessionParts parts);
+    ~SaverSession() override;
 
     // The load: first-run settings, every setting read, the starting state, the wind, the
     // backdrop rotation, the music timeout, the pointer hidden, the display opened with all its
     // pictures, and the music started.
-    void Form_Load();
+    void Load();
     // Stops the music and shows the pointer again.
-    void Form_Unload();
+    void Unload();
     // Unloads the session and asks the host to end the program; nothing runs after it.
     void CloseDown();
 
     // Backdrop step and launch schedule.
-    void Timer1();
+    void BackdropAndLaunchTick();
     // Clock time and music timeout.
-    void Timer2();
+    void ClockAndTimeoutTick();
     // Song watcher.
-    void Timer3();
+    void SongWatcherTick();
 
     void RenderFrame() override;
     void KeyDown(std::int16_t keyCode) override;
@@ -73,7 +73,7 @@ class Form1 : public DisplayEvents {
   private:
     void ReadSettings();
     void GetCheckedBackGrounds();
-    void OpenDirectDrawSession();
+    void OpenDisplayAndLoadPictures();
 
     SessionParts parts_;
     Random random_;

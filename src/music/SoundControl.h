@@ -5,12 +5,12 @@
 
 namespace driftmere {
 
-class TegoSnd {
+class SoundControl {
 public:
-    virtual ~TegoSnd() = default;
+    virtual ~SoundControl() = default;
     // Starts the song at path (UTF-8) and returns at once. A song already playing is stopped
     // and the new one starts from its beginning. The two numbers are always 0 and -1.
-    virtual void PlayMidi(const std::string& path, std::int32_t zero, std::int32_t minusOne) = 0;
+    virtual void PlayMidi(const std::string& path) = 0;
     // Harmless when nothing plays.
     virtual void StopMidi() = 0;
     // True while a song started by PlayMidi is still playing.

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "startup/Module1.h"
+#include "startup/CommandLine.h"
 
 namespace driftmere {
 namespace {
@@ -9,7 +9,7 @@ StartRequest Parse(std::vector<std::string> args, const char* env = nullptr) {
     return ParseStart(args, env);
 }
 
-TEST(Module1, SaverModeFromAnyArgumentStartingWithSlashS) {
+TEST(CommandLine, SaverModeFromAnyArgumentStartingWithSlashS) {
     for (auto args : std::vector<std::vector<std::string>>{
              {"/s"}, {"/S"}, {"  /s  "}, {"/save"}, {}, {"  "}, {"/S", "extra"}}) {
         StartRequest r = Parse(args);
@@ -20,7 +20,7 @@ TEST(Module1, SaverModeFromAnyArgumentStartingWithSlashS) {
     EXPECT_EQ(Parse({}).modeText, "");
 }
 
-TEST(Module1, OtherModesAndUnknownArguments) {
+TEST(CommandLine, OtherModesAndUnknownArguments) {
     EXPECT_EQ(Parse({"/c"}).mode, StartMode::Configure);
     EXPECT_EQ(Parse({"/c:1234"}).mode, StartMode::Configure);
     EXPECT_EQ(Parse({"/C"}).mode, StartMode::Configure);
@@ -30,7 +30,7 @@ TEST(Module1, OtherModesAndUnknownArguments) {
     EXPECT_EQ(Parse({"/"}).mode, StartMode::None);
 }
 
-TEST(Module1, PreviewHostIsTheLongestNumericTail) {
+TEST(CommandLine, PreviewHostIsTheLongestNumericTail) {
     StartRequest r = Parse({"/p", "1234"});
     EXPECT_EQ(r.mode, StartMode::Preview);
     EXPECT_EQ(r.previewParent, 1234);
@@ -44,7 +44,7 @@ TEST(Module1, PreviewHostIsTheLongestNumericTail) {
     EXPECT_EQ(PreviewHandle("/p 99999999999"), std::nullopt);
 }
 
-TEST(Module1, SingleInstanceRuleAppliesToSlashSOnly) {
+TEST(CommandLine, SingleInstanceRuleAppliesToSlashSOnly) {
     EXPECT_TRUE(EndsForSingleInstance("/s", false, true));
     EXPECT_FALSE(EndsForSingleInstance("/s", true, true));    // the Control Box is open
     EXPECT_FALSE(EndsForSingleInstance("/s", false, false));  // alone
@@ -53,13 +53,13 @@ TEST(Module1, SingleInstanceRuleAppliesToSlashSOnly) {
     EXPECT_FALSE(EndsForSingleInstance("/p", false, true));
 }
 
-TEST(Module1, PowerDownSwallowedOnlyWithPwrSave) {
+TEST(CommandLine, PowerDownSwallowedOnlyWithPwrSave) {
     EXPECT_TRUE(SwallowsPowerDown(1));
     EXPECT_TRUE(SwallowsPowerDown(-1));
     EXPECT_FALSE(SwallowsPowerDown(0));
 }
 
-TEST(Module1, ScreenSaverHostOptions) {
+TEST(CommandLine, ScreenSaverHostOptions) {
     StartRequest pane = Parse({"--root", "--window-id", "0x1c00007"}, "0x2a");
     EXPECT_TRUE(pane.hosted);
     EXPECT_EQ(pane.mode, StartMode::Saver);

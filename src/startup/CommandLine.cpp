@@ -1,4 +1,4 @@
-#include "startup/Module1.h"
+#include "startup/CommandLine.h"
 
 #include <cstdlib>
 

@@ -7,7 +7,7 @@
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
 #include "fakes/RecordingDisplay.h"
-#include "startup/Form1.h"
+#include "startup/SaverSession.h"
 
 namespace driftmere {
 namespace {
@@ -20,12 +20,12 @@ struct Session {
     MemoryStore store;
     FakeClock clock;
     FakeHost host;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<SaverSession> form;
 
-    Form1& Load() {
-        form = std::make_unique<Form1>(SessionParts{display, sound, store, clock, host, "/data/"});
+    SaverSession& Load() {
+        form = std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/data/"});
         display.SetEventSink(form.get());
-        form->Form_Load();
+        form->Load();
         return *form;
     }
     // Runs frames every `frameMs` and the three timers every second, for `ms` of saver time.
@@ -34,19 +34,19 @@ struct Session {
             clock.Advance(frameMs);
             form->RenderFrame();
             if (t % 1000 == 0) {
-                form->Timer1();
-                form->Timer2();
-                if (host.timer3) form->Timer3();
+                form->BackdropAndLaunchTick();
+                form->ClockAndTimeoutTick();
+                if (host.timer3) form->SongWatcherTick();
             }
         }
     }
     void FirstRunThen(std::string_view section, std::string_view key, std::string_view value) {
-        SetRegistry(store);
+        WriteFirstRunSettings(store);
         store.Set(section, key, value);
     }
 };
 
-TEST(Form1, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
+TEST(SaverSession, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
     Session s;
     s.Load();
     EXPECT_EQ(s.store.Get("System", "SetReg"), "2");
@@ -70,18 +70,18 @@ TEST(Form1, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
     EXPECT_EQ(t.store.Get("Settings", "WindSpeed"), "11");
 }
 
-TEST(Form1, LoadOpensTheDisplayThenBackdropsThenBalloons) {
+TEST(SaverSession, LoadOpensTheDisplayThenBackdropsThenBalloons) {
     Session s;
     s.Load();
     auto& c = s.display.calls;
     ASSERT_EQ(c[0], "OpenDisplay 800 600 16 \"\"");
     EXPECT_EQ(c[1], "CreateSurface -> 1");
-    EXPECT_EQ(c[2], "LoadBitmap 1 1 /data/mtn01.bmp -2");
+    EXPECT_EQ(c[2], "LoadPicture 1 /data/mtn01.bmp -2");
     EXPECT_EQ(c[3], "SetSurfaceX 1 0");
     EXPECT_EQ(c[4], "SetSurfaceY 1 0");
-    EXPECT_EQ(c[4 * 6 + 2], "LoadBitmap 7 1 /data/beach03.bmp -2");
+    EXPECT_EQ(c[4 * 6 + 2], "LoadPicture 7 /data/beach03.bmp -2");
     EXPECT_EQ(c[4 * 7 + 1], "CreateSurface -> 8");
-    EXPECT_EQ(c[4 * 7 + 2], "LoadBitmap 8 1 /data/balloon01.bmp -1");
+    EXPECT_EQ(c[4 * 7 + 2], "LoadPicture 8 /data/balloon01.bmp -1");
     EXPECT_EQ(c[4 * 7 + 3], "SetSurfaceX 8 -120");
     EXPECT_EQ(c[4 * 7 + 4], "SetSurfaceY 8 590");
     EXPECT_EQ(s.display.surfaces[15].path, "/data/balloon10.bmp");  // balloon 8
@@ -98,7 +98,7 @@ TEST(Form1, LoadOpensTheDisplayThenBackdropsThenBalloons) {
     EXPECT_EQ(black.display.calls[1], "DrawSurface 1");  // balloon 1, no backdrop
 }
 
-TEST(Form1, FailedDisplayShowsTheMessageAndCreatesNoSurface) {
+TEST(SaverSession, FailedDisplayShowsTheMessageAndCreatesNoSurface) {
     Session s;
     s.display.openResult = false;
     s.Load();
@@ -110,7 +110,7 @@ TEST(Form1, FailedDisplayShowsTheMessageAndCreatesNoSurface) {
               s.host.calls.end());
 }
 
-TEST(Form1, FrameCallsInOrderWithBalloonsOneAndThreeAndTheClock) {
+TEST(SaverSession, FrameCallsInOrderWithBalloonsOneAndThreeAndTheClock) {
     Session s;
     s.FirstRunThen("System", "Clock", "1");
     s.Load();
@@ -130,12 +130,12 @@ TEST(Form1, FrameCallsInOrderWithBalloonsOneAndThreeAndTheClock) {
     EXPECT_LT(at("GetSurfaceX 8"), at("DrawSurface 10"));
     EXPECT_LT(at("DrawSurface 10"), at("GetSurfaceY 10"));
     std::vector<std::string> tail(c.end() - 5, c.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"SetFont Arial 22 1 0 0 0", "DrawText \"T0\" 1 1 0",
-                                              "SetFont Arial 22 1 0 0 0",
+    EXPECT_EQ(tail, (std::vector<std::string>{"SetFont Arial 22", "DrawText \"T0\" 1 1 0",
+                                              "SetFont Arial 22",
                                               "DrawText \"T0\" 0 0 65535", "Flip"}));
 }
 
-TEST(Form1, ClockShowsMidnightUntilTheFirstTimer2Tick) {
+TEST(SaverSession, ClockShowsMidnightUntilTheFirstClockTick) {
     Session s;
     s.FirstRunThen("System", "Clock", "1");
     s.clock.timeOfDay = 3600 * 15;
@@ -143,15 +143,15 @@ TEST(Form1, ClockShowsMidnightUntilTheFirstTimer2Tick) {
     s.display.Clear();
     s.form->RenderFrame();
     EXPECT_EQ(s.display.Count("DrawText \"T0\""), 2);
-    s.form->Timer2();
+    s.form->ClockAndTimeoutTick();
     s.display.Clear();
     s.form->RenderFrame();
     EXPECT_EQ(s.display.Count("DrawText \"T54000\""), 2);
 }
 
-TEST(Form1, FontRuleAndMessage) {
+TEST(SaverSession, FontRuleAndMessage) {
     Session s;
-    SetRegistry(s.store);
+    WriteFirstRunSettings(s.store);
     s.store.Set("Settings", "CheckFont", "1");
     s.store.Set("Settings", "FontName", "Courier");
     s.store.Set("Settings", "ShowMessage", "1");
@@ -162,7 +162,7 @@ TEST(Form1, FontRuleAndMessage) {
     EXPECT_EQ(s.display.Count("DrawText \"Place a Message Here\" 400 0 65535"), 1);
 
     Session t;
-    SetRegistry(t.store);
+    WriteFirstRunSettings(t.store);
     t.store.Set("Settings", "CheckFont", "0");
     t.store.Set("Settings", "FontName", "Courier");
     t.store.Set("Settings", "ShowMessage", "1");
@@ -176,7 +176,7 @@ TEST(Form1, FontRuleAndMessage) {
 
 // "Never" and text that is no number keep the music playing; a number outside the list stops
 // it at the first tick.
-TEST(Form1, SoundOffThatIsNoNumberNeverStopsTheMusic) {
+TEST(SaverSession, SoundOffThatIsNoNumberNeverStopsTheMusic) {
     for (auto [value, playing] : {std::pair{"Never", true},
                                   {"never", true},
                                   {"ten", true},
@@ -193,7 +193,7 @@ TEST(Form1, SoundOffThatIsNoNumberNeverStopsTheMusic) {
     }
 }
 
-TEST(Form1, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
+TEST(SaverSession, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
     Session s;
     s.Load();
     EXPECT_EQ(s.host.hides, 1);
@@ -204,14 +204,14 @@ TEST(Form1, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
     EXPECT_EQ(s.sound.calls.back(), "StopMidi");
     s.display.Clear();
     s.form->RenderFrame();
-    s.form->Timer1();
+    s.form->BackdropAndLaunchTick();
     s.form->KeyDown(65);
     s.form->CloseDown();
     EXPECT_TRUE(s.display.calls.empty());
     EXPECT_EQ(s.host.shows, 1);
 }
 
-TEST(Form1, MusicKeysKeepTheSaverAndAnyOtherKeyEndsIt) {
+TEST(SaverSession, MusicKeysKeepTheSaverAndAnyOtherKeyEndsIt) {
     Session s;
     s.Load();
     s.form->KeyDown(78);  // N
@@ -237,7 +237,7 @@ struct MouseCase {
     int endsOnMove;  // 1-based, when ends
 };
 
-TEST(Form1, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
+TEST(SaverSession, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
     std::vector<MouseCase> cases{
         {"4", {100, 101, 102, 103}, true, 4},
         {"4", {100, 101, 102, 115}, true, 4},                 // the late move is counted first
@@ -264,14 +264,14 @@ TEST(Form1, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
     }
 
     Session absent;
-    SetRegistry(absent.store);
+    WriteFirstRunSettings(absent.store);
     absent.store.Erase("System", "MouseSens");  // reads as "1": the first move ends it
     absent.Load();
     absent.form->MouseMove();
     EXPECT_TRUE(absent.form->Ended());
 }
 
-TEST(Form1, AMinuteOfFramesMovesTheBalloonsAndReleasesTheSecond) {
+TEST(SaverSession, AMinuteOfFramesMovesTheBalloonsAndReleasesTheSecond) {
     Session s;
     s.Load();
     s.display.recordGets = false;
@@ -286,9 +286,9 @@ TEST(Form1, AMinuteOfFramesMovesTheBalloonsAndReleasesTheSecond) {
     EXPECT_EQ(s.display.Count("Flip"), 6000);         // a frame every 10 ms
 }
 
-TEST(Form1, UnreadableSettingsTakeTheirFirstRunValues) {
+TEST(SaverSession, UnreadableSettingsTakeTheirFirstRunValues) {
     Session s;
-    SetRegistry(s.store);
+    WriteFirstRunSettings(s.store);
     for (auto key : {"WindSpeed", "Drafts", "ShowBkGrnd", "ScrollSec", "Mountain1"})
         s.store.Set("Settings", key, "garbage");
     s.store.Set("music", "SoundOn", "perhaps");

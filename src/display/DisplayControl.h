@@ -14,7 +14,7 @@ using Colour = std::int32_t;
 inline constexpr Colour kBlack = 0;
 inline constexpr Colour kYellow = 65535;
 
-// Transparency argument of LoadBitmap.
+// Transparency argument of LoadPicture.
 inline constexpr int kOpaque = -2;       // backdrops
 inline constexpr int kKeyedOrAlpha = -1; // balloons: alpha channel, else the top-left colour is not drawn
 
@@ -29,9 +29,9 @@ public:
     virtual void MouseMove() = 0;
 };
 
-class TegoDDrw {
+class DisplayControl {
 public:
-    virtual ~TegoDDrw() = default;
+    virtual ~DisplayControl() = default;
 
     virtual void SetEventSink(DisplayEvents* sink) = 0;
 
@@ -40,7 +40,7 @@ public:
     // A new number on every call.
     virtual SurfaceId CreateSurface() = 0;
     // path is UTF-8. A missing or unreadable file leaves a surface that draws nothing.
-    virtual void LoadBitmap(SurfaceId surface, int one, const std::string& path, int transparency) = 0;
+    virtual void LoadPicture(SurfaceId surface, const std::string& path, int transparency) = 0;
     virtual void SetSurfaceX(SurfaceId surface, std::int32_t x) = 0;
     virtual void SetSurfaceY(SurfaceId surface, std::int32_t y) = 0;
     // x grows by n.
@@ -52,8 +52,7 @@ public:
     virtual void ClearFrame(Colour colour) = 0;
     virtual void DrawSurface(SurfaceId surface) = 0;
     // size in points, drawn at 96 dots per inch on the logical 800 x 600 frame.
-    virtual void SetFont(const std::string& name, std::int32_t size, int one, bool b1, bool b2,
-                         bool b3) = 0;
+    virtual void SetFont(const std::string& name, std::int32_t size) = 0;
     virtual void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) = 0;
     // The composed frame becomes visible.
     virtual void Flip() = 0;

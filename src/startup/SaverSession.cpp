@@ -1,4 +1,4 @@
-#include "startup/Form1.h"
+#include "startup/SaverSession.h"
 
 #include <cmath>
 
@@ -26,20 +26,20 @@ bool EqualsOne(const std::string& text, std::string_view section, std::string_vi
 
 }  // namespace
 
-Form1::Form1(SessionParts parts)
+SaverSession::SaverSession(SessionParts parts)
     : parts_(std::move(parts)),
       fleet_(parts_.display, parts_.clock, random_),
-      playlist_(parts_.sound, parts_.store, [this](bool on) { parts_.host.SetTimer3Enabled(on); }),
+      playlist_(parts_.sound, parts_.store, [this](bool on) { parts_.host.SetSongWatcherEnabled(on); }),
       timeout_(parts_.sound, playlist_) {}
 
-Form1::~Form1() = default;
+SaverSession::~SaverSession() = default;
 
-void Form1::Form_Load() {
+void SaverSession::Load() {
     SettingsStore& store = parts_.store;
     // On Linux the window hook's only job, keeping the monitor on, is done by the host once it
     // knows "PwrSave" (below); there is nothing to install here.
     EnsureFirstRun(store);
-    parts_.host.SetTimer3Enabled(false);
+    parts_.host.SetSongWatcherEnabled(false);
 
     // Starting state: backdrop index and count 0, song 0, balloon 1 flying, balloon 2 due soon.
     fleet_.SetStartingState();
@@ -54,14 +54,14 @@ void Form1::Form_Load() {
 
     parts_.host.SetPointerHidden(true);
     fleet_.ResetLaunchSeconds();
-    // Until the first Timer2 tick the clock shows midnight.
+    // Until the first ClockAndTimeoutTick tick the clock shows midnight.
     timeText_ = parts_.host.TimeText(0.0);
-    OpenDirectDrawSession();
+    OpenDisplayAndLoadPictures();
     playlist_.MidiSounds();
     loaded_ = true;
 }
 
-void Form1::ReadSettings() {
+void SaverSession::ReadSettings() {
     SettingsStore& store = parts_.store;
     // The reads come in the order the saver has always made them; the order is visible to
     // anyone watching the settings file being read, and costs nothing to keep.
@@ -104,7 +104,7 @@ void Form1::ReadSettings() {
     rotation_.SetScrollSeconds(NumberOr(scrollSec_, FirstRunValue("Settings", "ScrollSec")));
 }
 
-void Form1::GetCheckedBackGrounds() {
+void SaverSession::GetCheckedBackGrounds() {
     std::array<bool, 8> chosen{};
     chosen[1] = EqualsOne(mountain_[0], "Settings", "Mountain1");
     chosen[2] = EqualsOne(mountain_[1], "Settings", "Mountain2");
@@ -116,8 +116,8 @@ void Form1::GetCheckedBackGrounds() {
     rotation_.GetCheckedBackGrounds(chosen);
 }
 
-void Form1::OpenDirectDrawSession() {
-    TegoDDrw& display = parts_.display;
+void SaverSession::OpenDisplayAndLoadPictures() {
+    DisplayControl& display = parts_.display;
     playlist_.SetDataFolder(parts_.dataFolder);
     if (!display.OpenDisplay(800, 600, 16, "")) {
         parts_.host.ShowMessage(std::string(kDisplayErrorText), std::string(kDisplayErrorTitle));
@@ -129,7 +129,7 @@ void Form1::OpenDirectDrawSession() {
         for (int i = 1; i <= 7; ++i) {
             SurfaceId s = display.CreateSurface();
             rotation_.SetSurface(i, s);
-            display.LoadBitmap(s, 1, parts_.dataFolder + std::string(kBackdrops[i - 1].file),
+            display.LoadPicture(s, parts_.dataFolder + std::string(kBackdrops[i - 1].file),
                                kOpaque);
             display.SetSurfaceX(s, 0);
             display.SetSurfaceY(s, 0);
@@ -139,47 +139,47 @@ void Form1::OpenDirectDrawSession() {
         const BalloonPicture& b = kBalloons[i - 1];
         SurfaceId s = display.CreateSurface();
         fleet_.SetSurface(i, s);
-        display.LoadBitmap(s, 1, parts_.dataFolder + std::string(b.file), kKeyedOrAlpha);
+        display.LoadPicture(s, parts_.dataFolder + std::string(b.file), kKeyedOrAlpha);
         display.SetSurfaceX(s, b.x);
         display.SetSurfaceY(s, b.y);
     }
 }
 
-void Form1::Form_Unload() {
+void SaverSession::Unload() {
     parts_.sound.StopMidi();
     parts_.host.SetPointerHidden(false);
 }
 
-void Form1::CloseDown() {
+void SaverSession::CloseDown() {
     if (ended_) return;
     // There is no screen-saver-running state to clear on Linux, and no other form lives in a
     // saver process.
-    Form_Unload();
+    Unload();
     ended_ = true;
-    parts_.host.SetTimer3Enabled(false);
+    parts_.host.SetSongWatcherEnabled(false);
     parts_.host.RequestQuit(0);
 }
 
-void Form1::Timer1() {
+void SaverSession::BackdropAndLaunchTick() {
     if (ended_) return;
     rotation_.AdvanceBackdrop();
     fleet_.LaunchTick();
 }
 
-void Form1::Timer2() {
+void SaverSession::ClockAndTimeoutTick() {
     if (ended_) return;
     timeText_ = parts_.host.TimeText(parts_.clock.TimeOfDay());
     timeout_.Tick();
 }
 
-void Form1::Timer3() {
+void SaverSession::SongWatcherTick() {
     if (ended_) return;
-    playlist_.Timer3Tick();
+    playlist_.WatcherTick();
 }
 
-void Form1::RenderFrame() {
+void SaverSession::RenderFrame() {
     if (ended_ || !loaded_) return;
-    TegoDDrw& display = parts_.display;
+    DisplayControl& display = parts_.display;
     display.ClearFrame(kBlack);
     if (showBkGrnd_ == 1) display.DrawSurface(rotation_.CurrentBackdrop());
     fleet_.FrameStep();
@@ -187,7 +187,7 @@ void Form1::RenderFrame() {
     display.Flip();
 }
 
-void Form1::KeyDown(std::int16_t keyCode) {
+void SaverSession::KeyDown(std::int16_t keyCode) {
     if (ended_) return;
     switch (keyCode) {
         case kKeyNext:
@@ -208,12 +208,12 @@ void Form1::KeyDown(std::int16_t keyCode) {
     }
 }
 
-void Form1::MouseClick() {
+void SaverSession::MouseClick() {
     if (ended_) return;
     CloseDown();
 }
 
-void Form1::MouseMove() {
+void SaverSession::MouseMove() {
     if (ended_) return;
     ++mouseMoves_;
     // Equality, not "at least": a setting below 1 is never met, so the pointer never ends the
@@ -234,7 +234,7 @@ void Form1::MouseMove() {
     }
 }
 
-void Form1::SoundLostFocus() {
+void SaverSession::SoundLostFocus() {
     if (ended_) return;
     parts_.sound.StopMidi();
 }
