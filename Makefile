@@ -47,10 +47,10 @@ clean:
 # then every fuzz target for FUZZ_SECONDS each (build-fuzz, clang and libFuzzer).
 FUZZ_SECONDS ?= 20
 check: test-deps
-	@scripts/ensure-packages clang-14 libclang-rt-14-dev
+	@scripts/ensure-packages clang-14 libclang-rt-14-dev clang-format
 	JOBS=$(JOBS) FUZZ_SECONDS=$(FUZZ_SECONDS) scripts/check
 
 .PHONY: fuzz
 fuzz: test-deps
-	@scripts/ensure-packages clang-14 libclang-rt-14-dev
+	@scripts/ensure-packages clang-14 libclang-rt-14-dev clang-format
 	JOBS=$(JOBS) scripts/check --fuzz $(FUZZ_SECONDS)
