@@ -25,7 +25,7 @@ namespace {
 constexpr const char* kAllChecks[] = {
     "chkFonts", "chkShowMessage", "chkClock", "chkPowerSave", "chkBackGround", "chkBGM1",
     "chkBGM2",  "chkBGM3",        "chkBGM4",  "chkBGB1",      "chkBGB2",       "chkBGB3",
-    "Check1",   "ChkMidi1",       "ChkMidi2", "ChkMidi3",     "ChkMidi4",      "ChkMidi5",
+    "chkMusicOn",   "ChkMidi1",       "ChkMidi2", "ChkMidi3",     "ChkMidi4",      "ChkMidi5",
     "ChkMidi6", "ChkMidi7",       "ChkMidi8"};
 constexpr const char* kBackdrops[] = {"chkBGM1", "chkBGM2", "chkBGM3", "chkBGM4",
                                       "chkBGB1", "chkBGB2", "chkBGB3"};
@@ -96,7 +96,7 @@ class SetupDialogTest : public QObject {
     void everyControlIsThereWithItsCaption() {
         Open();
         QCOMPARE(dialog->windowTitle(), QStringLiteral("Driftmere Control Box"));
-        auto* tabs = Find<QTabWidget>("SSTab1");
+        auto* tabs = Find<QTabWidget>("tabs");
         QVERIFY(tabs);
         QCOMPARE(tabs->count(), 3);
         QCOMPARE(tabs->tabText(0), QStringLiteral("Settings"));
@@ -239,7 +239,7 @@ class SetupDialogTest : public QObject {
         QCOMPARE(Stored(store, "Settings", "FontName"), families[1]);
 
         // Checking and clearing the box again refills the list instead of doubling it.
-        dialog->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(0);
+        dialog->findChild<QTabWidget*>("tabs")->setCurrentIndex(0);
         auto* fonts = Find<QCheckBox>("chkFonts");
         ClickCheck(fonts);
         QVERIFY(!list->isEnabled());
@@ -269,7 +269,7 @@ class SetupDialogTest : public QObject {
 
     void showBackgroundClearsAndRemindsOnUserClicks() {
         Open(true);
-        dialog->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(1);
+        dialog->findChild<QTabWidget*>("tabs")->setCurrentIndex(1);
         auto* show = Find<QCheckBox>("chkBackGround");
         TakeWrites(store);
         ClickCheck(show);
@@ -345,7 +345,7 @@ class SetupDialogTest : public QObject {
         auto* list = Find<QComboBox>("cboSoundOff");
         QCOMPARE(list->currentText(), QStringLiteral("45"));
         QCOMPARE(WritesOf(store, "SoundOff"), 0);
-        dialog->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(2);
+        dialog->findChild<QTabWidget*>("tabs")->setCurrentIndex(2);
         list->setFocus();
         list->lineEdit()->selectAll();
         QTest::keyClicks(list->lineEdit(), "7");
@@ -357,9 +357,9 @@ class SetupDialogTest : public QObject {
     void checkBoxesStoreTheirStateAsTheyChange() {
         store.Set("music", "SoundOn", "False");
         Open(true);
-        auto* music = Find<QCheckBox>("Check1");
+        auto* music = Find<QCheckBox>("chkMusicOn");
         QVERIFY(!music->isChecked());
-        dialog->findChild<QTabWidget*>("SSTab1")->setCurrentIndex(2);
+        dialog->findChild<QTabWidget*>("tabs")->setCurrentIndex(2);
         ClickCheck(music);
         QCOMPARE(Stored(store, "music", "SoundOn"), QStringLiteral("True"));
         ClickCheck(music);
@@ -427,15 +427,15 @@ class SetupDialogTest : public QObject {
 
     void missingPicturesLeaveEmptySpaces() {
         Open(true);
-        QVERIFY(Find<QLabel>("Picture1")->pixmap().isNull());
-        QVERIFY(Find<QLabel>("Picture9")->pixmap().isNull());
+        QVERIFY(Find<QLabel>("banner")->pixmap().isNull());
+        QVERIFY(Find<QLabel>("thumb-beach03")->pixmap().isNull());
 
         QTemporaryDir data;
         QImage banner(40, 10, QImage::Format_RGB32);
         banner.fill(Qt::red);
         QVERIFY(banner.save(data.path() + QStringLiteral("/banner.bmp")));
         SetupDialog withBanner(store, data.path() + u'/');
-        QCOMPARE(withBanner.findChild<QLabel*>("Picture1")->pixmap().size(), QSize(40, 10));
+        QCOMPARE(withBanner.findChild<QLabel*>("banner")->pixmap().size(), QSize(40, 10));
     }
 };
 
