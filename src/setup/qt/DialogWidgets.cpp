@@ -110,8 +110,8 @@ QLabel* MakeReadout(const char* name, const QString& text, const QString& widest
     return label;
 }
 
-QPixmap LoadDialogPicture(const QString& folder, const QString& name, const QWidget* parent) {
-    if (parent->devicePixelRatioF() > 1.0) {
+QPixmap LoadDialogPicture(const QString& folder, const QString& name, qreal density) {
+    if (density > 1.0) {
         QPixmap dense = ReadPicture(folder + name + QStringLiteral("@2x.png"));
         if (!dense.isNull()) {
             dense.setDevicePixelRatio(2.0);
@@ -125,7 +125,7 @@ QLabel* MakePicture(const char* objectName, const QString& folder, const QString
                     QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(objectName));
-    const QPixmap pixmap = LoadDialogPicture(folder, name, parent);
+    const QPixmap pixmap = LoadDialogPicture(folder, name, parent->devicePixelRatioF());
     if (pixmap.isNull()) {
         label->hide();
     } else {

@@ -32,10 +32,10 @@ QLineEdit* MakeText(ControlBox& box, const TextSetting& setting, QWidget* parent
 // A sunken read-out beside a scroll bar, wide enough for `widest`.
 QLabel* MakeReadout(const char* name, const QString& text, const QString& widest, QWidget* parent);
 
-// The picture `folder + name + ".bmp"`, or on a high-density screen (a device pixel ratio of
-// `parent` above 1) `name + "@2x.png"` marked as twice as dense, falling back to the BMP when
-// there is no such file. Null when neither can be read.
-QPixmap LoadDialogPicture(const QString& folder, const QString& name, const QWidget* parent);
+// The picture `folder + name + ".bmp"`, or on a high-density screen (`density` above 1)
+// `name + "@2x.png"` marked as twice as dense, falling back to the BMP when there is no such
+// file. Null when neither can be read.
+QPixmap LoadDialogPicture(const QString& folder, const QString& name, qreal density);
 // A label showing that picture; a picture that is not there leaves no trace, never an error.
 QLabel* MakePicture(const char* objectName, const QString& folder, const QString& name,
                     QWidget* parent);
