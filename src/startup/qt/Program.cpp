@@ -181,6 +181,10 @@ int RunSetup() {
 int RunProgram(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     StartRequest req = ParseStart(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!req.refusal.empty()) {
+        std::cerr << "driftmere: " << req.refusal << '\n';
+        return 2;
+    }
 
     switch (req.mode) {
         case StartMode::None:
