@@ -22,15 +22,6 @@ std::string NormaliseCommandLine(const std::vector<std::string>& args) {
     return text;
 }
 
-// Hostile text quoted in a message: short, and with nothing a terminal would act on.
-std::string Shown(std::string_view text) {
-    constexpr std::size_t kLongest = 40;
-    std::string out = "\"";
-    for (char c : text.substr(0, kLongest)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
-    out += text.size() > kLongest ? "...\"" : "\"";
-    return out;
-}
-
 StartRequest Refused(std::string why) {
     StartRequest req;
     req.refusal = std::move(why);
@@ -45,6 +36,14 @@ std::optional<std::string_view> HackOption(std::string_view arg) {
 }
 
 }  // namespace
+
+std::string QuotedForMessage(std::string_view text) {
+    constexpr std::size_t kLongest = 40;
+    std::string out = "\"";
+    for (char c : text.substr(0, kLongest)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
+    out += text.size() > kLongest ? "...\"" : "\"";
+    return out;
+}
 
 std::optional<std::uint64_t> ParseWindowId(std::string_view text) {
     if (text.empty()) return std::nullopt;
@@ -175,7 +174,9 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
             if (i + 1 == args.size()) return Refused("--window-id needs a window id");
             windowId = ParseWindowId(args[++i]);
             // A wrong id must not fall back to the whole screen: the caller wanted a small pane.
-            if (!windowId) return Refused(Shown(args[i]) + " is not an X window id");
+            if (!windowId)
+                return Refused("--window-id " + QuotedForMessage(args[i]) +
+                               " is not an X window id");
         } else if (opt == "fps") {
             req.showFps = true;
         } else if (opt == "window") {
@@ -194,7 +195,7 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
         } else if (xscreensaverWindow && *xscreensaverWindow) {
             auto fromHost = ParseWindowId(xscreensaverWindow);
             if (!fromHost)
-                return Refused("XSCREENSAVER_WINDOW " + Shown(xscreensaverWindow) +
+                return Refused("XSCREENSAVER_WINDOW " + QuotedForMessage(xscreensaverWindow) +
                                " is not an X window id");
             req.hostWindow = *fromHost;
         }
@@ -214,7 +215,8 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
         if (parent && *parent >= 1 && static_cast<std::uint64_t>(*parent) <= kLargestWindowId)
             req.previewParent = *parent;
         else if (req.commandLine.size() > 2)
-            return Refused(Shown(req.commandLine) + " names no X window (/p takes a decimal id)");
+            return Refused(QuotedForMessage(req.commandLine) +
+                           " names no X window (/p takes a decimal id)");
     } else if (req.modeText == "/c") {
         req.mode = StartMode::Configure;
     } else if (req.modeText == "/a") {

@@ -47,6 +47,10 @@ inline constexpr std::uint64_t kLargestWindowId = 0x1fffffff;
 // and for ids that no X window can have (0, or wider than 29 bits).
 std::optional<std::uint64_t> ParseWindowId(std::string_view text);
 
+// Text from outside (an argument, an environment variable) as a message may quote it: in double
+// quotes, cut short, and with nothing a terminal would act on.
+std::string QuotedForMessage(std::string_view text);
+
 // "/s" ends at once when another copy runs, unless the Control Box is open (the window a user
 // tries the saver from). No other mode is ever refused.
 bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool anotherCopyRunning);
