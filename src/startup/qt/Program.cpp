@@ -284,6 +284,9 @@ int RunProgram(int argc, char** argv) {
 
     // Every copy holds the instance lock; only an unhosted "/s" is turned away by it.
     InstanceLock lock;
+    if (!lock.Problem().empty())
+        std::cerr << "driftmere: no single-instance lock (" << lock.Problem()
+                  << "); running as if no other copy were running\n";
     if (!req.hosted &&
         EndsForSingleInstance(req.modeText, X11TopLevelTitled(std::string(kControlBoxTitle)),
                               lock.AnotherCopyRunning()))
