@@ -22,6 +22,12 @@ std::string NormaliseCommandLine(const std::vector<std::string>& args) {
     return text;
 }
 
+StartRequest Refused(std::string why) {
+    StartRequest req;
+    req.refusal = std::move(why);
+    return req;
+}
+
 // "-root" and "--root" are the same option, as with every xscreensaver hack.
 std::optional<std::string_view> HackOption(std::string_view arg) {
     if (arg.size() < 2 || arg[0] != '-') return std::nullopt;
@@ -30,6 +36,14 @@ std::optional<std::string_view> HackOption(std::string_view arg) {
 }
 
 }  // namespace
+
+std::string QuotedForMessage(std::string_view text) {
+    constexpr std::size_t kLongest = 40;
+    std::string out = "\"";
+    for (char c : text.substr(0, kLongest)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
+    out += text.size() > kLongest ? "...\"" : "\"";
+    return out;
+}
 
 std::optional<std::uint64_t> ParseWindowId(std::string_view text) {
     if (text.empty()) return std::nullopt;
@@ -49,18 +63,102 @@ std::optional<std::uint64_t> ParseWindowId(std::string_view text) {
             digit = c - 'A' + 10;
         else
             return std::nullopt;
-        if (value > (UINT64_MAX - digit) / base) return std::nullopt;
         value = value * base + digit;
+        // Checked at every digit, so a long run of digits can never wrap around into range.
+        if (value > kLargestWindowId) return std::nullopt;
     }
+    if (value == 0) return std::nullopt;
     return value;
 }
 
-std::optional<std::int32_t> PreviewHandle(std::string_view commandLine) {
-    for (std::size_t n = commandLine.size(); n >= 1; --n) {
-        std::string_view tail = commandLine.substr(commandLine.size() - n);
-        if (ParseNumber(tail)) return ToInt32(tail);  // a number too large for 32 bits: none
+std::string_view NumericTail(std::string_view text) {
+    // The text is read backwards through the states of ParseNumber's syntax reversed; every
+    // state that ends a valid number marks a tail that reads as one, and the earliest such mark
+    // is the longest tail. Reading stops where no longer tail can be a number, so the whole
+    // search is one pass, however long the text.
+    enum class State {
+        Start,
+        Digits,
+        Sign,
+        ExponentMark,
+        MantissaDigits,
+        Point,
+        PointDigits,
+        Signed
+    };
+    auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    auto isSign = [](char c) { return c == '+' || c == '-'; };
+    auto isExponent = [](char c) { return c == 'e' || c == 'E'; };
+
+    std::size_t end = text.size();
+    while (end > 0 && isBlank(text[end - 1])) --end;
+    std::optional<std::size_t> longest;
+    State state = State::Start;
+    for (std::size_t i = end; i > 0; --i) {
+        const char c = text[i - 1];
+        std::optional<State> next;
+        switch (state) {
+            case State::Start:
+                if (isDigit(c))
+                    next = State::Digits;
+                else if (c == '.')
+                    next = State::Point;
+                break;
+            case State::Digits:  // the exponent's digits, or the mantissa's
+                if (isDigit(c))
+                    next = State::Digits;
+                else if (c == '.')
+                    next = State::PointDigits;
+                else if (isSign(c))
+                    next = State::Sign;
+                else if (isExponent(c))
+                    next = State::ExponentMark;
+                break;
+            case State::Sign:  // the mantissa's sign, or the exponent's
+                if (isExponent(c)) next = State::ExponentMark;
+                break;
+            case State::ExponentMark:
+                if (isDigit(c))
+                    next = State::MantissaDigits;
+                else if (c == '.')
+                    next = State::Point;
+                break;
+            case State::MantissaDigits:
+                if (isDigit(c))
+                    next = State::MantissaDigits;
+                else if (c == '.')
+                    next = State::PointDigits;
+                else if (isSign(c))
+                    next = State::Signed;
+                break;
+            case State::Point:  // a point with no digit after it yet
+                if (isDigit(c)) next = State::PointDigits;
+                break;
+            case State::PointDigits:
+                if (isDigit(c))
+                    next = State::PointDigits;
+                else if (isSign(c))
+                    next = State::Signed;
+                break;
+            case State::Signed:
+                break;
+        }
+        if (!next) break;
+        state = *next;
+        if (state != State::Start && state != State::ExponentMark && state != State::Point)
+            longest = i - 1;
     }
-    return std::nullopt;
+    if (!longest) return {};
+    std::size_t begin = *longest;
+    while (begin > 0 && isBlank(text[begin - 1])) --begin;
+    return text.substr(begin);
+}
+
+std::optional<std::int32_t> PreviewHandle(std::string_view commandLine) {
+    std::string_view tail = NumericTail(commandLine);
+    if (tail.empty()) return std::nullopt;
+    return ToInt32(tail);  // a number too large for 32 bits: none
 }
 
 StartRequest ParseStart(const std::vector<std::string>& args, const char* xscreensaverWindow) {
@@ -72,9 +170,13 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
         auto opt = HackOption(args[i]);
         if (opt == "root") {
             root = true;
-        } else if (opt == "window-id" && i + 1 < args.size()) {
+        } else if (opt == "window-id") {
+            if (i + 1 == args.size()) return Refused("--window-id needs a window id");
             windowId = ParseWindowId(args[++i]);
-            if (!windowId) windowId = 0;
+            // A wrong id must not fall back to the whole screen: the caller wanted a small pane.
+            if (!windowId)
+                return Refused("--window-id " + QuotedForMessage(args[i]) +
+                               " is not an X window id");
         } else if (opt == "fps") {
             req.showFps = true;
         } else if (opt == "window") {
@@ -91,7 +193,11 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
             req.hostWindow = *windowId;
             req.music = false;  // a settings program's preview pane stays silent
         } else if (xscreensaverWindow && *xscreensaverWindow) {
-            req.hostWindow = ParseWindowId(xscreensaverWindow).value_or(0);
+            auto fromHost = ParseWindowId(xscreensaverWindow);
+            if (!fromHost)
+                return Refused("XSCREENSAVER_WINDOW " + QuotedForMessage(xscreensaverWindow) +
+                               " is not an X window id");
+            req.hostWindow = *fromHost;
         }
         req.modeText = "/s";
         return req;
@@ -103,7 +209,14 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
         req.mode = StartMode::Saver;
     } else if (req.modeText == "/p") {
         req.mode = StartMode::Preview;
-        req.previewParent = PreviewHandle(req.commandLine).value_or(0);
+        // "/p" alone names no host, and shows nothing; anything after it must name a window.
+        std::string_view tail = NumericTail(req.commandLine);
+        std::optional<std::int32_t> parent = tail.empty() ? std::nullopt : ToInt32(tail);
+        if (parent && *parent >= 1 && static_cast<std::uint64_t>(*parent) <= kLargestWindowId)
+            req.previewParent = *parent;
+        else if (req.commandLine.size() > 2)
+            return Refused(QuotedForMessage(req.commandLine) +
+                           " names no X window (/p takes a decimal id)");
     } else if (req.modeText == "/c") {
         req.mode = StartMode::Configure;
     } else if (req.modeText == "/a") {

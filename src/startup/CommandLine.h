@@ -16,6 +16,9 @@ struct StartRequest {
     std::string commandLine;         // the arguments joined with blanks, trimmed and lower-cased
     std::string modeText;            // its first two characters
     std::int32_t previewParent = 0;  // preview mode: the host window's number
+    // Not empty when the command line names a window that cannot be one (garbage, or an id wider
+    // than X allows): the one line that says so. The program then starts nothing.
+    std::string refusal;
 
     // Under a screen-saver host (-root, -window-id): draw into hostWindow (0: the whole
     // screen), take no input, hide no pointer, inhibit nothing, skip the single-instance rule.
@@ -29,12 +32,24 @@ struct StartRequest {
 // $XSCREENSAVER_WINDOW, or null.
 StartRequest ParseStart(const std::vector<std::string>& args, const char* xscreensaverWindow);
 
-// The host window of preview mode: the longest tail of the command line that reads as a
-// number, as a 32-bit integer ("/p 1234" -> 1234); nullopt when no tail is a number.
+// The longest tail of `text` that reads as a number (blanks around it allowed, see
+// ParseNumber), found in one pass over the text; empty when no tail does. "/p 1234" -> " 1234".
+std::string_view NumericTail(std::string_view text);
+
+// The host window of preview mode: that tail of the command line as a 32-bit integer
+// ("/p 1234" -> 1234); nullopt when no tail is a number or it does not fit 32 bits.
 std::optional<std::int32_t> PreviewHandle(std::string_view commandLine);
 
-// A window id as xscreensaver writes it: "0x1c00007" or decimal.
+// X resource ids have 29 bits; 0 is no window at all.
+inline constexpr std::uint64_t kLargestWindowId = 0x1fffffff;
+
+// A window id as xscreensaver writes it: "0x1c00007" or decimal. Nullopt for anything else,
+// and for ids that no X window can have (0, or wider than 29 bits).
 std::optional<std::uint64_t> ParseWindowId(std::string_view text);
+
+// Text from outside (an argument, an environment variable) as a message may quote it: in double
+// quotes, cut short, and with nothing a terminal would act on.
+std::string QuotedForMessage(std::string_view text);
 
 // "/s" ends at once when another copy runs, unless the Control Box is open (the window a user
 // tries the saver from). No other mode is ever refused.

@@ -57,7 +57,9 @@ void SaverSession::Load() {
     // Until the first ClockAndTimeoutTick tick the clock shows midnight.
     timeText_ = parts_.host.TimeText(0.0);
     OpenDisplayAndLoadPictures();
-    playlist_.MidiSounds();
+    // Without a display the session ends at once: starting the music would only make the end
+    // wait for the SoundFont and the audio device.
+    if (displayOpened_) playlist_.MidiSounds();
     loaded_ = true;
 }
 

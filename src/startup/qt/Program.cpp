@@ -1,6 +1,8 @@
 #include "startup/qt/Program.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <semaphore.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -8,10 +10,14 @@
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "display/Scene.h"
 #include "display/qt/QtDisplay.h"
@@ -77,23 +83,88 @@ std::string DataFolder() {
     return path.toStdString();
 }
 
-bool HaveDisplay() {
+// Empty when there is a display to show windows on; otherwise why there is none.
+std::string DisplayProblem() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform && *platform && std::string(platform) != "xcb") return true;
+    if (platform && *platform && std::string(platform) != "xcb") return {};
     const char* display = std::getenv("DISPLAY");
-    return display && *display && X11DisplayReachable();
+    if (!display || !*display) return "DISPLAY is not set";
+    if (!X11DisplayReachable()) return "cannot open display " + QuotedForMessage(display);
+    return {};
+}
+
+// Once told to end, by a signal or by its own event loop ending, the program is gone within
+// kEndDeadline whatever a thread is stuck in: an X server that no longer answers, an audio
+// device, a library waiting for a reply. Screen-saver hosts and session managers rely on that.
+// Nothing is lost by ending this way: settings are written whole or not at all, and the kernel
+// drops the instance lock and the X and D-Bus connections (and with them any power inhibit).
+constexpr timespec kEndDeadline{2, 0};
+sem_t g_endWatch;
+volatile sig_atomic_t g_endSignal = 0;
+std::atomic<int> g_endStatus{0};
+std::atomic<bool> g_endWatchRunning{false};
+
+void StartEndWatch() {
+    if (g_endWatchRunning) return;
+    sem_init(&g_endWatch, 0, 0);
+    try {
+        std::thread([] {
+            // Signals belong to the main thread's handler, never to this one.
+            sigset_t all;
+            sigfillset(&all);
+            pthread_sigmask(SIG_BLOCK, &all, nullptr);
+            while (sem_wait(&g_endWatch) != 0) {
+            }
+            timespec left = kEndDeadline;
+            while (nanosleep(&left, &left) != 0) {
+            }
+            const char line[] =
+                "driftmere: still busy two seconds after being told to end; ending now\n";
+            [[maybe_unused]] ssize_t n = write(STDERR_FILENO, line, sizeof line - 1);
+            if (const int sig = g_endSignal; sig != 0) {
+                // End as the signal would have ended us, so the parent sees what happened.
+                signal(sig, SIG_DFL);
+                sigset_t one;
+                sigemptyset(&one);
+                sigaddset(&one, sig);
+                pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+                raise(sig);
+            }
+            _exit(g_endStatus);
+        }).detach();
+        g_endWatchRunning = true;
+    } catch (const std::system_error&) {
+        // No thread to be had: the signal handler falls back on an alarm instead.
+        signal(SIGALRM, SIG_DFL);
+    }
+}
+
+// After the event loop: whatever is left is tidying up, and it may not take longer than the
+// deadline either.
+void EndWithin(int status) {
+    if (!g_endWatchRunning) return;
+    g_endStatus = status;
+    sem_post(&g_endWatch);
 }
 
 // SIGTERM, SIGINT and SIGHUP end the session the ordinary way (music stopped) from the event
-// loop, not from inside the signal handler.
+// loop, not from inside the signal handler; the watch above makes sure they end it.
 int g_signalPipe[2] = {-1, -1};
-void OnSignal(int) {
+void OnSignal(int sig) {
+    const int saved = errno;
+    if (g_endSignal == 0) g_endSignal = sig;
     char c = 1;
     [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &c, 1);
+    if (g_endWatchRunning)
+        sem_post(&g_endWatch);
+    else
+        alarm(static_cast<unsigned>(kEndDeadline.tv_sec));
+    errno = saved;
 }
 
 std::unique_ptr<QSocketNotifier> WatchSignals(std::function<void()> onSignal) {
     if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return nullptr;
+    StartEndWatch();
     struct sigaction sa {};
     sa.sa_handler = OnSignal;
     sigemptyset(&sa.sa_mask);
@@ -132,6 +203,7 @@ int RunSaver(const StartRequest& req) {
     if (!form.DisplayOpened()) {
         // With no display there is no input either, so nothing else could ever end the saver.
         form.CloseDown();
+        EndWithin(1);
         return 1;
     }
     std::unique_ptr<PowerInhibit> inhibit;
@@ -139,8 +211,10 @@ int RunSaver(const StartRequest& req) {
         inhibit = std::make_unique<PowerInhibit>(
             [](const std::string& line) { std::cerr << line << '\n'; });
     int status = QApplication::exec();
+    status = status != 0 ? status : host.exitStatus();
+    EndWithin(status);
     display.SetEventSink(nullptr);
-    return status != 0 ? status : host.exitStatus();
+    return status;
 }
 
 int RunPreview(const StartRequest& req) {
@@ -178,7 +252,9 @@ int RunSetup() {
     QObject::connect(&dialog, &QDialog::finished, [] { QCoreApplication::exit(0); });
     auto signals_ = WatchSignals([] { QCoreApplication::exit(0); });
     dialog.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    EndWithin(status);
+    return status;
 }
 
 }  // namespace
@@ -186,6 +262,10 @@ int RunSetup() {
 int RunProgram(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     StartRequest req = ParseStart(args, std::getenv("XSCREENSAVER_WINDOW"));
+    if (!req.refusal.empty()) {
+        std::cerr << "driftmere: " << req.refusal << '\n';
+        return 2;
+    }
 
     switch (req.mode) {
         case StartMode::None:
@@ -198,17 +278,20 @@ int RunProgram(int argc, char** argv) {
             break;
     }
 
-    if (!HaveDisplay()) {
+    if (const std::string problem = DisplayProblem(); !problem.empty()) {
         if (req.mode == StartMode::Saver)
             std::cerr << kDisplayErrorTitle << ' ' << kDisplayErrorText
-                      << " (no display: DISPLAY is not set)\n";
+                      << " (no display: " << problem << ")\n";
         else
-            std::cerr << "driftmere: no display to show the window on (DISPLAY is not set)\n";
+            std::cerr << "driftmere: no display to show the window on (" << problem << ")\n";
         return 1;
     }
 
     // Every copy holds the instance lock; only an unhosted "/s" is turned away by it.
     InstanceLock lock;
+    if (!lock.Problem().empty())
+        std::cerr << "driftmere: no single-instance lock (" << lock.Problem()
+                  << "); running as if no other copy were running\n";
     if (!req.hosted &&
         EndsForSingleInstance(req.modeText, X11TopLevelTitled(std::string(kControlBoxTitle)),
                               lock.AnotherCopyRunning()))

@@ -47,7 +47,9 @@ void SaverHost::SetPointerHidden(bool hidden) {
 }
 
 void SaverHost::ShowMessage(const std::string& text, const std::string& title) {
-    if (QGuiApplication::primaryScreen() == nullptr) {
+    // Under a host nobody may be looking, and a box left on the desktop would wait there until
+    // killed: the host's log gets the line instead, and the failure shows in the exit status.
+    if (hosted_ || QGuiApplication::primaryScreen() == nullptr) {
         std::cerr << title << ": " << text << '\n';
         return;
     }

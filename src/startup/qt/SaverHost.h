@@ -15,7 +15,7 @@ class SaverHost : public QObject, public SessionHost {
     Q_OBJECT
   public:
     // display may be null (no window to hide the pointer over); hosted: a screen-saver host owns
-    // the pointer, so it is left alone.
+    // the pointer, so it is left alone, and messages go to stderr instead of a box.
     SaverHost(QtDisplay* display, bool hosted);
 
     // Connects the timers to the session and starts BackdropAndLaunchTick and ClockAndTimeoutTick, which tick from the

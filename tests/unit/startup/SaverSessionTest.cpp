@@ -98,12 +98,13 @@ TEST(SaverSession, LoadOpensTheDisplayThenBackdropsThenBalloons) {
     EXPECT_EQ(black.display.calls[1], "DrawSurface 1");  // balloon 1, no backdrop
 }
 
-TEST(SaverSession, FailedDisplayShowsTheMessageAndCreatesNoSurface) {
+TEST(SaverSession, FailedDisplayShowsTheMessageAndStartsNeitherSurfacesNorMusic) {
     Session s;
     s.display.openResult = false;
     s.Load();
     EXPECT_FALSE(s.form->DisplayOpened());
     EXPECT_EQ(s.display.Count("CreateSurface"), 0);
+    EXPECT_EQ(s.sound.Count("PlayMidi"), 0);
     EXPECT_NE(std::find(s.host.calls.begin(), s.host.calls.end(),
                         "Message Error opening Direct Draw!: This program requires that you use a "
                         "monitor that is capable of displaying 64K colors."),

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Another local user tries to keep the saver from starting through its single-instance lock, for
+# a session without XDG_RUNTIME_DIR (a bare su, a cron job): by making the lock file or folder
+# first and holding a lock on it, or by planting a link where it goes. The victim's saver must
+# run all the same and create nothing through the link. The victim is the user daemon, the
+# attacker the user nobody; both places the lock could be looked for are tried: the old shared
+# name in /tmp and the private folder under $TMPDIR.
+source "$(dirname "$0")/lib.sh"
+if [ "$(id -u)" -ne 0 ]; then
+    echo "skip - playing two users needs root"
+    exit 0
+fi
+
+# A private X server any local user may connect to, on a display it picks itself.
+exec {xfd}>"$WORK/display"
+Xvfb -displayfd "$xfd" -noreset -ac -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(head -n1 "$WORK/display")
+
+chmod 755 "$WORK"
+mkdir -p "$WORK/inst/bin" "$WORK/inst/share" "$WORK/victim" "$WORK/tmp"
+cp "$BIN" "$WORK/inst/bin/driftmere"
+cp -r "$(dirname "$BIN")/../share/driftmere" "$WORK/inst/share/"
+chmod -R a+rX "$WORK/inst"
+chown daemon:daemon "$WORK/victim"
+chmod 1777 "$WORK/tmp"
+VICTIM_UID=$(id -u daemon)
+OLD_LOCK=/tmp/driftmere-$VICTIM_UID.lock
+NEW_FOLDER=$WORK/tmp/driftmere-$VICTIM_UID
+clear_squats() { rm -rf "$OLD_LOCK" "$NEW_FOLDER"; }
+trap 'clear_squats; cleanup' EXIT
+clear_squats
+
+# as_victim PROGRAM ARGS...: in a background job only, where it becomes the program itself (so
+# $! is the program's pid).
+as_victim() {
+    exec setpriv --reuid=daemon --regid=daemon --clear-groups \
+        env -i PATH="$PATH" HOME="$WORK/victim" XDG_CONFIG_HOME="$WORK/victim/config" \
+        TMPDIR="$WORK/tmp" DISPLAY="$DISPLAY" DRIFTMERE_AUDIO=none "$@"
+}
+as_nobody() {
+    setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH="$PATH" "$@"
+}
+# hold_lock FILE: the attacker keeps a shared lock on FILE, as a running copy would.
+hold_lock() {
+    (exec setpriv --reuid=nobody --regid=nogroup --clear-groups flock -s -F "$1" sleep 600 \
+        >/dev/null 2>&1) &
+    PIDS+=("$!")
+    for _ in $(seq 100); do grep -q ":$(stat -c %i "$1") " /proc/locks 2>/dev/null && return; sleep 0.05; done
+}
+# saver_runs NAME: the victim's /s maps its window (true), or ends first (false).
+saver_runs() {
+    start_named "$1" as_victim "$WORK/inst/bin/driftmere" /s
+    for _ in $(seq 300); do
+        kill -0 "$PROG_PID" 2>/dev/null || return 1
+        [ -n "$(windows_of "$PROG_PID")" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+end_saver() { kill -TERM "$PROG_PID" 2>/dev/null || true; wait_exit "$PROG_PID" 5 || true; }
+
+# Squatted: a world-writable lock file and a world-open folder, each locked by the attacker.
+as_nobody sh -c "umask 0; : >'$OLD_LOCK'"
+hold_lock "$OLD_LOCK"
+as_nobody sh -c "umask 0; mkdir -m 777 '$NEW_FOLDER' && : >'$NEW_FOLDER/driftmere.lock'"
+hold_lock "$NEW_FOLDER/driftmere.lock"
+check "a lock squatted by another user does not stop the saver" saver_runs squatted
+check "the saver says why it has no lock" \
+    test "$(lines_matching "$WORK/squatted.err" 'no single-instance lock.*another user')" = 1
+end_saver
+for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+clear_squats
+
+# Planted: links from the lock's places to files the victim does not have yet.
+as_nobody ln -s "$WORK/victim/made-through-old-link" "$OLD_LOCK"
+as_nobody ln -s "$WORK/victim/made-through-new-link" "$NEW_FOLDER"
+check "with links planted where the lock goes, the saver runs" saver_runs planted
+check "nothing is created through the links" \
+    test ! -e "$WORK/victim/made-through-old-link" -a ! -e "$WORK/victim/made-through-new-link"
+check "the saver names the link" \
+    test "$(lines_matching "$WORK/planted.err" 'no single-instance lock.*symbolic link')" = 1
+end_saver
+clear_squats
+
+# Nobody interfering: the private folder is made, and the rule still works.
+check "alone, the saver runs" saver_runs first
+first=$PROG_PID
+check "its lock folder is private" test "$(stat -c '%U %a' "$NEW_FOLDER")" = "daemon 700"
+start_named second as_victim "$WORK/inst/bin/driftmere" /s
+check "a second /s ends at once" wait_exit "$PROG_PID" 10
+check "with status 0" test "$(exit_status "$PROG_PID")" = 0
+check "and no word about the lock" test "$(cat "$WORK/first.err" "$WORK/second.err" | lines_matching /dev/stdin 'lock')" = 0
+PROG_PID=$first
+end_saver
+finish

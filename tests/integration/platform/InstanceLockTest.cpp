@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QTemporaryDir>
+#include <string>
+
+#include "platform/linux/InstanceLock.h"
+
+namespace driftmere {
+namespace {
+
+constexpr uid_t kMe = 1000;
+constexpr uid_t kSomeoneElse = 1001;
+
+struct stat Described(mode_t mode, uid_t owner) {
+    struct stat st {};
+    st.st_mode = mode;
+    st.st_uid = owner;
+    return st;
+}
+
+// Only a folder of one's own that nobody else can enter keeps others from planting the lock
+// file or opening it to hold a lock of their own.
+TEST(InstanceLock, TrustsOnlyAPrivateFolderAndARegularFileOfItsUser) {
+    struct Case {
+        mode_t mode;
+        uid_t owner;
+        bool trusted;
+    };
+    for (const Case& c : {
+             Case{S_IFDIR | 0700, kMe, true},
+             Case{S_IFDIR | 0500, kMe, true},
+             Case{S_IFDIR | 0700, kSomeoneElse, false},  // made first by someone else
+             Case{S_IFDIR | 0777, kMe, false},
+             Case{S_IFDIR | 0770, kMe, false},
+             Case{S_IFDIR | 0711, kMe, false},  // others could open a file they know the name of
+             Case{S_IFDIR | 01777, kMe, false},
+             Case{S_IFREG | 0700, kMe, false},
+         }) {
+        EXPECT_EQ(LockFolderProblem(Described(c.mode, c.owner), kMe).empty(), c.trusted)
+            << std::oct << c.mode << std::dec << " owner " << c.owner;
+    }
+    EXPECT_TRUE(LockFileProblem(Described(S_IFREG | 0600, kMe), kMe).empty());
+    EXPECT_FALSE(LockFileProblem(Described(S_IFREG | 0600, kSomeoneElse), kMe).empty());
+    EXPECT_FALSE(LockFileProblem(Described(S_IFIFO | 0600, kMe), kMe).empty());
+    EXPECT_FALSE(LockFileProblem(Described(S_IFDIR | 0700, kMe), kMe).empty());
+}
+
+TEST(InstanceLock, ASecondCopySeesTheFirstUntilItEnds) {
+    QTemporaryDir base;
+    const std::string folder = base.path().toStdString() + "/lock";
+    {
+        InstanceLock first(folder, true);
+        ASSERT_TRUE(first.Problem().empty()) << first.Problem();
+        EXPECT_FALSE(first.AnotherCopyRunning());
+        struct stat st {};
+        ASSERT_EQ(stat(folder.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        InstanceLock second(folder, true);
+        EXPECT_TRUE(second.AnotherCopyRunning());
+    }
+    InstanceLock after(folder, true);
+    EXPECT_FALSE(after.AnotherCopyRunning());
+}
+
+// What another user can leave where the lock goes: each is refused with a reason, nothing is
+// created through it, and the copy runs as if alone instead of hanging or ending.
+TEST(InstanceLock, PlantedFoldersAndFilesAreRefused) {
+    QTemporaryDir base;
+    const std::string root = base.path().toStdString();
+
+    const std::string target = root + "/victims-file";
+    ASSERT_EQ(symlink(target.c_str(), (root + "/link").c_str()), 0);
+    InstanceLock throughLink(root + "/link", true);
+    EXPECT_NE(throughLink.Problem().find("symbolic link"), std::string::npos)
+        << throughLink.Problem();
+    EXPECT_FALSE(throughLink.AnotherCopyRunning());
+    EXPECT_NE(access(target.c_str(), F_OK), 0);
+
+    ASSERT_EQ(mkdir((root + "/open").c_str(), 0777), 0);
+    ASSERT_EQ(chmod((root + "/open").c_str(), 0777), 0);
+    EXPECT_FALSE(InstanceLock(root + "/open", true).Problem().empty());
+
+    ASSERT_EQ(mkdir((root + "/fifo").c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo((root + "/fifo/driftmere.lock").c_str(), 0600), 0);
+    EXPECT_NE(InstanceLock(root + "/fifo", true).Problem().find("not a regular file"),
+              std::string::npos);
+
+    if (geteuid() == 0) {
+        ASSERT_EQ(mkdir((root + "/theirs").c_str(), 0700), 0);
+        ASSERT_EQ(chown((root + "/theirs").c_str(), 65534, 65534), 0);
+        EXPECT_NE(InstanceLock(root + "/theirs", true).Problem().find("another user"),
+                  std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace driftmere
