@@ -31,8 +31,7 @@ struct Session {
     std::uint64_t now = 0, nextFrame = 0, nextTick = 1000;  // milliseconds since the load
     std::function<void()> afterFrame, afterTick;
 
-    explicit Session(std::string_view wind = "11", std::string_view drafts = "2",
-                     std::uint32_t start = 0)
+    explicit Session(double wind = 11, double drafts = 2, std::uint32_t start = 0)
         : startTick(start) {
         display.nextSurface = 101;  // surface numbers unlike balloon numbers, so mix-ups show
         clock.tick = start;

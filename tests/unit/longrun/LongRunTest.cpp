@@ -41,7 +41,6 @@ class TimerHost : public SessionHost {
     }
     std::string TimeText(double) override { return "12:00:00"; }
     void RequestQuit(int status) override { quitStatus = status; }
-    void Warn(const std::string&) override {}
 };
 
 // A small deterministic generator for frame gaps and song lengths, apart from the saver's own.
@@ -96,7 +95,8 @@ struct LongRun {
 
     void Load() {
         SetClock();
-        form = std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/d/"});
+        form =
+            std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/d/"});
         display.SetEventSink(form.get());
         form->Load();
     }
