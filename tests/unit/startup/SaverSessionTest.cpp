@@ -164,37 +164,6 @@ TEST(SaverSession, FontRuleAndMessage) {
     s.form->RenderFrame();
     EXPECT_EQ(s.display.Count("SetFont Arial 24"), 2);
     EXPECT_EQ(s.display.Count("DrawText \"Place a Message Here\" 400 0 65535"), 1);
-
-    Session t;
-    WriteFirstRunSettings(t.store);
-    t.store.Set("Settings", "CheckFont", "0");
-    t.store.Set("Settings", "FontName", "Courier");
-    t.store.Set("Settings", "ShowMessage", "1");
-    t.store.Erase("Settings", "Message");  // an absent key reads as "1"
-    t.Load();
-    t.display.Clear();
-    t.form->RenderFrame();
-    EXPECT_EQ(t.display.Count("SetFont Courier 24"), 2);
-    EXPECT_EQ(t.display.Count("DrawText \"1\""), 2);
-}
-
-// "Never" and text that is no number keep the music playing; a number outside the list stops
-// it at the first tick.
-TEST(SaverSession, SoundOffThatIsNoNumberNeverStopsTheMusic) {
-    for (auto [value, playing] : {std::pair{"Never", true},
-                                  {"never", true},
-                                  {"ten", true},
-                                  {"", true},
-                                  {"7", false},
-                                  {"1", true}}) {
-        SCOPED_TRACE(value);
-        Session s;
-        s.FirstRunThen("music", "SoundOff", value);
-        s.Load();
-        s.Run(5000);
-        EXPECT_EQ(s.form->playlist().SoundOn(), playing);
-        EXPECT_EQ(s.sound.Count("StopMidi"), playing ? 0 : 5);
-    }
 }
 
 TEST(SaverSession, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
