@@ -29,10 +29,12 @@ TEST(Wind, PaceOfABalloonAtFiftyMovesASecond) {
         double wind, drafts;
         int moves, right, up;
     } cases[] = {
-        {11, 2, 200, 100, 50},  // first run: 25 pixels right and 12.5 up a second
-        {0, 0, 15, 0, 0},       // calm: nothing yet after 15 moves ...
-        {0, 0, 16, 1, 0},       // ... one pixel on the 16th
-        {0, 0, 48, 3, 0},       {11, -15, 40, 20, -40},  // sinking one pixel every move
+        // first run (11, 2): 25 pixels right and 12.5 up a second
+        {FirstRun("WindSpeed"), FirstRun("Drafts"), 200, 100, 50},
+        {0, 0, 15, 0, 0},  // calm: nothing yet after 15 moves ...
+        {0, 0, 16, 1, 0},  // ... one pixel on the 16th
+        {0, 0, 48, 3, 0},
+        {11, -15, 40, 20, -40},  // sinking one pixel every move
         {11, -2, 100, 50, -25},
     };
     for (const auto& c : cases) {
