@@ -17,7 +17,8 @@ class BackdropRotation {
     void SetScrollSeconds(double seconds) { scrollSec_ = seconds; }
     void SetSurface(int index, SurfaceId surface) { surface_[index] = surface; }
 
-    // One BackdropAndLaunchTick tick: counts a second and moves on by one index when the time has come.
+    // One BackdropAndLaunchTick tick: counts a second and moves on by one index when the time has
+    // come.
     void AdvanceBackdrop();
     // Every frame while backdrops are shown: skips unchosen backdrops and gives the surface
     // to draw. With none chosen the index stays 0, which draws backdrop 1.

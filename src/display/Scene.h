@@ -6,27 +6,33 @@
 
 namespace driftmere {
 
-struct BackdropPicture {
-    std::string_view settingKey;  // "Mountain1"
+// One backdrop: the setting that chooses it, its picture, the Control Box's small picture of
+// it, the caption and the name of the check box that shows the choice.
+struct Backdrop {
+    std::string_view settingKey;  // "Mountain1", in section "Settings"
     std::string_view file;        // "mtn01.bmp"
+    std::string_view thumbnail;   // "thumb-mtn01.bmp"
+    std::string_view caption;     // "Mountain 1"
+    std::string_view checkBox;    // "chkBGM1"
 };
-// Backdrop indexes 1..7 are elements 0..6.
-inline constexpr std::array<BackdropPicture, 7> kBackdrops{{
-    {"Mountain1", "mtn01.bmp"},
-    {"Mountain2", "mtn02.bmp"},
-    {"Mountain3", "mtn03.bmp"},
-    {"Mountain4", "mtn04.bmp"},
-    {"Beach1", "beach01.bmp"},
-    {"Beach2", "beach02.bmp"},
-    {"Beach3", "beach03.bmp"},
+// Backdrop indexes 1..7 are elements 0..6: the mountains, then the beaches.
+inline constexpr std::array<Backdrop, 7> kBackdrops{{
+    {"Mountain1", "mtn01.bmp", "thumb-mtn01.bmp", "Mountain 1", "chkBGM1"},
+    {"Mountain2", "mtn02.bmp", "thumb-mtn02.bmp", "Mountain 2", "chkBGM2"},
+    {"Mountain3", "mtn03.bmp", "thumb-mtn03.bmp", "Mountain 3", "chkBGM3"},
+    {"Mountain4", "mtn04.bmp", "thumb-mtn04.bmp", "Mountain 4", "chkBGM4"},
+    {"Beach1", "beach01.bmp", "thumb-beach01.bmp", "Beach 1", "chkBGB1"},
+    {"Beach2", "beach02.bmp", "thumb-beach02.bmp", "Beach 2", "chkBGB2"},
+    {"Beach3", "beach03.bmp", "thumb-beach03.bmp", "Beach 3", "chkBGB3"},
 }};
 
 struct BalloonPicture {
     std::string_view file;
     std::int32_t x, y;
 };
-// Balloons 1..13 are elements 0..12. Pictures 08 and 09 were never part of the set, so balloons
-// 8 to 13 take the files numbered 10 to 15; the last two, the widest, wait 20 pixels further left.
+// Balloons 1..13 are elements 0..12. The picture files are numbered 01 to 07 and 10 to 15, so
+// balloons 8 to 13 take the files 10 to 15; the last two, the widest, wait 20 pixels further
+// left.
 inline constexpr std::array<BalloonPicture, 13> kBalloons{{
     {"balloon01.bmp", -120, 590},
     {"balloon02.bmp", -120, 300},

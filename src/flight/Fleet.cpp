@@ -5,9 +5,6 @@
 #include <optional>
 #include <stdexcept>
 
-#include "settings/Conversions.h"
-#include "settings/KeyTable.h"
-
 namespace driftmere {
 namespace {
 
@@ -88,11 +85,9 @@ void Fleet::SetStartingState() {
     Balloon(1).Flying = true;
 }
 
-void Fleet::GetWind(std::string_view windSpeed, std::string_view drafts) {
-    double wind = NumberOr(windSpeed, FirstRunValue("Settings", "WindSpeed"));
-    drafts_ = NumberOr(drafts, FirstRunValue("Settings", "Drafts"));
-
-    if (auto d = DividerFor(wind)) windDivider_.fill(*d);
+void Fleet::GetWind(double windSpeed, double drafts) {
+    drafts_ = drafts;
+    if (auto d = DividerFor(windSpeed)) windDivider_.fill(*d);
     if (auto d = DraftDividerFor(drafts_)) draftDivider_.fill(*d);
 
     if (drafts_ == 0) {

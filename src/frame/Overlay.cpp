@@ -37,7 +37,8 @@ OverlaySettings MakeOverlay(std::string_view clockSwitch, std::string_view clock
     return o;
 }
 
-void DrawOverlays(DisplayControl& display, const OverlaySettings& settings, const std::string& timeText) {
+void DrawOverlays(DisplayControl& display, const OverlaySettings& settings,
+                  const std::string& timeText) {
     if (settings.showClock)
         DrawShadowedText(display, settings.fontName, settings.clockSize, timeText, 0, 0);
     if (settings.showMessage)

@@ -31,6 +31,7 @@ OverlaySettings MakeOverlay(std::string_view clockSwitch, std::string_view clock
 std::int32_t OverlayFontSize(std::string_view typed, std::string_view firstRun);
 
 // Frame steps 4 and 5: the clock, then the message, each when shown.
-void DrawOverlays(DisplayControl& display, const OverlaySettings& settings, const std::string& timeText);
+void DrawOverlays(DisplayControl& display, const OverlaySettings& settings,
+                  const std::string& timeText);
 
 }  // namespace driftmere

@@ -10,28 +10,14 @@ namespace {
 constexpr int kSongCount = 8;
 
 constexpr std::string_view kMusicSection = "music";
-constexpr std::string_view kNever = "Never";
-
-// The stop choices the Control Box offers, in minutes, with the limit each one sets.
-struct StopChoice {
-    int minutes;
-    std::int16_t seconds;
-};
-constexpr StopChoice kStopChoices[] = {
-    {1, 60},      {2, 120},     {3, 180},     {4, 240},     {5, 300},     {10, 600},   {15, 900},
-    {20, 1200},   {30, 1800},   {45, 2700},   {60, 3600},   {90, 5400},   {120, 7200}, {180, 10800},
-    {240, 14400}, {300, 18000}, {360, 21600}, {420, 25200}, {480, 28800},
-};
-
 // The count goes back to 0 on the tick that takes it past this, so after about a day the music
 // may play again until the limit comes round once more.
 constexpr std::int32_t kSecondsWrap = 86398;
 
 }  // namespace
 
-const std::array<Song, 8>& Songs() { return kPlaylist; }
-
-Playlist::Playlist(SoundControl& sound, SettingsStore& store, std::function<void(bool)> setSongWatcherEnabled)
+Playlist::Playlist(SoundControl& sound, SettingsStore& store,
+                   std::function<void(bool)> setSongWatcherEnabled)
     : sound_(sound), store_(store), setSongWatcherEnabled_(std::move(setSongWatcherEnabled)) {}
 
 void Playlist::SetDataFolder(std::string folder) { dataFolder_ = std::move(folder); }
@@ -137,23 +123,9 @@ void Playlist::KeyStart() {
 MusicTimeout::MusicTimeout(SoundControl& sound, Playlist& playlist)
     : sound_(sound), playlist_(playlist) {}
 
-// Text that is no number at all ("never", "ten", a hand-edited slip) is taken as the first-run
-// value, "Never", as every unreadable setting is taken as its first-run value. A number keeps
-// its meaning even when it is no choice of the list ("7" stops the music at the first tick).
-void MusicTimeout::SetValue(std::string soundOff) {
-    value_ = std::move(soundOff);
-    neverStops_ = value_ == kNever || !ParseNumber(value_);
-}
-
-void MusicTimeout::SoundOff() {
-    if (neverStops_) return;
-    const double minutes = *ParseNumber(value_);
-    for (const StopChoice& choice : kStopChoices) {
-        if (minutes == choice.minutes) {
-            soundOffLimit_ = choice.seconds;
-            return;
-        }
-    }
+void MusicTimeout::SetLimit(std::optional<std::int16_t> seconds) {
+    neverStops_ = !seconds;
+    soundOffLimit_ = seconds.value_or(0);
 }
 
 void MusicTimeout::Tick() {

@@ -1,10 +1,9 @@
 #pragma once
 // The playlist of eight songs, its watcher (SongWatcherTick), the music keys, and the stop timeout.
-//
-// CONTRACT used by the saver session (src/startup/SaverSession) -- keep these signatures.
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,13 +28,13 @@ inline constexpr std::array<Song, 8> kPlaylist{{
     {"Midi7", "Orfeo", "orfeo.mid"},
     {"Midi8", "Oronico Flow", "OrinocoFlow.mid"},
 }};
-const std::array<Song, 8>& Songs();
 
 class Playlist {
   public:
-    // setSongWatcherEnabled(true/false) switches the host's one-second song watcher on or off; switching it
-    // on restarts its second.
-    Playlist(SoundControl& sound, SettingsStore& store, std::function<void(bool)> setSongWatcherEnabled);
+    // setSongWatcherEnabled(true/false) switches the host's one-second song watcher on or off;
+    // switching it on restarts its second.
+    Playlist(SoundControl& sound, SettingsStore& store,
+             std::function<void(bool)> setSongWatcherEnabled);
 
     void SetDataFolder(std::string folder);  // ends with '/'
     void SetSoundOn(bool on);
@@ -75,11 +74,10 @@ class Playlist {
 class MusicTimeout {
   public:
     MusicTimeout(SoundControl& sound, Playlist& playlist);
-    void SetValue(std::string soundOff);  // the "SoundOff" setting as loaded
-    // True for "Never" and for text that is no number at all: the music is never stopped.
+    // The limit in seconds the "SoundOff" setting sets (StopLimitSeconds); none never stops.
+    void SetLimit(std::optional<std::int16_t> seconds);
     bool NeverStops() const { return neverStops_; }
-    void SoundOff();  // turns the value into the limit in seconds
-    void Tick();      // ClockAndTimeoutTick, after the clock time is refreshed
+    void Tick();  // ClockAndTimeoutTick, after the clock time is refreshed
 
     std::int16_t SoundOffLimit() const { return soundOffLimit_; }
     std::int32_t SoundOffSeconds() const { return soundOffSeconds_; }
@@ -87,8 +85,7 @@ class MusicTimeout {
   private:
     SoundControl& sound_;
     Playlist& playlist_;
-    // Until the session hands over the stored value the timeout stays out of the way.
-    std::string value_ = "Never";
+    // Until the session hands over the stored limit the timeout stays out of the way.
     bool neverStops_ = true;
     std::int16_t soundOffLimit_ = 0;
     std::int32_t soundOffSeconds_ = 0;

@@ -19,8 +19,6 @@ class SessionHost {
     virtual std::string TimeText(double secondsOfDay) = 0;
     // Ends the event loop with this exit status; no event of the session runs after it.
     virtual void RequestQuit(int status) = 0;
-    // One line for the user on stderr.
-    virtual void Warn(const std::string& line) = 0;
 };
 
 }  // namespace driftmere

@@ -27,8 +27,8 @@ std::string_view FirstRunValue(std::string_view section, std::string_view key);
 std::string_view CanonicalSection(std::string_view section);
 
 // Writes the complete first-run set in one WriteAll, overwriting whatever the keys held. The
-// music section is spelled "Music" here, as the first-run writer always has; the store folds it
-// into "music".
+// music section is written as "Music", the spelling a fresh settings file shows; the store folds
+// it into "music" for every read.
 void WriteFirstRunSettings(SettingsStore& store);
 
 // First-run rule: when "System"/"SetReg" does not read as 2, write the first-run set.

@@ -1,24 +1,26 @@
 #include "setup/ControlBox.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
+#include "display/Scene.h"
 #include "music/Playlist.h"
+#include "music/StopChoices.h"
 #include "settings/Conversions.h"
 #include "settings/KeyTable.h"
 
 namespace driftmere {
 namespace {
 
-constexpr CheckSetting kBackdrops[] = {
-    {"chkBGM1", "Settings", "Mountain1", "Mountain 1"},
-    {"chkBGM2", "Settings", "Mountain2", "Mountain 2"},
-    {"chkBGM3", "Settings", "Mountain3", "Mountain 3"},
-    {"chkBGM4", "Settings", "Mountain4", "Mountain 4"},
-    {"chkBGB1", "Settings", "Beach1", "Beach 1"},
-    {"chkBGB2", "Settings", "Beach2", "Beach 2"},
-    {"chkBGB3", "Settings", "Beach3", "Beach 3"},
-};
+// Control names, keys and captions are the backdrop table's.
+constexpr auto kBackdropChecks = [] {
+    std::array<CheckSetting, kBackdrops.size()> checks{};
+    for (std::size_t i = 0; i < kBackdrops.size(); ++i)
+        checks[i] = {kBackdrops[i].checkBox, "Settings", kBackdrops[i].settingKey,
+                     kBackdrops[i].caption};
+    return checks;
+}();
 
 // Control names and the section are the Control Box's; keys and captions are the playlist's.
 constexpr CheckSetting kSongs[] = {
@@ -32,9 +34,11 @@ constexpr CheckSetting kSongs[] = {
     {"ChkMidi8", "music", kPlaylist[7].settingKey, kPlaylist[7].caption},
 };
 
-constexpr std::string_view kSoundOff[] = {"Never", "1",   "2",   "3",   "4",   "5",  "10",
-                                          "15",    "20",  "30",  "45",  "60",  "90", "120",
-                                          "180",   "240", "300", "360", "420", "480"};
+constexpr auto kSoundOffTexts = [] {
+    std::array<std::string_view, kStopChoices.size()> texts{};
+    for (std::size_t i = 0; i < kStopChoices.size(); ++i) texts[i] = kStopChoices[i].text;
+    return texts;
+}();
 
 // Reads a number setting: a number as stored, else the key's first-run value.
 double ReadNumber(SettingsStore& store, std::string_view section, std::string_view key) {
@@ -43,9 +47,9 @@ double ReadNumber(SettingsStore& store, std::string_view section, std::string_vi
 
 }  // namespace
 
-std::span<const CheckSetting> BackdropChecks() { return kBackdrops; }
+std::span<const CheckSetting> BackdropChecks() { return kBackdropChecks; }
 std::span<const CheckSetting> SongChecks() { return kSongs; }
-std::span<const std::string_view> SoundOffChoices() { return kSoundOff; }
+std::span<const std::string_view> SoundOffChoices() { return kSoundOffTexts; }
 
 std::string WindSpeedText(int speed) { return std::to_string(speed) + " MPH"; }
 
@@ -132,9 +136,9 @@ void ControlBox::ShowBackgroundClicked(bool checked, const std::function<void()>
     } else {
         // Only the stored choices are cleared: the boxes keep their checks, so checking
         // "Show a background" again and clicking a backdrop restores the user's pick.
-        for (std::string_view key :
-             {"Beach1", "Beach2", "Beach3", "Mountain1", "Mountain2", "Mountain3", "Mountain4"})
-            Write("Settings", key, "0");
+        // In the first-run order (beaches, then mountains), so a file that lacks some of
+        // these keys gains them in the same order as a fresh one has them.
+        for (int i : {4, 5, 6, 0, 1, 2, 3}) Write("Settings", kBackdrops[i].settingKey, "0");
     }
     CheckChanged(kShowBackgroundCheck, checked);
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "setup/ControlBoxTitle.h"
+
 namespace driftmere {
 
 enum class StartMode { Saver, Preview, Configure, Password, None };
@@ -59,8 +61,5 @@ bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool 
 constexpr bool SwallowsPowerDown(std::int16_t disablePowerSaving) {
     return disablePowerSaving != 0;
 }
-
-// The title of the window a user tries the saver from.
-inline constexpr std::string_view kControlBoxTitle = "Driftmere Control Box";
 
 }  // namespace driftmere

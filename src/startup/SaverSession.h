@@ -1,7 +1,7 @@
 #pragma once
 // The saver session: everything from the load of the saver window to its close-down. It owns
 // one object per subsystem and turns the events -- frames, the three one-second timers, keys,
-// clicks and pointer motion -- into calls on them in the order the saver has always made them.
+// clicks and pointer motion -- into calls on them.
 #include <cstdint>
 #include <string>
 
@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/SessionHost.h"
 #include "settings/SettingsStore.h"
+#include "startup/SaverSettings.h"
 
 namespace driftmere {
 
@@ -60,7 +61,7 @@ class SaverSession : public DisplayEvents {
     bool Ended() const { return ended_; }
     bool DisplayOpened() const { return displayOpened_; }
     // Nonzero: keep the monitor on while the saver runs ("PwrSave").
-    std::int16_t DisablePowerSaving() const { return disablePowerSaving_; }
+    std::int16_t DisablePowerSaving() const { return settings_.disablePowerSaving; }
 
     // For tests and the frame counter.
     Fleet& fleet() { return fleet_; }
@@ -71,8 +72,6 @@ class SaverSession : public DisplayEvents {
     std::int32_t MouseMoves() const { return mouseMoves_; }
 
   private:
-    void ReadSettings();
-    void GetCheckedBackGrounds();
     void OpenDisplayAndLoadPictures();
 
     SessionParts parts_;
@@ -82,17 +81,7 @@ class SaverSession : public DisplayEvents {
     Playlist playlist_;
     MusicTimeout timeout_;
 
-    // Settings as the load holds them: text where the saver compares at each use, numbers
-    // where it converted once.
-    std::string windSpeed_, drafts_, scroll_, scrollSec_;
-    std::int16_t showBkGrnd_ = 0;
-    std::string mountain_[4], beach_[3];
-    std::int16_t mountain4_ = 0, beach3_ = 0;
-    std::string soundOff_;
-    std::int16_t checkFont_ = 0;
-    double mouseSens_ = 4;  // compared with the count of moves as a number
-    OverlaySettings overlay_;
-    std::int16_t disablePowerSaving_ = 0;
+    SaverSettings settings_;
 
     std::string timeText_;
     std::int32_t mouseMoves_ = 0;

@@ -13,7 +13,6 @@ class FakeHost : public SessionHost {
     bool timer3 = false;
     int hides = 0, shows = 0;
     int quitStatus = -1;
-    std::vector<std::string> warnings;
 
     void SetPointerHidden(bool hidden) override {
         (hidden ? hides : shows)++;
@@ -30,7 +29,6 @@ class FakeHost : public SessionHost {
         quitStatus = status;
         calls.push_back("Quit " + std::to_string(status));
     }
-    void Warn(const std::string& line) override { warnings.push_back(line); }
 };
 
 }  // namespace driftmere::testing

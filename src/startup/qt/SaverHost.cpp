@@ -79,6 +79,4 @@ void SaverHost::RequestQuit(int status) {
     QCoreApplication::exit(status);
 }
 
-void SaverHost::Warn(const std::string& line) { std::cerr << line << '\n'; }
-
 }  // namespace driftmere

@@ -28,7 +28,6 @@ class SaverHost : public QObject, public SessionHost {
     void SetSongWatcherEnabled(bool enabled) override;
     std::string TimeText(double secondsOfDay) override;
     void RequestQuit(int status) override;
-    void Warn(const std::string& line) override;
 
   private:
     QtDisplay* display_;

@@ -96,10 +96,10 @@ TEST(Finish, BalloonTwoBelowTheScreenFinishesAgainInItsFirstFrame) {
 }
 
 TEST(Finish, AllEightStartPointsAreChosenEvenly) {
-    for (const char* drafts : {"2", "-2"}) {
-        Session s("11", drafts);
+    for (double drafts : {2.0, -2.0}) {
+        Session s(11, drafts);
         s.FlyOnly(0);
-        const auto& table = drafts[0] == '-' ? kHighStartPoints : kLowStartPoints;
+        const auto& table = drafts < 0 ? kHighStartPoints : kLowStartPoints;
         std::array<int, 8> chosen{};
         for (int i = 0; i < 1000; ++i) {
             const int k = 2 + i % 12;
@@ -123,15 +123,15 @@ TEST(Finish, AllEightStartPointsAreChosenEvenly) {
 // from that point.
 TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
     const struct {
-        const char *wind, *drafts;
+        double wind, drafts;
         int hours;
-    } weathers[] = {{"11", "2", 24}, {"15", "0", 2}, {"5", "-5", 2}};
+    } weathers[] = {{11, 2, 24}, {15, 0, 2}, {5, -5, 2}};
     for (const auto& w : weathers) {
-        SCOPED_TRACE(std::string(w.wind) + " " + w.drafts);
+        SCOPED_TRACE(std::to_string(w.wind) + " " + std::to_string(w.drafts));
         Session s(w.wind, w.drafts, 0xFFFFFFFFu - 3'600'000u);
         s.frameMs = 50;
         s.keepLog = false;
-        const auto& table = w.drafts[0] == '-' ? kHighStartPoints : kLowStartPoints;
+        const auto& table = w.drafts < 0 ? kHighStartPoints : kLowStartPoints;
         struct Track {
             bool flying = false;
             int finishes = 0, finishedAt = 0, x = 0, y = 0;

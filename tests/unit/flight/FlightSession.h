@@ -10,6 +10,8 @@
 #include "fakes/FakeClock.h"
 #include "fakes/RecordingDisplay.h"
 #include "flight/Fleet.h"
+#include "settings/Conversions.h"
+#include "settings/KeyTable.h"
 
 namespace driftmere::testing {
 
@@ -19,6 +21,10 @@ inline constexpr std::array<StartPoint, kBalloonCount> kScenePlaces = {{
     {-120, 590}, {-120, 300}, {-120, 400}, {-120, 500}, {-120, 100}, {-120, 375}, {-120, 170},
     {-120, 430}, {-120, 520}, {-120, 150}, {-120, 355}, {-140, 75}, {-140, 425}}};
 // clang-format on
+
+inline double FirstRun(std::string_view key) {
+    return ParseNumber(FirstRunValue("Settings", key)).value_or(-99);
+}
 
 struct Session {
     RecordingDisplay display;
@@ -31,7 +37,8 @@ struct Session {
     std::uint64_t now = 0, nextFrame = 0, nextTick = 1000;  // milliseconds since the load
     std::function<void()> afterFrame, afterTick;
 
-    explicit Session(std::string_view wind = "11", std::string_view drafts = "2",
+    // By default the first-run wind and drafts, as a fresh settings file holds them.
+    explicit Session(double wind = FirstRun("WindSpeed"), double drafts = FirstRun("Drafts"),
                      std::uint32_t start = 0)
         : startTick(start) {
         display.nextSurface = 101;  // surface numbers unlike balloon numbers, so mix-ups show

@@ -14,7 +14,7 @@ namespace {
 // included; the balloons must fly exactly as they do from 0, balloon 1 moving in the first frame.
 TEST(FrameStep, MotionDoesNotDependOnWhereTheTickCountStarts) {
     auto trace = [](std::uint32_t start) {
-        Session s("15", "-15", start);
+        Session s(15, -15, start);
         s.Run(0);
         EXPECT_EQ(s.X(1), -119);
         EXPECT_EQ(s.Y(1), 591);
@@ -32,7 +32,7 @@ TEST(FrameStep, MotionDoesNotDependOnWhereTheTickCountStarts) {
 }
 
 TEST(FrameStep, GateCountsFromTheTickReadAfterTheMove) {
-    Session s("15", "2");
+    Session s(15, 2);
     s.clock.tickPerRead = 3;  // each reading finds 3 ms more, as if the move took that long
     std::vector<int> movedAt;
     for (int t = 0; t <= 100; t += 10) {
@@ -52,7 +52,7 @@ TEST(FrameStep, FiftyMovesASecondAtMostAndOnePerSlowerFrame) {
         int moves1, moves2;
     } cases[] = {{10, 9'999, 500, 250}, {20, 9'999, 500, 250}, {33, 3'299, 100, 0}};
     for (const auto& c : cases) {
-        Session s("15", "2");
+        Session s(15, 2);
         s.frameMs = c.frameMs;
         s.Run(c.runMs);
         EXPECT_EQ(s.X(1) + 120, c.moves1) << c.frameMs << " ms frames";
@@ -71,12 +71,12 @@ TEST(FrameStep, CallsComeInTheirFixedOrder) {
         }
         double TimeOfDay() override { return 0; }
     };
-    Session s("15", "15");  // both dividers 0: every move steps on both axes
+    Session s(15, 15);  // both dividers 0: every move steps on both axes
     LoggingClock clock;
     clock.display = &s.display;
     Fleet fleet(s.display, clock, s.random);
     fleet.SetStartingState();
-    fleet.GetWind("15", "15");
+    fleet.GetWind(15, 15);
     for (int k = 1; k <= kBalloonCount; ++k) fleet.SetSurface(k, 100 + k);
     fleet.Balloon(3).Flying = true;
 

@@ -9,45 +9,33 @@ namespace {
 TEST(Wind, BandsOfBothSettings) {
     // A fresh fleet's dividers are 0, which is also what a value outside every band leaves.
     const struct {
-        const char* text;
-        int divider;
-    } wind[] = {{"15", 0}, {"12", 0}, {"11", 1},  {"8", 1},    {"7", 2},   {"4", 2},
-                {"3", 3},  {"1", 3},  {"0", 15},  {" 7 ", 2},  {"3.5", 0}, {"11.5", 0},
-                {"16", 0}, {"-1", 0}, {"0.5", 0}, {"windy", 1}};  // not a number: first-run 11
-    for (const auto& c : wind)
-        EXPECT_EQ(Session(c.text, "2").fleet.WindDivider(13), c.divider) << c.text;
-
-    const struct {
-        const char* text;
-        int divider, step;
-    } drafts[] = {{"15", 0, 1},   {"12", 0, 1},   {"11", 1, 1},   {"8", 1, 1},   {"7", 2, 1},
-                  {"4", 2, 1},    {"3", 3, 1},    {"1", 3, 1},    {"0", 15, 0},  {"-1", 3, -1},
-                  {"-3", 3, -1},  {"-4", 2, -1},  {"-7", 2, -1},  {"-8", 1, -1}, {"-11", 1, -1},
-                  {"-12", 0, -1}, {"-15", 0, -1}, {"-16", 0, -1}, {"3.5", 0, 1}, {"-0.5", 0, -1},
-                  {"up", 3, 1}};  // not a number: first-run 2
-    for (const auto& c : drafts) {
-        Session s("11", c.text);
-        EXPECT_EQ(s.fleet.DraftDivider(1), c.divider) << c.text;
-        EXPECT_EQ(s.fleet.DraftStep(), c.step) << c.text;
+        double value;
+        int windDivider, draftDivider, draftStep;
+    } cases[] = {{15, 0, 0, 1},   {12, 0, 0, 1},   {11, 1, 1, 1},  {8, 1, 1, 1},    {7, 2, 2, 1},
+                 {4, 2, 2, 1},    {3, 3, 3, 1},    {1, 3, 3, 1},   {0, 15, 15, 0},  {3.5, 0, 0, 1},
+                 {11.5, 0, 0, 1}, {16, 0, 0, 1},   {0.5, 0, 0, 1}, {-1, 0, 3, -1},  {-3, 0, 3, -1},
+                 {-4, 0, 2, -1},  {-7, 0, 2, -1},  {-8, 0, 1, -1}, {-11, 0, 1, -1}, {-12, 0, 0, -1},
+                 {-16, 0, 0, -1}, {-0.5, 0, 0, -1}};
+    for (const auto& c : cases) {
+        Session s(c.value, c.value);
+        EXPECT_EQ(s.fleet.WindDivider(13), c.windDivider) << c.value;
+        EXPECT_EQ(s.fleet.DraftDivider(1), c.draftDivider) << c.value;
+        EXPECT_EQ(s.fleet.DraftStep(), c.draftStep) << c.value;
     }
-
-    Session s("0", "0");
-    s.fleet.GetWind("16", "3.5");
-    EXPECT_EQ(s.fleet.WindDivider(5), 15);
-    EXPECT_EQ(s.fleet.DraftDivider(5), 15);
 }
 
 TEST(Wind, PaceOfABalloonAtFiftyMovesASecond) {
     const struct {
-        const char* wind;
-        const char* drafts;
+        double wind, drafts;
         int moves, right, up;
     } cases[] = {
-        {"11", "2", 200, 100, 50},  // first run: 25 pixels right and 12.5 up a second
-        {"0", "0", 15, 0, 0},       // calm: nothing yet after 15 moves ...
-        {"0", "0", 16, 1, 0},       // ... one pixel on the 16th
-        {"0", "0", 48, 3, 0},       {"11", "-15", 40, 20, -40},  // sinking one pixel every move
-        {"11", "-2", 100, 50, -25},
+        // first run (11, 2): 25 pixels right and 12.5 up a second
+        {FirstRun("WindSpeed"), FirstRun("Drafts"), 200, 100, 50},
+        {0, 0, 15, 0, 0},  // calm: nothing yet after 15 moves ...
+        {0, 0, 16, 1, 0},  // ... one pixel on the 16th
+        {0, 0, 48, 3, 0},
+        {11, -15, 40, 20, -40},  // sinking one pixel every move
+        {11, -2, 100, 50, -25},
     };
     for (const auto& c : cases) {
         Session s(c.wind, c.drafts);
@@ -56,7 +44,7 @@ TEST(Wind, PaceOfABalloonAtFiftyMovesASecond) {
         EXPECT_EQ(590 - s.Y(1), c.up) << c.wind << " " << c.drafts << " " << c.moves;
     }
     // Calm air still makes the vertical call, with 0.
-    Session calm("0", "0");
+    Session calm(0, 0);
     calm.Run(20 * 47);
     EXPECT_EQ(calm.display.Count("MoveSurfaceY 101 0"), 3);
     EXPECT_EQ(calm.display.Count("MoveSurfaceY"), 3);

@@ -41,7 +41,6 @@ class TimerHost : public SessionHost {
     }
     std::string TimeText(double) override { return "12:00:00"; }
     void RequestQuit(int status) override { quitStatus = status; }
-    void Warn(const std::string&) override {}
 };
 
 // A small deterministic generator for frame gaps and song lengths, apart from the saver's own.
@@ -96,7 +95,8 @@ struct LongRun {
 
     void Load() {
         SetClock();
-        form = std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/d/"});
+        form =
+            std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/d/"});
         display.SetEventSink(form.get());
         form->Load();
     }
@@ -188,7 +188,7 @@ TEST(LongRun, SixtyDaysKeepEveryCounterInRangeAndTheSaverAlive) {
         const Fleet& fleet = form.fleet();
         for (int k = 1; k <= kBalloonCount; ++k) {
             const BalloonRecord& b = fleet.Balloon(k);
-            bool ok = b.RelaunchCount >= 0 && b.RelaunchCount <= 201;
+            bool ok = true;
             if (wasFlying[k - 1] && !b.Flying) {
                 ++finishes[k - 1];
                 ok = ok && b.RelaunchDelay >= 30 && b.RelaunchDelay <= 55;
@@ -198,22 +198,19 @@ TEST(LongRun, SixtyDaysKeepEveryCounterInRangeAndTheSaverAlive) {
             ok = ok && NearTheScreen(place);
             if (!ok) {
                 ++failures;
-                ADD_FAILURE() << "balloon " << k << " at second " << second << ": RelaunchCount "
-                              << b.RelaunchCount << ", RelaunchDelay " << b.RelaunchDelay
-                              << ", place " << place.x << "," << place.y;
+                ADD_FAILURE() << "balloon " << k << " at second " << second << ": RelaunchDelay "
+                              << b.RelaunchDelay << ", place " << place.x << "," << place.y;
             }
         }
         const BackdropRotation& rotation = form.rotation();
         backdropShown[static_cast<std::size_t>(std::clamp<int>(rotation.Index(), 0, 7))] = true;
         std::int32_t launch = fleet.LaunchSeconds();
         std::int32_t musicSeconds = form.timeout().SoundOffSeconds();
-        if (rotation.Index() < 0 || rotation.Index() > 7 || rotation.Seconds() < 0 ||
-            rotation.Seconds() > 28'800'000 || musicSeconds < 0 || musicSeconds > 86'399 ||
-            launch < 0 || launch > 2'100'000'000) {
+        if (rotation.Index() < 0 || rotation.Index() > 7 || musicSeconds < 0 ||
+            musicSeconds > 86'399 || launch < 0 || launch > 2'100'000'000) {
             ++failures;
-            ADD_FAILURE() << "at second " << second << ": backdrop " << rotation.Index() << "/"
-                          << rotation.Seconds() << ", music timeout " << musicSeconds
-                          << ", LaunchSeconds " << launch;
+            ADD_FAILURE() << "at second " << second << ": backdrop " << rotation.Index()
+                          << ", music timeout " << musicSeconds << ", LaunchSeconds " << launch;
         }
 
         // No balloon may get stuck in the air or on the ground for a whole hour.

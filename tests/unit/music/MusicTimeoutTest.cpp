@@ -5,6 +5,7 @@
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
 #include "music/Playlist.h"
+#include "music/StopChoices.h"
 
 namespace driftmere {
 namespace {
@@ -22,8 +23,7 @@ class MusicTimeoutTest : public ::testing::Test {
 
     // As the saver's load does it.
     void Load(const std::string& value) {
-        timeout.SetValue(value);
-        if (!timeout.NeverStops()) timeout.SoundOff();
+        timeout.SetLimit(StopLimitSeconds(value));
         playlist.MidiSounds();
     }
 
@@ -37,14 +37,6 @@ class MusicTimeoutTest : public ::testing::Test {
     Playlist playlist;
     MusicTimeout timeout{sound, playlist};
 };
-
-TEST_F(MusicTimeoutTest, NeverLeavesTheMusicAloneAndTheCountStill) {
-    Load("Never");
-    Ticks(100000);
-    EXPECT_EQ(sound.Count("StopMidi"), 0);
-    EXPECT_EQ(timeout.SoundOffSeconds(), 0);
-    EXPECT_TRUE(playlist.SoundOn());
-}
 
 TEST_F(MusicTimeoutTest, OneMinuteStopsAtTheSixtiethTickAndEveryTickAfter) {
     Load("1");
@@ -86,9 +78,8 @@ TEST_F(MusicTimeoutTest, ValuesAreComparedAsNumbersAndTextThatIsNoNumberIsNever)
         Playlist local(localSound, store, nullptr);
         local.SetSoundOn(true);
         MusicTimeout t(localSound, local);
-        t.SetValue(c.value);
+        t.SetLimit(StopLimitSeconds(c.value));
         EXPECT_EQ(t.NeverStops(), c.never);
-        t.SoundOff();
         EXPECT_EQ(t.SoundOffLimit(), c.limit);
         const bool stopsAtOnce = !c.never && c.limit <= 1;
         t.Tick();

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "fakes/FakeClock.h"
 #include "fakes/FakeHost.h"
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
 #include "fakes/RecordingDisplay.h"
+#include "settings/KeyTable.h"
 #include "startup/SaverSession.h"
+#include "startup/SaverSettings.h"
 
 namespace driftmere {
 namespace {
@@ -23,7 +26,8 @@ struct Session {
     std::unique_ptr<SaverSession> form;
 
     SaverSession& Load() {
-        form = std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/data/"});
+        form = std::make_unique<SaverSession>(
+            SessionParts{display, sound, store, clock, host, "/data/"});
         display.SetEventSink(form.get());
         form->Load();
         return *form;
@@ -131,9 +135,9 @@ TEST(SaverSession, FrameCallsInOrderWithBalloonsOneAndThreeAndTheClock) {
     EXPECT_LT(at("GetSurfaceX 8"), at("DrawSurface 10"));
     EXPECT_LT(at("DrawSurface 10"), at("GetSurfaceY 10"));
     std::vector<std::string> tail(c.end() - 5, c.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{"SetFont Arial 22", "DrawText \"T0\" 1 1 0",
-                                              "SetFont Arial 22",
-                                              "DrawText \"T0\" 0 0 65535", "Flip"}));
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{"SetFont Arial 22", "DrawText \"T0\" 1 1 0",
+                                        "SetFont Arial 22", "DrawText \"T0\" 0 0 65535", "Flip"}));
 }
 
 TEST(SaverSession, ClockShowsMidnightUntilTheFirstClockTick) {
@@ -161,37 +165,6 @@ TEST(SaverSession, FontRuleAndMessage) {
     s.form->RenderFrame();
     EXPECT_EQ(s.display.Count("SetFont Arial 24"), 2);
     EXPECT_EQ(s.display.Count("DrawText \"Place a Message Here\" 400 0 65535"), 1);
-
-    Session t;
-    WriteFirstRunSettings(t.store);
-    t.store.Set("Settings", "CheckFont", "0");
-    t.store.Set("Settings", "FontName", "Courier");
-    t.store.Set("Settings", "ShowMessage", "1");
-    t.store.Erase("Settings", "Message");  // an absent key reads as "1"
-    t.Load();
-    t.display.Clear();
-    t.form->RenderFrame();
-    EXPECT_EQ(t.display.Count("SetFont Courier 24"), 2);
-    EXPECT_EQ(t.display.Count("DrawText \"1\""), 2);
-}
-
-// "Never" and text that is no number keep the music playing; a number outside the list stops
-// it at the first tick.
-TEST(SaverSession, SoundOffThatIsNoNumberNeverStopsTheMusic) {
-    for (auto [value, playing] : {std::pair{"Never", true},
-                                  {"never", true},
-                                  {"ten", true},
-                                  {"", true},
-                                  {"7", false},
-                                  {"1", true}}) {
-        SCOPED_TRACE(value);
-        Session s;
-        s.FirstRunThen("music", "SoundOff", value);
-        s.Load();
-        s.Run(5000);
-        EXPECT_EQ(s.form->playlist().SoundOn(), playing);
-        EXPECT_EQ(s.sound.Count("StopMidi"), playing ? 0 : 5);
-    }
 }
 
 TEST(SaverSession, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
@@ -243,6 +216,8 @@ TEST(SaverSession, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
         {"4", {100, 101, 102, 103}, true, 4},
         {"4", {100, 101, 102, 115}, true, 4},                 // the late move is counted first
         {"4", {100, 101, 115, 116, 117, 118, 119}, true, 7},  // the window closed at the third
+        {"3", {100, 110, 111}, true, 3},                      // exactly 10 s on: still open
+        {"3", {100, 110.5, 111}, false, 0},                   // just past 10 s it closes
         {"1", {100}, true, 1},
         {"0", std::vector<double>(50, 100.0), false, 0},
         {"-3", {1, 2, 3}, false, 0},
@@ -287,22 +262,54 @@ TEST(SaverSession, AMinuteOfFramesMovesTheBalloonsAndReleasesTheSecond) {
     EXPECT_EQ(s.display.Count("Flip"), 6000);         // a frame every 10 ms
 }
 
-TEST(SaverSession, UnreadableSettingsTakeTheirFirstRunValues) {
-    Session s;
-    WriteFirstRunSettings(s.store);
-    for (auto key : {"WindSpeed", "Drafts", "ShowBkGrnd", "ScrollSec", "Mountain1"})
-        s.store.Set("Settings", key, "garbage");
-    s.store.Set("music", "SoundOn", "perhaps");
-    s.store.Set("System", "MouseSens", "\x01\xff");
-    s.Load();
-    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);
-    EXPECT_EQ(s.form->fleet().DraftStep(), 1);
-    EXPECT_EQ(s.display.Count("CreateSurface"), 20);
-    EXPECT_TRUE(s.form->playlist().SoundOn());
-    for (int i = 0; i < 3; ++i) s.form->MouseMove();
-    EXPECT_FALSE(s.form->Ended());
-    s.form->MouseMove();
-    EXPECT_TRUE(s.form->Ended());
+// Each setting decoded at load: stored text, then what the saver makes of it. Unreadable text
+// is the key's first-run value; an absent key reads as "1".
+TEST(SaverSettings, StoredTextBecomesTheValuesThePartsUse) {
+    struct Case {
+        const char *section, *key, *text;
+        std::function<bool(const SaverSettings&)> holds;
+    };
+    const Case cases[] = {
+        {"Settings", "WindSpeed", " 7 ", [](auto& s) { return s.windSpeed == 7; }},
+        {"Settings", "WindSpeed", "windy", [](auto& s) { return s.windSpeed == 11; }},
+        {"Settings", "Drafts", "up", [](auto& s) { return s.drafts == 2; }},
+        {"Settings", "Drafts", "-0.5", [](auto& s) { return s.drafts == -0.5; }},
+        {"Settings", "ScrollSec", "garbage", [](auto& s) { return s.scrollSeconds == 60; }},
+        {"Settings", "ShowBkGrnd", "0.5", [](auto& s) { return !s.showBackdrops; }},
+        {"Settings", "ShowBkGrnd", "1.5", [](auto& s) { return !s.showBackdrops; }},
+        {"Settings", "ShowBkGrnd", "garbage", [](auto& s) { return s.showBackdrops; }},
+        {"Settings", "Mountain1", "1.4", [](auto& s) { return !s.backdropChosen[1]; }},
+        {"Settings", "Mountain1", "garbage", [](auto& s) { return s.backdropChosen[1]; }},
+        {"Settings", "Mountain4", "1.4", [](auto& s) { return s.backdropChosen[4]; }},
+        {"Settings", "Beach3", "70000", [](auto& s) { return s.backdropChosen[7]; }},
+        {"Settings", "Beach2", "0", [](auto& s) { return !s.backdropChosen[6]; }},
+        {"music", "SoundOn", "FALSE", [](auto& s) { return !s.soundOn; }},
+        {"music", "SoundOn", "perhaps", [](auto& s) { return s.soundOn; }},
+        {"music", "Midi8", "2.5", [](auto& s) { return s.songEnabled[7] == 2; }},
+        {"music", "SoundOff", "ten", [](auto& s) { return !s.stopMusicAfter; }},
+        {"music", "SoundOff", "10", [](auto& s) { return s.stopMusicAfter == 600; }},
+        {"System", "MouseSens", "\x01\xff", [](auto& s) { return s.mouseSensitivity == 4; }},
+        {"System", "FontSize", "99999", [](auto& s) { return s.overlay.clockSize == 400; }},
+        {"System", "Clock", "1.0", [](auto& s) { return s.overlay.showClock; }},
+        {"Settings", "FontName", "Courier",
+         [](auto& s) { return s.overlay.fontName == "Arial"; }},  // CheckFont 1 wins
+        {"Settings", "CheckFont", "0", [](auto& s) { return s.overlay.fontName == "Arial"; }},
+        {"Settings", "PwrSave", "-2", [](auto& s) { return s.disablePowerSaving == -2; }},
+    };
+    for (const Case& c : cases) {
+        MemoryStore store;
+        WriteFirstRunSettings(store);
+        store.Set(c.section, c.key, c.text);
+        EXPECT_TRUE(c.holds(LoadSaverSettings(store))) << c.key << " = " << c.text;
+    }
+    MemoryStore store;
+    WriteFirstRunSettings(store);
+    store.Set("Settings", "CheckFont", "0");
+    store.Set("Settings", "FontName", "Courier");
+    store.Erase("System", "MouseSens");
+    const SaverSettings s = LoadSaverSettings(store);
+    EXPECT_EQ(s.overlay.fontName, "Courier");
+    EXPECT_EQ(s.mouseSensitivity, 1);
 }
 
 }  // namespace
