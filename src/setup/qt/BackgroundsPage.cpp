@@ -7,15 +7,19 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "display/Scene.h"
 #include "setup/qt/DialogWidgets.h"
 #include "setup/qt/SpreadCaption.h"
 
 namespace driftmere {
 namespace {
 
-constexpr const char* kBackdropThumbnails[7] = {"thumb-mtn01",  "thumb-mtn02",   "thumb-mtn03",
-                                                "thumb-mtn04",  "thumb-beach01", "thumb-beach02",
-                                                "thumb-beach03"};
+// The thumbnail's file name without its ".bmp": the dialog picks the .bmp or the @2x.png.
+QString PictureName(std::string_view file) {
+    QString name = QString::fromUtf8(file.data(), static_cast<qsizetype>(file.size()));
+    if (name.endsWith(QLatin1String(".bmp"))) name.chop(4);
+    return name;
+}
 
 // A thumbnail is a reminder of the scene, not a view of it: at most `maxHeight` high on
 // screen, whatever size or density the picture file has.
@@ -47,8 +51,8 @@ BackgroundsPage::BackgroundsPage(ControlBox& box, const QString& dataFolder,
     for (int i = 0; i < 7; ++i) {
         const int column = i < 4 ? 0 : 2;
         const int row = i < 4 ? i : i - 4;
-        QLabel* picture = MakePicture(kBackdropThumbnails[i], dataFolder,
-                                      QString::fromLatin1(kBackdropThumbnails[i]), frame);
+        const QString name = PictureName(kBackdrops[i].thumbnail);
+        QLabel* picture = MakePicture(name.toLatin1().constData(), dataFolder, name, frame);
         CapHeight(picture, frame->fontMetrics().height() * 4);
         backdrops[i] = MakeCheck(checks[i], frame);
         pictures->addWidget(picture, row, column);

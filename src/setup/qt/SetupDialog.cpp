@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "setup/ControlBoxTitle.h"
 #include "setup/qt/BackgroundsPage.h"
 #include "setup/qt/DialogWidgets.h"
 #include "setup/qt/FontChooser.h"
@@ -23,7 +24,7 @@ namespace driftmere {
 SetupDialog::SetupDialog(SettingsStore& store, QString dataFolder, QWidget* parent)
     : QDialog(parent), store_(store), dataFolder_(std::move(dataFolder)), box_(store) {
     setObjectName(QStringLiteral("controlBox"));
-    setWindowTitle(QStringLiteral("Driftmere Control Box"));
+    setWindowTitle(QString::fromUtf8(kControlBoxTitle.data(), kControlBoxTitle.size()));
 
     openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     showMessage = [this](const QString& title, const QString& text) {
