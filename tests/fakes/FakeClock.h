@@ -12,10 +12,8 @@ class FakeClock : public Clock {
     std::uint32_t tick = 0;
     double timeOfDay = 0.0;
     std::uint32_t tickPerRead = 0;
-    int tickReads = 0;
 
     std::uint32_t TickCount() override {
-        ++tickReads;
         std::uint32_t t = tick;
         tick += tickPerRead;
         return t;

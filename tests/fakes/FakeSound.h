@@ -29,8 +29,7 @@ class FakeSound : public SoundControl {
     void EndSong() { playing = false; }
     int Count(const std::string& prefix) const {
         int n = 0;
-        for (const auto& c : calls)
-            if (c.rfind(prefix, 0) == 0) ++n;
+        for (const auto& c : calls) n += c.rfind(prefix, 0) == 0;
         return n;
     }
 };

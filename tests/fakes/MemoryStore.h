@@ -15,10 +15,8 @@ class MemoryStore : public SettingsStore {
     struct Entry {
         std::string section, key, value;
     };
-    std::vector<Entry>
-        writes;         // every value written, as called (section spelled as the caller did)
-    int writeAlls = 0;  // how many of them came in a WriteAll
-    bool failWrites = false;
+    std::vector<Entry> writes;  // every value written, with the section spelled as the caller did
+    int writeAlls = 0;          // how many of them came in a WriteAll
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) override {
         auto it = values_.find(Name(section, key));
@@ -27,15 +25,13 @@ class MemoryStore : public SettingsStore {
     }
     bool Write(std::string_view section, std::string_view key, std::string_view value) override {
         writes.push_back({std::string(section), std::string(key), std::string(value)});
-        if (failWrites) return false;
         values_[Name(section, key)] = std::string(value);
         return true;
     }
     bool WriteAll(std::span<const SettingValue> values) override {
         ++writeAlls;
-        bool ok = true;
-        for (const SettingValue& v : values) ok = Write(v.section, v.key, v.value) && ok;
-        return ok;
+        for (const SettingValue& v : values) Write(v.section, v.key, v.value);
+        return true;
     }
     void Set(std::string_view section, std::string_view key, std::string_view value) {
         values_[Name(section, key)] = std::string(value);
@@ -46,7 +42,6 @@ class MemoryStore : public SettingsStore {
     std::optional<std::string> Get(std::string_view section, std::string_view key) {
         return Read(section, key);
     }
-    std::size_t size() const { return values_.size(); }
 
   private:
     static std::string Lower(std::string_view s) {

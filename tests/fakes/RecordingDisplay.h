@@ -2,6 +2,7 @@
 // A display control that keeps surfaces' positions like the real one and records every call,
 // in order, as text ("DrawSurface 3", "MoveSurfaceY 3 1", "SetFont Arial 22").
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,79 +15,74 @@ class RecordingDisplay : public DisplayControl {
     struct Surface {
         std::int32_t x = 0, y = 0;
         std::string path;
-        int transparency = 0;
     };
     std::vector<std::string> calls;
     std::map<SurfaceId, Surface> surfaces;
-    DisplayEvents* sink = nullptr;
     bool openResult = true;
-    bool recordGets = true;   // record GetSurfaceX/Y calls
-    bool recordMoves = true;  // record MoveSurfaceX/Y calls
+    bool recordReadsAndMoves = true;  // long runs leave out the calls made on every move
     SurfaceId nextSurface = 1;
 
-    void SetEventSink(DisplayEvents* s) override { sink = s; }
+    void SetEventSink(DisplayEvents*) override {}
     bool OpenDisplay(int w, int h, int bpp, const std::string& text) override {
-        Log("OpenDisplay " + std::to_string(w) + " " + std::to_string(h) + " " +
-            std::to_string(bpp) + " \"" + text + "\"");
+        Log("OpenDisplay", w, h, bpp, '"' + text + '"');
         return openResult;
     }
     SurfaceId CreateSurface() override {
-        SurfaceId id = nextSurface++;
-        surfaces[id] = {};
-        Log("CreateSurface -> " + std::to_string(id));
-        return id;
+        surfaces[nextSurface] = {};
+        Log("CreateSurface ->", nextSurface);
+        return nextSurface++;
     }
     void LoadPicture(SurfaceId s, const std::string& path, int transparency) override {
         surfaces[s].path = path;
-        surfaces[s].transparency = transparency;
-        Log("LoadPicture " + std::to_string(s) + " " + path + " " +
-            std::to_string(transparency));
+        Log("LoadPicture", s, path, transparency);
     }
     void SetSurfaceX(SurfaceId s, std::int32_t x) override {
-        surfaces[s].x = x;
-        Log("SetSurfaceX " + std::to_string(s) + " " + std::to_string(x));
+        Log("SetSurfaceX", s, surfaces[s].x = x);
     }
     void SetSurfaceY(SurfaceId s, std::int32_t y) override {
-        surfaces[s].y = y;
-        Log("SetSurfaceY " + std::to_string(s) + " " + std::to_string(y));
+        Log("SetSurfaceY", s, surfaces[s].y = y);
     }
     void MoveSurfaceX(SurfaceId s, std::int32_t n) override {
         surfaces[s].x += n;
-        if (recordMoves) Log("MoveSurfaceX " + std::to_string(s) + " " + std::to_string(n));
+        if (recordReadsAndMoves) Log("MoveSurfaceX", s, n);
     }
     void MoveSurfaceY(SurfaceId s, std::int32_t n) override {
         surfaces[s].y -= n;
-        if (recordMoves) Log("MoveSurfaceY " + std::to_string(s) + " " + std::to_string(n));
+        if (recordReadsAndMoves) Log("MoveSurfaceY", s, n);
     }
     std::int32_t GetSurfaceX(SurfaceId s) override {
-        if (recordGets) Log("GetSurfaceX " + std::to_string(s));
+        if (recordReadsAndMoves) Log("GetSurfaceX", s);
         return surfaces[s].x;
     }
     std::int32_t GetSurfaceY(SurfaceId s) override {
-        if (recordGets) Log("GetSurfaceY " + std::to_string(s));
+        if (recordReadsAndMoves) Log("GetSurfaceY", s);
         return surfaces[s].y;
     }
-    void ClearFrame(Colour c) override { Log("ClearFrame " + std::to_string(c)); }
-    void DrawSurface(SurfaceId s) override { Log("DrawSurface " + std::to_string(s)); }
+    void ClearFrame(Colour c) override { Log("ClearFrame", c); }
+    void DrawSurface(SurfaceId s) override { Log("DrawSurface", s); }
     void SetFont(const std::string& name, std::int32_t size) override {
-        Log("SetFont " + name + " " + std::to_string(size));
+        Log("SetFont", name, size);
     }
     void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour c) override {
-        Log("DrawText \"" + text + "\" " + std::to_string(x) + " " + std::to_string(y) + " " +
-            std::to_string(c));
+        Log("DrawText", '"' + text + '"', x, y, c);
     }
     void Flip() override { Log("Flip"); }
 
     void Clear() { calls.clear(); }
     int Count(const std::string& prefix) const {
         int n = 0;
-        for (const auto& c : calls)
-            if (c.rfind(prefix, 0) == 0) ++n;
+        for (const auto& c : calls) n += c.rfind(prefix, 0) == 0;
         return n;
     }
 
   private:
-    void Log(std::string s) { calls.push_back(std::move(s)); }
+    template <typename... Args>
+    void Log(const char* name, const Args&... args) {
+        std::ostringstream line;
+        line << name;
+        ((line << ' ' << args), ...);
+        calls.push_back(line.str());
+    }
 };
 
 }  // namespace driftmere::testing

@@ -84,40 +84,6 @@ TEST(Finish, OrderOfTheFinishDecidesTheDrawsAndASecondFinishStands) {
     }
 }
 
-TEST(Finish, BalloonTwoBelowTheScreenFinishesAgainInItsFirstFrame) {
-    Session s;
-    s.FlyOnly(2);
-    s.fleet.Balloon(3).Flying = true;
-    s.Place(2, 300, 605);
-    s.Place(3, 300, 605);
-    s.Run(0);
-    EXPECT_FALSE(s.fleet.Balloon(2).Flying);
-    EXPECT_TRUE(s.fleet.Balloon(3).Flying);  // its bottom limit is 800
-}
-
-TEST(Finish, AllEightStartPointsAreChosenEvenly) {
-    for (double drafts : {2.0, -2.0}) {
-        Session s(11, drafts);
-        s.FlyOnly(0);
-        const auto& table = drafts < 0 ? kHighStartPoints : kLowStartPoints;
-        std::array<int, 8> chosen{};
-        for (int i = 0; i < 1000; ++i) {
-            const int k = 2 + i % 12;
-            s.fleet.Balloon(k).Flying = true;
-            s.Place(k, 801, 300);
-            s.FrameAfter(10);
-            const auto at = std::find_if(table.begin(), table.end(), [&](const StartPoint& p) {
-                return p.x == s.X(k) && p.y == s.Y(k);
-            });
-            ASSERT_NE(at, table.end()) << drafts;
-            ++chosen[at - table.begin()];
-        }
-        const auto [least, most] = std::minmax_element(chosen.begin(), chosen.end());
-        EXPECT_GT(*least, 0) << drafts;
-        EXPECT_LE(*most, 2 * *least) << drafts;
-    }
-}
-
 // Long sessions, the tick count wrapping an hour in: every finish puts the balloon at a start
 // point with a delay of 30 to 55 seconds, and it flies again exactly that many seconds later
 // from that point.

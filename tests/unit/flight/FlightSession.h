@@ -58,7 +58,7 @@ struct Session {
     // Every event due up to and including `ms` from now; a tick runs before a frame due at the
     // same millisecond, so a balloon it releases flies in that frame.
     void Run(std::uint64_t ms) {
-        if (!keepLog) display.recordGets = display.recordMoves = false;
+        if (!keepLog) display.recordReadsAndMoves = false;
         const std::uint64_t end = now + ms;
         for (std::uint64_t t; (t = std::min(nextFrame, nextTick)) <= end;) {
             clock.tick = startTick + static_cast<std::uint32_t>(t);

@@ -16,25 +16,13 @@ using Bytes = std::vector<std::uint8_t>;
 
 bool Check(const Bytes& b) { return IsWellFormedMidi(b.data(), b.size()); }
 
-Bytes File(Bytes track, std::uint16_t division = 480, std::uint16_t tracks = 1) {
-    Bytes b{'M',
-            'T',
-            'h',
-            'd',
-            0,
-            0,
-            0,
-            6,
-            0,
-            1,
-            0,
-            std::uint8_t(tracks),
-            std::uint8_t(division >> 8),
-            std::uint8_t(division)};
-    for (std::uint16_t t = 0; t < tracks; ++t) {
-        Bytes head{
-            'M', 'T', 'r', 'k', 0, 0, std::uint8_t(track.size() >> 8), std::uint8_t(track.size())};
-        b.insert(b.end(), head.begin(), head.end());
+Bytes File(const Bytes& track, std::uint16_t division = 480, std::uint8_t tracks = 1) {
+    Bytes b{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, tracks};
+    b.push_back(std::uint8_t(division >> 8));
+    b.push_back(std::uint8_t(division));
+    for (int t = 0; t < tracks; ++t) {
+        const std::uint8_t size[] = {std::uint8_t(track.size() >> 8), std::uint8_t(track.size())};
+        b.insert(b.end(), {'M', 'T', 'r', 'k', 0, 0, size[0], size[1]});
         b.insert(b.end(), track.begin(), track.end());
     }
     return b;

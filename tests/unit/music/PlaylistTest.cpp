@@ -95,15 +95,17 @@ TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
     playlist.SetSongIndex(7);
     sound.calls.clear();
     playlist.KeyNext();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
-                                                     "PlayMidi /data/Tranquil.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(sound.calls,
+              (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
+                                        "PlayMidi /data/Tranquil.mid", "SongWatcherTick on"}));
     EXPECT_EQ(playlist.SongIndex(), 0);
 
     SwitchOff({7, 6});
     sound.calls.clear();
     playlist.KeyPrevious();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
-                                                     "PlayMidi /data/travels.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(sound.calls,
+              (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
+                                        "PlayMidi /data/travels.mid", "SongWatcherTick on"}));
     EXPECT_EQ(playlist.SongIndex(), 5);
 
     // The song just before is enabled: it plays.
@@ -124,7 +126,8 @@ TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain)
     playlist.MidiSounds();
     sound.calls.clear();
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(sound.calls,
+              (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
 
     sound.calls.clear();
     playlist.KeyQuit();
@@ -136,7 +139,8 @@ TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain)
     EXPECT_TRUE(sound.calls.empty());
 
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(sound.calls,
+              (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
     EXPECT_TRUE(playlist.SoundOn());
     EXPECT_EQ(store.Get("music", "SoundOn"), "True");
     ASSERT_EQ(store.writes.size(), 3u);

@@ -115,9 +115,11 @@ TEST(SaverSession, FailedDisplayShowsTheMessageAndStartsNeitherSurfacesNorMusic)
               s.host.calls.end());
 }
 
-TEST(SaverSession, FrameCallsInOrderWithBalloonsOneAndThreeAndTheClock) {
+TEST(SaverSession, FrameCallsInOrderWithBalloonsOneAndThreeTheClockAndTheMessage) {
     Session s;
     s.FirstRunThen("System", "Clock", "1");
+    s.store.Set("Settings", "ShowMessage", "1");
+    s.store.Set("Settings", "FontName", "Courier");  // CheckFont 1: Arial all the same
     s.Load();
     s.form->fleet().Balloon(3).Flying = true;
     s.display.Clear();
@@ -134,10 +136,12 @@ TEST(SaverSession, FrameCallsInOrderWithBalloonsOneAndThreeAndTheClock) {
     EXPECT_LT(at("GetSurfaceY 8"), at("GetSurfaceX 8"));
     EXPECT_LT(at("GetSurfaceX 8"), at("DrawSurface 10"));
     EXPECT_LT(at("DrawSurface 10"), at("GetSurfaceY 10"));
-    std::vector<std::string> tail(c.end() - 5, c.end());
-    EXPECT_EQ(tail,
-              (std::vector<std::string>{"SetFont Arial 22", "DrawText \"T0\" 1 1 0",
-                                        "SetFont Arial 22", "DrawText \"T0\" 0 0 65535", "Flip"}));
+    EXPECT_EQ(
+        std::vector<std::string>(c.end() - 9, c.end()),
+        (std::vector<std::string>{"SetFont Arial 22", "DrawText \"T0\" 1 1 0", "SetFont Arial 22",
+                                  "DrawText \"T0\" 0 0 65535", "SetFont Arial 24",
+                                  "DrawText \"Place a Message Here\" 401 1 0", "SetFont Arial 24",
+                                  "DrawText \"Place a Message Here\" 400 0 65535", "Flip"}));
 }
 
 TEST(SaverSession, ClockShowsMidnightUntilTheFirstClockTick) {
@@ -152,19 +156,6 @@ TEST(SaverSession, ClockShowsMidnightUntilTheFirstClockTick) {
     s.display.Clear();
     s.form->RenderFrame();
     EXPECT_EQ(s.display.Count("DrawText \"T54000\""), 2);
-}
-
-TEST(SaverSession, FontRuleAndMessage) {
-    Session s;
-    WriteFirstRunSettings(s.store);
-    s.store.Set("Settings", "CheckFont", "1");
-    s.store.Set("Settings", "FontName", "Courier");
-    s.store.Set("Settings", "ShowMessage", "1");
-    s.Load();
-    s.display.Clear();
-    s.form->RenderFrame();
-    EXPECT_EQ(s.display.Count("SetFont Arial 24"), 2);
-    EXPECT_EQ(s.display.Count("DrawText \"Place a Message Here\" 400 0 65535"), 1);
 }
 
 TEST(SaverSession, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
@@ -218,6 +209,7 @@ TEST(SaverSession, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
         {"4", {100, 101, 115, 116, 117, 118, 119}, true, 7},  // the window closed at the third
         {"3", {100, 110, 111}, true, 3},                      // exactly 10 s on: still open
         {"3", {100, 110.5, 111}, false, 0},                   // just past 10 s it closes
+        {"3", {100.6, 111, 111.2}, true, 3},                  // the window opens at 101
         {"1", {100}, true, 1},
         {"0", std::vector<double>(50, 100.0), false, 0},
         {"-3", {1, 2, 3}, false, 0},
@@ -250,8 +242,7 @@ TEST(SaverSession, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
 TEST(SaverSession, AMinuteOfFramesMovesTheBalloonsAndReleasesTheSecond) {
     Session s;
     s.Load();
-    s.display.recordGets = false;
-    s.display.recordMoves = false;
+    s.display.recordReadsAndMoves = false;
     s.Run(10'000);
     EXPECT_TRUE(s.form->fleet().Balloon(2).Flying);  // released at second 5
     EXPECT_GT(s.form->fleet().Balloon(1).PosX, -120 + 200);

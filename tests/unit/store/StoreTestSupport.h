@@ -30,7 +30,6 @@ class TempDir {
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
@@ -47,7 +46,7 @@ inline void PutFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// Runs `body` in a child process; the child never returns into the test framework.
+// Runs `body` in a child process that never returns into the test framework.
 inline pid_t StartChild(const std::function<int()>& body) {
     std::fflush(nullptr);  // or the child would print the parent's buffered output again
     pid_t pid = ::fork();
@@ -69,17 +68,15 @@ inline int Finish(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-inline int RunChild(const std::function<int()>& body) { return Finish(StartChild(body)); }
-
-// Root may write anywhere, so tests of refused writes run as "nobody" (uid 65534) when the
-// suite runs as root, in a folder handed to that user.
+// Root may write anywhere, so refused writes are tried as "nobody" (uid 65534) when the suite
+// runs as root, in a folder handed to that user.
 inline int RunUnprivileged(const std::string& folder, const std::function<int()>& body) {
     constexpr uid_t kNobody = 65534;
     if (::geteuid() == 0 && ::chown(folder.c_str(), kNobody, kNobody) != 0) return -2;
-    return RunChild([&] {
+    return Finish(StartChild([&] {
         if (::geteuid() == 0 && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) return 97;
         return body();
-    });
+    }));
 }
 
 }  // namespace driftmere::testing
