@@ -29,7 +29,8 @@ bool EqualsOne(const std::string& text, std::string_view section, std::string_vi
 SaverSession::SaverSession(SessionParts parts)
     : parts_(std::move(parts)),
       fleet_(parts_.display, parts_.clock, random_),
-      playlist_(parts_.sound, parts_.store, [this](bool on) { parts_.host.SetSongWatcherEnabled(on); }),
+      playlist_(parts_.sound, parts_.store,
+                [this](bool on) { parts_.host.SetSongWatcherEnabled(on); }),
       timeout_(parts_.sound, playlist_) {}
 
 SaverSession::~SaverSession() = default;
@@ -132,7 +133,7 @@ void SaverSession::OpenDisplayAndLoadPictures() {
             SurfaceId s = display.CreateSurface();
             rotation_.SetSurface(i, s);
             display.LoadPicture(s, parts_.dataFolder + std::string(kBackdrops[i - 1].file),
-                               kOpaque);
+                                kOpaque);
             display.SetSurfaceX(s, 0);
             display.SetSurfaceY(s, 0);
         }
@@ -234,11 +235,6 @@ void SaverSession::MouseMove() {
         moveWindowStart_ = 0;
         mouseMoves_ = 0;
     }
-}
-
-void SaverSession::SoundLostFocus() {
-    if (ended_) return;
-    parts_.sound.StopMidi();
 }
 
 }  // namespace driftmere

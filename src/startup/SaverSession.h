@@ -1,7 +1,7 @@
 #pragma once
 // The saver session: everything from the load of the saver window to its close-down. It owns
 // one object per subsystem and turns the events -- frames, the three one-second timers, keys,
-// clicks and pointer motion -- into calls on them in the order the saver has always made them.
+// clicks and pointer motion -- into calls on them in one fixed order.
 #include <cstdint>
 #include <string>
 
@@ -52,11 +52,6 @@ class SaverSession : public DisplayEvents {
     void KeyDown(std::int16_t keyCode) override;
     void MouseClick() override;
     void MouseMove() override;
-    // The sound control lost the focus: the music stops. The sound control is invisible and
-    // never holds the focus, so nothing raises this; in particular the saver window's own focus
-    // changes (another window popping up on the desktop) must not, or they would cut the song.
-    void SoundLostFocus();
-
     bool Ended() const { return ended_; }
     bool DisplayOpened() const { return displayOpened_; }
     // Nonzero: keep the monitor on while the saver runs ("PwrSave").

@@ -124,12 +124,6 @@ TEST(CommandLine, SingleInstanceRuleAppliesToSlashSOnly) {
     EXPECT_FALSE(EndsForSingleInstance("/p", false, true));
 }
 
-TEST(CommandLine, PowerDownSwallowedOnlyWithPwrSave) {
-    EXPECT_TRUE(SwallowsPowerDown(1));
-    EXPECT_TRUE(SwallowsPowerDown(-1));
-    EXPECT_FALSE(SwallowsPowerDown(0));
-}
-
 TEST(CommandLine, ScreenSaverHostOptions) {
     StartRequest pane = Parse({"--root", "--window-id", "0x1c00007"}, "0x2a");
     EXPECT_TRUE(pane.hosted);
