@@ -1,20 +1,9 @@
-// The full-screen saver put together exactly as the program does it (the Qt display, the
-// FluidSynth sound control, the settings file, the real clock, the Qt host), with a counter
+// The full-screen saver run exactly as the program runs it (startup/qt/SaverRun), with a counter
 // between the display and the session. After a warm-up it counts, for a fixed time, the frames
 // the session draws and the balloon moves they make, then prints them and ends the session the
 // ordinary way:
 //
-//   bench_saver_probe [--warmup S] [--seconds S] [--data DIR] [--no-sound-control]
-//                     [--soundfont FILE] [--frames-after-start | --frames-on-tick]
-//
-// --soundfont plays the music with that SoundFont instead of the one the sound control picks.
-// The last two try other frame pacings than the display's fixed 10 ms grid (the probe then
-// raises the frames itself and ignores the display's). --frames-after-start: each frame is due
-// 10 ms after the previous one started, so a late frame moves the ones after it instead of
-// leaving the next one less than 10 ms away. --frames-on-tick: each frame is due a quarter of a
-// millisecond after the millisecond tick ten ticks after the one the previous frame started in
-// (a timerfd on the monotonic clock the tick count is read from), so frames two apart are
-// twenty ticks apart unless one runs late by most of a millisecond.
+//   bench_saver_probe [--warmup S] [--seconds S] [--data DIR]
 //
 // Output, one "name=value" a line: frames, fps, moves, flying_seconds, moves_per_balloon_s (moves
 // per second per flying balloon), cpu_percent (this process, of one core), the spread of the
@@ -22,13 +11,10 @@
 // the start-up steps ended, in ms after the process started (startup_*_ms: main entered, the
 // application object made, the session loaded, the first frame drawn).
 #include <sys/resource.h>
-#include <sys/timerfd.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QSocketNotifier>
 #include <QTimer>
 #include <array>
 #include <chrono>
@@ -38,17 +24,12 @@
 #include <fstream>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <string>
 
-#include "display/qt/QtDisplay.h"
 #include "flight/Fleet.h"
-#include "music/fluidsynth/FluidSynthSound.h"
-#include "platform/linux/LinuxClock.h"
-#include "settings/IniFileStore.h"
 #include "startup/SaverSession.h"
-#include "startup/qt/SaverHost.h"
+#include "startup/qt/SaverRun.h"
 
 namespace driftmere {
 namespace {
@@ -186,42 +167,10 @@ class FrameCounter : public DisplayEvents {
     std::map<int, long> moveGaps_;
 };
 
-// Takes the display's own frame ticks and does nothing with them (the probe raises the frames
-// itself), but passes the input on.
-class InputOnly : public DisplayEvents {
-  public:
-    explicit InputOnly(DisplayEvents& next) : next_(next) {}
-    void RenderFrame() override {}
-    void KeyDown(std::int16_t keyCode) override { next_.KeyDown(keyCode); }
-    void MouseClick() override { next_.MouseClick(); }
-    void MouseMove() override { next_.MouseMove(); }
-
-  private:
-    DisplayEvents& next_;
-};
-
-class SilentSound : public SoundControl {
-  public:
-    void PlayMidi(const std::string&) override {}
-    void StopMidi() override {}
-    bool IsPlaying() override { return false; }
-};
-
-std::string DefaultDataFolder() {
-    if (const char* dir = std::getenv("DRIFTMERE_DATA_DIR"); dir && *dir) return dir;
-    // The bench programs live in <build>/bench, the data in <build>/share/driftmere.
-    QFileInfo program(QCoreApplication::applicationFilePath());
-    return (program.canonicalPath() + QStringLiteral("/../share/driftmere")).toStdString();
-}
-
 int Run(int argc, char** argv) {
     const double mainMs = MsSinceProcessStart();
     double warmup = 3, seconds = 20;
     std::string data;
-    bool music = true;
-    bool framesAfterStart = false;
-    bool framesOnTick = false;
-    std::string soundFont;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--warmup" && i + 1 < argc) {
@@ -230,85 +179,23 @@ int Run(int argc, char** argv) {
             seconds = std::atof(argv[++i]);
         } else if (arg == "--data" && i + 1 < argc) {
             data = argv[++i];
-        } else if (arg == "--soundfont" && i + 1 < argc) {
-            soundFont = argv[++i];
-        } else if (arg == "--frames-on-tick") {
-            framesOnTick = true;
-        } else if (arg == "--frames-after-start") {
-            framesAfterStart = true;
-        } else if (arg == "--no-sound-control") {
-            music = false;  // as in a preview pane: no synthesiser at all
         } else {
             std::fprintf(stderr,
-                         "usage: bench_saver_probe [--warmup S] [--seconds S] [--data DIR] "
-                         "[--no-sound-control] [--soundfont FILE] [--frames-after-start | "
-                         "--frames-on-tick]\n");
+                         "usage: bench_saver_probe [--warmup S] [--seconds S] [--data DIR]\n");
             return 2;
         }
     }
-    // As the program does (src/startup/qt/Program.cpp): paint as soon as a frame is flipped.
-    if (!qEnvironmentVariableIsSet("QT_QPA_UPDATE_IDLE_TIME")) qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+    PaintRightAfterEachFrame();
     QApplication app(argc, argv);
     const double appMs = MsSinceProcessStart();
-    if (data.empty()) data = DefaultDataFolder();
+    if (data.empty()) data = DataFolder();
     if (data.back() != '/') data += '/';
 
-    IniFileStore store(IniFileStore::DefaultPath());
-    LinuxClock clock;
-    QtDisplay display;
-    std::unique_ptr<SoundControl> sound;
-    if (music) {
-        FluidSynthOptions options;
-        options.soundFont = soundFont;
-        sound = std::make_unique<FluidSynthSound>(options);
-    } else {
-        sound = std::make_unique<SilentSound>();
-    }
-    SaverHost host(&display, false);
-    SaverSession form({display, *sound, store, clock, host, data});
+    SaverRun run({.dataFolder = data});
+    SaverSession& form = run.session();
     FrameCounter counter(form);
-    InputOnly inputOnly(counter);
-    QTimer frameTimer;
-    frameTimer.setSingleShot(true);
-    frameTimer.setTimerType(Qt::PreciseTimer);
-    if (framesAfterStart) {
-        display.SetEventSink(&inputOnly);
-        QObject::connect(&frameTimer, &QTimer::timeout, [&] {
-            frameTimer.start(10);  // counted from this frame's start
-            counter.RenderFrame();
-        });
-        frameTimer.start(10);
-    }
-    const int tickTimer = framesOnTick ? timerfd_create(CLOCK_MONOTONIC, TFD_CLOEXEC) : -1;
-    std::unique_ptr<QSocketNotifier> tickNotifier;
-    auto armOnTick = [tickTimer] {
-        timespec now{};
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        const std::int64_t ms = now.tv_sec * 1000LL + now.tv_nsec / 1'000'000 + 10;
-        itimerspec due{};
-        due.it_value.tv_sec = ms / 1000;
-        due.it_value.tv_nsec = (ms % 1000) * 1'000'000 + 250'000;
-        timerfd_settime(tickTimer, TFD_TIMER_ABSTIME, &due, nullptr);
-    };
-    if (framesOnTick) {
-        display.SetEventSink(&inputOnly);
-        tickNotifier = std::make_unique<QSocketNotifier>(tickTimer, QSocketNotifier::Read);
-        QObject::connect(tickNotifier.get(), &QSocketNotifier::activated, [&] {
-            std::uint64_t expirations = 0;
-            [[maybe_unused]] ssize_t n = read(tickTimer, &expirations, sizeof expirations);
-            armOnTick();
-            counter.RenderFrame();
-        });
-        armOnTick();
-    } else if (!framesAfterStart) {
-        display.SetEventSink(&counter);
-    }
-    host.Attach(form);
-    form.Load();
-    if (!form.DisplayOpened()) {
-        form.CloseDown();
-        return 1;
-    }
+    run.SetEventSink(&counter);
+    if (!run.Start()) return 1;
     const double loadedMs = MsSinceProcessStart();
     QTimer::singleShot(static_cast<int>(warmup * 1000), [&] { counter.Start(); });
     QTimer::singleShot(static_cast<int>((warmup + seconds) * 1000), [&] {
@@ -321,13 +208,9 @@ int Run(int argc, char** argv) {
         std::printf("vm_rss=%s\nvm_hwm=%s\n", StatusLine("VmRSS:").c_str(),
                     StatusLine("VmHWM:").c_str());
         std::fflush(stdout);
-        frameTimer.stop();
-        if (tickNotifier) tickNotifier->setEnabled(false);
         form.CloseDown();
     });
-    const int status = QApplication::exec();
-    display.SetEventSink(nullptr);
-    return status;
+    return run.Exec();
 }
 
 }  // namespace

@@ -57,9 +57,5 @@ std::string QuotedForMessage(std::string_view text);
 // tries the saver from). No other mode is ever refused.
 bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool anotherCopyRunning);
 
-// The monitor power-down decision: true when the saver keeps the monitor on ("PwrSave" nonzero).
-constexpr bool SwallowsPowerDown(std::int16_t disablePowerSaving) {
-    return disablePowerSaving != 0;
-}
 
 }  // namespace driftmere

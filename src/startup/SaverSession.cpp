@@ -168,9 +168,4 @@ void SaverSession::MouseMove() {
     }
 }
 
-void SaverSession::SoundLostFocus() {
-    if (ended_) return;
-    parts_.sound.StopMidi();
-}
-
 }  // namespace driftmere

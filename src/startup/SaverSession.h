@@ -53,11 +53,6 @@ class SaverSession : public DisplayEvents {
     void KeyDown(std::int16_t keyCode) override;
     void MouseClick() override;
     void MouseMove() override;
-    // The sound control lost the focus: the music stops. The sound control is invisible and
-    // never holds the focus, so nothing raises this; in particular the saver window's own focus
-    // changes (another window popping up on the desktop) must not, or they would cut the song.
-    void SoundLostFocus();
-
     bool Ended() const { return ended_; }
     bool DisplayOpened() const { return displayOpened_; }
     // Nonzero: keep the monitor on while the saver runs ("PwrSave").

@@ -74,10 +74,4 @@ void DisplayWindow::mouseMoveEvent(QMouseEvent* event) {
     listener_.WindowPointerMoved();
 }
 
-void DisplayWindow::focusInEvent(QFocusEvent*) { hadFocus_ = true; }
-
-void DisplayWindow::focusOutEvent(QFocusEvent*) {
-    if (takesInput_ && hadFocus_) listener_.WindowFocusLost();
-}
-
 }  // namespace driftmere

@@ -21,7 +21,6 @@ class DisplayWindow : public QRasterWindow {
         virtual void WindowKey(int qtKey) = 0;
         virtual void WindowClick() = 0;
         virtual void WindowPointerMoved() = 0;
-        virtual void WindowFocusLost() = 0;
     };
 
     // `frame` is the back buffer; it must outlive the window.
@@ -45,14 +44,11 @@ class DisplayWindow : public QRasterWindow {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     const QImage& frame_;
     Listener& listener_;
     bool takesInput_;
-    bool hadFocus_ = false;
     std::optional<QPoint> lastPointer_;
     int paintCount_ = 0;
     QRegion lastPainted_;

@@ -2,8 +2,9 @@
 // Raises a frame every 10 ms on a grid tied to the millisecond tick the saver reads: each frame
 // comes a quarter of a millisecond after a tick that is a multiple of 10. A balloon moves when
 // 20 ms have passed since the tick read after its last move; frames anchored this way read
-// ticks exactly 10 ms apart, so a frame that fires a little late no longer reads 19 and skips a
-// move (a free-running 10 ms timer lost about one move in eight that way).
+// ticks exactly 10 ms apart, so a frame that fires a little late still reads 20 ticks after the
+// one two frames before, not 19, and the balloon keeps its 50 moves a second (a free-running
+// 10 ms timer drifts against the tick and costs about one move in eight).
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>

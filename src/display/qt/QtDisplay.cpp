@@ -205,6 +205,4 @@ void QtDisplay::WindowPointerMoved() {
     if (sink_) sink_->MouseMove();
 }
 
-void QtDisplay::WindowFocusLost() { emit focusLost(); }
-
 }  // namespace driftmere

@@ -14,9 +14,9 @@
 #include <memory>
 
 #include "display/DisplayControl.h"
-#include "display/qt/FramePacer.h"
 #include "display/qt/Compositor.h"
 #include "display/qt/DisplayWindow.h"
+#include "display/qt/FramePacer.h"
 
 namespace driftmere {
 
@@ -70,8 +70,6 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
   signals:
     // The host window was destroyed (embedded only); the display stops raising frames.
     void hostWindowGone();
-    // The full-screen window lost the keyboard focus after having had it.
-    void focusLost();
 
   private:
     void Tick();
@@ -82,7 +80,6 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void WindowKey(int qtKey) override;
     void WindowClick() override;
     void WindowPointerMoved() override;
-    void WindowFocusLost() override;
 
     Options options_;
     Compositor compositor_;

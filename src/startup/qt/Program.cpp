@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWindow>
@@ -20,68 +19,17 @@
 #include <thread>
 
 #include "display/Scene.h"
-#include "display/qt/QtDisplay.h"
-#include "music/fluidsynth/FluidSynthSound.h"
 #include "platform/linux/InstanceLock.h"
-#include "platform/linux/LinuxClock.h"
-#include "platform/linux/PowerInhibit.h"
 #include "platform/linux/X11Windows.h"
 #include "settings/IniFileStore.h"
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"
-#include "startup/SaverSession.h"
 #include "startup/CommandLine.h"
-#include "startup/qt/SaverHost.h"
+#include "startup/qt/SaverRun.h"
+#include "startup/qt/WarnOnceStore.h"
 
 namespace driftmere {
 namespace {
-
-// A store that says once on stderr when settings cannot be saved (a read-only folder, a full
-// disk); the saver goes on with what it holds in memory.
-class WarnOnceStore : public SettingsStore {
-  public:
-    explicit WarnOnceStore(std::string path) : path_(path), store_(std::move(path)) {}
-    std::optional<std::string> Read(std::string_view section, std::string_view key) override {
-        return store_.Read(section, key);
-    }
-    bool Write(std::string_view section, std::string_view key, std::string_view value) override {
-        return Warn(store_.Write(section, key, value));
-    }
-    bool WriteAll(std::span<const SettingValue> values) override {
-        return Warn(store_.WriteAll(values));
-    }
-
-  private:
-    bool Warn(bool ok) {
-        if (!ok && !warned_) {
-            warned_ = true;
-            std::cerr << "driftmere: cannot save settings to " << path_ << '\n';
-        }
-        return ok;
-    }
-
-    std::string path_;
-    IniFileStore store_;
-    bool warned_ = false;
-};
-
-// Plays nothing: the music of a host's preview pane.
-class SilentSound : public SoundControl {
-  public:
-    void PlayMidi(const std::string&) override {}
-    void StopMidi() override {}
-    bool IsPlaying() override { return false; }
-};
-
-// The data folder lies beside the program's folder: <prefix>/bin/driftmere reads
-// <prefix>/share/driftmere/, in an install and in the build tree alike.
-std::string DataFolder() {
-    QFileInfo program(QCoreApplication::applicationFilePath());
-    QString dir = program.canonicalPath() + QStringLiteral("/../share/driftmere/");
-    QFileInfo data(dir);
-    QString path = data.exists() ? data.canonicalFilePath() + u'/' : dir;
-    return path.toStdString();
-}
 
 // Empty when there is a display to show windows on; otherwise why there is none.
 std::string DisplayProblem() {
@@ -180,40 +128,18 @@ std::unique_ptr<QSocketNotifier> WatchSignals(std::function<void()> onSignal) {
 }
 
 int RunSaver(const StartRequest& req) {
-    WarnOnceStore store(IniFileStore::DefaultPath());
-    LinuxClock clock;
-    QtDisplay::Options options;
-    options.hostWindow = static_cast<WId>(req.hostWindow);
-    options.showFps = req.showFps;
-    QtDisplay display(options);
-    std::unique_ptr<SoundControl> sound;
-    if (req.music)
-        sound = std::make_unique<FluidSynthSound>();
-    else
-        sound = std::make_unique<SilentSound>();
-    SaverHost host(&display, req.hosted);
-    SaverSession form({display, *sound, store, clock, host, DataFolder()});
-    display.SetEventSink(&form);
-
-    QObject::connect(&display, &QtDisplay::hostWindowGone, [&form] { form.CloseDown(); });
-    auto signals_ = WatchSignals([&form] { form.CloseDown(); });
-
-    host.Attach(form);
-    form.Load();
-    if (!form.DisplayOpened()) {
-        // With no display there is no input either, so nothing else could ever end the saver.
-        form.CloseDown();
+    SaverRun run({.hostWindow = static_cast<WId>(req.hostWindow),
+                  .showFps = req.showFps,
+                  .hosted = req.hosted,
+                  .music = req.music,
+                  .dataFolder = DataFolder()});
+    auto signals_ = WatchSignals([&run] { run.session().CloseDown(); });
+    if (!run.Start()) {
         EndWithin(1);
         return 1;
     }
-    std::unique_ptr<PowerInhibit> inhibit;
-    if (!req.hosted && form.DisablePowerSaving() != 0)
-        inhibit = std::make_unique<PowerInhibit>(
-            [](const std::string& line) { std::cerr << line << '\n'; });
-    int status = QApplication::exec();
-    status = status != 0 ? status : host.exitStatus();
+    const int status = run.Exec();
     EndWithin(status);
-    display.SetEventSink(nullptr);
     return status;
 }
 
@@ -297,11 +223,7 @@ int RunProgram(int argc, char** argv) {
                               lock.AnotherCopyRunning()))
         return 0;
 
-    // Qt paints a window a few milliseconds after it is told what changed, which at 100 frames a
-    // second is one more wake-up per frame; painting as soon as the frame handler returns saves
-    // about a fifth of the saver's CPU.
-    if (!qEnvironmentVariableIsSet("QT_QPA_UPDATE_IDLE_TIME"))
-        qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+    PaintRightAfterEachFrame();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Driftmere"));
 

@@ -119,8 +119,7 @@ TEST(CommandLine, SingleInstanceRuleAppliesToSlashSOnly) {
     EXPECT_FALSE(EndsForSingleInstance("/s", false, false));  // alone
     EXPECT_FALSE(EndsForSingleInstance("", false, true));
     EXPECT_FALSE(EndsForSingleInstance("/c", false, true));
-    EXPECT_TRUE(SwallowsPowerDown(-1));
-    EXPECT_FALSE(SwallowsPowerDown(0));
+    EXPECT_FALSE(EndsForSingleInstance("/p", false, true));
 }
 
 TEST(CommandLine, ScreenSaverHostOptions) {

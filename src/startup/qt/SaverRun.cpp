@@ -1,0 +1,72 @@
+#include "startup/qt/SaverRun.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <iostream>
+
+#include "music/SilentSound.h"
+#include "music/fluidsynth/FluidSynthSound.h"
+#include "settings/IniFileStore.h"
+
+namespace driftmere {
+namespace {
+
+QtDisplay::Options DisplayOptions(const SaverRunOptions& options) {
+    QtDisplay::Options display;
+    display.hostWindow = options.hostWindow;
+    display.showFps = options.showFps;
+    return display;
+}
+
+std::unique_ptr<SoundControl> MakeSound(bool music) {
+    if (music) return std::make_unique<FluidSynthSound>();
+    return std::make_unique<SilentSound>();
+}
+
+}  // namespace
+
+std::string DataFolder() {
+    QFileInfo program(QCoreApplication::applicationFilePath());
+    QString dir = program.canonicalPath() + QStringLiteral("/../share/driftmere/");
+    QFileInfo data(dir);
+    QString path = data.exists() ? data.canonicalFilePath() + u'/' : dir;
+    return path.toStdString();
+}
+
+void PaintRightAfterEachFrame() {
+    if (!qEnvironmentVariableIsSet("QT_QPA_UPDATE_IDLE_TIME"))
+        qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
+}
+
+SaverRun::SaverRun(const SaverRunOptions& options)
+    : hosted_(options.hosted),
+      store_(IniFileStore::DefaultPath()),
+      display_(DisplayOptions(options)),
+      sound_(MakeSound(options.music)),
+      host_(&display_, options.hosted),
+      session_({display_, *sound_, store_, clock_, host_, options.dataFolder}) {
+    display_.SetEventSink(&session_);
+    QObject::connect(&display_, &QtDisplay::hostWindowGone, [this] { session_.CloseDown(); });
+    host_.Attach(session_);
+}
+
+SaverRun::~SaverRun() { display_.SetEventSink(nullptr); }
+
+bool SaverRun::Start() {
+    session_.Load();
+    if (!session_.DisplayOpened()) {
+        session_.CloseDown();
+        return false;
+    }
+    if (!hosted_ && session_.DisablePowerSaving() != 0)
+        inhibit_ = std::make_unique<PowerInhibit>(
+            [](const std::string& line) { std::cerr << line << '\n'; });
+    return true;
+}
+
+int SaverRun::Exec() {
+    const int status = QApplication::exec();
+    return status != 0 ? status : host_.exitStatus();
+}
+
+}  // namespace driftmere
