@@ -1,7 +1,5 @@
 #include "music/fluidsynth/FluidSynthSound.h"
 
-#include "music/MidiCheck.h"
-
 #include <dlfcn.h>
 #include <fluidsynth.h>
 #include <sys/stat.h>
@@ -20,7 +18,9 @@
 #include <thread>
 #include <utility>
 
+#include "music/MidiCheck.h"
 #include "music/PeakLimiter.h"
+#include "platform/linux/RegularFile.h"
 
 namespace driftmere {
 namespace {
@@ -78,30 +78,23 @@ fluid_settings_t* NewSettings(double gain, bool silent = false) {
 
 enum class SongCheck { Ok, Unreadable, NotMidi, TooLarge };
 
-// Reads a song whole. A file that does not begin like a Standard MIDI File is refused at once
-// instead of being handed to the player.
-SongCheck ReadSong(const std::string& path, std::vector<char>& data, int& error) {
+// Reads a song whole, without ever blocking on what is at its path (a FIFO, a device): the
+// bytes go to the player from memory, so nothing else opens the file. A file that does not
+// begin like a Standard MIDI File is refused instead of being handed to the player.
+SongCheck ReadSong(const std::string& path, std::vector<char>& data, std::string& problem) {
+    RegularFile file = ReadRegularFile(path, kMaxSongBytes);
     data.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !IsFile(path)) {
-        error = errno != 0 ? errno : ENOENT;
+    if (file.tooLarge) return SongCheck::TooLarge;
+    if (!file.problem.empty()) {
+        problem = file.problem;
         return SongCheck::Unreadable;
     }
-    char magic[4] = {};
-    in.read(magic, 4);
-    if (in.gcount() != 4 || std::memcmp(magic, "MThd", 4) != 0) return SongCheck::NotMidi;
-    in.seekg(0, std::ios::end);
-    auto size = static_cast<std::size_t>(in.tellg());
-    if (size > kMaxSongBytes) return SongCheck::TooLarge;
-    data.resize(size);
-    in.seekg(0);
-    in.read(data.data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::size_t>(in.gcount()) != size) {
-        error = EIO;
-        return SongCheck::Unreadable;
-    }
-    if (!IsWellFormedMidi(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()))
+    data = std::move(file.bytes);
+    if (data.size() < 4 || std::memcmp(data.data(), "MThd", 4) != 0 ||
+        !IsWellFormedMidi(reinterpret_cast<const std::uint8_t*>(data.data()), data.size())) {
+        data.clear();
         return SongCheck::NotMidi;
+    }
     return SongCheck::Ok;
 }
 
@@ -283,12 +276,12 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
         Ended(generation);
         return;
     }
-    int error = 0;
-    switch (ReadSong(path, songData, error)) {
+    std::string problem;
+    switch (ReadSong(path, songData, problem)) {
         case SongCheck::Ok:
             break;
         case SongCheck::Unreadable:
-            Warn("cannot read the song " + path + ": " + std::strerror(error));
+            Warn("cannot read the song " + path + ": " + problem);
             Ended(generation);
             return;
         case SongCheck::NotMidi:
@@ -454,8 +447,8 @@ std::optional<RenderedSong> RenderSong(const std::string& midiPath, const std::s
                                        double gain, double maxSeconds) {
     SilenceLibraries();
     std::vector<char> data;
-    int error = 0;
-    if (ReadSong(midiPath, data, error) != SongCheck::Ok) return std::nullopt;
+    std::string problem;
+    if (ReadSong(midiPath, data, problem) != SongCheck::Ok) return std::nullopt;
     fluid_settings_t* settings = NewSettings(gain);
     if (!settings) return std::nullopt;
     fluid_synth_t* synth = new_fluid_synth(settings);

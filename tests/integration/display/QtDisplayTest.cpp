@@ -1,6 +1,7 @@
 // The display control with its window: events, input codes, letterboxing, repainting only what
 // changed, warnings, and living inside a host window.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -199,8 +200,10 @@ TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
 }
 
 TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
+    // A FIFO would block a reader that opens it like a file until someone writes to it.
+    ASSERT_EQ(mkfifo(files("fifo.bmp").c_str(), 0600), 0);
     ::testing::internal::CaptureStderr();
-    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp"}) {
+    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp", "fifo.bmp"}) {
         display.LoadBitmap(display.CreateSurface(), 1, files(name), kKeyedOrAlpha);
     }
     const SurfaceId backdrop = display.CreateSurface();
@@ -208,8 +211,8 @@ TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
     for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);
     display.Flip();
     const std::string warnings = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 3) << warnings;
-    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp"})
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 4) << warnings;
+    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp", "fifo.bmp"})
         EXPECT_NE(warnings.find(name), std::string::npos) << name;
     EXPECT_EQ(QColor(display.frameImage().pixel(0, 0)), QColor(10, 120, 200));
 }
