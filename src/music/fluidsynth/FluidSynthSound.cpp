@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 #include <fluidsynth.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <utility>
 
@@ -49,6 +51,19 @@ void SilenceLibraries() {
     using SetAlsaHandler = int (*)(AlsaHandler);
     if (void* symbol = dlsym(RTLD_DEFAULT, "snd_lib_error_set_handler"))
         reinterpret_cast<SetAlsaHandler>(symbol)(QuietAlsa);
+}
+
+// FluidSynth crashes instead of failing when an allocation fails while it reads a SoundFont (seen
+// under `ulimit -v`). So room is asked for first: a trial reservation of address space, never
+// touched, tells whether the load has the margin it needs. The samples themselves are read only
+// as songs use them, so the margin does not depend on the font's size.
+bool RoomToLoadSoundFont() {
+    constexpr std::size_t kMargin = std::size_t{64} << 20;
+    void* trial =
+        mmap(nullptr, kMargin, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (trial == MAP_FAILED) return false;
+    munmap(trial, kMargin);
+    return true;
 }
 
 bool IsFile(const std::string& path) {
@@ -226,6 +241,10 @@ bool FluidSynthSound::Engine::Init() {
         Warn("no General MIDI SoundFont in /usr/share/sounds/sf2/; music is off");
         return false;
     }
+    if (!RoomToLoadSoundFont()) {
+        Warn("too little memory left to load the SoundFont " + font + "; music is off");
+        return false;
+    }
     // The synthesiser's own lock (its thread-safe API) keeps a running device render safe.
     if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
         Warn("cannot load the SoundFont " + font + "; music is off");
@@ -388,9 +407,20 @@ FluidSynthSound::FluidSynthSound(FluidSynthOptions options)
 
 // The synthesiser starts with the first song: a saver whose music is off never loads a
 // SoundFont, and one whose music is on loads it while the first frames are already showing.
-void FluidSynthSound::Start() {
-    if (!engine_->worker.joinable())
+bool FluidSynthSound::Start() {
+    if (engine_->worker.joinable()) return true;
+    try {
         engine_->worker = std::thread([engine = engine_.get()] { engine->Run(); });
+        return true;
+    } catch (const std::system_error&) {
+        // Out of threads or memory: no music, but the saver goes on. No other thread runs yet,
+        // so the warning list is ours to touch.
+        engine_->Warn("cannot start the music thread; music is off");
+        std::lock_guard lock(engine_->mutex);
+        engine_->ready = true;
+        engine_->loaded = false;
+        return false;
+    }
 }
 
 FluidSynthSound::~FluidSynthSound() {
@@ -403,7 +433,7 @@ FluidSynthSound::~FluidSynthSound() {
 }
 
 void FluidSynthSound::PlayMidi(const std::string& path, std::int32_t, std::int32_t) {
-    Start();
+    if (!Start()) return;  // reads as not playing, so the playlist moves on
     {
         std::lock_guard lock(engine_->mutex);
         ++engine_->request;
