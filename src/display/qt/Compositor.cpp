@@ -1,12 +1,14 @@
 #include "display/qt/Compositor.h"
 
+#include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QImageReader>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+
+#include "platform/linux/RegularFile.h"
 
 namespace driftmere {
 
@@ -54,12 +56,13 @@ bool HasRealAlpha(const QImage& picture) {
     return false;
 }
 
+// Far beyond any picture of ours (a backdrop is under 2 MB); a larger file is refused unread.
+constexpr std::size_t kMaxPictureBytes = 64 * 1024 * 1024;
+
 // Qt's BMP reader fills a picture whose pixel data was cut short with what it has and still
 // reports success, so the file's length is checked against what its header promises.
-QString TruncatedBmpReason(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    const QByteArray head = file.read(54);
+QString TruncatedBmpReason(const QByteArray& data) {
+    const QByteArray head = data.left(54);
     if (head.size() < 2 || head[0] != 'B' || head[1] != 'M') return {};
     if (head.size() < 54) return QStringLiteral("the file ends inside its header");
     auto u32 = [&](int at) {
@@ -82,7 +85,7 @@ QString TruncatedBmpReason(const QString& path) {
     const std::int64_t bits = u16(28);
     const std::int64_t rowBytes = ((std::abs(width) * bits + 31) / 32) * 4;
     const std::int64_t needed = static_cast<std::int64_t>(dataOffset) + rowBytes * height;
-    if (file.size() < needed) return QStringLiteral("the file is cut short");
+    if (data.size() < needed) return QStringLiteral("the file is cut short");
     return {};
 }
 
@@ -129,16 +132,25 @@ bool Compositor::LoadPicture(SurfaceId surface, const QString& path, int transpa
     target->image = QImage();
     target->generation = nextGeneration_++;
 
-    QImageReader reader(path);
-    QImage picture;
-    if (!reader.read(&picture) || picture.isNull()) {
-        if (error) {
-            *error =
-                QFileInfo::exists(path) ? reader.errorString() : QStringLiteral("no such file");
-        }
+    // The file is read here, and only its bytes reach the image reader: a FIFO or a device in
+    // its place would otherwise block the whole program inside the reader's open().
+    const RegularFile file =
+        ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxPictureBytes);
+    if (!file.problem.empty()) {
+        if (error) *error = QString::fromStdString(file.problem);
         return false;
     }
-    if (const QString reason = TruncatedBmpReason(path); !reason.isEmpty()) {
+    QByteArray data =
+        QByteArray::fromRawData(file.bytes.data(), static_cast<qsizetype>(file.bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    QImage picture;
+    if (!reader.read(&picture) || picture.isNull()) {
+        if (error) *error = reader.errorString();
+        return false;
+    }
+    if (const QString reason = TruncatedBmpReason(data); !reason.isEmpty()) {
         if (error) *error = reason;
         return false;
     }

@@ -31,7 +31,8 @@ class Compositor {
     SurfaceId CreateSurface();
     // Reads the picture into the surface. transparency kOpaque: drawn as it is; kKeyedOrAlpha:
     // the file's alpha channel when it has a real one, else every pixel of the top-left pixel's
-    // colour is left out. On failure the surface draws nothing, false is returned and *error says
+    // colour is left out. Only a regular file is read (a folder, FIFO or device is refused
+    // without blocking). On failure the surface draws nothing, false is returned and *error says
     // why. An unknown surface number is an error too.
     bool LoadPicture(SurfaceId surface, const QString& path, int transparency, QString* error);
     // Positions wrap like 32-bit two's complement numbers instead of overflowing; a surface number

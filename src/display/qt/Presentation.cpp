@@ -5,6 +5,16 @@
 
 namespace driftmere {
 
+QRect HostedWindowRect(QSize host) {
+    const qint64 width = std::max(host.width(), 1);
+    const qint64 height = std::max(host.height(), 1);
+    if (width * height <= kLargestWindowPixels) return QRect(0, 0, int(width), int(height));
+    const double scale = std::sqrt(static_cast<double>(kLargestWindowPixels) / (width * height));
+    const int w = std::max(1, static_cast<int>(width * scale));
+    const int h = std::max(1, static_cast<int>(height * scale));
+    return QRect(static_cast<int>((width - w) / 2), static_cast<int>((height - h) / 2), w, h);
+}
+
 QRect LetterboxRect(QSize frame, QSize window) {
     if (frame.isEmpty() || window.isEmpty()) return {};
     // Compare the two aspect ratios in whole numbers so a window of exactly the frame's shape

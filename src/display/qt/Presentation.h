@@ -7,6 +7,15 @@
 
 namespace driftmere {
 
+// Every pixel of the window the scene is drawn in costs four bytes of memory, in this program and
+// in the X server, whatever size a host gives it. A window of 5120 x 2880 (59 MB) covers every
+// common screen; a larger host gets a window of its own shape at that many pixels, centred, and
+// its own background shows around it.
+inline constexpr qint64 kLargestWindowPixels = qint64{5120} * 2880;
+
+// Where the scene's window goes inside a host window of size `host`.
+QRect HostedWindowRect(QSize host);
+
 // The part of a window of size `window` that shows the frame.
 QRect LetterboxRect(QSize frame, QSize window);
 

@@ -11,6 +11,7 @@
 
 #include "display/qt/HostWindow.h"
 #include "display/qt/KeyCodes.h"
+#include "display/qt/Presentation.h"
 
 namespace driftmere {
 
@@ -83,7 +84,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
             options_.hostWindow, [this](QSize size) { FollowHost(size); }, [this] { HostGone(); });
         QCoreApplication::instance()->installNativeEventFilter(hostWatch_.get());
         window_->setParent(host_.get());
-        window_->setGeometry(QRect(QPoint(0, 0), hostSize));
+        window_->setGeometry(HostedWindowRect(hostSize));
         window_->show();
     } else {
         QScreen* screen = QGuiApplication::primaryScreen();
@@ -181,8 +182,11 @@ void QtDisplay::DrawFpsLine() {
     compositor_.DrawTextInFont(fps_.line, font, 4, y, kYellow);
 }
 
+// Bounded on every resize as when the window opened: a host that grows huge must not take all
+// memory with it.
 void QtDisplay::FollowHost(QSize size) {
-    if (window_ && size != window_->size()) window_->setGeometry(QRect(QPoint(0, 0), size));
+    const QRect place = HostedWindowRect(size);
+    if (window_ && place != window_->geometry()) window_->setGeometry(place);
 }
 
 void QtDisplay::HostGone() {

@@ -1,9 +1,8 @@
 #include "music/fluidsynth/FluidSynthSound.h"
 
-#include "music/MidiCheck.h"
-
 #include <dlfcn.h>
 #include <fluidsynth.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -17,10 +16,13 @@
 #include <fstream>
 #include <mutex>
 #include <set>
+#include <system_error>
 #include <thread>
 #include <utility>
 
+#include "music/MidiCheck.h"
 #include "music/PeakLimiter.h"
+#include "platform/linux/RegularFile.h"
 
 namespace driftmere {
 namespace {
@@ -51,6 +53,19 @@ void SilenceLibraries() {
         reinterpret_cast<SetAlsaHandler>(symbol)(QuietAlsa);
 }
 
+// FluidSynth crashes instead of failing when an allocation fails while it reads a SoundFont (seen
+// under `ulimit -v`). So room is asked for first: a trial reservation of address space, never
+// touched, tells whether the load has the margin it needs. The samples themselves are read only
+// as songs use them, so the margin does not depend on the font's size.
+bool RoomToLoadSoundFont() {
+    constexpr std::size_t kMargin = std::size_t{64} << 20;
+    void* trial =
+        mmap(nullptr, kMargin, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (trial == MAP_FAILED) return false;
+    munmap(trial, kMargin);
+    return true;
+}
+
 bool IsFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -78,30 +93,23 @@ fluid_settings_t* NewSettings(double gain, bool silent = false) {
 
 enum class SongCheck { Ok, Unreadable, NotMidi, TooLarge };
 
-// Reads a song whole. A file that does not begin like a Standard MIDI File is refused at once
-// instead of being handed to the player.
-SongCheck ReadSong(const std::string& path, std::vector<char>& data, int& error) {
+// Reads a song whole, without ever blocking on what is at its path (a FIFO, a device): the
+// bytes go to the player from memory, so nothing else opens the file. A file that does not
+// begin like a Standard MIDI File is refused instead of being handed to the player.
+SongCheck ReadSong(const std::string& path, std::vector<char>& data, std::string& problem) {
+    RegularFile file = ReadRegularFile(path, kMaxSongBytes);
     data.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !IsFile(path)) {
-        error = errno != 0 ? errno : ENOENT;
+    if (file.tooLarge) return SongCheck::TooLarge;
+    if (!file.problem.empty()) {
+        problem = file.problem;
         return SongCheck::Unreadable;
     }
-    char magic[4] = {};
-    in.read(magic, 4);
-    if (in.gcount() != 4 || std::memcmp(magic, "MThd", 4) != 0) return SongCheck::NotMidi;
-    in.seekg(0, std::ios::end);
-    auto size = static_cast<std::size_t>(in.tellg());
-    if (size > kMaxSongBytes) return SongCheck::TooLarge;
-    data.resize(size);
-    in.seekg(0);
-    in.read(data.data(), static_cast<std::streamsize>(size));
-    if (static_cast<std::size_t>(in.gcount()) != size) {
-        error = EIO;
-        return SongCheck::Unreadable;
-    }
-    if (!IsWellFormedMidi(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()))
+    data = std::move(file.bytes);
+    if (data.size() < 4 || std::memcmp(data.data(), "MThd", 4) != 0 ||
+        !IsWellFormedMidi(reinterpret_cast<const std::uint8_t*>(data.data()), data.size())) {
+        data.clear();
         return SongCheck::NotMidi;
+    }
     return SongCheck::Ok;
 }
 
@@ -233,6 +241,10 @@ bool FluidSynthSound::Engine::Init() {
         Warn("no General MIDI SoundFont in /usr/share/sounds/sf2/; music is off");
         return false;
     }
+    if (!RoomToLoadSoundFont()) {
+        Warn("too little memory left to load the SoundFont " + font + "; music is off");
+        return false;
+    }
     // The synthesiser's own lock (its thread-safe API) keeps a running device render safe.
     if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
         Warn("cannot load the SoundFont " + font + "; music is off");
@@ -283,12 +295,12 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
         Ended(generation);
         return;
     }
-    int error = 0;
-    switch (ReadSong(path, songData, error)) {
+    std::string problem;
+    switch (ReadSong(path, songData, problem)) {
         case SongCheck::Ok:
             break;
         case SongCheck::Unreadable:
-            Warn("cannot read the song " + path + ": " + std::strerror(error));
+            Warn("cannot read the song " + path + ": " + problem);
             Ended(generation);
             return;
         case SongCheck::NotMidi:
@@ -395,9 +407,20 @@ FluidSynthSound::FluidSynthSound(FluidSynthOptions options)
 
 // The synthesiser starts with the first song: a saver whose music is off never loads a
 // SoundFont, and one whose music is on loads it while the first frames are already showing.
-void FluidSynthSound::Start() {
-    if (!engine_->worker.joinable())
+bool FluidSynthSound::Start() {
+    if (engine_->worker.joinable()) return true;
+    try {
         engine_->worker = std::thread([engine = engine_.get()] { engine->Run(); });
+        return true;
+    } catch (const std::system_error&) {
+        // Out of threads or memory: no music, but the saver goes on. No other thread runs yet,
+        // so the warning list is ours to touch.
+        engine_->Warn("cannot start the music thread; music is off");
+        std::lock_guard lock(engine_->mutex);
+        engine_->ready = true;
+        engine_->loaded = false;
+        return false;
+    }
 }
 
 FluidSynthSound::~FluidSynthSound() {
@@ -410,7 +433,7 @@ FluidSynthSound::~FluidSynthSound() {
 }
 
 void FluidSynthSound::PlayMidi(const std::string& path) {
-    Start();
+    if (!Start()) return;  // reads as not playing, so the playlist moves on
     {
         std::lock_guard lock(engine_->mutex);
         ++engine_->request;
@@ -454,8 +477,8 @@ std::optional<RenderedSong> RenderSong(const std::string& midiPath, const std::s
                                        double gain, double maxSeconds) {
     SilenceLibraries();
     std::vector<char> data;
-    int error = 0;
-    if (ReadSong(midiPath, data, error) != SongCheck::Ok) return std::nullopt;
+    std::string problem;
+    if (ReadSong(midiPath, data, problem) != SongCheck::Ok) return std::nullopt;
     fluid_settings_t* settings = NewSettings(gain);
     if (!settings) return std::nullopt;
     fluid_synth_t* synth = new_fluid_synth(settings);

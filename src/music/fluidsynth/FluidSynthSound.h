@@ -58,7 +58,8 @@ class FluidSynthSound : public SoundControl {
     bool PlaysSilently();
 
   private:
-    void Start();
+    // Starts the control's thread on first use; false when no thread could be had.
+    bool Start();
 
     struct Engine;
     std::unique_ptr<Engine> engine_;

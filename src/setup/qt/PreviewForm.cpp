@@ -1,11 +1,28 @@
 #include "setup/qt/PreviewForm.h"
 
+#include <QFile>
 #include <QPainter>
+
+#include "platform/linux/RegularFile.h"
 
 namespace driftmere {
 
+namespace {
+
+// Read as the saver reads its pictures: a FIFO or device in the picture's place must not block
+// the preview for good, it only leaves the pane sky blue.
+QImage ReadPreviewPicture(const QString& path) {
+    constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
+    const RegularFile file = ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxBytes);
+    if (!file.problem.empty()) return {};
+    return QImage::fromData(reinterpret_cast<const uchar*>(file.bytes.data()),
+                            static_cast<int>(file.bytes.size()));
+}
+
+}  // namespace
+
 PreviewForm::PreviewForm(QString dataFolder, QWidget* parent)
-    : QWidget(parent), image_(dataFolder + QStringLiteral("preview.bmp")) {
+    : QWidget(parent), image_(ReadPreviewPicture(dataFolder + QStringLiteral("preview.bmp"))) {
     setWindowTitle(QStringLiteral("Preview"));
     // Every pixel is painted each time, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);

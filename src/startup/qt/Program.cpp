@@ -15,8 +15,6 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
-#include <system_error>
-#include <thread>
 
 #include "display/Scene.h"
 #include "platform/linux/InstanceLock.h"
@@ -52,39 +50,46 @@ volatile sig_atomic_t g_endSignal = 0;
 std::atomic<int> g_endStatus{0};
 std::atomic<bool> g_endWatchRunning{false};
 
+void* EndWatch(void*) {
+    // Signals belong to the main thread's handler, never to this one.
+    sigset_t all;
+    sigfillset(&all);
+    pthread_sigmask(SIG_BLOCK, &all, nullptr);
+    while (sem_wait(&g_endWatch) != 0) {
+    }
+    timespec left = kEndDeadline;
+    while (nanosleep(&left, &left) != 0) {
+    }
+    const char line[] = "driftmere: still busy two seconds after being told to end; ending now\n";
+    [[maybe_unused]] ssize_t n = write(STDERR_FILENO, line, sizeof line - 1);
+    if (const int sig = g_endSignal; sig != 0) {
+        // End as the signal would have ended us, so the parent sees what happened.
+        signal(sig, SIG_DFL);
+        sigset_t one;
+        sigemptyset(&one);
+        sigaddset(&one, sig);
+        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+        raise(sig);
+    }
+    _exit(g_endStatus);
+}
+
 void StartEndWatch() {
     if (g_endWatchRunning) return;
     sem_init(&g_endWatch, 0, 0);
-    try {
-        std::thread([] {
-            // Signals belong to the main thread's handler, never to this one.
-            sigset_t all;
-            sigfillset(&all);
-            pthread_sigmask(SIG_BLOCK, &all, nullptr);
-            while (sem_wait(&g_endWatch) != 0) {
-            }
-            timespec left = kEndDeadline;
-            while (nanosleep(&left, &left) != 0) {
-            }
-            const char line[] =
-                "driftmere: still busy two seconds after being told to end; ending now\n";
-            [[maybe_unused]] ssize_t n = write(STDERR_FILENO, line, sizeof line - 1);
-            if (const int sig = g_endSignal; sig != 0) {
-                // End as the signal would have ended us, so the parent sees what happened.
-                signal(sig, SIG_DFL);
-                sigset_t one;
-                sigemptyset(&one);
-                sigaddset(&one, sig);
-                pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-                raise(sig);
-            }
-            _exit(g_endStatus);
-        }).detach();
+    // A small stack: the watch must start even where memory is short.
+    pthread_attr_t attr;
+    pthread_attr_init(&attr);
+    pthread_attr_setstacksize(&attr, 64 * 1024);
+    pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
+    pthread_t thread;
+    if (pthread_create(&thread, &attr, EndWatch, nullptr) == 0) {
         g_endWatchRunning = true;
-    } catch (const std::system_error&) {
+    } else {
         // No thread to be had: the signal handler falls back on an alarm instead.
         signal(SIGALRM, SIG_DFL);
     }
+    pthread_attr_destroy(&attr);
 }
 
 // After the event loop: whatever is left is tidying up, and it may not take longer than the

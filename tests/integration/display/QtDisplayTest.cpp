@@ -1,6 +1,7 @@
 // The display control with its window: events, input codes, letterboxing, repainting only what
 // changed, warnings, and living inside a host window.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -192,8 +193,10 @@ TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
 }
 
 TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
+    // A FIFO would block a reader that opens it like a file until someone writes to it.
+    ASSERT_EQ(mkfifo(files("fifo.bmp").c_str(), 0600), 0);
     ::testing::internal::CaptureStderr();
-    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp"}) {
+    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp", "fifo.bmp"}) {
         display.LoadPicture(display.CreateSurface(), files(name), kKeyedOrAlpha);
     }
     const SurfaceId backdrop = display.CreateSurface();
@@ -201,10 +204,31 @@ TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
     for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);
     display.Flip();
     const std::string warnings = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 3) << warnings;
-    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp"})
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 4) << warnings;
+    for (const char* name : {"missing.bmp", "garbage.bmp", "truncated.bmp", "fifo.bmp"})
         EXPECT_NE(warnings.find(name), std::string::npos) << name;
     EXPECT_EQ(QColor(display.frameImage().pixel(0, 0)), QColor(10, 120, 200));
+}
+
+// However large a host grows, the window the scene is drawn in keeps to a bounded number of
+// pixels, with the host's shape, in the host's middle; a host of a real screen's size is filled.
+TEST(QtDisplayHost, AHugeHostGetsABoundedWindowInItsMiddle) {
+    for (QSize host : {QSize(7680, 4320), QSize(10000, 10000), QSize(32767, 32767),
+                       QSize(65535, 65535), QSize(65535, 2000), QSize(65535, 1)}) {
+        const QRect place = HostedWindowRect(host);
+        const qint64 pixels = qint64{place.width()} * place.height();
+        EXPECT_LE(pixels, kLargestWindowPixels) << host.width() << "x" << host.height();
+        EXPECT_GE(place.width(), 1);
+        EXPECT_GE(place.height(), 1);
+        EXPECT_LE(std::abs(place.center().x() - (host.width() - 1) / 2), 1);
+        EXPECT_LE(std::abs(place.center().y() - (host.height() - 1) / 2), 1);
+        const double shape = double(place.width()) / place.height();
+        if (place.height() > 100) {
+            EXPECT_NEAR(shape / (double(host.width()) / host.height()), 1.0, 0.01);
+        }
+    }
+    for (QSize host : {QSize(400, 300), QSize(3840, 2160), QSize(5120, 2880), QSize(0, 0)})
+        EXPECT_EQ(HostedWindowRect(host).size(), host.expandedTo({1, 1}));
 }
 
 TEST(QtDisplayHost, RefusesAWindowItCannotDrawIn) {

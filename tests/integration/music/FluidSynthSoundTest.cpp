@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -139,11 +140,14 @@ TEST_F(FluidSynthSoundTest, MissingAndGarbageSongsEndQuicklyWithOneWarningEach) 
     cut.resize(30);
     std::string truncated = (dir / "truncated.mid").string();
     testing::WriteFile(truncated, cut);
+    // Opened like a file, a FIFO would hold the sound thread until someone writes to it.
+    std::string fifo = (dir / "fifo.mid").string();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     FluidSynthSound sound(Options());
     ASSERT_TRUE(sound.WaitUntilReady());
 
     for (int round = 0; round < 3; ++round) {
-        for (const std::string& path : {missing, garbage, truncated, dir.string()}) {
+        for (const std::string& path : {missing, garbage, truncated, dir.string(), fifo}) {
             SCOPED_TRACE(path);
             auto start = Clock::now();
             sound.PlayMidi(path);
@@ -162,6 +166,7 @@ TEST_F(FluidSynthSoundTest, MissingAndGarbageSongsEndQuicklyWithOneWarningEach) 
     EXPECT_EQ(mentions(missing), 1);
     EXPECT_EQ(mentions(garbage), 1);
     EXPECT_EQ(mentions(dir.string()), 1);
+    EXPECT_EQ(mentions(fifo), 1);
     for (const auto& line : lines) EXPECT_EQ(line.find('\n'), std::string::npos) << line;
 }
 

@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# Things in the data folder that are not files, and a world that stops answering.
+#  - A backdrop, a balloon and every song replaced by FIFOs or a folder, a balloon nobody may
+#    read: one warning each, the scene runs, and a key ends it at once.
+#  - The X server stops answering: SIGTERM still ends the saver within a few seconds.
+#  - The audio device never answers: a key still ends the saver, and a display that cannot open
+#    ends the program at once (no music is started for it).
+# The saver runs as the user nobody when the test runs as root, so that "Permission denied" can
+# be seen at all.
+source "$(dirname "$0")/lib.sh"
+
+# A private X server on a display it picks itself, open to local users.
+exec {xfd}>"$WORK/display"
+Xvfb -displayfd "$xfd" -noreset -ac -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(head -n1 "$WORK/display")
+
+chmod 755 "$WORK"
+APP=$(program_copy "$WORK/inst")
+DATA=$WORK/inst/share/driftmere
+cp -r "$(dirname "$BIN")/../share/driftmere/." "$DATA/"
+HOME_S=$WORK/home
+mkdir -p "$HOME_S/config" "$HOME_S/run"
+chmod 700 "$HOME_S/run"
+if [ "$(id -u)" -eq 0 ]; then
+    chown -R nobody:nogroup "$HOME_S"
+    RUN=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+else
+    RUN=()
+fi
+chmod -R a+rX "$WORK/inst"
+# as_saver ARGS...: in a background job only; becomes the program (so $! is its pid).
+as_saver() {
+    exec "${RUN[@]}" env HOME="$HOME_S" XDG_CONFIG_HOME="$HOME_S/config" \
+        XDG_RUNTIME_DIR="$HOME_S/run" "$APP" "$@"
+}
+# wait_mapped PID: true once the program has a window on screen, false if it ends first.
+wait_mapped() {
+    for _ in $(seq 400); do
+        kill -0 "$1" 2>/dev/null || return 1
+        [ -n "$(windows_of "$1")" ] && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+# --- Not files ---
+rm "$DATA/mtn01.bmp" "$DATA/balloon01.bmp"
+mkfifo "$DATA/mtn01.bmp"
+mkdir "$DATA/balloon01.bmp"
+for song in "$DATA"/*.mid; do rm "$song"; mkfifo "$song"; done
+chmod 000 "$DATA/balloon02.bmp"
+start_named saver as_saver /s
+check "with FIFOs for a backdrop and the songs, the saver still shows its window" wait_mapped "$PROG_PID"
+err=$WORK/saver.err
+# The song is asked for after every picture has been read, so its warning comes last.
+for _ in $(seq 200); do grep -q 'song .*\.mid: not a regular file' "$err" && break; sleep 0.05; done
+check "the FIFO song is refused with a warning" \
+    test "$(lines_matching "$err" 'song .*\.mid: not a regular file')" -ge 1
+check "one warning for the FIFO backdrop" \
+    test "$(lines_matching "$err" 'mtn01.bmp: not a regular file')" = 1
+check "one warning for the folder balloon" \
+    test "$(lines_matching "$err" 'balloon01.bmp: not a regular file')" = 1
+if [ "${#RUN[@]}" -gt 0 ]; then
+    check "an unreadable picture is 'Permission denied'" \
+        test "$(lines_matching "$err" 'balloon02.bmp: Permission denied')" = 1
+fi
+xdotool key x
+check "a key ends it" wait_exit "$PROG_PID" 5
+check "at once, not by the two-second watch" test "$(lines_matching "$err" 'still busy')" = 0
+rm -rf "$DATA"/*.mid "$DATA/mtn01.bmp" "$DATA/balloon01.bmp"
+cp -r "$(dirname "$BIN")/../share/driftmere/." "$DATA/"
+chmod -R a+rX "$DATA"
+
+# --- The audio device never answers (a PulseAudio socket nobody serves) ---
+perl -MIO::Socket::UNIX -e 'my $s = IO::Socket::UNIX->new(Type => SOCK_STREAM(),
+    Local => $ARGV[0], Listen => 5) or die "$!"; sleep 600' "$WORK/pulse.sock" &
+PIDS+=("$!")
+for _ in $(seq 100); do [ -S "$WORK/pulse.sock" ] && break; sleep 0.05; done
+chmod 777 "$WORK/pulse.sock"
+export PULSE_SERVER=unix:$WORK/pulse.sock
+unset DRIFTMERE_AUDIO
+start_named music as_saver /s
+check "with an audio device that never answers, the saver shows its window" wait_mapped "$PROG_PID"
+sleep 0.5
+xdotool key x
+check "a key still ends it" wait_exit "$PROG_PID" 6
+check "the audio device was tried (and hung)" \
+    test "$(lines_matching "$WORK/music.err" 'still busy')" = 1
+# Hosted in a window that is not there: the display fails after the X connection worked.
+export XSCREENSAVER_WINDOW=0x1fffff0
+start_named nowindow as_saver --root
+unset XSCREENSAVER_WINDOW
+check "a display that cannot open ends the program" wait_exit "$PROG_PID" 6
+check "with a non-zero status" test "$(exit_status "$PROG_PID")" != 0
+check "at once, without waiting for the audio device" \
+    test "$(lines_matching "$WORK/nowindow.err" 'still busy')" = 0
+check "saying so on stderr (no message box)" \
+    test "$(lines_matching "$WORK/nowindow.err" 'Error opening Direct Draw')" = 1
+export DRIFTMERE_AUDIO=none
+unset PULSE_SERVER
+
+# --- The X server stops answering ---
+start_named stopped as_saver /s
+check "the saver shows its window" wait_mapped "$PROG_PID"
+kill -STOP "$XVFB_PID"
+sleep 1
+kill -TERM "$PROG_PID" 2>/dev/null || true
+check "with the X server stopped, SIGTERM still ends it" wait_exit "$PROG_PID" 6
+kill -CONT "$XVFB_PID"
+finish

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# A careless or hostile host: window ids that are garbage or wider than X allows, a window id
+# that names no window, a host window that grows huge, a 131,000-digit /p argument, and a
+# DISPLAY with no server behind it.
+source "$(dirname "$0")/lib.sh"
+HOSTWIN=${DRIFTMERE_HOSTWIN:?}
+
+# A private X server on a display it picks itself.
+exec {xfd}>"$WORK/display"
+Xvfb -displayfd "$xfd" -noreset -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
+XVFB_PID=$!
+for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
+export DISPLAY=:$(head -n1 "$WORK/display")
+
+"$HOSTWIN" 400 300 200 150 >"$WORK/host.id" &
+PIDS+=("$!")
+for _ in $(seq 100); do [ -s "$WORK/host.id" ] && break; sleep 0.05; done
+host=$(cat "$WORK/host.id")
+
+# refused NAME ARGS...: the program ends at once with status 2 and one line on stderr.
+refused() {
+    local name=$1; shift
+    local status=0
+    timeout 10 "$@" >/dev/null 2>"$WORK/$name.err" || status=$?
+    [ "$status" = 2 ] && [ "$(wc -l <"$WORK/$name.err")" = 1 ]
+}
+
+# An id wider than 29 bits whose low bits name the host must not be cut down to it.
+wide=$(printf '0x1%08x' "$host")
+check "--window-id $wide is refused" refused wide "$BIN" --root --window-id "$wide"
+for bad in 0x -1 99999999999999999999; do
+    check "--window-id '$bad' is refused" refused window-id "$BIN" --root --window-id "$bad"
+    check "XSCREENSAVER_WINDOW='$bad' is refused" \
+        refused env-id env XSCREENSAVER_WINDOW="$bad" "$BIN" --root
+    check "/p '$bad' is refused" refused preview "$BIN" /p "$bad"
+done
+check "the refusal quotes what was wrong" grep -q '99999999999999999999' "$WORK/preview.err"
+
+# A 131,000-digit /p argument (about the longest Linux passes) is read in one pass.
+digits=$(head -c 131000 /dev/zero | tr '\0' 9)
+start=$(date +%s%N)
+check "/p with 131,000 digits is refused" refused long "$BIN" /p "$digits"
+took_ms=$((($(date +%s%N) - start) / 1000000))
+check "at once (took $took_ms ms)" test "$took_ms" -lt 5000
+
+# A well-formed id that names no window: stderr and a non-zero status, never a message box.
+start_named nowindow "$BIN" --root --window-id 0x1fffff0
+check "a window that cannot be drawn in ends the hosted saver" wait_exit "$PROG_PID" 10
+check "with a non-zero status" test "$(exit_status "$PROG_PID")" != 0
+check "saying why on stderr" grep -q 'cannot be drawn in' "$WORK/nowindow.err"
+
+# DISPLAY names a server that is not there.
+n=190
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+DISPLAY=:$n "$BIN" /s 2>"$WORK/nodisplay.err" && status=0 || status=$?
+check "without a server on DISPLAY the saver ends with status 1" test "$status" = 1
+check "naming the display" grep -q "cannot open display \":$n\"" "$WORK/nodisplay.err"
+
+# A host that grows huge: memory stays bounded.
+rss_mb() { awk '/^VmRSS/ {print int($2 / 1024)}' "/proc/$1/status"; }
+# child_size: the size of the host's child window, the scene's.
+child_size() { xwininfo -children -id "$host" | awk '/^ +0x/ {print $(NF-1); exit}'; }
+(ulimit -v 3000000; exec "$BIN" --root --window-id "$host") 2>"$WORK/huge.err" &
+saver=$!
+PIDS+=("$saver")
+for _ in $(seq 200); do [ -n "$(child_size)" ] && break; sleep 0.05; done
+for size in 10000 32767; do
+    before=$(child_size)
+    xdotool windowsize "$host" "$size" "$size"
+    for _ in $(seq 200); do [ "$(child_size)" != "$before" ] && break; sleep 0.05; done
+    sleep 1  # let it paint at the new size
+    check "the saver follows the host to ${size}x$size" test "$(child_size)" != "$before"
+    check "and stays under 250 MB ($(rss_mb "$saver") MB)" test "$(rss_mb "$saver")" -lt 250
+done
+xdotool windowsize "$host" 400 300
+for _ in $(seq 200); do [ "$(child_size)" = "400x300+0+0" ] && break; sleep 0.05; done
+check "and back to the host's size when it shrinks" test "$(child_size)" = "400x300+0+0"
+kill -TERM "$saver"
+check "SIGTERM ends it" wait_exit "$saver" 5
+finish
