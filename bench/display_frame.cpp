@@ -48,8 +48,7 @@ struct Scene {
         }
         for (int i = 0; i < 13; ++i) {
             balloons[i] = display.CreateSurface();
-            display.LoadPicture(balloons[i], data + std::string(kBalloons[i].file),
-                               kKeyedOrAlpha);
+            display.LoadPicture(balloons[i], data + std::string(kBalloons[i].file), kKeyedOrAlpha);
             display.SetSurfaceX(balloons[i], 20 + 55 * i);
             display.SetSurfaceY(balloons[i], 30 + 35 * i);
         }

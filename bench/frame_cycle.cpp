@@ -1,6 +1,7 @@
-// The per-frame cost of the saver session itself: everything SaverSession does for one RenderFrame (the
-// clear, the backdrop, thirteen balloon steps, the clock and the message, the flip) on a display
-// that only keeps positions, so what is measured is the session and not a recorder or a screen.
+// The per-frame cost of the saver session itself: everything SaverSession does for one RenderFrame
+// (the clear, the backdrop, thirteen balloon steps, the clock and the message, the flip) on a
+// display that only keeps positions, so what is measured is the session and not a recorder or a
+// screen.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -31,7 +32,8 @@ struct Session {
         WriteFirstRunSettings(store);
         store.Set("System", "Clock", overlay ? "1" : "0");
         store.Set("Settings", "ShowMessage", overlay ? "1" : "0");
-        form = std::make_unique<SaverSession>(SessionParts{display, sound, store, clock, host, "/data/"});
+        form = std::make_unique<SaverSession>(
+            SessionParts{display, sound, store, clock, host, "/data/"});
         form->Load();
     }
 };

@@ -15,13 +15,14 @@ inline constexpr Colour kBlack = 0;
 inline constexpr Colour kYellow = 65535;
 
 // Transparency argument of LoadPicture.
-inline constexpr int kOpaque = -2;       // backdrops
-inline constexpr int kKeyedOrAlpha = -1; // balloons: alpha channel, else the top-left colour is not drawn
+inline constexpr int kOpaque = -2;  // backdrops
+inline constexpr int kKeyedOrAlpha =
+    -1;  // balloons: alpha channel, else the top-left colour is not drawn
 
 // What the display reports to its owner. Letters arrive as their capital's code (N = 78)
 // whatever the shift state; every other key arrives as some other code.
 class DisplayEvents {
-public:
+  public:
     virtual ~DisplayEvents() = default;
     virtual void RenderFrame() = 0;
     virtual void KeyDown(std::int16_t keyCode) = 0;
@@ -30,7 +31,7 @@ public:
 };
 
 class DisplayControl {
-public:
+  public:
     virtual ~DisplayControl() = default;
 
     virtual void SetEventSink(DisplayEvents* sink) = 0;
@@ -53,7 +54,8 @@ public:
     virtual void DrawSurface(SurfaceId surface) = 0;
     // size in points, drawn at 96 dots per inch on the logical 800 x 600 frame.
     virtual void SetFont(const std::string& name, std::int32_t size) = 0;
-    virtual void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) = 0;
+    virtual void DrawText(const std::string& text, std::int32_t x, std::int32_t y,
+                          Colour colour) = 0;
     // The composed frame becomes visible.
     virtual void Flip() = 0;
 };

@@ -6,7 +6,7 @@
 namespace driftmere {
 
 class SoundControl {
-public:
+  public:
     virtual ~SoundControl() = default;
     // Starts the song at path (UTF-8) and returns at once. A song already playing is stopped
     // and the new one starts from its beginning. The two numbers are always 0 and -1.

@@ -57,5 +57,4 @@ std::string QuotedForMessage(std::string_view text);
 // tries the saver from). No other mode is ever refused.
 bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool anotherCopyRunning);
 
-
 }  // namespace driftmere

@@ -123,7 +123,7 @@ const Compositor::Surface* Compositor::Find(SurfaceId surface) const {
 }
 
 bool Compositor::LoadPicture(SurfaceId surface, const QString& path, int transparency,
-                            QString* error) {
+                             QString* error) {
     Surface* target = Find(surface);
     if (target == nullptr) {
         if (error) *error = QStringLiteral("surface %1 was never created").arg(surface);

@@ -10,7 +10,7 @@ namespace driftmere {
 class PreviewForm : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     // `dataFolder` ends with '/'; the picture is dataFolder + "preview.bmp".
     explicit PreviewForm(QString dataFolder, QWidget* parent = nullptr);
 
@@ -20,10 +20,10 @@ public:
     // The fill used when the picture is missing.
     static constexpr QRgb kSkyBlue = 0xff87ceeb;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QImage image_;
 };
 

@@ -13,7 +13,7 @@ class SpreadCaption : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString text READ text)
 
-public:
+  public:
     // Without `middle` the words are spread over the whole row; with it, the first word comes
     // before the widget and the rest after it.
     explicit SpreadCaption(const QString& caption, QWidget* middle = nullptr,
@@ -23,7 +23,7 @@ public:
     // The words between the dashes or wide gaps: "Down -- Drafts -- Up" -> Down, Drafts, Up.
     static QStringList Words(const QString& caption);
 
-private:
+  private:
     QString caption_;
 };
 

@@ -18,8 +18,8 @@ class SaverHost : public QObject, public SessionHost {
     // the pointer, so it is left alone, and messages go to stderr instead of a box.
     SaverHost(QtDisplay* display, bool hosted);
 
-    // Connects the timers to the session and starts BackdropAndLaunchTick and ClockAndTimeoutTick, which tick from the
-    // moment the session loads.
+    // Connects the timers to the session and starts BackdropAndLaunchTick and ClockAndTimeoutTick,
+    // which tick from the moment the session loads.
     void Attach(SaverSession& form);
     int exitStatus() const { return exitStatus_; }
 

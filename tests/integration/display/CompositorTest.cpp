@@ -29,7 +29,8 @@ class CompositorTest : public ::testing::Test {
     SurfaceId Load(const QString& name, int transparency) {
         const SurfaceId s = c.CreateSurface();
         QString error;
-        EXPECT_TRUE(c.LoadPicture(s, files.Path(name), transparency, &error)) << error.toStdString();
+        EXPECT_TRUE(c.LoadPicture(s, files.Path(name), transparency, &error))
+            << error.toStdString();
         return s;
     }
     TestPictures files;

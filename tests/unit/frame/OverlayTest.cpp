@@ -11,11 +11,11 @@ using testing::RecordingDisplay;
 TEST(Overlay, ClockThenMessageEachWithShadowAndFontSetBeforeEveryText) {
     RecordingDisplay d;
     DrawOverlays(d, MakeOverlay("1", "22", 1, "Hello", "24", "Arial"), "12:00:00");
-    EXPECT_EQ(d.calls, (std::vector<std::string>{
-                           "SetFont Arial 22", "DrawText \"12:00:00\" 1 1 0",
-                           "SetFont Arial 22", "DrawText \"12:00:00\" 0 0 65535",
-                           "SetFont Arial 24", "DrawText \"Hello\" 401 1 0",
-                           "SetFont Arial 24", "DrawText \"Hello\" 400 0 65535"}));
+    EXPECT_EQ(d.calls,
+              (std::vector<std::string>{"SetFont Arial 22", "DrawText \"12:00:00\" 1 1 0",
+                                        "SetFont Arial 22", "DrawText \"12:00:00\" 0 0 65535",
+                                        "SetFont Arial 24", "DrawText \"Hello\" 401 1 0",
+                                        "SetFont Arial 24", "DrawText \"Hello\" 400 0 65535"}));
 }
 
 TEST(Overlay, SwitchesAndEmptyMessage) {
