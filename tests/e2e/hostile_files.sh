@@ -9,12 +9,7 @@
 # be seen at all.
 source "$(dirname "$0")/lib.sh"
 
-# A private X server on a display it picks itself, open to local users.
-exec {xfd}>"$WORK/display"
-Xvfb -displayfd "$xfd" -noreset -ac -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(head -n1 "$WORK/display")
+start_xvfb_open 800x600
 
 chmod 755 "$WORK"
 APP=$(program_copy "$WORK/inst")
@@ -104,9 +99,9 @@ unset PULSE_SERVER
 # --- The X server stops answering ---
 start_named stopped as_saver /s
 check "the saver shows its window" wait_mapped "$PROG_PID"
-kill -STOP "$XVFB_PID"
+kill -STOP "$XSERVER_PID"
 sleep 1
 kill -TERM "$PROG_PID" 2>/dev/null || true
 check "with the X server stopped, SIGTERM still ends it" wait_exit "$PROG_PID" 6
-kill -CONT "$XVFB_PID"
+kill -CONT "$XSERVER_PID"
 finish

@@ -5,12 +5,7 @@
 source "$(dirname "$0")/lib.sh"
 HOSTWIN=${DRIFTMERE_HOSTWIN:?}
 
-# A private X server on a display it picks itself.
-exec {xfd}>"$WORK/display"
-Xvfb -displayfd "$xfd" -noreset -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(head -n1 "$WORK/display")
+start_xvfb 800x600
 
 "$HOSTWIN" 400 300 200 150 >"$WORK/host.id" &
 PIDS+=("$!")

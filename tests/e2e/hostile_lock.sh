@@ -11,12 +11,7 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 0
 fi
 
-# A private X server any local user may connect to, on a display it picks itself.
-exec {xfd}>"$WORK/display"
-Xvfb -displayfd "$xfd" -noreset -ac -nolisten tcp -screen 0 800x600x24 >/dev/null 2>&1 &
-XVFB_PID=$!
-for _ in $(seq 200); do [ -s "$WORK/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(head -n1 "$WORK/display")
+start_xvfb_open 800x600
 
 chmod 755 "$WORK"
 mkdir -p "$WORK/inst/bin" "$WORK/inst/share" "$WORK/victim" "$WORK/tmp"
