@@ -1,8 +1,8 @@
 // Songs on arbitrary bytes, through the loading path of the sound control: a song that does not
 // begin like a Standard MIDI File is refused before the player sees it; the rest go to a new
 // FluidSynth player on one long-lived synthesiser (as the control keeps one), which plays up to
-// half a second through the limiter. Loading the SoundFont for every input, as RenderSong does,
-// would cost a hundred times more than the song itself.
+// half a second through the limiter. Loading the SoundFont for every input, as an offline render
+// does, would cost a hundred times more than the song itself.
 #include <fluidsynth.h>
 
 #include <algorithm>

@@ -1,14 +1,10 @@
 #include "display/qt/Compositor.h"
 
-#include <QBuffer>
-#include <QFile>
-#include <QFontMetrics>
-#include <QImageReader>
-#include <QPainter>
 #include <algorithm>
 #include <cmath>
 
-#include "platform/linux/RegularFile.h"
+#include "display/qt/FramePixels.h"
+#include "display/qt/PictureLoading.h"
 
 namespace driftmere {
 
@@ -18,75 +14,6 @@ namespace {
 // wind must not be undefined behaviour.
 std::int32_t WrapAdd(std::int32_t a, std::int64_t b) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-// Pictures with transparency are kept premultiplied: that is the format the raster painter
-// blends fastest.
-QImage WithKeyColourLeftOut(const QImage& picture) {
-    QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    const QRgb key = rgb.pixel(0, 0) & 0xffffff;
-    QImage out(rgb.size(), QImage::Format_ARGB32_Premultiplied);
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb colour = in[x] & 0xffffff;
-            line[x] = colour == key ? 0 : (colour | 0xff000000u);
-        }
-    }
-    return out;
-}
-
-// A 32-bit picture whose alpha is the same everywhere (all opaque, or all zero as some tools
-// write it) carries no real transparency: then the key colour rule applies, so a balloon never
-// shows its background box and never vanishes altogether.
-bool HasRealAlpha(const QImage& picture) {
-    if (!picture.hasAlphaChannel()) return false;
-    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
-    bool seenClear = false, seenSolid = false;
-    for (int y = 0; y < argb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
-        for (int x = 0; x < argb.width(); ++x) {
-            const int alpha = qAlpha(line[x]);
-            seenClear |= alpha < 255;
-            seenSolid |= alpha > 0;
-            if (seenClear && seenSolid) return true;
-        }
-    }
-    return false;
-}
-
-// Far beyond any picture of ours (a backdrop is under 2 MB); a larger file is refused unread.
-constexpr std::size_t kMaxPictureBytes = 64 * 1024 * 1024;
-
-// Qt's BMP reader fills a picture whose pixel data was cut short with what it has and still
-// reports success, so the file's length is checked against what its header promises.
-QString TruncatedBmpReason(const QByteArray& data) {
-    const QByteArray head = data.left(54);
-    if (head.size() < 2 || head[0] != 'B' || head[1] != 'M') return {};
-    if (head.size() < 54) return QStringLiteral("the file ends inside its header");
-    auto u32 = [&](int at) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(head[at])) |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 1])) << 8 |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 2])) << 16 |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 3])) << 24;
-    };
-    auto u16 = [&](int at) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(head[at])) |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 1])) << 8;
-    };
-    const std::uint32_t dataOffset = u32(10);
-    const std::uint32_t headerSize = u32(14);
-    const std::uint32_t compression = u32(30);
-    if (headerSize < 40 || (compression != 0 && compression != 3)) return {};  // RLE: trust Qt
-    const std::int64_t width = static_cast<std::int32_t>(u32(18));
-    const std::int64_t height =
-        std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(u32(22))));
-    const std::int64_t bits = u16(28);
-    const std::int64_t rowBytes = ((std::abs(width) * bits + 31) / 32) * 4;
-    const std::int64_t needed = static_cast<std::int64_t>(dataOffset) + rowBytes * height;
-    if (data.size() < needed) return QStringLiteral("the file is cut short");
-    return {};
 }
 
 }  // namespace
@@ -131,37 +58,7 @@ bool Compositor::LoadPicture(SurfaceId surface, const QString& path, int transpa
     }
     target->image = QImage();
     target->generation = nextGeneration_++;
-
-    // The file is read here, and only its bytes reach the image reader: a FIFO or a device in
-    // its place would otherwise block the whole program inside the reader's open().
-    const RegularFile file =
-        ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxPictureBytes);
-    if (!file.problem.empty()) {
-        if (error) *error = QString::fromStdString(file.problem);
-        return false;
-    }
-    QByteArray data =
-        QByteArray::fromRawData(file.bytes.data(), static_cast<qsizetype>(file.bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    QImage picture;
-    if (!reader.read(&picture) || picture.isNull()) {
-        if (error) *error = reader.errorString();
-        return false;
-    }
-    if (const QString reason = TruncatedBmpReason(data); !reason.isEmpty()) {
-        if (error) *error = reason;
-        return false;
-    }
-    if (transparency == kKeyedOrAlpha) {
-        target->image = HasRealAlpha(picture)
-                            ? picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
-                            : WithKeyColourLeftOut(picture);
-    } else {
-        target->image = picture.convertToFormat(QImage::Format_RGB32);
-    }
-    return true;
+    return ReadPicture(path, transparency, &target->image, error);
 }
 
 void Compositor::SetSurfaceX(SurfaceId surface, std::int32_t x) {
@@ -195,17 +92,6 @@ QImage Compositor::SurfaceImage(SurfaceId surface) const {
     return s ? s->image : QImage();
 }
 
-QRect Compositor::Clip(std::int64_t x, std::int64_t y, std::int64_t width,
-                       std::int64_t height) const {
-    const std::int64_t left = std::max<std::int64_t>(x, 0);
-    const std::int64_t top = std::max<std::int64_t>(y, 0);
-    const std::int64_t right = std::min<std::int64_t>(x + width, frame_.width());
-    const std::int64_t bottom = std::min<std::int64_t>(y + height, frame_.height());
-    if (right <= left || bottom <= top) return {};
-    return QRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
-                 static_cast<int>(bottom - top));
-}
-
 void Compositor::ClearFrame(Colour colour) {
     Item item;
     item.kind = Kind::Fill;
@@ -225,7 +111,7 @@ void Compositor::DrawSurface(SurfaceId surface) {
         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(surface)) << 32) | s->generation;
     item.x = s->x;
     item.y = s->y;
-    item.bounds = Clip(s->x, s->y, s->image.width(), s->image.height());
+    item.bounds = ClipToFrame(frame_.size(), s->x, s->y, s->image.width(), s->image.height());
     item.image = s->image;
     item.opaque = !s->image.hasAlphaChannel();
     building_.push_back(std::move(item));
@@ -266,44 +152,11 @@ void Compositor::DrawTextInFont(const QString& text, const QFont& font, std::int
     PushText(FindText(text, font, font.key(), x, y, colour));
 }
 
-const Compositor::TextPicture& Compositor::FindText(const QString& text, const QFont& font,
-                                                    const QString& fontKey, std::int32_t x,
-                                                    std::int32_t y, Colour colour) {
-    const QRgb rgb = ToRgb(colour);
-    // Looked up by everything that shapes the pixels, position included: it decides the part
-    // that is clipped away.
-    QString key = fontKey;
-    key += QChar(0);
-    key += text;
-    key += QChar(0);
-    key += QString::number(rgb, 16) + QChar(',') + QString::number(x) + QChar(',') +
-           QString::number(y);
-    auto it = textCache_.find(key);
-    if (it == textCache_.end()) {
-        TextPicture picture;
-        picture.serial = nextTextSerial_++;
-        const QFontMetrics metrics(font);
-        // The text box is one line high and as wide as the text advances; the ink of some glyphs
-        // reaches outside it (italics, a negative left bearing), so the picture covers both.
-        const QRect box(0, 0, metrics.horizontalAdvance(text), metrics.height());
-        const QRect ink = metrics.boundingRect(text).translated(0, metrics.ascent());
-        const QRect area = box.united(ink).adjusted(-1, -1, 1, 1);
-        picture.bounds = Clip(static_cast<std::int64_t>(x) + area.x(),
-                              static_cast<std::int64_t>(y) + area.y(), area.width(), area.height());
-        if (!picture.bounds.isEmpty()) {
-            picture.image = QImage(picture.bounds.size(), QImage::Format_ARGB32_Premultiplied);
-            picture.image.fill(Qt::transparent);
-            QPainter painter(&picture.image);
-            painter.setFont(font);
-            painter.setPen(QColor(rgb));
-            const QPointF baseline(static_cast<double>(x) - picture.bounds.x(),
-                                   static_cast<double>(y) + metrics.ascent() - picture.bounds.y());
-            painter.drawText(baseline, text);
-        }
-        it = textCache_.emplace(key, std::move(picture)).first;
-    }
-    it->second.lastUsed = frameNumber_;
-    return it->second;
+const TextPicture& Compositor::FindText(const QString& text, const QFont& font,
+                                        const QString& fontKey, std::int32_t x, std::int32_t y,
+                                        Colour colour) {
+    return textPictures_.Find(text, font, fontKey, x, y, ToRgb(colour), frame_.size(),
+                              frameNumber_);
 }
 
 void Compositor::PushText(const TextPicture& picture) {
@@ -342,7 +195,7 @@ QRegion Compositor::Compose() {
     building_.clear();
     textSlot_ = 0;
     Paint(areas);
-    TrimTextCache();
+    textPictures_.Trim(frameNumber_);
     ++frameNumber_;
     QRegion damage;
     for (const QRect& area : areas) damage += area;
@@ -372,8 +225,6 @@ void Compositor::AddArea(std::vector<QRect>& areas, QRect area) {
 }
 
 void Compositor::Paint(const std::vector<QRect>& areas) {
-    // The pieces are small (a balloon's old and new place) and many; plain row copies and a
-    // blend loop cost far less per piece than a painter call.
     for (const QRect& area : areas) {
         // Whatever lies under the topmost opaque item that covers the whole area (the clear, the
         // backdrop) cannot show: start there.
@@ -383,7 +234,7 @@ void Compositor::Paint(const std::vector<QRect>& areas) {
             --first;
         }
         if (first == 0) {
-            Fill(area, qRgb(0, 0, 0));
+            FillPart(frame_, area, qRgb(0, 0, 0));
         } else {
             --first;
         }
@@ -392,63 +243,11 @@ void Compositor::Paint(const std::vector<QRect>& areas) {
             const QRect part = item.bounds & area;
             if (part.isEmpty()) continue;
             if (item.kind == Kind::Fill) {
-                Fill(part, item.colour);
+                FillPart(frame_, part, item.colour);
             } else {
-                Blit(part, item);
+                DrawPart(frame_, part, item.image, static_cast<int>(part.x() - item.x),
+                         static_cast<int>(part.y() - item.y), item.opaque);
             }
-        }
-    }
-}
-
-void Compositor::Fill(const QRect& part, QRgb colour) {
-    for (int y = part.top(); y <= part.bottom(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(frame_.scanLine(y)) + part.x();
-        std::fill_n(line, part.width(), colour | 0xff000000u);
-    }
-}
-
-void Compositor::Blit(const QRect& part, const Item& item) {
-    const int sourceX = static_cast<int>(part.x() - item.x);
-    const int sourceY = static_cast<int>(part.y() - item.y);
-    for (int row = 0; row < part.height(); ++row) {
-        auto* out = reinterpret_cast<QRgb*>(frame_.scanLine(part.y() + row)) + part.x();
-        const auto* in =
-            reinterpret_cast<const QRgb*>(item.image.constScanLine(sourceY + row)) + sourceX;
-        if (item.opaque) {
-            std::copy_n(in, part.width(), out);
-            continue;
-        }
-        // Premultiplied "source over": out = in + out * (255 - alpha) / 255, two channels at a
-        // time, with the usual exact rounding of a division by 255.
-        for (int x = 0; x < part.width(); ++x) {
-            const QRgb src = in[x];
-            const std::uint32_t alpha = qAlpha(src);
-            if (alpha == 0) continue;
-            if (alpha == 255) {
-                out[x] = src;
-                continue;
-            }
-            const std::uint32_t rest = 255 - alpha;
-            const QRgb dst = out[x];
-            std::uint32_t rb = (dst & 0x00ff00ffu) * rest;
-            rb = ((rb + ((rb >> 8) & 0x00ff00ffu) + 0x00800080u) >> 8) & 0x00ff00ffu;
-            std::uint32_t ag = ((dst >> 8) & 0x00ff00ffu) * rest;
-            ag = (ag + ((ag >> 8) & 0x00ff00ffu) + 0x00800080u) & 0xff00ff00u;
-            out[x] = src + (rb | ag);
-        }
-    }
-}
-
-void Compositor::TrimTextCache() {
-    // The clock makes two new pictures a second; only what the last frame drew is worth keeping
-    // once the cache has grown.
-    constexpr std::size_t kKeep = 64;
-    if (textCache_.size() <= kKeep) return;
-    for (auto it = textCache_.begin(); it != textCache_.end();) {
-        if (it->second.lastUsed != frameNumber_) {
-            it = textCache_.erase(it);
-        } else {
-            ++it;
         }
     }
 }

@@ -13,10 +13,10 @@
 #include <QString>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "display/DisplayControl.h"
+#include "display/qt/TextPictures.h"
 
 namespace driftmere {
 
@@ -66,7 +66,7 @@ class Compositor {
     void Invalidate() { fullRedraw_ = true; }
 
     // How many text pictures are kept (for tests: the cache must not grow without bound).
-    std::size_t CachedTextCount() const { return textCache_.size(); }
+    std::size_t CachedTextCount() const { return textPictures_.size(); }
 
     static int PixelSizeForPoints(std::int32_t points);
     static QRgb ToRgb(Colour colour);
@@ -93,12 +93,6 @@ class Compositor {
             return kind == other.kind && key == other.key && x == other.x && y == other.y;
         }
     };
-    struct TextPicture {
-        std::uint64_t serial = 0;
-        QImage image;  // only the part inside the frame
-        QRect bounds;
-        std::uint64_t lastUsed = 0;
-    };
     struct FontChoice {
         std::string family;
         int pixelSize = 16;
@@ -116,15 +110,11 @@ class Compositor {
 
     Surface* Find(SurfaceId surface);
     const Surface* Find(SurfaceId surface) const;
-    QRect Clip(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height) const;
     const TextPicture& FindText(const QString& text, const QFont& font, const QString& fontKey,
                                 std::int32_t x, std::int32_t y, Colour colour);
     void PushText(const TextPicture& picture);
     static void AddArea(std::vector<QRect>& areas, QRect area);
     void Paint(const std::vector<QRect>& areas);
-    void Fill(const QRect& part, QRgb colour);
-    void Blit(const QRect& part, const Item& item);
-    void TrimTextCache();
 
     QImage frame_;
     std::vector<Surface> surfaces_;  // surface n is element n - 1
@@ -132,10 +122,9 @@ class Compositor {
     FontChoice font_;
     std::vector<Item> building_, shown_;
     bool fullRedraw_ = true;
-    std::unordered_map<QString, TextPicture> textCache_;
+    TextPictures textPictures_;
     std::vector<TextCall> textCalls_;
     std::size_t textSlot_ = 0;
-    std::uint64_t nextTextSerial_ = 1;
     std::uint64_t frameNumber_ = 0;
 };
 

@@ -3,8 +3,8 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
-#include <cstdlib>
-#include <memory>
+
+#include "display/qt/XcbQueries.h"
 
 namespace driftmere {
 
@@ -17,27 +17,10 @@ xcb_connection_t* Connection() {
     return x11 ? x11->connection() : nullptr;
 }
 
-struct FreeReply {
-    void operator()(void* reply) const { std::free(reply); }
-};
-
 }  // namespace
 
 std::optional<QSize> HostWindow::QuerySize(WId id) {
-    xcb_connection_t* connection = Connection();
-    if (connection == nullptr || id == 0) return std::nullopt;
-    const auto window = static_cast<xcb_window_t>(id);
-    xcb_generic_error_t* error = nullptr;
-    std::unique_ptr<xcb_get_geometry_reply_t, FreeReply> reply(
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error));
-    std::free(error);
-    // A pixmap id also answers a geometry request; only a window has attributes.
-    std::unique_ptr<xcb_get_window_attributes_reply_t, FreeReply> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window),
-                                        &error));
-    std::free(error);
-    if (!reply || !attributes) return std::nullopt;
-    return QSize(reply->width, reply->height);
+    return XcbWindowSize(Connection(), static_cast<xcb_window_t>(id));
 }
 
 HostWindow::HostWindow(WId id, std::function<void(QSize)> resized, std::function<void()> gone)
@@ -48,9 +31,8 @@ HostWindow::HostWindow(WId id, std::function<void(QSize)> resized, std::function
     // Each client has its own event mask on a window; add to ours rather than replace it, in
     // case this process created the host itself.
     std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    std::unique_ptr<xcb_get_window_attributes_reply_t, FreeReply> attributes(
-        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window),
-                                        nullptr));
+    const XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), nullptr));
     if (attributes) mask |= attributes->your_event_mask;
     xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
     xcb_flush(connection);

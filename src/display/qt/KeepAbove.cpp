@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "display/qt/XcbQueries.h"
+
 namespace driftmere {
 
 namespace {
@@ -16,21 +18,6 @@ constexpr std::int64_t kRestoreWindowMs = 10000;
 // Rounds of reading and restoring per wake-up before the event loop gets its turn back, so that
 // a program that restacks without pause cannot hold up the frames or SIGTERM.
 constexpr int kRoundsPerWake = 3;
-
-struct Free {
-    void operator()(void* p) const { std::free(p); }
-};
-template <typename T>
-using Reply = std::unique_ptr<T, Free>;
-
-// Takes an xcb reply. The error, if any, only means a window went away between two questions.
-// It is read through its address, once the reply call has filled it in.
-template <typename T>
-Reply<T> Own(T* reply, xcb_generic_error_t** error) {
-    std::free(*error);
-    *error = nullptr;
-    return Reply<T>(reply);
-}
 
 bool Intersects(const xcb_get_geometry_reply_t& a, const xcb_get_geometry_reply_t& b) {
     const int ax1 = a.x + a.width + 2 * a.border_width, ay1 = a.y + a.height + 2 * a.border_width;
@@ -52,8 +39,8 @@ KeepAbove::KeepAbove(WId window)
         return;
     }
     xcb_generic_error_t* error = nullptr;
-    auto tree = Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window_), &error),
-                    &error);
+    auto tree = OwnReply(
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window_), &error), &error);
     if (!tree) {
         Stop();
         return;
@@ -149,9 +136,10 @@ bool KeepAbove::Drain() {
 void KeepAbove::Restore() {
     if (!connection_) return;
     xcb_generic_error_t* error = nullptr;
-    auto attributes = Own(xcb_get_window_attributes_reply(
-                              connection_, xcb_get_window_attributes(connection_, window_), &error),
-                          &error);
+    auto attributes =
+        OwnReply(xcb_get_window_attributes_reply(
+                     connection_, xcb_get_window_attributes(connection_, window_), &error),
+                 &error);
     if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return;
     const xcb_window_t topLevel = TopLevel();
     if (topLevel == XCB_NONE) return;
@@ -184,9 +172,9 @@ xcb_window_t KeepAbove::TopLevel() {
     xcb_window_t current = window_;
     for (int depth = 0; depth < 8; ++depth) {
         xcb_generic_error_t* error = nullptr;
-        auto tree =
-            Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, current), &error),
-                &error);
+        auto tree = OwnReply(
+            xcb_query_tree_reply(connection_, xcb_query_tree(connection_, current), &error),
+            &error);
         if (!tree) return XCB_NONE;
         if (tree->parent == root_) return current;
         current = tree->parent;
@@ -199,8 +187,8 @@ xcb_window_t KeepAbove::TopLevel() {
 KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel) {
     Cover cover;
     xcb_generic_error_t* error = nullptr;
-    auto tree =
-        Own(xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), &error), &error);
+    auto tree = OwnReply(
+        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), &error), &error);
     if (!tree) return cover;
     const xcb_window_t* children = xcb_query_tree_children(tree.get());
     const int count = xcb_query_tree_children_length(tree.get());
@@ -210,9 +198,9 @@ KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel) {
         if (children[i] == topLevel) ours = i;
     }
     if (ours < 0 || ours == count - 1) return cover;
-    auto own =
-        Own(xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, topLevel), &error),
-            &error);
+    auto own = OwnReply(
+        xcb_get_geometry_reply(connection_, xcb_get_geometry(connection_, topLevel), &error),
+        &error);
     if (!own) return cover;
     // Ask about every window above at once, then read the answers.
     std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
@@ -222,10 +210,10 @@ KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel) {
         geometryCookies.push_back(xcb_get_geometry(connection_, children[i]));
     }
     for (std::size_t i = 0; i < attributeCookies.size(); ++i) {
-        auto attributes =
-            Own(xcb_get_window_attributes_reply(connection_, attributeCookies[i], &error), &error);
+        auto attributes = OwnReply(
+            xcb_get_window_attributes_reply(connection_, attributeCookies[i], &error), &error);
         auto geometry =
-            Own(xcb_get_geometry_reply(connection_, geometryCookies[i], &error), &error);
+            OwnReply(xcb_get_geometry_reply(connection_, geometryCookies[i], &error), &error);
         if (!attributes || !geometry) continue;
         if (attributes->map_state != XCB_MAP_STATE_VIEWABLE ||
             attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT || !Intersects(*own, *geometry)) {
@@ -242,7 +230,7 @@ KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel) {
 // the pointer, which is ours once it is on top.
 bool KeepAbove::OtherWindowHasFocus() {
     xcb_generic_error_t* error = nullptr;
-    auto focus = Own(
+    auto focus = OwnReply(
         xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), &error), &error);
     if (!focus) return false;
     const xcb_window_t f = focus->focus;

@@ -2,13 +2,10 @@
 // The sound control on FluidSynth: plays one MIDI file at a time through PulseAudio or ALSA,
 // or silently in real time when neither works, so that a song still ends when it should and
 // the playlist moves on.
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "music/SoundControl.h"
 
@@ -64,17 +61,5 @@ class FluidSynthSound : public SoundControl {
     struct Engine;
     std::unique_ptr<Engine> engine_;
 };
-
-// A song rendered to 16-bit stereo, interleaved, with the same synthesiser settings and
-// limiter as the control uses, from its start until the player reports its end (or maxSeconds).
-struct RenderedSong {
-    int sampleRate = 44100;
-    std::vector<std::int16_t> samples;
-};
-std::optional<RenderedSong> RenderSong(const std::string& midiPath, const std::string& soundFont,
-                                       double gain = kSongGain, double maxSeconds = 900.0);
-
-// A canonical 16-bit PCM WAV file. False when it could not be written.
-bool WriteWav(const std::string& path, const RenderedSong& song);
 
 }  // namespace driftmere

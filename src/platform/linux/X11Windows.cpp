@@ -1,69 +1,49 @@
 #include "platform/linux/X11Windows.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include <xcb/xcb.h>
 
-#include <memory>
+#include "display/qt/XcbQueries.h"
 
 namespace driftmere {
 namespace {
 
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
-
-// One short-lived connection per question; errors about vanished windows are ignored while it
-// is open.
+// One short-lived connection per question, so that nothing asked here mixes with the display's
+// own connection.
 class XConnection {
   public:
-    XConnection() : display_(XOpenDisplay(nullptr)) {
-        if (display_) previous_ = XSetErrorHandler(IgnoreXError);
+    XConnection() : connection_(xcb_connect(nullptr, &screen_)) {}
+    ~XConnection() { xcb_disconnect(connection_); }
+    XConnection(const XConnection&) = delete;
+    XConnection& operator=(const XConnection&) = delete;
+    // Null when the server named by $DISPLAY could not be reached.
+    xcb_connection_t* get() const {
+        return xcb_connection_has_error(connection_) ? nullptr : connection_;
     }
-    ~XConnection() {
-        if (!display_) return;
-        XSync(display_, False);
-        XSetErrorHandler(previous_);
-        XCloseDisplay(display_);
+
+    // The root window of the screen $DISPLAY names.
+    xcb_window_t Root() const {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(connection_));
+        for (int i = 0; i < screen_ && it.rem > 0; ++i) xcb_screen_next(&it);
+        return it.rem > 0 ? it.data->root : XCB_NONE;
     }
-    Display* get() const { return display_; }
 
   private:
-    Display* display_;
-    int (*previous_)(Display*, XErrorEvent*) = nullptr;
+    int screen_ = 0;
+    xcb_connection_t* connection_;
 };
 
-std::string WindowTitle(Display* d, Window w) {
-    Atom netName = XInternAtom(d, "_NET_WM_NAME", False);
-    Atom utf8 = XInternAtom(d, "UTF8_STRING", False);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    std::string title;
-    if (XGetWindowProperty(d, w, netName, 0, 1024, False, utf8, &type, &format, &count, &after,
-                           &data) == Success &&
-        data) {
-        title.assign(reinterpret_cast<char*>(data), count);
-        XFree(data);
-        if (!title.empty()) return title;
-    }
-    char* name = nullptr;
-    if (XFetchName(d, w, &name) && name) {
-        title = name;
-        XFree(name);
-    }
-    return title;
-}
-
-bool SearchTitled(Display* d, Window w, const std::string& title, int depth) {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int n = 0;
-    if (!XQueryTree(d, w, &root, &parent, &children, &n)) return false;
-    std::unique_ptr<Window, int (*)(void*)> owned(children, XFree);
-    for (unsigned int i = 0; i < n; ++i) {
-        if (WindowTitle(d, children[i]) == title) return true;
+bool SearchTitled(xcb_connection_t* connection, xcb_window_t window, const std::string& title,
+                  int depth) {
+    xcb_generic_error_t* error = nullptr;
+    auto tree = OwnReply(
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), &error), &error);
+    if (!tree) return false;
+    const xcb_window_t* children = xcb_query_tree_children(tree.get());
+    const int count = xcb_query_tree_children_length(tree.get());
+    for (int i = 0; i < count; ++i) {
+        if (XcbWindowTitle(connection, children[i]) == title) return true;
         // A window manager puts each top-level window inside a frame of its own.
-        if (depth > 0 && SearchTitled(d, children[i], title, depth - 1)) return true;
+        if (depth > 0 && SearchTitled(connection, children[i], title, depth - 1)) return true;
     }
     return false;
 }
@@ -78,16 +58,17 @@ bool X11DisplayReachable() {
 bool X11TopLevelTitled(const std::string& title) {
     XConnection x;
     if (!x.get()) return false;
-    return SearchTitled(x.get(), DefaultRootWindow(x.get()), title, 1);
+    const xcb_window_t root = x.Root();
+    if (root == XCB_NONE) return false;
+    return SearchTitled(x.get(), root, title, 1);
 }
 
 std::optional<WindowSize> X11WindowSize(std::uint64_t window) {
     if (window == 0) return std::nullopt;
     XConnection x;
-    if (!x.get()) return std::nullopt;
-    XWindowAttributes attrs{};
-    if (!XGetWindowAttributes(x.get(), static_cast<Window>(window), &attrs)) return std::nullopt;
-    return WindowSize{attrs.width, attrs.height};
+    const auto size = XcbWindowSize(x.get(), static_cast<xcb_window_t>(window));
+    if (!size) return std::nullopt;
+    return WindowSize{size->width(), size->height()};
 }
 
 }  // namespace driftmere

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "RenderSong.h"
 #include "TestSong.h"
 #include "music/fluidsynth/FluidSynthSound.h"
 

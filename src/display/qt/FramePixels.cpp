@@ -1,0 +1,56 @@
+#include "display/qt/FramePixels.h"
+
+#include <algorithm>
+
+namespace driftmere {
+
+QRect ClipToFrame(QSize frame, std::int64_t x, std::int64_t y, std::int64_t width,
+                  std::int64_t height) {
+    const std::int64_t left = std::max<std::int64_t>(x, 0);
+    const std::int64_t top = std::max<std::int64_t>(y, 0);
+    const std::int64_t right = std::min<std::int64_t>(x + width, frame.width());
+    const std::int64_t bottom = std::min<std::int64_t>(y + height, frame.height());
+    if (right <= left || bottom <= top) return {};
+    return QRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+                 static_cast<int>(bottom - top));
+}
+
+void FillPart(QImage& frame, const QRect& part, QRgb colour) {
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(frame.scanLine(y)) + part.x();
+        std::fill_n(line, part.width(), colour | 0xff000000u);
+    }
+}
+
+void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
+              bool opaque) {
+    for (int row = 0; row < part.height(); ++row) {
+        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(part.y() + row)) + part.x();
+        const auto* in =
+            reinterpret_cast<const QRgb*>(image.constScanLine(sourceY + row)) + sourceX;
+        if (opaque) {
+            std::copy_n(in, part.width(), out);
+            continue;
+        }
+        // Premultiplied "source over": out = in + out * (255 - alpha) / 255, two channels at a
+        // time, with the usual exact rounding of a division by 255.
+        for (int x = 0; x < part.width(); ++x) {
+            const QRgb src = in[x];
+            const std::uint32_t alpha = qAlpha(src);
+            if (alpha == 0) continue;
+            if (alpha == 255) {
+                out[x] = src;
+                continue;
+            }
+            const std::uint32_t rest = 255 - alpha;
+            const QRgb dst = out[x];
+            std::uint32_t rb = (dst & 0x00ff00ffu) * rest;
+            rb = ((rb + ((rb >> 8) & 0x00ff00ffu) + 0x00800080u) >> 8) & 0x00ff00ffu;
+            std::uint32_t ag = ((dst >> 8) & 0x00ff00ffu) * rest;
+            ag = (ag + ((ag >> 8) & 0x00ff00ffu) + 0x00800080u) & 0xff00ff00u;
+            out[x] = src + (rb | ag);
+        }
+    }
+}
+
+}  // namespace driftmere

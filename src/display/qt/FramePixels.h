@@ -1,0 +1,24 @@
+#pragma once
+// Pixel work on the composed frame. The pieces redrawn each frame are small (a balloon's old and
+// new place) and many; plain row copies and a blend loop cost far less per piece than a painter
+// call.
+#include <QImage>
+#include <QRect>
+#include <cstdint>
+
+namespace driftmere {
+
+// The part of a frame of `frame` size that the rectangle at (x, y) covers; empty when none.
+// Takes 64-bit values so a far-off position cannot overflow.
+QRect ClipToFrame(QSize frame, std::int64_t x, std::int64_t y, std::int64_t width,
+                  std::int64_t height);
+
+// Paints `part` of an RGB32 frame in one opaque colour.
+void FillPart(QImage& frame, const QRect& part, QRgb colour);
+
+// Draws `part` of the frame from `image`, whose pixel (sourceX, sourceY) lands on part's
+// top-left corner. An opaque image is copied; a premultiplied one is blended over what is there.
+void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
+              bool opaque);
+
+}  // namespace driftmere

@@ -1,0 +1,120 @@
+#include "display/qt/PictureLoading.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImageReader>
+#include <cstdint>
+#include <cstdlib>
+
+#include "display/DisplayControl.h"
+#include "platform/linux/RegularFile.h"
+
+namespace driftmere {
+
+namespace {
+
+// Pictures with transparency are kept premultiplied: that is the format the raster painter
+// blends fastest.
+QImage WithKeyColourLeftOut(const QImage& picture) {
+    QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    const QRgb key = rgb.pixel(0, 0) & 0xffffff;
+    QImage out(rgb.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < rgb.width(); ++x) {
+            const QRgb colour = in[x] & 0xffffff;
+            line[x] = colour == key ? 0 : (colour | 0xff000000u);
+        }
+    }
+    return out;
+}
+
+// A 32-bit picture whose alpha is the same everywhere (all opaque, or all zero as some tools
+// write it) carries no real transparency: then the key colour rule applies, so a balloon never
+// shows its background box and never vanishes altogether.
+bool HasRealAlpha(const QImage& picture) {
+    if (!picture.hasAlphaChannel()) return false;
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    bool seenClear = false, seenSolid = false;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            const int alpha = qAlpha(line[x]);
+            seenClear |= alpha < 255;
+            seenSolid |= alpha > 0;
+            if (seenClear && seenSolid) return true;
+        }
+    }
+    return false;
+}
+
+// Far beyond any picture of ours (a backdrop is under 2 MB); a larger file is refused unread.
+constexpr std::size_t kMaxPictureBytes = 64 * 1024 * 1024;
+
+// Qt's BMP reader fills a picture whose pixel data was cut short with what it has and still
+// reports success, so the file's length is checked against what its header promises.
+QString TruncatedBmpReason(const QByteArray& data) {
+    const QByteArray head = data.left(54);
+    if (head.size() < 2 || head[0] != 'B' || head[1] != 'M') return {};
+    if (head.size() < 54) return QStringLiteral("the file ends inside its header");
+    auto u32 = [&](int at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(head[at])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 1])) << 8 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 2])) << 16 |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 3])) << 24;
+    };
+    auto u16 = [&](int at) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(head[at])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(head[at + 1])) << 8;
+    };
+    const std::uint32_t dataOffset = u32(10);
+    const std::uint32_t headerSize = u32(14);
+    const std::uint32_t compression = u32(30);
+    if (headerSize < 40 || (compression != 0 && compression != 3)) return {};  // RLE: trust Qt
+    const std::int64_t width = static_cast<std::int32_t>(u32(18));
+    const std::int64_t height =
+        std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(u32(22))));
+    const std::int64_t bits = u16(28);
+    const std::int64_t rowBytes = ((std::abs(width) * bits + 31) / 32) * 4;
+    const std::int64_t needed = static_cast<std::int64_t>(dataOffset) + rowBytes * height;
+    if (data.size() < needed) return QStringLiteral("the file is cut short");
+    return {};
+}
+
+}  // namespace
+
+bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error) {
+    // The file is read here, and only its bytes reach the image reader: a FIFO or a device in
+    // its place would otherwise block the whole program inside the reader's open().
+    const RegularFile file =
+        ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxPictureBytes);
+    if (!file.problem.empty()) {
+        if (error) *error = QString::fromStdString(file.problem);
+        return false;
+    }
+    QByteArray data =
+        QByteArray::fromRawData(file.bytes.data(), static_cast<qsizetype>(file.bytes.size()));
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    QImage picture;
+    if (!reader.read(&picture) || picture.isNull()) {
+        if (error) *error = reader.errorString();
+        return false;
+    }
+    if (const QString reason = TruncatedBmpReason(data); !reason.isEmpty()) {
+        if (error) *error = reason;
+        return false;
+    }
+    if (transparency == kKeyedOrAlpha) {
+        *out = HasRealAlpha(picture) ? picture.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                                     : WithKeyColourLeftOut(picture);
+    } else {
+        *out = picture.convertToFormat(QImage::Format_RGB32);
+    }
+    return true;
+}
+
+}  // namespace driftmere

@@ -1,0 +1,16 @@
+#pragma once
+// Reading a picture file into an image the compositor can draw, with the checks a file from
+// anywhere needs.
+#include <QImage>
+#include <QString>
+
+namespace driftmere {
+
+// Reads the picture at `path` into *out. transparency kOpaque: an RGB32 image drawn as it is;
+// kKeyedOrAlpha: an ARGB32_Premultiplied image that keeps the file's alpha channel when it has a
+// real one, else leaves out every pixel of the top-left pixel's colour. Only a regular file is
+// read (a folder, FIFO or device is refused without blocking). On failure *out is left alone,
+// false is returned and *error says why.
+bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error);
+
+}  // namespace driftmere
