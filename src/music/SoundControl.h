@@ -1,6 +1,5 @@
 #pragma once
 // The sound control: plays one MIDI file at a time in the background.
-#include <cstdint>
 #include <string>
 
 namespace driftmere {
@@ -9,7 +8,7 @@ class SoundControl {
   public:
     virtual ~SoundControl() = default;
     // Starts the song at path (UTF-8) and returns at once. A song already playing is stopped
-    // and the new one starts from its beginning. The two numbers are always 0 and -1.
+    // and the new one starts from its beginning.
     virtual void PlayMidi(const std::string& path) = 0;
     // Harmless when nothing plays.
     virtual void StopMidi() = 0;
