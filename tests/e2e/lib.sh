@@ -75,11 +75,6 @@ wait_window() { wait_for "$2" titled "$1"; }
 
 shot() { import -window root "$WORK/$1.png"; }
 
-# pixel NAME X Y -> "R G B" (0..255)
-pixel() {
-    convert "$WORK/$1.png" -format '%[fx:int(255*p{'"$2,$3"'}.r)] %[fx:int(255*p{'"$2,$3"'}.g)] %[fx:int(255*p{'"$2,$3"'}.b)]' info:
-}
-
 # count_colour NAME GEOMETRY R G B FUZZ% -> pixels in the region within FUZZ of the colour
 count_colour() {
     convert "$WORK/$1.png" -crop "$2" +repage -fuzz "$6%" -fill white -opaque "rgb($3,$4,$5)" \
