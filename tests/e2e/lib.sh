@@ -147,5 +147,14 @@ windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
 # loaded its scene, so this is the moment it takes keys.
 has_window() { [ -n "$(windows_of "$1")" ]; }
 
+# wait_mapped PID [SECONDS]: true once the process shows a window, false if it ends first.
+wait_mapped() {
+    local end=$((SECONDS + ${2:-20}))
+    until has_window "$1"; do
+        kill -0 "$1" 2>/dev/null && [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+}
+
 # lines_at_least FILE PATTERN N: true when at least N lines of FILE match PATTERN.
 lines_at_least() { [ "$(lines_matching "$1" "$2")" -ge "$3" ]; }
