@@ -30,15 +30,6 @@ as_saver() {
     exec "${RUN[@]}" env HOME="$HOME_S" XDG_CONFIG_HOME="$HOME_S/config" \
         XDG_RUNTIME_DIR="$HOME_S/run" "$APP" "$@"
 }
-# wait_mapped PID: true once the program has a window on screen, false if it ends first.
-wait_mapped() {
-    for _ in $(seq 400); do
-        kill -0 "$1" 2>/dev/null || return 1
-        [ -n "$(windows_of "$1")" ] && return 0
-        sleep 0.05
-    done
-    return 1
-}
 
 # --- Not files ---
 rm "$DATA/mtn01.bmp" "$DATA/balloon01.bmp"

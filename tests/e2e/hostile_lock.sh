@@ -45,15 +45,7 @@ hold_lock() {
     for _ in $(seq 100); do grep -q ":$(stat -c %i "$1") " /proc/locks 2>/dev/null && return; sleep 0.05; done
 }
 # saver_runs NAME: the victim's /s maps its window (true), or ends first (false).
-saver_runs() {
-    start_named "$1" as_victim "$WORK/inst/bin/driftmere" /s
-    for _ in $(seq 300); do
-        kill -0 "$PROG_PID" 2>/dev/null || return 1
-        [ -n "$(windows_of "$PROG_PID")" ] && return 0
-        sleep 0.05
-    done
-    return 1
-}
+saver_runs() { start_named "$1" as_victim "$WORK/inst/bin/driftmere" /s && wait_mapped "$PROG_PID" 15; }
 end_saver() { kill -TERM "$PROG_PID" 2>/dev/null || true; wait_exit "$PROG_PID" 5 || true; }
 
 # Squatted: a world-writable lock file and a world-open folder, each locked by the attacker.

@@ -75,11 +75,6 @@ wait_window() { wait_for "$2" titled "$1"; }
 
 shot() { import -window root "$WORK/$1.png"; }
 
-# pixel NAME X Y -> "R G B" (0..255)
-pixel() {
-    convert "$WORK/$1.png" -format '%[fx:int(255*p{'"$2,$3"'}.r)] %[fx:int(255*p{'"$2,$3"'}.g)] %[fx:int(255*p{'"$2,$3"'}.b)]' info:
-}
-
 # count_colour NAME GEOMETRY R G B FUZZ% -> pixels in the region within FUZZ of the colour
 count_colour() {
     convert "$WORK/$1.png" -crop "$2" +repage -fuzz "$6%" -fill white -opaque "rgb($3,$4,$5)" \
@@ -151,6 +146,15 @@ windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
 # has_window PID: true when the process shows a window. A saver maps its window only once it has
 # loaded its scene, so this is the moment it takes keys.
 has_window() { [ -n "$(windows_of "$1")" ]; }
+
+# wait_mapped PID [SECONDS]: true once the process shows a window, false if it ends first.
+wait_mapped() {
+    local end=$((SECONDS + ${2:-20}))
+    until has_window "$1"; do
+        kill -0 "$1" 2>/dev/null && [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.05
+    done
+}
 
 # lines_at_least FILE PATTERN N: true when at least N lines of FILE match PATTERN.
 lines_at_least() { [ "$(lines_matching "$1" "$2")" -ge "$3" ]; }

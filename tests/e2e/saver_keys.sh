@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# The music keys keep the saver running; Q and S write "SoundOn".
+# The saver on a real X server: the backdrop fills the screen, the music keys keep it running
+# and Q and S write "SoundOn"; with backdrops off balloons fly over black, and the clock and
+# message stand where they belong.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
+
+# First run: the backdrop fills the screen.
 start_program /s
-check "the saver shows its window" wait_for 30 has_window "$PROG_PID"
+check "first run writes the first-run settings" wait_for 30 setting_is System SetReg 2
+check "the backdrop fills the screen (not black in the middle)" \
+    wait_for 30 shot_brighter first 600x400+100+100 20
 xdotool key q
 check "Q writes SoundOn=False" wait_for 10 setting_is music SoundOn False
 xdotool key s
@@ -12,6 +18,17 @@ check "S writes SoundOn=True" wait_for 10 setting_is music SoundOn True
 xdotool key n key p key q
 check "N and P keep the saver running" wait_for 10 setting_is music SoundOn False
 check "... still running" kill -0 "$PROG_PID"
-xdotool key Escape
-check "Escape ends it" wait_exit "$PROG_PID" 10
+xdotool key x
+check "a key other than N, P, Q, S ends the saver" wait_exit "$PROG_PID" 10
+
+# No backdrop, clock and message on.
+sed -i -e 's/^ShowBkGrnd=.*/ShowBkGrnd=0/' -e 's/^ShowMessage=.*/ShowMessage=1/' -e 's/^Clock=.*/Clock=1/' "$SETTINGS"
+start_program /s
+yellow_clock() { shot black && [ "$(count_colour black 200x40+0+0 255 255 0 20)" -gt 30 ]; }
+check "yellow clock text at the top left" wait_for 30 yellow_clock
+check "without a backdrop the frame is black below the text" test "$(mean_level black 500x300+150+250)" -lt 20
+check "yellow message text at the top from the middle" test "$(count_colour black 380x40+400+0 255 255 0 20)" -gt 30
+check "no yellow text in the top middle-left gap" test "$(count_colour black 100x40+280+0 255 255 0 20)" -lt 5
+xdotool mousemove 10 10 click 1
+check "a click ends the saver" wait_exit "$PROG_PID" 10
 finish

@@ -11,7 +11,6 @@
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
-#include <set>
 
 #include "TestPictures.h"
 #include "display/qt/KeyCodes.h"
@@ -81,29 +80,18 @@ TEST_F(QtDisplayTest, RaisesFramesOnlyWhileItHasASink) {
 
 TEST_F(QtDisplayTest, LettersGiveTheirCapitalWhateverTheShiftAndNoOtherKeyDoes) {
     Key(Qt::Key_N, Qt::NoModifier, "n");
-    Key(Qt::Key_N, Qt::ShiftModifier, "N");
-    Key(Qt::Key_S, Qt::NoModifier, "s");
+    Key(Qt::Key_Z, Qt::ShiftModifier, "Z");
     Key(Qt::Key_5, Qt::NoModifier, "5");
     Key(Qt::Key_Escape, Qt::NoModifier, "\x1b");
-    Key(Qt::Key_Left, Qt::NoModifier, "");
-    Key(Qt::Key_Shift, Qt::ShiftModifier, "");
-    ASSERT_EQ(sink.keys.size(), 7u);
-    EXPECT_EQ(std::vector<int>(sink.keys.begin(), sink.keys.begin() + 4),
-              (std::vector<int>{78, 78, 83, '5'}));
-    for (std::size_t i = 4; i < 7; ++i)
-        EXPECT_TRUE(sink.keys[i] < 65 || sink.keys[i] > 90) << sink.keys[i];
-    // Every key Qt can name, letters aside, stays clear of the letters' codes.
-    std::set<int> letters;
-    for (int key = 0; key < 0x10000; ++key) {
+    EXPECT_EQ(sink.keys, (std::vector<int>{78, 90, '5', KeyCodeFor(Qt::Key_Escape)}));
+    EXPECT_EQ(KeyCodeFor(Qt::Key_A), 65);
+    // The keys beside the letters, and special keys whose low bits spell a letter, stay clear
+    // of the letters' codes.
+    for (int key : {Qt::Key_A - 1, Qt::Key_Z + 1, 0x61, 0x7a, 0x01000041, 0x0100005a,
+                    int(Qt::Key_Shift), int(Qt::Key_Left), 0x011fffff}) {
         const int code = KeyCodeFor(key);
-        if (code >= 65 && code <= 90) letters.insert(key);
+        EXPECT_TRUE(code < 65 || code > 90) << std::hex << key;
     }
-    for (int key = 0x01000000; key < 0x01200000; ++key) {
-        const int code = KeyCodeFor(key);
-        ASSERT_TRUE(code < 65 || code > 90) << std::hex << key;
-    }
-    EXPECT_EQ(letters.size(), 26u);
-    EXPECT_EQ(*letters.begin(), Qt::Key_A);
 }
 
 TEST_F(QtDisplayTest, ClicksCountAndOnlyRealPointerMotionDoes) {

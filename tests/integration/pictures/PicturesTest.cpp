@@ -78,27 +78,6 @@ double RelativeLuminance(QRgb p) {
     return 0.2126 * lin(qRed(p)) + 0.7152 * lin(qGreen(p)) + 0.0722 * lin(qBlue(p));
 }
 
-// The 1x files are BMPs of the two kinds the saver reads; the 2x set is PNG at exactly
-// twice each size, with alpha for the balloons only.
-TEST(Pictures, EveryFileIsThereAtItsSizeAndKindAtBothDensities) {
-    ASSERT_FALSE(DataDir().isEmpty()) << "DRIFTMERE_DATA_DIR is not set";
-    const QByteArray png("\x89PNG\r\n\x1a\n", 8);
-    for (const auto& [name, size] : AllPictures()) {
-        SCOPED_TRACE(name);
-        const bool balloon = name.rfind("balloon", 0) == 0;
-        QImage one = Load(name + ".bmp"), two = Load(Twice(name));
-        ASSERT_FALSE(one.isNull());
-        ASSERT_FALSE(two.isNull());
-        if (!balloon) {
-            EXPECT_EQ(one.size(), size);
-        }
-        EXPECT_EQ(BitsPerPixel(name + ".bmp"), balloon ? 32 : 24);
-        EXPECT_EQ(Head(Twice(name), 8), png);
-        EXPECT_EQ(two.size(), one.size() * 2);
-        EXPECT_EQ(two.hasAlphaChannel(), balloon);
-    }
-}
-
 // Averages each 2 x 2 block, colour weighted by alpha, as the display would see the 2x picture
 // from the 1x distance.
 QImage HalveBox(const QImage& source) {
@@ -139,19 +118,27 @@ double MeanAbsPremultiplied(const QImage& a, const QImage& b) {
     return sum / (4.0 * a.width() * a.height());
 }
 
-// The 2x picture is the 1x one painted with more detail, not another picture and not shifted by
-// a pixel: halved again it must come close to its twin (today's worst is under 1 in 255; two
-// different backdrops differ by more than 9).
-TEST(Pictures, TwiceSizePicturesShowTheSameAsTheirTwins) {
-    std::vector<std::pair<std::string, QSize>> all = AllPictures();
-    for (size_t i = 0; i < all.size(); ++i) {
-        const std::string& name = all[i].first;
+// The 1x files are BMPs of the two kinds the saver reads; the 2x set is PNG, with alpha for the
+// balloons only, and the same picture painted with more detail, not another picture and not
+// shifted by a pixel: halved again it must come close to its twin (today's worst is under 1 in
+// 255; two different backdrops differ by more than 9).
+TEST(Pictures, EveryFileIsThereAtItsSizeAndKindAndTheTwiceSizeShowsTheSame) {
+    ASSERT_FALSE(DataDir().isEmpty()) << "DRIFTMERE_DATA_DIR is not set";
+    const QByteArray png("\x89PNG\r\n\x1a\n", 8);
+    for (const auto& [name, size] : AllPictures()) {
         SCOPED_TRACE(name);
-        QImage one = Load(name + ".bmp").convertToFormat(QImage::Format_ARGB32);
-        QImage halved = HalveBox(Load(Twice(name)));
+        const bool balloon = name.rfind("balloon", 0) == 0;
+        QImage one = Load(name + ".bmp"), two = Load(Twice(name));
+        ASSERT_FALSE(one.isNull());
+        ASSERT_FALSE(two.isNull());
+        EXPECT_EQ(one.size(), size);
+        EXPECT_EQ(BitsPerPixel(name + ".bmp"), balloon ? 32 : 24);
+        EXPECT_EQ(Head(Twice(name), 8), png);
+        EXPECT_EQ(two.hasAlphaChannel(), balloon);
+        QImage halved = HalveBox(two);
+        ASSERT_EQ(halved.size() * 2, two.size());
         ASSERT_EQ(halved.size(), one.size());
-        double d = MeanAbsPremultiplied(one, halved);
-        EXPECT_LT(d, 2.0);
+        EXPECT_LT(MeanAbsPremultiplied(one.convertToFormat(QImage::Format_ARGB32), halved), 2.0);
     }
 }
 
@@ -167,15 +154,6 @@ std::vector<std::pair<int, int>> CentreRuns(const QImage& img) {
         }
     }
     return runs;
-}
-
-// Width of the solid stretch of a row that holds the centre column.
-int SolidSpan(const QImage& img, int y) {
-    int cx = img.width() / 2, l = cx, r = cx;
-    if (qAlpha(img.pixel(cx, y)) != 255) return 0;
-    while (l > 0 && qAlpha(img.pixel(l - 1, y)) == 255) --l;
-    while (r < img.width() - 1 && qAlpha(img.pixel(r + 1, y)) == 255) ++r;
-    return r - l + 1;
 }
 
 // No pixel left fully transparent between a row's first and last visible pixel.
@@ -240,17 +218,6 @@ TEST(Pictures, BalloonsAreSolidShapesOnAClearGroundWithNoBlackInside) {
         EXPECT_GE(basket.second, h - 4 * k);
         EXPECT_GE(basket.second - basket.first, 6 * k);
         for (int y = envelope.first; y <= envelope.second; ++y) ExpectRowClosed(img, y);
-        int widest = 0, basketRows = 0;
-        for (int y = basket.first; y <= basket.second; ++y)
-            widest = std::max(widest, SolidSpan(img, y));
-        for (int y = basket.first; y <= basket.second; ++y) {
-            if (SolidSpan(img, y) >= widest * 0.7) {
-                ExpectRowClosed(img, y);
-                ++basketRows;
-            }
-        }
-        EXPECT_GE(basketRows, 6 * k);
-        EXPECT_GE(widest, 12 * k);
     }
 }
 

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# A copy of the program with a damaged data folder. Empty: the saver runs over black, warns once
+# per missing picture and song rather than on every frame, and ends on a key as usual. Then with
+# the first song not MIDI and the second missing: one warning each, the playlist moves on to the
+# third, and going round the playlist again warns no more.
+source "$(dirname "$0")/lib.sh"
+start_xvfb 800x600
+COPY=$(program_copy "$WORK/x")
+start_named empty "$COPY" /s
+check "the saver shows its window" wait_for 30 has_window "$PROG_PID"
+# Once Q has written its value the scene's load is over (keys are handled only after it).
+xdotool key q
+check "the saver takes keys" wait_for 30 setting_is music SoundOn False
+pictures=$(lines_matching "$WORK/empty.err" 'picture')
+check "a warning about the missing pictures ($pictures lines)" test "$pictures" -ge 1
+check "... at most one a picture" test "$pictures" -le 20
+before=$(wc -l <"$WORK/empty.err")
+sleep 3
+after=$(wc -l <"$WORK/empty.err")
+check "no flood: stderr has $before lines, then $after three seconds on" test "$after" -le $((before + 8))
+check "at most one line a picture and a song in all" test "$after" -le 30
+shot screen
+check "the screen is black" test "$(mean_level screen 800x600+0+0)" -lt 5
+xdotool key x
+check "a key ends it" wait_exit "$PROG_PID" 10
+check "with status 0" test "$(exit_status "$PROG_PID")" = 0
+
+rm -f "$SETTINGS"  # Q turned the music off
+DATA=${DRIFTMERE_DATA_DIR:-$(dirname "$BIN")/../share/driftmere}
+cp "$DATA"/*.bmp "$DATA"/*.mid "$WORK/x/share/driftmere/"
+head -c 5000 "$BIN" >"$WORK/x/share/driftmere/Tranquil.mid"
+rm "$WORK/x/share/driftmere/Ambiant.mid"
+start_named saver "$COPY" /s
+check "the saver shows its window" wait_for 30 has_window "$PROG_PID"
+check "a warning that Tranquil.mid is not MIDI" wait_for 30 lines_at_least "$WORK/saver.err" 'Tranquil.mid' 1
+check "the playlist moved on to Ambiant.mid (missing: a warning)" \
+    wait_for 30 lines_at_least "$WORK/saver.err" 'Ambiant.mid' 1
+check "and on to colrkymt.mid, which plays without a word" \
+    test "$(lines_matching "$WORK/saver.err" 'colrkymt')" = 0
+# Round the playlist with N: the bad songs come up again but are not warned about twice.
+for _ in $(seq 8); do xdotool key n; sleep 0.2; done
+check "the saver still runs" kill -0 "$PROG_PID"
+xdotool key Escape
+check "Escape ends it" wait_exit "$PROG_PID" 10
+# Counted once it has ended, so that every N before the Escape has been handled.
+check "one warning each, even after going round" \
+    test "$(lines_matching "$WORK/saver.err" 'Tranquil.mid|Ambiant.mid')" = 2
+[ "$FAILS" -ne 0 ] && cat "$WORK/empty.err" "$WORK/saver.err"
+finish
