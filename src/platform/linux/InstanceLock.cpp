@@ -24,6 +24,21 @@ std::string Printable(std::string path) {
     return path;
 }
 
+// Checks what an open descriptor really is (what is checked is what is used); on a problem the
+// descriptor is closed and `problem` says why.
+bool KeepIfTrusted(int fd, const std::string& shown,
+                   std::string (*problemOf)(const struct stat&, uid_t), std::string& problem) {
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        problem = shown + ": " + std::strerror(errno);
+    } else if (std::string why = problemOf(st, getuid()); !why.empty()) {
+        problem = shown + " " + why;
+    }
+    if (problem.empty()) return true;
+    close(fd);
+    return false;
+}
+
 // The folder opened without following a link in its last step, and checked once open, so what
 // is checked is what is used. -1 with `problem` set when it cannot be trusted.
 int OpenPrivateFolder(const std::string& path, bool make, std::string& problem) {
@@ -46,17 +61,7 @@ int OpenPrivateFolder(const std::string& path, bool make, std::string& problem) 
             problem = shown + ": " + std::strerror(error);
         return -1;
     }
-    struct stat st {};
-    if (fstat(fd, &st) != 0) {
-        problem = shown + ": " + std::strerror(errno);
-    } else if (std::string why = LockFolderProblem(st, getuid()); !why.empty()) {
-        problem = shown + " " + why;
-    }
-    if (!problem.empty()) {
-        close(fd);
-        return -1;
-    }
-    return fd;
+    return KeepIfTrusted(fd, shown, LockFolderProblem, problem) ? fd : -1;
 }
 
 }  // namespace
@@ -106,14 +111,7 @@ void InstanceLock::Take(const std::string& folder, bool makeFolder) {
         problem_ = path + ": " + std::strerror(error);
         return;
     }
-    struct stat st {};
-    if (fstat(fd_, &st) != 0) {
-        problem_ = path + ": " + std::strerror(errno);
-    } else if (std::string why = LockFileProblem(st, getuid()); !why.empty()) {
-        problem_ = path + " " + why;
-    }
-    if (!problem_.empty()) {
-        close(fd_);
+    if (!KeepIfTrusted(fd_, path, LockFileProblem, problem_)) {
         fd_ = -1;
         return;
     }
