@@ -4,7 +4,7 @@
 # A private PulseAudio server plays into a null sink; its stream list shows who is heard.
 source "$(dirname "$0")/lib.sh"
 HOSTWIN=${DRIFTMERE_HOSTWIN:?}
-unset DRIFTMERE_AUDIO PULSE_SERVER
+unset DRIFTMERE_AUDIO PULSE_SERVER PULSE_RUNTIME_PATH
 export HOME=$WORK/home
 mkdir -p "$HOME"
 
@@ -67,6 +67,7 @@ case $first in
     *) other="" ;;
 esac
 check "the stream is one of the two copies" test -n "$other"
+[ -n "$other" ] || finish
 
 kill -9 "$first"
 check "the other copy takes over" wait_for 30 playing "$other"
