@@ -84,8 +84,8 @@ int OpenLockFileIn(const std::string& folder, bool makeFolder, const char* name,
     const std::string path = Printable(folder + "/" + name);
     // Non-blocking: nothing that is not a regular file (which the check below refuses) may hold
     // the open up.
-    int fd = openat(dir, name, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY,
-                    0600);
+    const int fd = openat(
+        dir, name, O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
     const int error = errno;
     close(dir);
     if (fd < 0) {
