@@ -5,7 +5,9 @@
 #include <iostream>
 
 #include "music/SilentSound.h"
+#include "music/TokenSound.h"
 #include "music/fluidsynth/FluidSynthSound.h"
+#include "platform/linux/MusicLock.h"
 #include "settings/IniFileStore.h"
 
 namespace driftmere {
@@ -18,9 +20,12 @@ QtDisplay::Options DisplayOptions(const SaverRunOptions& options) {
     return display;
 }
 
+// A host starts one copy per monitor, and a user may start more: of all the copies that may play
+// music, only the one holding the user's music lock makes a synthesiser and is heard.
 std::unique_ptr<SoundControl> MakeSound(bool music) {
-    if (music) return std::make_unique<FluidSynthSound>();
-    return std::make_unique<SilentSound>();
+    if (!music) return std::make_unique<SilentSound>();
+    return std::make_unique<TokenSound>(std::make_unique<MusicLock>(),
+                                        [] { return std::make_unique<FluidSynthSound>(); });
 }
 
 }  // namespace

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Two copies under a host, one per monitor, with music on: exactly one is heard. Killing it at
+# once (SIGKILL) lets the other take over with the next song, again as the only stream.
+# A private PulseAudio server plays into a null sink; its stream list shows who is heard.
+source "$(dirname "$0")/lib.sh"
+HOSTWIN=${DRIFTMERE_HOSTWIN:?}
+unset DRIFTMERE_AUDIO PULSE_SERVER PULSE_RUNTIME_PATH
+export HOME=$WORK/home
+mkdir -p "$HOME"
+
+# The server and its clients meet at $XDG_RUNTIME_DIR/pulse/native, in the test's own folder.
+cat >"$WORK/pa.conf" <<'CONF'
+load-module module-null-sink sink_name=capture
+set-default-sink capture
+load-module module-native-protocol-unix auth-anonymous=1
+CONF
+env -u DISPLAY pulseaudio -n -F "$WORK/pa.conf" --exit-idle-time=-1 --daemonize=no \
+    --use-pid-file=no >"$WORK/pa.log" 2>&1 &
+PIDS+=("$!")
+if ! wait_for 30 pactl info >/dev/null 2>&1; then
+    echo "the sound server did not start:"; cat "$WORK/pa.log"; exit 1
+fi
+
+streams() { pactl list short sink-inputs 2>/dev/null | grep -c . || true; }
+# The pids of the programs that have a stream, one a line.
+players() { pactl list sink-inputs 2>/dev/null | sed -n 's/.*application.process.id = "\([0-9]*\)".*/\1/p'; }
+one_stream() { [ "$(streams)" = 1 ]; }
+some_stream() { [ "$(streams)" -ge 1 ]; }
+playing() { [ "$(players)" = "$1" ]; }
+# stays_one SECONDS: the stream count is exactly one at every look for that long.
+stays_one() {
+    local end=$((SECONDS + $1))
+    while [ "$SECONDS" -lt "$end" ]; do
+        one_stream || return 1
+        sleep 0.2
+    done
+}
+# heard: a second recorded from the sink is not silence.
+heard() {
+    timeout 20 parec -d capture.monitor --raw --format=s16le --rate=44100 --channels=2 2>/dev/null |
+        head -c 176400 >"$WORK/heard.raw" || true
+    local rms
+    rms=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$WORK/heard.raw" -n stat 2>&1 |
+        awk '/RMS +amplitude/ {print $3}')
+    awk -v r="${rms:-0}" 'BEGIN {exit !(r > 0.0005)}'
+}
+
+start_xvfb 800x600
+write_settings <"$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini"  # music on
+
+for x in 0 400; do
+    "$HOSTWIN" 400 600 "$x" 0 >"$WORK/host$x.id" &
+    PIDS+=("$!")
+done
+wait_for 30 test -s "$WORK/host0.id" -a -s "$WORK/host400.id"
+XSCREENSAVER_WINDOW=$(cat "$WORK/host0.id") start_named left "$BIN" --root
+left=$PROG_PID
+XSCREENSAVER_WINDOW=$(cat "$WORK/host400.id") start_named right "$BIN" --root
+right=$PROG_PID
+
+check "a copy is heard" wait_for 60 some_stream
+check "only one stream, for four seconds" stays_one 4
+first=$(players)
+other=$left
+[ "$first" = "$left" ] && other=$right
+check "the stream is one of the two copies" test "$first" = "$left" -o "$first" = "$right"
+[ "$FAILS" = 0 ] || finish
+
+kill -9 "$first"
+check "the other copy takes over" wait_for 30 playing "$other"
+check "... as the only stream, for two seconds" stays_one 2
+check "... and is heard" heard
+
+kill -TERM "$other"
+check "SIGTERM ends it" wait_exit "$other" 3
+check "no stream is left" wait_for 10 test "$(streams)" = 0
+finish
