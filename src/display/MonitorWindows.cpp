@@ -24,10 +24,11 @@ bool Inside(const MonitorArea& inner, const MonitorArea& outer) {
 
 std::vector<std::size_t> MonitorsToCover(const std::vector<MonitorArea>& monitors) {
     std::vector<std::size_t> covered;
-    for (std::size_t i = 0; i < monitors.size(); ++i) {
+    const std::size_t count = std::min(monitors.size(), kMostMonitors);
+    for (std::size_t i = 0; i < count; ++i) {
         if (Empty(monitors[i])) continue;
         bool mirror = false;
-        for (std::size_t j = 0; j < monitors.size() && !mirror; ++j) {
+        for (std::size_t j = 0; j < count && !mirror; ++j) {
             if (j == i || Empty(monitors[j]) || !Inside(monitors[i], monitors[j])) continue;
             // Of two monitors showing the same rectangle, the first one keeps its window.
             mirror = !Same(monitors[i], monitors[j]) || j < i;

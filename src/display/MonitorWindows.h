@@ -8,6 +8,10 @@
 // it), get none; the bigger monitor's window already covers them, and two windows stacked on
 // one place would each keep raising itself over the other.
 //
+// Only the first kMostMonitors monitors are looked at: each window costs four bytes a pixel, in
+// this program and in the X server, and a server reporting thousands of monitors must not make
+// the saver take all memory.
+//
 // A window keeps its monitor for as long as that monitor is there, so a change elsewhere leaves
 // it alone. A window whose monitor went moves to a monitor still without one before any new
 // window is made; the others close. When no monitor is left at all, the windows stay as they
@@ -18,6 +22,8 @@
 #include <vector>
 
 namespace driftmere {
+
+inline constexpr std::size_t kMostMonitors = 16;
 
 struct MonitorArea {
     // The same for as long as the monitor is connected.

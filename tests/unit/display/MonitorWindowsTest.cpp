@@ -44,6 +44,12 @@ TEST(MonitorWindows, OneWindowPerMonitorButNoneForAMirrorOrAnEmptyMonitor) {
     for (const Case& c : cases) {
         EXPECT_EQ(MonitorsToCover(c.monitors), c.covered) << c.what;
     }
+    // A server that reports a great many monitors gets windows on the first few only.
+    std::vector<MonitorArea> many;
+    for (int i = 0; i < 5000; ++i) many.push_back(M(i + 1, i * 100, 0, 100, 100));
+    const auto covered = MonitorsToCover(many);
+    ASSERT_EQ(covered.size(), kMostMonitors);
+    EXPECT_EQ(covered.back(), kMostMonitors - 1);
 }
 
 // The display's side of a plan: each window is the id of the monitor it stands on plus a name
