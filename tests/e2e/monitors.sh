@@ -3,6 +3,7 @@
 # (16:10, so the scene gets bars at its sides) and a 1024x768 one (4:3, no bars). The scene hides
 # the windows on both, keeps a window that opens later on the second one covered, and a key
 # typed with the pointer on the second monitor reaches the saver and ends it.
+# Its balloons move on both monitors: one scene, composed once, shown on each.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../support/nested-x.sh"
 HOSTWIN=${DRIFTMERE_HOSTWIN:?}
@@ -45,6 +46,14 @@ check "first monitor: bar on the right" test "$(mean_level scene 100x800+1180+0)
 check "first monitor: the scene just inside the bars" test "$(mean_level scene 20x400+110+0)" -gt 20
 check "second monitor: the scene reaches both edges" \
     test "$(mean_level scene 20x400+1280+0)" -gt 20 -a "$(mean_level scene 20x400+2284+0)" -gt 20
+
+# The second monitor shows every frame, not only the first: the balloons move there.
+convert "$WORK/scene.png" -crop 1024x768+1280+0 +repage "$WORK/second-before.png"
+second_moves() {
+    shot "$1" && convert "$WORK/$1.png" -crop 1024x768+1280+0 +repage "$WORK/second-now.png" &&
+        [ "$(compare -metric AE "$WORK/second-before.png" "$WORK/second-now.png" null: 2>&1)" -gt 200 ]
+}
+check "the scene on the second monitor moves" wait_for 30 second_moves moving
 
 # Another window opening over the second monitor is covered again.
 yellow() { count_colour "$1" 200x100+1780+350 255 255 0 5; }
