@@ -33,23 +33,11 @@ KeepAbove::KeepAbove() : budget_(kRestoreLimit, kRestoreWindowMs) {
     if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     // A connection of our own: its event selections do not disturb Qt's, and Qt never sees the
     // events (and errors about windows that have just gone) that only this watcher asked for.
-    int screen = 0;
-    connection_ = xcb_connect(nullptr, &screen);
+    connection_ = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection_)) {
         Stop();
         return;
     }
-    for (auto it = xcb_setup_roots_iterator(xcb_get_setup(connection_)); it.rem;
-         xcb_screen_next(&it), --screen) {
-        if (screen == 0) root_ = it.data->root;
-    }
-    if (root_ == XCB_NONE) {
-        Stop();
-        return;
-    }
-    const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
-    xcb_flush(connection_);
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_),
                                                   QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &KeepAbove::ReadEvents);
@@ -57,6 +45,22 @@ KeepAbove::KeepAbove() : budget_(kRestoreLimit, kRestoreWindowMs) {
 
 void KeepAbove::SetWindows(const std::vector<WId>& windows) {
     if (!connection_) return;
+    if (root_ == XCB_NONE && !windows.empty()) {
+        // The root of the screen our windows are on.
+        xcb_generic_error_t* error = nullptr;
+        auto tree = OwnReply(
+            xcb_query_tree_reply(connection_,
+                                 xcb_query_tree(connection_, static_cast<xcb_window_t>(windows[0])),
+                                 &error),
+            &error);
+        if (!tree) {
+            Stop();
+            return;
+        }
+        root_ = tree->root;
+        const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
+    }
     const std::uint32_t windowMask = XCB_EVENT_MASK_VISIBILITY_CHANGE |
                                      XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     const std::uint32_t noEvents = XCB_EVENT_MASK_NO_EVENT;
