@@ -7,7 +7,7 @@ RUN_PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-
 	libfluidsynth-dev timgm6mb-soundfont libx11-dev libxss-dev libxinerama-dev libxcb1-dev \
 	fonts-liberation2 fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
 TEST_PKGS := $(RUN_PKGS) xvfb xauth xdotool x11-utils imagemagick sox fluidsynth \
-	desktop-file-utils xscreensaver procps openbox
+	desktop-file-utils xscreensaver procps openbox libxrandr-dev
 PACKAGE_PKGS := dpkg-dev file
 
 .PHONY: all build run test deps test-deps clean package check
