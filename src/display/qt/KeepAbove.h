@@ -14,7 +14,7 @@
 //
 // One watcher looks after all the saver's windows, so the focus passing from one of them to
 // another, or two of them touching, is never taken for another program pushing in: two
-// watchers, one per window, would take the focus from each other for ever.
+// watchers, one per window, would snatch the focus from each other until both gave up.
 #include <xcb/xcb.h>
 
 #include <QElapsedTimer>
