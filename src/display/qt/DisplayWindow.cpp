@@ -17,11 +17,6 @@ DisplayWindow::DisplayWindow(const QImage& frame, Listener& listener, bool takes
     if (takesInput_) setFlag(Qt::WindowStaysOnTopHint, true);
 }
 
-void DisplayWindow::showEvent(QShowEvent* event) {
-    QRasterWindow::showEvent(event);
-    if (takesInput_ && !keepAbove_) keepAbove_ = std::make_unique<KeepAbove>(winId());
-}
-
 QRect DisplayWindow::FrameRect() const { return LetterboxRect(frame_.size(), size()); }
 
 void DisplayWindow::ShowChanged(const QRegion& changed) {

@@ -1,14 +1,12 @@
 #pragma once
-// The window the saver is shown in: it paints the composed frame letterboxed into whatever size
-// it has, and passes input on to its listener. When it is the saver's own window (it takes the
-// input), it stays above every other window for as long as it is shown.
+// A window the saver is shown in: it paints the composed frame letterboxed into whatever size it
+// has, and passes input on to its listener. Running by itself the saver has one on each monitor,
+// all painting from the same frame; inside a host's window it has one, which takes no input.
 #include <QPoint>
 #include <QRasterWindow>
 #include <QRegion>
-#include <memory>
+#include <cstdint>
 #include <optional>
-
-#include "display/qt/KeepAbove.h"
 
 namespace driftmere {
 
@@ -34,11 +32,19 @@ class DisplayWindow : public QRasterWindow {
     // one when a window maps under the pointer or the pointer is warped) is not counted.
     void SetPointerStart(QPoint globalPosition) { lastPointer_ = globalPosition; }
 
+    // The monitor it was put on (an id of the display's choosing; 0 inside a host's window) and
+    // that monitor's rectangle then.
+    std::uintptr_t monitor() const { return monitor_; }
+    QRect monitorArea() const { return monitorArea_; }
+    void SetMonitor(std::uintptr_t monitor, QRect area) {
+        monitor_ = monitor;
+        monitorArea_ = area;
+    }
+
     int paintCount() const { return paintCount_; }
     QRegion lastPainted() const { return lastPainted_; }
 
   protected:
-    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -50,9 +56,10 @@ class DisplayWindow : public QRasterWindow {
     Listener& listener_;
     bool takesInput_;
     std::optional<QPoint> lastPointer_;
+    std::uintptr_t monitor_ = 0;
+    QRect monitorArea_;
     int paintCount_ = 0;
     QRegion lastPainted_;
-    std::unique_ptr<KeepAbove> keepAbove_;
 };
 
 }  // namespace driftmere

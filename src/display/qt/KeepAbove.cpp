@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -27,10 +28,9 @@ bool Intersects(const xcb_get_geometry_reply_t& a, const xcb_get_geometry_reply_
 
 }  // namespace
 
-KeepAbove::KeepAbove(WId window)
-    : window_(static_cast<xcb_window_t>(window)), budget_(kRestoreLimit, kRestoreWindowMs) {
+KeepAbove::KeepAbove() : budget_(kRestoreLimit, kRestoreWindowMs) {
     clock_.start();
-    if (QGuiApplication::platformName() != QLatin1String("xcb") || window_ == XCB_NONE) return;
+    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
     // A connection of our own: its event selections do not disturb Qt's, and Qt never sees the
     // events (and errors about windows that have just gone) that only this watcher asked for.
     connection_ = xcb_connect(nullptr, nullptr);
@@ -38,24 +38,45 @@ KeepAbove::KeepAbove(WId window)
         Stop();
         return;
     }
-    xcb_generic_error_t* error = nullptr;
-    auto tree = OwnReply(
-        xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window_), &error), &error);
-    if (!tree) {
-        Stop();
-        return;
-    }
-    root_ = tree->root;
-    const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
-    const std::uint32_t windowMask = XCB_EVENT_MASK_VISIBILITY_CHANGE |
-                                     XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_change_window_attributes(connection_, window_, XCB_CW_EVENT_MASK, &windowMask);
-    xcb_flush(connection_);
     notifier_ = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(connection_),
                                                   QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &KeepAbove::ReadEvents);
-    // The window may already be mapped under something.
+}
+
+void KeepAbove::SetWindows(const std::vector<WId>& windows) {
+    if (!connection_) return;
+    if (root_ == XCB_NONE && !windows.empty()) {
+        // The root of the screen our windows are on.
+        xcb_generic_error_t* error = nullptr;
+        auto tree = OwnReply(
+            xcb_query_tree_reply(connection_,
+                                 xcb_query_tree(connection_, static_cast<xcb_window_t>(windows[0])),
+                                 &error),
+            &error);
+        if (!tree) {
+            Stop();
+            return;
+        }
+        root_ = tree->root;
+        const std::uint32_t rootMask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(connection_, root_, XCB_CW_EVENT_MASK, &rootMask);
+    }
+    const std::uint32_t windowMask = XCB_EVENT_MASK_VISIBILITY_CHANGE |
+                                     XCB_EVENT_MASK_FOCUS_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    const std::uint32_t noEvents = XCB_EVENT_MASK_NO_EVENT;
+    for (xcb_window_t old : windows_) {
+        if (std::find(windows.begin(), windows.end(), WId{old}) == windows.end())
+            xcb_change_window_attributes(connection_, old, XCB_CW_EVENT_MASK, &noEvents);
+    }
+    windows_.clear();
+    for (WId id : windows) {
+        const auto window = static_cast<xcb_window_t>(id);
+        if (window == XCB_NONE || Ours(window)) continue;
+        windows_.push_back(window);
+        xcb_change_window_attributes(connection_, window, XCB_CW_EVENT_MASK, &windowMask);
+    }
+    xcb_flush(connection_);
+    // A window may already be mapped under something.
     Restore();
     ReadEvents();
 }
@@ -95,14 +116,15 @@ bool KeepAbove::Drain() {
                 break;
             case XCB_VISIBILITY_NOTIFY: {
                 const auto* v = reinterpret_cast<xcb_visibility_notify_event_t*>(event);
-                if (v->window == window_ && v->state != XCB_VISIBILITY_UNOBSCURED) wake = true;
+                if (Ours(v->window) && v->state != XCB_VISIBILITY_UNOBSCURED) wake = true;
                 break;
             }
             case XCB_FOCUS_OUT: {
                 // Not the passing changes while another client grabs the keyboard (a window
-                // manager's key binding), nor focus moving inside our window.
+                // manager's key binding), nor focus moving inside our window. Focus going to
+                // another of our windows wakes the watcher too; the check then finds it ours.
                 const auto* f = reinterpret_cast<xcb_focus_out_event_t*>(event);
-                if (f->event == window_ &&
+                if (Ours(f->event) &&
                     (f->mode == XCB_NOTIFY_MODE_NORMAL ||
                      f->mode == XCB_NOTIFY_MODE_WHILE_GRABBED) &&
                     f->detail != XCB_NOTIFY_DETAIL_INFERIOR &&
@@ -113,11 +135,7 @@ bool KeepAbove::Drain() {
             }
             case XCB_DESTROY_NOTIFY: {
                 const auto* d = reinterpret_cast<xcb_destroy_notify_event_t*>(event);
-                if (d->window == window_) {
-                    std::free(event);
-                    Stop();
-                    return false;
-                }
+                std::erase(windows_, d->window);
                 break;
             }
             default:
@@ -134,25 +152,32 @@ bool KeepAbove::Drain() {
 }
 
 void KeepAbove::Restore() {
-    if (!connection_) return;
-    xcb_generic_error_t* error = nullptr;
-    auto attributes =
-        OwnReply(xcb_get_window_attributes_reply(
-                     connection_, xcb_get_window_attributes(connection_, window_), &error),
-                 &error);
-    if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE) return;
-    const xcb_window_t topLevel = TopLevel();
-    if (topLevel == XCB_NONE) return;
-    const Cover cover = Covering(topLevel);
-    if ((!cover.managed.empty() || !cover.unmanaged.empty()) && budget_.Take(clock_.elapsed())) {
-        const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-        xcb_configure_window(connection_, window_, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-        if (topLevel != window_) {
+    if (!connection_ || windows_.empty()) return;
+    std::vector<xcb_window_t> shown, topLevels;
+    for (xcb_window_t window : windows_) {
+        if (!Viewable(window)) continue;
+        const xcb_window_t topLevel = TopLevel(window);
+        if (topLevel == XCB_NONE) continue;
+        shown.push_back(window);
+        topLevels.push_back(topLevel);
+    }
+    std::vector<std::pair<std::size_t, Cover>> covered;
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        Cover cover = Covering(topLevels[i], topLevels);
+        if (!cover.managed.empty() || !cover.unmanaged.empty())
+            covered.emplace_back(i, std::move(cover));
+    }
+    // Raising every covered window at once is one restoration, as it is with one monitor.
+    if (!covered.empty() && budget_.Take(clock_.elapsed())) {
+        for (const auto& [i, cover] : covered) {
+            const std::uint32_t above = XCB_STACK_MODE_ABOVE;
+            xcb_configure_window(connection_, shown[i], XCB_CONFIG_WINDOW_STACK_MODE, &above);
+            if (topLevels[i] == shown[i]) continue;
             // Our window sits in a window manager's frame: the raise above reaches the manager
             // as a request, and it orders only the windows it manages. Windows that bypass it
             // are put under the frame directly; they come back into view when the saver ends.
             for (xcb_window_t other : cover.unmanaged) {
-                const std::uint32_t below[] = {topLevel, XCB_STACK_MODE_BELOW};
+                const std::uint32_t below[] = {topLevels[i], XCB_STACK_MODE_BELOW};
                 xcb_configure_window(connection_, other,
                                      XCB_CONFIG_WINDOW_SIBLING | XCB_CONFIG_WINDOW_STACK_MODE,
                                      below);
@@ -160,16 +185,31 @@ void KeepAbove::Restore() {
         }
         ++raises_;
     }
-    if (OtherWindowHasFocus() && budget_.Take(clock_.elapsed())) {
-        xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, window_, XCB_CURRENT_TIME);
+    if (!shown.empty() && OtherWindowHasFocus() && budget_.Take(clock_.elapsed())) {
+        // The first window shown: the one on the primary monitor while it is there.
+        xcb_set_input_focus(connection_, XCB_INPUT_FOCUS_POINTER_ROOT, shown.front(),
+                            XCB_CURRENT_TIME);
         ++focusTakes_;
     }
     xcb_flush(connection_);
 }
 
+bool KeepAbove::Ours(xcb_window_t window) const {
+    return std::find(windows_.begin(), windows_.end(), window) != windows_.end();
+}
+
+bool KeepAbove::Viewable(xcb_window_t window) {
+    xcb_generic_error_t* error = nullptr;
+    auto attributes =
+        OwnReply(xcb_get_window_attributes_reply(
+                     connection_, xcb_get_window_attributes(connection_, window), &error),
+                 &error);
+    return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+}
+
 // The root's child that holds our window: the window itself, or a window manager's frame.
-xcb_window_t KeepAbove::TopLevel() {
-    xcb_window_t current = window_;
+xcb_window_t KeepAbove::TopLevel(xcb_window_t window) {
+    xcb_window_t current = window;
     for (int depth = 0; depth < 8; ++depth) {
         xcb_generic_error_t* error = nullptr;
         auto tree = OwnReply(
@@ -182,9 +222,10 @@ xcb_window_t KeepAbove::TopLevel() {
     return XCB_NONE;
 }
 
-// The mapped windows that show anything and lie over part of ours, split by whether a window
-// manager may handle them or they bypass it.
-KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel) {
+// The mapped windows of other programs that show anything and lie over part of ours, split by
+// whether a window manager may handle them or they bypass it.
+KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel,
+                                     const std::vector<xcb_window_t>& ownTopLevels) {
     Cover cover;
     xcb_generic_error_t* error = nullptr;
     auto tree = OwnReply(
@@ -205,7 +246,12 @@ KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel) {
     // Ask about every window above at once, then read the answers.
     std::vector<xcb_get_window_attributes_cookie_t> attributeCookies;
     std::vector<xcb_get_geometry_cookie_t> geometryCookies;
+    std::vector<xcb_window_t> others;
     for (int i = ours + 1; i < count; ++i) {
+        // Our other windows (on the monitor beside this one, or overlapping it) are no cover.
+        if (std::find(ownTopLevels.begin(), ownTopLevels.end(), children[i]) != ownTopLevels.end())
+            continue;
+        others.push_back(children[i]);
         attributeCookies.push_back(xcb_get_window_attributes(connection_, children[i]));
         geometryCookies.push_back(xcb_get_geometry(connection_, children[i]));
     }
@@ -219,13 +265,14 @@ KeepAbove::Cover KeepAbove::Covering(xcb_window_t topLevel) {
             attributes->_class != XCB_WINDOW_CLASS_INPUT_OUTPUT || !Intersects(*own, *geometry)) {
             continue;
         }
-        const xcb_window_t other = children[ours + 1 + static_cast<int>(i)];
+        const xcb_window_t other = others[i];
         (attributes->override_redirect ? cover.unmanaged : cover.managed).push_back(other);
     }
     return cover;
 }
 
-// True when the keyboard focus is on another window, or nowhere (keys are then thrown away).
+// True when the keyboard focus is on another program's window, or nowhere (keys are then thrown
+// away).
 // With the focus on the root or following the pointer, keys reach whatever window lies under
 // the pointer, which is ours once it is on top.
 bool KeepAbove::OtherWindowHasFocus() {
@@ -234,7 +281,7 @@ bool KeepAbove::OtherWindowHasFocus() {
         xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), &error), &error);
     if (!focus) return false;
     const xcb_window_t f = focus->focus;
-    return f != window_ && f != root_ && f != XCB_INPUT_FOCUS_POINTER_ROOT;
+    return !Ours(f) && f != root_ && f != XCB_INPUT_FOCUS_POINTER_ROOT;
 }
 
 }  // namespace driftmere

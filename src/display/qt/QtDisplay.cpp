@@ -9,8 +9,11 @@
 #include <QScreen>
 #include <iostream>
 
+#include "display/MonitorWindows.h"
 #include "display/qt/HostWindow.h"
+#include "display/qt/KeepAbove.h"
 #include "display/qt/KeyCodes.h"
+#include "display/qt/Monitors.h"
 #include "display/qt/Presentation.h"
 
 namespace driftmere {
@@ -35,23 +38,34 @@ QtDisplay::QtDisplay(Options options) : options_(options), frameTimer_(kFrameInt
 
 QtDisplay::~QtDisplay() {
     frameTimer_.stop();
-    window_.reset();
+    keepAbove_.reset();
+    windows_.clear();
     hostWatch_.reset();
     host_.reset();
 }
 
 void QtDisplay::SetEventSink(DisplayEvents* sink) { sink_ = sink; }
 
-QWindow* QtDisplay::window() { return window_.get(); }
+QWindow* QtDisplay::window() { return windows_.empty() ? nullptr : windows_.front().get(); }
 
 void QtDisplay::SetPointerHidden(bool hidden) {
     pointerHidden_ = hidden;
-    if (!window_) return;
-    if (hidden) {
-        window_->setCursor(Qt::BlankCursor);
-    } else {
-        window_->unsetCursor();
+    for (const auto& window : windows_) {
+        if (hidden) {
+            window->setCursor(Qt::BlankCursor);
+        } else {
+            window->unsetCursor();
+        }
     }
+}
+
+std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
+    DisplayWindow::Listener& listener = *this;
+    auto window =
+        std::make_unique<DisplayWindow>(compositor_.frame(), listener, options_.hostWindow == 0);
+    window->setTitle(title_);
+    if (pointerHidden_) window->setCursor(Qt::BlankCursor);
+    return window;
 }
 
 bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text) {
@@ -74,26 +88,34 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         return false;
     }
 
-    DisplayWindow::Listener& listener = *this;
-    window_ = std::make_unique<DisplayWindow>(compositor_.frame(), listener, !embedded);
-    window_->setTitle(text.empty() ? QStringLiteral("Driftmere") : QString::fromStdString(text));
-    if (pointerHidden_) window_->setCursor(Qt::BlankCursor);
+    title_ = text.empty() ? QStringLiteral("Driftmere") : QString::fromStdString(text);
     if (embedded) {
+        auto window = NewWindow();
         host_.reset(QWindow::fromWinId(options_.hostWindow));
         hostWatch_ = std::make_unique<HostWindow>(
             options_.hostWindow, [this](QSize size) { FollowHost(size); }, [this] { HostGone(); });
         QCoreApplication::instance()->installNativeEventFilter(hostWatch_.get());
-        window_->setParent(host_.get());
-        window_->setGeometry(HostedWindowRect(hostSize));
-        window_->show();
+        window->setParent(host_.get());
+        window->setGeometry(HostedWindowRect(hostSize));
+        window->show();
+        windows_.push_back(std::move(window));
     } else {
-        QScreen* screen = QGuiApplication::primaryScreen();
-        window_->setScreen(screen);
-        window_->setFlag(Qt::FramelessWindowHint, true);
-        // Without a window manager Qt would make the full-screen window 0 x 0.
-        window_->setGeometry(screen->geometry());
-        window_->SetPointerStart(QCursor::pos(screen));
-        window_->showFullScreen();
+        keepAbove_ = std::make_unique<KeepAbove>();
+        FollowScreens();
+        if (windows_.empty()) {
+            keepAbove_.reset();
+            return false;
+        }
+        auto* app = qGuiApp;
+        for (QScreen* screen : QGuiApplication::screens()) WatchScreen(screen);
+        connect(app, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+            WatchScreen(screen);
+            FollowScreens();
+        });
+        // By the time this is told the monitor is out of the list; its window must go now,
+        // before Qt moves it over the primary monitor's.
+        connect(app, &QGuiApplication::screenRemoved, this, &QtDisplay::FollowScreens);
+        connect(app, &QGuiApplication::primaryScreenChanged, this, &QtDisplay::FollowScreens);
     }
     open_ = true;
     compositor_.Invalidate();
@@ -101,6 +123,62 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
     fps_.periodStartCpu = ProcessCpuSeconds();
     frameTimer_.start();
     return true;
+}
+
+void QtDisplay::WatchScreen(QScreen* screen) {
+    connect(screen, &QScreen::geometryChanged, this, &QtDisplay::FollowScreens);
+    // The X server's root window grew or shrank: Xinerama heads may have changed with it.
+    connect(screen, &QScreen::virtualGeometryChanged, this, &QtDisplay::FollowScreens);
+}
+
+// One window per monitor that needs one (MonitorWindows.h, Monitors.h). Windows that stay are moved
+// to their monitor's current rectangle; windows that lose their monitor close only after the others
+// are in place, and the first window takes the keyboard focus if a closing one had it.
+void QtDisplay::FollowScreens() {
+    if (options_.hostWindow != 0) return;
+    const std::vector<MonitorArea> monitors = CurrentMonitors();
+    std::vector<std::uintptr_t> windowMonitors;
+    for (const auto& window : windows_) windowMonitors.push_back(window->monitor());
+    const auto plan = PlanWindows(windowMonitors, monitors);
+    if (!plan) return;
+
+    std::vector<std::unique_ptr<DisplayWindow>> placed;
+    for (const WindowPlan::Place& place : plan->places) {
+        const MonitorArea& monitor = monitors[place.monitor];
+        const QRect area(monitor.x, monitor.y, monitor.width, monitor.height);
+        std::unique_ptr<DisplayWindow> window =
+            place.window ? std::move(windows_[*place.window]) : NewWindow();
+        const bool moves = window->monitor() != monitor.id || window->monitorArea() != area;
+        window->SetMonitor(monitor.id, area);
+        if (window->isVisible() && !moves) {
+            placed.push_back(std::move(window));
+            continue;
+        }
+        // A window manager keeps a full-screen window where it is: leave that state to move.
+        if (window->isVisible()) window->showNormal();
+        QScreen* screen = ScreenFor(area);
+        window->setScreen(screen);
+        window->setFlag(Qt::FramelessWindowHint, true);
+        // Without a window manager Qt would make the full-screen window 0 x 0.
+        window->setGeometry(area);
+        // The window maps or moves under the pointer without the pointer moving.
+        window->SetPointerStart(QCursor::pos(screen));
+        window->showFullScreen();
+        placed.push_back(std::move(window));
+    }
+    // What is left in windows_ is the windows that close (and the moved-from empty places).
+    std::swap(windows_, placed);
+    bool focusCloses = false;
+    for (std::size_t i : plan->close) {
+        focusCloses = focusCloses || placed[i]->isActive();
+    }
+    if (keepAbove_) {
+        std::vector<WId> ids;
+        for (const auto& window : windows_) ids.push_back(window->winId());
+        keepAbove_->SetWindows(ids);
+    }
+    if (focusCloses) windows_.front()->requestActivate();
+    placed.clear();
 }
 
 void QtDisplay::Tick() {
@@ -150,7 +228,8 @@ void QtDisplay::DrawText(const std::string& text, std::int32_t x, std::int32_t y
 void QtDisplay::Flip() {
     if (options_.showFps) DrawFpsLine();
     lastDamage_ = compositor_.Compose();
-    if (window_ && !lastDamage_.isEmpty()) window_->ShowChanged(lastDamage_);
+    if (lastDamage_.isEmpty()) return;
+    for (const auto& window : windows_) window->ShowChanged(lastDamage_);
 }
 
 void QtDisplay::DrawFpsLine() {
@@ -186,7 +265,9 @@ void QtDisplay::DrawFpsLine() {
 // memory with it.
 void QtDisplay::FollowHost(QSize size) {
     const QRect place = HostedWindowRect(size);
-    if (window_ && place != window_->geometry()) window_->setGeometry(place);
+    for (const auto& window : windows_) {
+        if (place != window->geometry()) window->setGeometry(place);
+    }
 }
 
 void QtDisplay::HostGone() {

@@ -1,7 +1,10 @@
 #pragma once
-// The display control on Qt: a full-screen window (or a child of a host program's window) that
-// shows the logical 800 x 600 frame scaled to fit with black bars, raises a frame event every
-// 10 ms, and reports keys, clicks and pointer motion.
+// The display control on Qt: a full-screen window on every monitor (or one child of a host
+// program's window) that shows the composed frame scaled to fit with black bars, raises a frame
+// event every 10 ms, and reports keys, clicks and pointer motion from any of its windows.
+//
+// The frame is composed once and every window paints the part a Flip changed from that one
+// frame. Monitors that come or go while the saver runs gain or lose their window.
 //
 // Why 10 ms: a balloon moves at most once per 20 ms, so frames at a divisor of 20 ms give every
 // balloon its full 50 moves a second, which a 60 Hz refresh would halve.
@@ -9,9 +12,11 @@
 #include <QImage>
 #include <QObject>
 #include <QRegion>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <memory>
+#include <vector>
 
 #include "display/DisplayControl.h"
 #include "display/qt/Compositor.h"
@@ -21,10 +26,11 @@
 namespace driftmere {
 
 class HostWindow;
+class KeepAbove;
 
 struct QtDisplayOptions {
-    // 0: an own full-screen window on the primary screen. Otherwise the X11 window to draw in;
-    // the display becomes its child, follows its size and takes no input.
+    // 0: an own full-screen window on every monitor. Otherwise the X11 window to draw in; the
+    // display becomes its child, follows its size and takes no input.
     WId hostWindow = 0;
     // Frame rate and processor use in the bottom-left corner, updated once a second.
     bool showFps = false;
@@ -38,10 +44,12 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     explicit QtDisplay(Options options = {});
     ~QtDisplay() override;
 
-    // A blank pointer over the saver window while hidden.
+    // A blank pointer over the saver's windows while hidden.
     void SetPointerHidden(bool hidden);
-    // Null before OpenDisplay.
+    // The first window (on the primary monitor); null before OpenDisplay.
     QWindow* window();
+    // Every window, the first one first; one per monitor that shows the scene.
+    const std::vector<std::unique_ptr<DisplayWindow>>& windows() const { return windows_; }
 
     void SetEventSink(DisplayEvents* sink) override;
     bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& text) override;
@@ -60,11 +68,13 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void Flip() override;
 
     // For tests and measurements: the composed frame, the part of it the last Flip changed, and
-    // how often the window has painted.
+    // how often the first window has painted.
     QImage frameImage() const { return compositor_.frame(); }
     QRegion lastDamage() const { return lastDamage_; }
-    int paintCount() const { return window_ ? window_->paintCount() : 0; }
-    QRegion lastPainted() const { return window_ ? window_->lastPainted() : QRegion(); }
+    int paintCount() const { return windows_.empty() ? 0 : windows_.front()->paintCount(); }
+    QRegion lastPainted() const {
+        return windows_.empty() ? QRegion() : windows_.front()->lastPainted();
+    }
     const Compositor& compositor() const { return compositor_; }
 
   signals:
@@ -76,6 +86,9 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void DrawFpsLine();
     void FollowHost(QSize size);
     void HostGone();
+    std::unique_ptr<DisplayWindow> NewWindow();
+    void FollowScreens();
+    void WatchScreen(QScreen* screen);
 
     void WindowKey(int qtKey) override;
     void WindowClick() override;
@@ -92,7 +105,9 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     // The host's stand-in must outlive our window, its child: declared first, destroyed last.
     std::unique_ptr<QWindow> host_;
     std::unique_ptr<HostWindow> hostWatch_;
-    std::unique_ptr<DisplayWindow> window_;
+    QString title_;
+    std::vector<std::unique_ptr<DisplayWindow>> windows_;
+    std::unique_ptr<KeepAbove> keepAbove_;
 
     struct FpsMeter {
         QElapsedTimer clock;
