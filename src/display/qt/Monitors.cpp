@@ -1,12 +1,10 @@
 #include "display/qt/Monitors.h"
 
-// Xlib's headers define names (None, Bool, Status ...) that clash with Qt's: they come last.
-// clang-format off
+#include <xcb/xinerama.h>
+
 #include <QGuiApplication>
 
-#include <X11/Xlib.h>
-#include <X11/extensions/Xinerama.h>
-// clang-format on
+#include "display/qt/XcbQueries.h"
 
 namespace driftmere {
 
@@ -22,17 +20,23 @@ MonitorArea Monitor(const QRect& r) {
 
 std::vector<QRect> XineramaHeads() {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    Display* display = x11 ? x11->display() : nullptr;
-    if (display == nullptr) return {};
-    int event = 0, error = 0;
-    if (!XineramaQueryExtension(display, &event, &error) || !XineramaIsActive(display)) return {};
-    int count = 0;
-    XineramaScreenInfo* heads = XineramaQueryScreens(display, &count);
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (connection == nullptr) return {};
+    xcb_generic_error_t* error = nullptr;
+    const auto active = OwnReply(
+        xcb_xinerama_is_active_reply(connection, xcb_xinerama_is_active(connection), &error),
+        &error);
+    if (!active || active->state == 0) return {};
+    const auto screens = OwnReply(xcb_xinerama_query_screens_reply(
+                                      connection, xcb_xinerama_query_screens(connection), &error),
+                                  &error);
+    if (!screens) return {};
     std::vector<QRect> out;
-    for (int i = 0; heads != nullptr && i < count; ++i) {
+    const xcb_xinerama_screen_info_t* heads = xcb_xinerama_query_screens_screen_info(screens.get());
+    const int count = xcb_xinerama_query_screens_screen_info_length(screens.get());
+    for (int i = 0; i < count; ++i) {
         out.emplace_back(heads[i].x_org, heads[i].y_org, heads[i].width, heads[i].height);
     }
-    if (heads != nullptr) XFree(heads);
     return out;
 }
 
