@@ -59,9 +59,6 @@ TEST(SaverSession, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
     EXPECT_EQ(s.store.writes.front().section, "Music");  // the first-run writer's spelling
     EXPECT_EQ(s.store.writeAlls, 1);                     // the whole set as one change of the store
     EXPECT_EQ(s.store.writes.size(), AllSettingKeys().size());
-    EXPECT_EQ(s.form->fleet().WindDivider(1), 1);   // wind 11
-    EXPECT_EQ(s.form->fleet().DraftDivider(1), 3);  // drafts 2
-    EXPECT_EQ(s.form->fleet().DraftStep(), 1);
     // Music on: the first song plays at the end of the load and the watcher runs.
     EXPECT_EQ(s.sound.played, (std::vector<std::string>{"/data/Tranquil.mid"}));
     EXPECT_TRUE(s.host.timer3);
