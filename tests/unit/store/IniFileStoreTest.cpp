@@ -111,6 +111,11 @@ TEST(IniFileStore, ReadsSeeWhatOthersWroteAtOnce) {
     EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "14");
     ASSERT_EQ(::unlink(path.c_str()), 0);
     EXPECT_EQ(settled.Read("Settings", "WindSpeed"), std::nullopt);
+    // Deleted, and then its folder too, while a program holds the store: a write makes it anew.
+    EXPECT_TRUE(settled.Write("Settings", "WindSpeed", "15"));
+    std::filesystem::remove_all(dir.path());
+    EXPECT_TRUE(settled.Write("Settings", "Drafts", "3")) << settled.LastError();
+    EXPECT_EQ(FileBytes(path), "[Settings]\nDrafts=3\n");
 }
 
 TEST(IniFileStore, DamagedFilesNeverCrashItAndTheirBytesAreKept) {
