@@ -41,9 +41,8 @@ start_named saver as_saver /s
 check "with FIFOs for a backdrop and the songs, the saver still shows its window" wait_mapped "$PROG_PID"
 err=$WORK/saver.err
 # The song is asked for after every picture has been read, so its warning comes last.
-for _ in $(seq 200); do grep -q 'song .*\.mid: not a regular file' "$err" && break; sleep 0.05; done
 check "the FIFO song is refused with a warning" \
-    test "$(lines_matching "$err" 'song .*\.mid: not a regular file')" -ge 1
+    wait_for 10 lines_at_least "$err" 'song .*\.mid: not a regular file' 1
 check "one warning for the FIFO backdrop" \
     test "$(lines_matching "$err" 'mtn01.bmp: not a regular file')" = 1
 check "one warning for the folder balloon" \
@@ -63,7 +62,7 @@ chmod -R a+rX "$DATA"
 perl -MIO::Socket::UNIX -e 'my $s = IO::Socket::UNIX->new(Type => SOCK_STREAM(),
     Local => $ARGV[0], Listen => 5) or die "$!"; sleep 600' "$WORK/pulse.sock" &
 PIDS+=("$!")
-for _ in $(seq 100); do [ -S "$WORK/pulse.sock" ] && break; sleep 0.05; done
+wait_for 5 test -S "$WORK/pulse.sock" || true
 chmod 777 "$WORK/pulse.sock"
 export PULSE_SERVER=unix:$WORK/pulse.sock
 unset DRIFTMERE_AUDIO

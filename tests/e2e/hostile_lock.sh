@@ -42,7 +42,7 @@ hold_lock() {
     (exec setpriv --reuid=nobody --regid=nogroup --clear-groups flock -s -F "$1" sleep 600 \
         >/dev/null 2>&1) &
     PIDS+=("$!")
-    for _ in $(seq 100); do grep -q ":$(stat -c %i "$1") " /proc/locks 2>/dev/null && return; sleep 0.05; done
+    wait_for 5 grep -q ":$(stat -c %i "$1") " /proc/locks || true
 }
 # saver_runs NAME: the victim's /s maps its window (true), or ends first (false).
 saver_runs() { start_named "$1" as_victim "$WORK/inst/bin/driftmere" /s && wait_mapped "$PROG_PID" 15; }

@@ -156,5 +156,16 @@ wait_mapped() {
     done
 }
 
+# start_host WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]: a stand-in for a host's
+# (or another program's) window; once it is mapped its id is in $HOST_ID, its pid in $HOST_PID.
+HOSTS=0
+start_host() {
+    HOSTS=$((HOSTS + 1))
+    "${DRIFTMERE_HOSTWIN:?}" "$@" >"$WORK/host$HOSTS.id" &
+    HOST_PID=$!
+    PIDS+=("$HOST_PID")
+    wait_for 30 test -s "$WORK/host$HOSTS.id" && HOST_ID=$(cat "$WORK/host$HOSTS.id")
+}
+
 # lines_at_least FILE PATTERN N: true when at least N lines of FILE match PATTERN.
 lines_at_least() { [ "$(lines_matching "$1" "$2")" -ge "$3" ]; }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The command-line modes and the single-instance rule.
+# The command-line modes, a host's window (a preview pane, a settings program's pane) and the
+# single-instance rule.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 
@@ -15,16 +16,38 @@ check "/p with a number that is no window ends at once with status 0" test "$sta
 
 # Preview: the picture fills the host window (given in decimal) and ends with it. The host is
 # black, so that only the picture makes it bright.
-"${DRIFTMERE_HOSTWIN:?}" 306 230 50 50 --colour 000000 >"$WORK/host.id" &
-host=$!
-PIDS+=("$host")
-wait_for 30 test -s "$WORK/host.id"
-start_program /p "$(( $(cat "$WORK/host.id") ))"
+start_host 306 230 50 50 --colour 000000
+start_program /p "$((HOST_ID))"
 preview=$PROG_PID
 check "/p shows the picture inside the host window" wait_for 30 shot_brighter preview 300x220+53+53 40
 check "/p leaves the rest of the screen alone" test "$(mean_level preview 800x40+0+300)" -lt 5
-kill "$host"
+kill "$HOST_PID"
 check "/p ends when its host window goes" wait_exit "$preview" 10
+
+# Hosted by id: a grey 400 x 200 host at (100, 300) shows the 800 x 600 scene scaled to 267 x 200,
+# with black bars left and right. It opens only once the preview's host has gone, or the check
+# that the preview leaves the rest of the screen alone would see it.
+start_host 400 200 100 300
+host=$HOST_PID
+children_of() { xwininfo -children -id "$HOST_ID" | sed -n 's/^ *\([0-9]*\) child.*/\1/p'; }
+host_holds() { [ "$(children_of)" = "$1" ]; }
+start_program --root --window-id "$HOST_ID"
+letterboxed() {
+    shot pane && [ "$(mean_level pane 50x180+105+310)" -lt 5 ] &&
+        [ "$(mean_level pane 200x180+200+310)" -gt 30 ]
+}
+check "the scene is drawn letterboxed inside the host window" wait_for 30 letterboxed
+check "nothing drawn outside the host window" test "$(mean_level pane 800x280+0+0)" -lt 5
+first=$PROG_PID
+start_program --root --window-id "$HOST_ID"
+check "the single-instance rule does not apply under a host: a second one draws there too" \
+    wait_for 30 host_holds 2
+kill -TERM "$first" "$PROG_PID"
+check "SIGTERM ends both" wait_for 10 none_running "$first" "$PROG_PID"
+start_program -window-id "$HOST_ID"
+check "a third one draws in the host window" wait_for 30 host_holds 1
+kill "$host"
+check "the host window's end ends the saver" wait_exit "$PROG_PID" 10
 
 # Single instance: a second /s ends at once while the first runs...
 start_program /s

@@ -22,10 +22,8 @@ SAVER=$(saver_window)
 xdotool windowfocus --sync "$SAVER" 2>/dev/null || true
 check "the saver has the focus" wait_for 5 has_focus "$SAVER"
 
-"$DRIFTMERE_HOSTWIN" 200 100 10 10 >"$WORK/other.id" &
-PIDS+=("$!")
-wait_for 5 test -s "$WORK/other.id" || true
-OTHER=$(cat "$WORK/other.id")
+start_host 200 100 10 10 || true
+OTHER=$HOST_ID
 # The saver takes the focus back at once, so the other window only holds it for a moment;
 # each time the saver's window loses it all the same. Give the song watcher three ticks.
 for _ in 1 2 3; do

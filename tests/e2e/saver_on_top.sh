@@ -4,7 +4,6 @@
 # menus often do): the scene still covers the screen, a key still ends the saver, and once it has
 # ended the window is there to see.
 source "$(dirname "$0")/lib.sh"
-HOSTWIN=${DRIFTMERE_HOSTWIN:?}
 start_xvfb 800x600
 
 # Magenta pixels in the middle 200 x 100 of the window (a window manager's frame may shift it
@@ -22,10 +21,8 @@ over() {
     start_program /s
     local saver=$PROG_PID
     check "$name: the saver draws its scene" wait_for 30 shot_brighter "$name-before" 600x400+100+100 20
-    "$HOSTWIN" 300 200 250 200 --colour ff00ff "$@" >"$WORK/$name.id" &
-    local window=$!
-    PIDS+=("$window")
-    check "$name: the other window is mapped" wait_for 30 test -s "$WORK/$name.id"
+    check "$name: the other window is mapped" start_host 300 200 250 200 --colour ff00ff "$@"
+    local window=$HOST_PID
     check "$name: the scene covers it" wait_for 30 scene_over_window "$name-over"
     xdotool key x
     check "$name: a key still ends the saver" wait_exit "$saver" 10

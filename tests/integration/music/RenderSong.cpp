@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 
 #include "music/PeakLimiter.h"
 #include "music/fluidsynth/SongFile.h"
@@ -54,34 +53,6 @@ std::optional<RenderedSong> RenderSong(const std::string& midiPath, const std::s
     if (synth) delete_fluid_synth(synth);
     delete_fluid_settings(settings);
     return song;
-}
-
-bool WriteWav(const std::string& path, const RenderedSong& song) {
-    std::ofstream out(path, std::ios::binary);
-    if (!out) return false;
-    auto put32 = [&](std::uint32_t v) {
-        char b[4] = {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
-        out.write(b, 4);
-    };
-    auto put16 = [&](std::uint16_t v) {
-        char b[2] = {char(v), char(v >> 8)};
-        out.write(b, 2);
-    };
-    auto bytes = static_cast<std::uint32_t>(song.samples.size() * 2);
-    out.write("RIFF", 4);
-    put32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    put32(16);
-    put16(1);  // PCM
-    put16(2);  // stereo
-    put32(static_cast<std::uint32_t>(song.sampleRate));
-    put32(static_cast<std::uint32_t>(song.sampleRate) * 4);
-    put16(4);
-    put16(16);
-    out.write("data", 4);
-    put32(bytes);
-    for (std::int16_t s : song.samples) put16(static_cast<std::uint16_t>(s));
-    return static_cast<bool>(out.flush());
 }
 
 }  // namespace driftmere

@@ -19,7 +19,4 @@ struct RenderedSong {
 std::optional<RenderedSong> RenderSong(const std::string& midiPath, const std::string& soundFont,
                                        double gain = kSongGain, double maxSeconds = 900.0);
 
-// A canonical 16-bit PCM WAV file. False when it could not be written.
-bool WriteWav(const std::string& path, const RenderedSong& song);
-
 }  // namespace driftmere

@@ -7,6 +7,7 @@
 #include <functional>
 #include <string_view>
 
+#include "display/Scene.h"
 #include "fakes/FakeClock.h"
 #include "fakes/RecordingDisplay.h"
 #include "flight/Fleet.h"
@@ -14,13 +15,6 @@
 #include "settings/KeyTable.h"
 
 namespace driftmere::testing {
-
-// Where scene loading puts each balloon before its first flight.
-// clang-format off
-inline constexpr std::array<StartPoint, kBalloonCount> kScenePlaces = {{
-    {-120, 590}, {-120, 300}, {-120, 400}, {-120, 500}, {-120, 100}, {-120, 375}, {-120, 170},
-    {-120, 430}, {-120, 520}, {-120, 150}, {-120, 355}, {-140, 75}, {-140, 425}}};
-// clang-format on
 
 inline double FirstRun(std::string_view key) {
     return ParseNumber(FirstRunValue("Settings", key)).value_or(-99);
@@ -48,8 +42,8 @@ struct Session {
         fleet.ResetLaunchSeconds();
         for (int k = 1; k <= kBalloonCount; ++k) {
             SurfaceId s = display.CreateSurface();
-            display.SetSurfaceX(s, kScenePlaces[k - 1].x);
-            display.SetSurfaceY(s, kScenePlaces[k - 1].y);
+            display.SetSurfaceX(s, kBalloons[k - 1].x);  // where scene loading puts it
+            display.SetSurfaceY(s, kBalloons[k - 1].y);
             fleet.SetSurface(k, s);
         }
         display.Clear();

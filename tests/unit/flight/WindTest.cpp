@@ -43,11 +43,6 @@ TEST(Wind, PaceOfABalloonAtFiftyMovesASecond) {
         EXPECT_EQ(s.X(1) + 120, c.right) << c.wind << " " << c.drafts << " " << c.moves;
         EXPECT_EQ(590 - s.Y(1), c.up) << c.wind << " " << c.drafts << " " << c.moves;
     }
-    // Calm air still makes the vertical call, with 0.
-    Session calm(0, 0);
-    calm.Run(20 * 47);
-    EXPECT_EQ(calm.display.Count("MoveSurfaceY 101 0"), 3);
-    EXPECT_EQ(calm.display.Count("MoveSurfaceY"), 3);
 }
 
 }  // namespace

@@ -1,13 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
-#include <string>
 #include <vector>
 
 #include "music/MidiCheck.h"
-#include "music/Playlist.h"
 
 namespace driftmere {
 namespace {
@@ -88,16 +83,6 @@ TEST(MidiCheck, AcceptsCleanFilesAndRejectsDamagedOnes) {
         {"not MIDI at all", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}},
     };
     for (const auto& c : bad) EXPECT_FALSE(Check(c.bytes)) << c.what;
-}
-
-TEST(MidiCheck, EveryShippedSongPasses) {
-    const char* data = std::getenv("DRIFTMERE_DATA_DIR");
-    if (!data) GTEST_SKIP() << "DRIFTMERE_DATA_DIR is not set";
-    for (const Song& song : kPlaylist) {
-        std::ifstream in(std::string(data) + "/" + std::string(song.file), std::ios::binary);
-        Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_TRUE(Check(bytes)) << song.file;
-    }
 }
 
 }  // namespace

@@ -52,25 +52,9 @@ TEST(ControlBoxReading, TextThatIsNoNumberReadsAsTheFirstRunValue) {
     EXPECT_FALSE(ReadCheck(store, "Settings", "ShowMessage"));
 }
 
-TEST(ControlBoxReading, ChecksAreOnOnlyForOne) {
+// Checks (on only for 1) and the music flag are read through the dialog in its own test.
+TEST(ControlBoxReading, FontIndexMustNameAListedFont) {
     MemoryStore store;
-    EXPECT_TRUE(ReadCheck(store, "Settings", "Mountain1"));  // absent: "1"
-    for (const char* off : {"0", "2", "-1"}) {
-        store.Set("Settings", "Mountain1", off);
-        EXPECT_FALSE(ReadCheck(store, "Settings", "Mountain1")) << off;
-    }
-    store.Set("Settings", "Mountain1", "1.0");
-    EXPECT_TRUE(ReadCheck(store, "Settings", "Mountain1"));
-}
-
-TEST(ControlBoxReading, MusicFlagAndFontIndex) {
-    MemoryStore store;
-    EXPECT_TRUE(ReadMusicOn(store));
-    store.Set("Music", "SoundOn", "false");
-    EXPECT_FALSE(ReadMusicOn(store));
-    store.Set("music", "SoundOn", "garbled");
-    EXPECT_TRUE(ReadMusicOn(store));
-
     EXPECT_EQ(ReadSelectedFont(store, 5), 1);  // absent: "1"
     EXPECT_EQ(ReadSelectedFont(store, 1), -1);
     store.Set("Settings", "SelectedFont", "4");
