@@ -13,4 +13,15 @@ namespace driftmere {
 // false is returned and *error says why.
 bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error);
 
+// The checks of ReadPicture that need only the file's first bytes (a regular file, not too large,
+// a picture format, a BMP as long as its header says), without decoding it: on success *size is
+// the picture's size. On failure false is returned and *error says why.
+bool ProbePicture(const QString& path, QSize* size, QString* error);
+
+// The path of the twice-as-dense twin of a picture: "name.bmp" -> "name@2x.png".
+QString TwinPath(const QString& path);
+
+// The picture with every pixel repeated `scale` times each way; any 32-bit format.
+QImage Enlarged(const QImage& picture, int scale);
+
 }  // namespace driftmere

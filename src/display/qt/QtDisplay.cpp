@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <iostream>
 
+#include "display/qt/Density.h"
 #include "display/qt/HostWindow.h"
 #include "display/qt/KeyCodes.h"
 #include "display/qt/Presentation.h"
@@ -27,9 +28,15 @@ double ProcessCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+void WarnAboutPicture(const QString& path, const QString& why) {
+    std::cerr << "driftmere: cannot read picture " << path.toStdString() << ": "
+              << why.toStdString() << "\n";
+}
+
 }  // namespace
 
 QtDisplay::QtDisplay(Options options) : options_(options), frameTimer_(kFrameIntervalMs) {
+    compositor_.SetWarningSink(WarnAboutPicture);
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
@@ -57,8 +64,10 @@ void QtDisplay::SetPointerHidden(bool hidden) {
 bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text) {
     if (open_) return true;
     if (width < 1 || height < 1 || width > kLargestFrame || height > kLargestFrame) return false;
-    if (compositor_.frameSize() != QSize(width, height))
+    if (compositor_.frameSize() != QSize(width, height)) {
         compositor_ = Compositor(QSize(width, height));
+        compositor_.SetWarningSink(WarnAboutPicture);
+    }
 
     const bool embedded = options_.hostWindow != 0;
     QSize hostSize;
@@ -96,6 +105,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         window_->showFullScreen();
     }
     open_ = true;
+    ApplyDensity();
     compositor_.Invalidate();
     fps_.clock.start();
     fps_.periodStartCpu = ProcessCpuSeconds();
@@ -107,9 +117,19 @@ void QtDisplay::Tick() {
     // A frame handler that opens a dialog runs a nested event loop; the timer must not start a
     // second frame inside the first.
     if (sink_ == nullptr || !open_ || inFrame_) return;
+    ApplyDensity();
     inFrame_ = true;
     sink_->RenderFrame();
     inFrame_ = false;
+}
+
+// The frame is composed at the density its window wants. Checked before every frame, so a window
+// that is resized or moves to a screen of another density is drawn anew at the density that now
+// fits, on the next frame.
+void QtDisplay::ApplyDensity() {
+    if (!window_) return;
+    const QSize device = window_->FrameRect().size() * window_->devicePixelRatio();
+    compositor_.SetScale(PictureScaleFor(device, compositor_.frameSize()));
 }
 
 SurfaceId QtDisplay::CreateSurface() { return compositor_.CreateSurface(); }
