@@ -169,15 +169,11 @@ QString TwinPath(const QString& path) {
 
 QImage Enlarged(const QImage& picture, int scale) {
     if (scale <= 1 || picture.isNull()) return picture;
-    // Each pixel becomes a square of scale x scale: the same picture as at 1x, key-colour edges
-    // and all, only on the finer grid.
-    QImage out(picture.size() * scale, picture.format());
-    for (int y = 0; y < out.height(); ++y) {
-        const auto* in = reinterpret_cast<const QRgb*>(picture.constScanLine(y / scale));
-        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
-        for (int x = 0; x < out.width(); ++x) line[x] = in[x / scale];
-    }
-    return out;
+    // Filtered, as the window would have enlarged the whole frame: repeated pixels would show as
+    // steps once the window scales the frame again to the screen. A premultiplied picture is
+    // filtered premultiplied, so a key-coloured edge fades out instead of taking its colour.
+    return picture.scaled(picture.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(picture.format());
 }
 
 bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error) {

@@ -21,7 +21,7 @@ bool ProbePicture(const QString& path, QSize* size, QString* error);
 // The path of the twice-as-dense twin of a picture: "name.bmp" -> "name@2x.png".
 QString TwinPath(const QString& path);
 
-// The picture with every pixel repeated `scale` times each way; any 32-bit format.
+// The picture enlarged `scale` times each way, filtered; the format is kept.
 QImage Enlarged(const QImage& picture, int scale);
 
 }  // namespace driftmere
