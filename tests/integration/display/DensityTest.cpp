@@ -10,6 +10,7 @@
 #include "display/qt/Compositor.h"
 #include "display/qt/Density.h"
 #include "display/qt/PictureLoading.h"
+#include "setup/qt/PreviewForm.h"
 
 namespace driftmere {
 namespace {
@@ -245,6 +246,26 @@ TEST_F(DensityTest, AnUnusableTwinFallsBackToTheEnlargedPictureWithOneWarning) {
     }
     EXPECT_EQ(QColor(c.frame().pixel(5, 5)), QColor(0, 255, 0));
     EXPECT_EQ(warnings.size(), 1);
+}
+
+TEST(PreviewDensityTest, ALargePaneShowsTheTwiceDensePreview) {
+    TestPictures files;
+    QImage picture(153, 115, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    picture.save(files.Path("preview.bmp"), "BMP");
+    PreviewForm form(files.Path("") + u'/');
+    form.resize(153, 115);
+    EXPECT_EQ(QColor(form.grab().toImage().pixel(70, 50)), QColor(Qt::green));
+    form.resize(400, 300);  // no twin: the 1x picture, stretched
+    EXPECT_EQ(QColor(form.grab().toImage().pixel(200, 150)), QColor(Qt::green));
+    QImage dense(306, 230, QImage::Format_RGB32);
+    dense.fill(Qt::blue);
+    dense.save(files.Path("preview@2x.png"), "PNG");
+    PreviewForm sharp(files.Path("") + u'/');
+    sharp.resize(153, 115);
+    EXPECT_EQ(QColor(sharp.grab().toImage().pixel(70, 50)), QColor(Qt::green));
+    sharp.resize(230, 173);
+    EXPECT_EQ(QColor(sharp.grab().toImage().pixel(100, 80)), QColor(Qt::blue));
 }
 
 }  // namespace
