@@ -1,6 +1,7 @@
 #include "display/qt/Compositor.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include "display/qt/FramePixels.h"
@@ -93,8 +94,13 @@ bool Compositor::LoadPicture(SurfaceId surface, const QString& path, int transpa
         if (error) *error = QStringLiteral("surface %1 was never created").arg(surface);
         return false;
     }
-    *target = Surface{QString(), transparency, QSize(),   QImage(),          false,
-                      false,     target->x,    target->y, nextGeneration_++, UINT64_MAX};
+    // Everything but the position starts anew (a twin still being read is waited for).
+    Surface fresh;
+    fresh.transparency = transparency;
+    fresh.x = target->x;
+    fresh.y = target->y;
+    fresh.generation = nextGeneration_++;
+    *target = std::move(fresh);
     QSize size;
     if (!ProbePicture(path, &size, error)) return false;
     target->path = path;
@@ -108,31 +114,14 @@ bool Compositor::IsDecoded(SurfaceId surface) const {
 }
 
 void Compositor::Decode(Surface& surface) {
-    QString why;
-    if (scale_ > 1 && !surface.twinUnusable) {
-        // The twin is checked to be the picture's size at this density before it is decoded, so a
-        // stray file of any size cannot take memory or shift the scene.
-        const QString twin = TwinPath(surface.path);
-        const QSize wanted = surface.size * scale_;
-        QSize size;
-        QImage image;
-        if (!ProbePicture(twin, &size, &why)) {
-        } else if (size != wanted) {
-            why = QStringLiteral("%1 x %2 pixels instead of %3 x %4")
-                      .arg(size.width())
-                      .arg(size.height())
-                      .arg(wanted.width())
-                      .arg(wanted.height());
-        } else if (ReadPicture(twin, surface.transparency, &image, &why) &&
-                   image.size() == wanted) {
-            surface.image = std::move(image);
-            return;
-        } else if (why.isEmpty()) {
-            why = QStringLiteral("it changed while it was read");
-        }
-        surface.twinUnusable = true;
-        if (warn_) warn_(twin, why + QStringLiteral(" (the 1x picture is drawn enlarged)"));
+    // The twin, a PNG of four times the pixels, takes several times as long to decode as the 1x
+    // picture: it is read on a thread of its own while the 1x picture, enlarged, stands in for
+    // it, so the first frame and a change of backdrop do not wait for it.
+    if (scale_ > 1 && !surface.twinUnusable && !surface.twin.valid()) {
+        surface.twin = std::async(std::launch::async, ReadTwin, surface.path, surface.transparency,
+                                  surface.size);
     }
+    QString why;
     QImage image;
     if (!ReadPicture(surface.path, surface.transparency, &image, &why)) {
     } else if (image.size() != surface.size) {
@@ -143,6 +132,32 @@ void Compositor::Decode(Surface& surface) {
     }
     surface.broken = true;
     if (warn_) warn_(surface.path, why);
+}
+
+void Compositor::TakeTwin(Surface& surface) {
+    if (!surface.twin.valid() ||
+        surface.twin.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+        return;
+    }
+    TwinPicture twin = surface.twin.get();
+    if (twin.image.isNull()) {
+        surface.twinUnusable = true;
+        if (warn_) {
+            warn_(TwinPath(surface.path),
+                  twin.why + QStringLiteral(" (the 1x picture is drawn enlarged)"));
+        }
+        return;
+    }
+    // Read for a density no longer in use, or for a picture that went unreadable meanwhile.
+    if (scale_ != 2 || surface.broken) return;
+    surface.image = std::move(twin.image);
+    surface.generation = nextGeneration_++;  // new pixels: the picture is drawn again
+}
+
+void Compositor::WaitForDecodes() {
+    for (Surface& each : surfaces_) {
+        if (each.twin.valid()) each.twin.wait();
+    }
 }
 
 void Compositor::SetSurfaceX(SurfaceId surface, std::int32_t x) {
@@ -189,6 +204,7 @@ void Compositor::ClearFrame(Colour colour) {
 void Compositor::DrawSurface(SurfaceId surface) {
     Surface* s = Find(surface);
     if (s == nullptr || s->size.isEmpty() || s->broken) return;
+    TakeTwin(*s);
     Item item;
     item.kind = Kind::Picture;
     item.key =
@@ -308,8 +324,9 @@ QRegion Compositor::Compose() {
 
 void Compositor::ReleaseUndrawn() {
     for (Surface& each : surfaces_) {
-        if (each.lastDrawn != frameNumber_ && each.image.sizeInBytes() >= kReleaseBytes)
-            each.image = QImage();
+        if (each.lastDrawn == frameNumber_) continue;
+        TakeTwin(each);
+        if (each.image.sizeInBytes() >= kReleaseBytes) each.image = QImage();
     }
 }
 

@@ -18,10 +18,12 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "display/DisplayControl.h"
+#include "display/qt/PictureLoading.h"
 #include "display/qt/TextPictures.h"
 
 namespace driftmere {
@@ -55,6 +57,9 @@ class Compositor {
     bool LoadPicture(SurfaceId surface, const QString& path, int transparency, QString* error);
     // Whether the surface's picture is decoded now (for tests and measurements).
     bool IsDecoded(SurfaceId surface) const;
+    // Waits until every twin being read in the background is read; the next draw of its
+    // surface shows it (for tests and measurements).
+    void WaitForDecodes();
     // Positions wrap like 32-bit two's complement numbers instead of overflowing; a surface number
     // that was never created is ignored and reads as 0.
     void SetSurfaceX(SurfaceId surface, std::int32_t x);
@@ -102,8 +107,11 @@ class Compositor {
         QImage image;  // at scale_; RGB32 when opaque, else ARGB32_Premultiplied; null: not decoded
         bool broken = false;        // could not be decoded: draws nothing, and is not tried again
         bool twinUnusable = false;  // at scale 2 the picture is drawn enlarged
+        std::future<TwinPicture> twin;  // being read; until then the picture is drawn enlarged
         std::int32_t x = 0, y = 0;
-        std::uint32_t generation = 0;  // changes with every load, so a reloaded picture redraws
+        // Changes with every load and when the twin replaces the enlarged picture, so that new
+        // pixels are drawn.
+        std::uint32_t generation = 0;
         std::uint64_t lastDrawn = UINT64_MAX;  // the frame number that last drew it
     };
     enum class Kind : std::uint8_t { Fill, Picture };
@@ -138,6 +146,7 @@ class Compositor {
     };
 
     void Decode(Surface& surface);
+    void TakeTwin(Surface& surface);
     void ApplyScale(int scale);
     void ReleaseUndrawn();
     Surface* Find(SurfaceId surface);

@@ -160,6 +160,30 @@ bool ProbePicture(const QString& path, QSize* size, QString* error) {
     return true;
 }
 
+TwinPicture ReadTwin(const QString& path, int transparency, QSize size) {
+    TwinPicture twin;
+    const QString name = TwinPath(path);
+    const QSize wanted = size * 2;
+    QSize found;
+    QImage image;
+    if (!ProbePicture(name, &found, &twin.why)) return twin;
+    if (found != wanted) {
+        twin.why = QStringLiteral("%1 x %2 pixels instead of %3 x %4")
+                       .arg(found.width())
+                       .arg(found.height())
+                       .arg(wanted.width())
+                       .arg(wanted.height());
+        return twin;
+    }
+    if (!ReadPicture(name, transparency, &image, &twin.why)) return twin;
+    if (image.size() != wanted) {
+        twin.why = QStringLiteral("it changed while it was read");
+        return twin;
+    }
+    twin.image = std::move(image);
+    return twin;
+}
+
 QString TwinPath(const QString& path) {
     const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
