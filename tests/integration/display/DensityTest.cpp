@@ -3,6 +3,8 @@
 // their decoding only when drawn.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -10,6 +12,7 @@
 #include "display/qt/Compositor.h"
 #include "display/qt/Density.h"
 #include "display/qt/PictureLoading.h"
+#include "display/qt/QtDisplay.h"
 #include "setup/qt/PreviewForm.h"
 
 namespace driftmere {
@@ -252,6 +255,36 @@ TEST_F(DensityTest, AnUnusableTwinFallsBackToTheEnlargedPictureWithOneWarning) {
     }
     EXPECT_EQ(QColor(c.frame().pixel(5, 5)), QColor(0, 255, 0));
     EXPECT_EQ(warnings.size(), 1);
+}
+
+// A window that grows to twice the frame's size is composed at 2x from its next frame on, and at
+// 1x again once it shrinks.
+TEST(DisplayDensityTest, TheDensityFollowsTheWindowsSize) {
+    struct Frames : DisplayEvents {
+        int count = 0;
+        void RenderFrame() override { ++count; }
+        void KeyDown(std::int16_t) override {}
+        void MouseClick() override {}
+        void MouseMove() override {}
+    } frames;
+    QtDisplay display;
+    display.SetEventSink(&frames);
+    ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+    auto scaleAfterResize = [&](QSize size) {
+        display.window()->showNormal();  // a full-screen window keeps its screen's size
+        display.window()->resize(size);
+        // Two frames later the density has been checked at least once since the resize.
+        const int until = frames.count + 2;
+        QDeadlineTimer deadline(5000);
+        while (frames.count < until && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        display.ClearFrame(kBlack);
+        display.Flip();
+        return display.frameImage().size();
+    };
+    EXPECT_EQ(scaleAfterResize({1600, 1200}), QSize(1600, 1200));
+    EXPECT_EQ(scaleAfterResize({1920, 1080}), QSize(1600, 1200));
+    EXPECT_EQ(scaleAfterResize({1100, 700}), QSize(800, 600));
 }
 
 TEST(PreviewDensityTest, ALargePaneShowsTheTwiceDensePreview) {
