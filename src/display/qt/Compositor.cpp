@@ -53,7 +53,10 @@ void Compositor::ApplyScale(int scale) {
     frame_ = frame_.scaled(logicalSize_ * scale_, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                  .convertToFormat(QImage::Format_RGB32);
     // Every picture and text picture is the wrong size now: they are made again when drawn.
-    for (Surface& each : surfaces_) each.image = QImage();
+    for (Surface& each : surfaces_) {
+        each.image = QImage();
+        each.doubled = false;
+    }
     shown_.clear();
     textPictures_.Clear();
     textCalls_.clear();
@@ -115,9 +118,10 @@ bool Compositor::IsDecoded(SurfaceId surface) const {
 
 void Compositor::Decode(Surface& surface) {
     // The twin, a PNG of four times the pixels, takes several times as long to decode as the 1x
-    // picture: it is read on a thread of its own while the 1x picture, enlarged, stands in for
-    // it, so the first frame and a change of backdrop do not wait for it.
-    if (scale_ > 1 && !surface.twinUnusable && !surface.twin.valid()) {
+    // picture: it is read on a thread of its own while the 1x picture, each pixel drawn twice
+    // each way, stands in for it, so the first frame and a change of backdrop do not wait for it.
+    const bool readTwin = scale_ > 1 && !surface.twinUnusable;
+    if (readTwin && !surface.twin.valid()) {
         surface.twin = std::async(std::launch::async, ReadTwin, surface.path, surface.transparency,
                                   surface.size);
     }
@@ -127,7 +131,9 @@ void Compositor::Decode(Surface& surface) {
     } else if (image.size() != surface.size) {
         why = QStringLiteral("it changed since it was first read");
     } else {
-        surface.image = Enlarged(image, scale_);
+        // Without a twin, enlarged once and filtered, as good as the 1x picture can look.
+        surface.doubled = readTwin;
+        surface.image = readTwin ? std::move(image) : Enlarged(image, scale_);
         return;
     }
     surface.broken = true;
@@ -142,6 +148,11 @@ void Compositor::TakeTwin(Surface& surface) {
     TwinPicture twin = surface.twin.get();
     if (twin.image.isNull()) {
         surface.twinUnusable = true;
+        if (surface.doubled) {
+            surface.image = Enlarged(surface.image, 2);
+            surface.doubled = false;
+            surface.generation = nextGeneration_++;
+        }
         if (warn_) {
             warn_(TwinPath(surface.path),
                   twin.why + QStringLiteral(" (the 1x picture is drawn enlarged)"));
@@ -151,6 +162,7 @@ void Compositor::TakeTwin(Surface& surface) {
     // Read for a density no longer in use, or for a picture that went unreadable meanwhile.
     if (scale_ != 2 || surface.broken) return;
     surface.image = std::move(twin.image);
+    surface.doubled = false;
     surface.generation = nextGeneration_++;  // new pixels: the picture is drawn again
 }
 
@@ -221,6 +233,7 @@ void Compositor::DrawSurface(SurfaceId surface) {
     }
     s->lastDrawn = frameNumber_;
     item.image = s->image;
+    item.doubled = s->doubled;
     item.opaque = s->transparency != kKeyedOrAlpha;
     building_.push_back(std::move(item));
 }
@@ -318,7 +331,12 @@ QRegion Compositor::Compose() {
     ++frameNumber_;
     QRegion damage;
     for (const QRect& area : areas) damage += area;
-    if (pendingScale_ != 0) ApplyScale(pendingScale_);
+    if (pendingScale_ != 0 && pendingScale_ != scale_) {
+        // The frame is resized: every pixel of it is new to the window.
+        ApplyScale(pendingScale_);
+        damage = frame_.rect();
+    }
+    pendingScale_ = 0;
     return damage;
 }
 
@@ -326,7 +344,10 @@ void Compositor::ReleaseUndrawn() {
     for (Surface& each : surfaces_) {
         if (each.lastDrawn == frameNumber_) continue;
         TakeTwin(each);
-        if (each.image.sizeInBytes() >= kReleaseBytes) each.image = QImage();
+        if (each.image.sizeInBytes() >= kReleaseBytes) {
+            each.image = QImage();
+            each.doubled = false;
+        }
     }
 }
 
@@ -373,8 +394,13 @@ void Compositor::Paint(const std::vector<QRect>& areas) {
             if (item.kind == Kind::Fill) {
                 FillPart(frame_, part, item.colour);
             } else {
-                DrawPart(frame_, part, item.image, static_cast<int>(part.x() - item.x),
-                         static_cast<int>(part.y() - item.y), item.opaque);
+                const int sourceX = static_cast<int>(part.x() - item.x);
+                const int sourceY = static_cast<int>(part.y() - item.y);
+                if (item.doubled) {
+                    DrawPartDoubled(frame_, part, item.image, sourceX, sourceY, item.opaque);
+                } else {
+                    DrawPart(frame_, part, item.image, sourceX, sourceY, item.opaque);
+                }
             }
         }
     }

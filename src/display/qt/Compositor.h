@@ -103,8 +103,11 @@ class Compositor {
     struct Surface {
         QString path;
         int transparency = 0;
-        QSize size;    // logical; empty: nothing to draw
-        QImage image;  // at scale_; RGB32 when opaque, else ARGB32_Premultiplied; null: not decoded
+        QSize size;  // logical; empty: nothing to draw
+        // RGB32 when opaque, else ARGB32_Premultiplied; null: not decoded. At scale_, or at 1x
+        // (doubled) while the twin is read.
+        QImage image;
+        bool doubled = false;
         bool broken = false;        // could not be decoded: draws nothing, and is not tried again
         bool twinUnusable = false;  // at scale 2 the picture is drawn enlarged
         std::future<TwinPicture> twin;  // being read; until then the picture is drawn enlarged
@@ -124,6 +127,7 @@ class Compositor {
         std::int64_t x = 0, y = 0;  // where the picture's top-left pixel lands
         QRect bounds;               // the part of the frame it covers (clipped, maybe empty)
         QImage image;               // shared with the surface or text cache, never copied
+        bool doubled = false;       // image is drawn at twice its size
         QRgb colour = 0;
         bool opaque = false;  // hides everything under its bounds
         bool operator==(const Item& other) const {
