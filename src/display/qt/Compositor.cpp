@@ -120,11 +120,10 @@ void Compositor::Decode(Surface& surface) {
     // The twin, a PNG of four times the pixels, takes several times as long to decode as the 1x
     // picture: it is read on a thread of its own while the 1x picture, each pixel drawn twice
     // each way, stands in for it, so the first frame and a change of backdrop do not wait for it.
+    // The reading starts with the next frame, once this one is on screen: on a machine of two
+    // cores it would otherwise compete with the first paint.
     const bool readTwin = scale_ > 1 && !surface.twinUnusable;
-    if (readTwin && !surface.twin.valid()) {
-        surface.twin = std::async(std::launch::async, ReadTwin, surface.path, surface.transparency,
-                                  surface.size);
-    }
+    surface.twinWantedAt = readTwin && !surface.twin.valid() ? frameNumber_ : kNever;
     QString why;
     QImage image;
     if (!ReadPicture(surface.path, surface.transparency, &image, &why)) {
@@ -166,7 +165,18 @@ void Compositor::TakeTwin(Surface& surface) {
     surface.generation = nextGeneration_++;  // new pixels: the picture is drawn again
 }
 
+void Compositor::StartTwinReads(bool all) {
+    for (Surface& each : surfaces_) {
+        if (each.twinWantedAt == kNever || (!all && each.twinWantedAt >= frameNumber_)) continue;
+        each.twinWantedAt = kNever;
+        if (each.twin.valid() || each.broken || each.image.isNull()) continue;
+        each.twin =
+            std::async(std::launch::async, ReadTwin, each.path, each.transparency, each.size);
+    }
+}
+
 void Compositor::WaitForDecodes() {
+    StartTwinReads(true);
     for (Surface& each : surfaces_) {
         if (each.twin.valid()) each.twin.wait();
     }
@@ -303,6 +313,7 @@ void Compositor::PushText(const TextPicture& picture) {
 }
 
 QRegion Compositor::Compose() {
+    StartTwinReads(false);
     std::vector<QRect> areas;
     if (fullRedraw_) {
         areas.push_back(frame_.rect());

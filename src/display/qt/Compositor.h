@@ -57,8 +57,8 @@ class Compositor {
     bool LoadPicture(SurfaceId surface, const QString& path, int transparency, QString* error);
     // Whether the surface's picture is decoded now (for tests and measurements).
     bool IsDecoded(SurfaceId surface) const;
-    // Waits until every twin being read in the background is read; the next draw of its
-    // surface shows it (for tests and measurements).
+    // Starts reading every twin asked for and waits until all are read; the next draw of a
+    // surface shows its twin (for tests and measurements).
     void WaitForDecodes();
     // Positions wrap like 32-bit two's complement numbers instead of overflowing; a surface number
     // that was never created is ignored and reads as 0.
@@ -111,6 +111,7 @@ class Compositor {
         bool broken = false;        // could not be decoded: draws nothing, and is not tried again
         bool twinUnusable = false;  // at scale 2 the picture is drawn enlarged
         std::future<TwinPicture> twin;  // being read; until then the picture is drawn enlarged
+        std::uint64_t twinWantedAt = UINT64_MAX;  // the frame that asked for the twin
         std::int32_t x = 0, y = 0;
         // Changes with every load and when the twin replaces the enlarged picture, so that new
         // pixels are drawn.
@@ -151,6 +152,9 @@ class Compositor {
 
     void Decode(Surface& surface);
     void TakeTwin(Surface& surface);
+    // Starts reading the twins asked for before this frame (all: also those of this frame).
+    void StartTwinReads(bool all);
+    static constexpr std::uint64_t kNever = UINT64_MAX;
     void ApplyScale(int scale);
     void ReleaseUndrawn();
     Surface* Find(SurfaceId surface);
