@@ -13,7 +13,6 @@
 #include "display/qt/Density.h"
 #include "display/qt/PictureLoading.h"
 #include "display/qt/QtDisplay.h"
-#include "setup/qt/PreviewForm.h"
 
 namespace driftmere {
 namespace {
@@ -215,7 +214,6 @@ TEST_F(DensityTest, AnUnusableTwinFallsBackToTheEnlargedPictureWithOneWarning) {
     } cases[] = {
         {"missing", "-", {}},
         {"wrong size", {}, {81, 60}},
-        {"the 1x size", {}, {40, 30}},
         {"garbage", QByteArray(500, '\x33'), {}},
     };
     for (const auto& each : cases) {
@@ -286,26 +284,6 @@ TEST(DisplayDensityTest, TheDensityFollowsTheWindowsSize) {
     EXPECT_EQ(scaleAfterResize({1600, 1200}), QSize(1600, 1200));
     EXPECT_EQ(scaleAfterResize({1920, 1080}), QSize(1600, 1200));
     EXPECT_EQ(scaleAfterResize({1100, 700}), QSize(800, 600));
-}
-
-TEST(PreviewDensityTest, ALargePaneShowsTheTwiceDensePreview) {
-    TestPictures files;
-    QImage picture(153, 115, QImage::Format_RGB32);
-    picture.fill(Qt::green);
-    picture.save(files.Path("preview.bmp"), "BMP");
-    PreviewForm form(files.Path("") + u'/');
-    form.resize(153, 115);
-    EXPECT_EQ(QColor(form.grab().toImage().pixel(70, 50)), QColor(Qt::green));
-    form.resize(400, 300);  // no twin: the 1x picture, stretched
-    EXPECT_EQ(QColor(form.grab().toImage().pixel(200, 150)), QColor(Qt::green));
-    QImage dense(306, 230, QImage::Format_RGB32);
-    dense.fill(Qt::blue);
-    dense.save(files.Path("preview@2x.png"), "PNG");
-    PreviewForm sharp(files.Path("") + u'/');
-    sharp.resize(153, 115);
-    EXPECT_EQ(QColor(sharp.grab().toImage().pixel(70, 50)), QColor(Qt::green));
-    sharp.resize(230, 173);
-    EXPECT_EQ(QColor(sharp.grab().toImage().pixel(100, 80)), QColor(Qt::blue));
 }
 
 }  // namespace
