@@ -1,6 +1,6 @@
 // What one frame of the saver costs the display to compose, without a window: a clear, the
 // backdrop, thirteen balloons and the clock and message with their shadows, as the saver asks
-// for them every 10 ms.
+// for them every 10 ms; at 1 and 2 frame pixels per logical pixel (the argument).
 //   bench_display_compose --benchmark_min_time=1
 #include <benchmark/benchmark.h>
 
@@ -16,7 +16,8 @@ namespace {
 
 class Scene {
   public:
-    Scene() {
+    explicit Scene(int scale) {
+        compositor.SetScale(scale);
         QImage backdrop(800, 600, QImage::Format_RGB888);
         QPainter(&backdrop).fillRect(backdrop.rect(), QLinearGradient(0, 0, 0, 600));
         backdrop.save(dir_.filePath("backdrop.bmp"), "BMP");
@@ -62,15 +63,15 @@ class Scene {
 
 // Most frames: nothing moved since the last one.
 void ComposeUnchangedFrame(benchmark::State& state) {
-    Scene scene;
+    Scene scene(static_cast<int>(state.range(0)));
     scene.Frame();
     for (auto _ : state) scene.Frame();
 }
-BENCHMARK(ComposeUnchangedFrame);
+BENCHMARK(ComposeUnchangedFrame)->Arg(1)->Arg(2);
 
 // The busiest frames: every balloon moved a pixel right and up.
 void ComposeAllBalloonsMoved(benchmark::State& state) {
-    Scene scene;
+    Scene scene(static_cast<int>(state.range(0)));
     scene.Frame();
     int step = 0;
     for (auto _ : state) {
@@ -82,17 +83,17 @@ void ComposeAllBalloonsMoved(benchmark::State& state) {
         scene.Frame();
     }
 }
-BENCHMARK(ComposeAllBalloonsMoved);
+BENCHMARK(ComposeAllBalloonsMoved)->Arg(1)->Arg(2);
 
 // For comparison: the whole frame composed from scratch.
 void ComposeWholeFrame(benchmark::State& state) {
-    Scene scene;
+    Scene scene(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         scene.compositor.Invalidate();
         scene.Frame();
     }
 }
-BENCHMARK(ComposeWholeFrame);
+BENCHMARK(ComposeWholeFrame)->Arg(1)->Arg(2);
 
 }  // namespace
 }  // namespace driftmere

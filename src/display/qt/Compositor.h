@@ -7,15 +7,23 @@
 // compared with the last one and only the rectangles where they differ are composed again; the
 // caller gets that region back and repaints only it on screen. A frame identical to the last
 // composes nothing.
+//
+// Positions, sizes and the frame are logical (800 x 600 for the scene); the frame's pixels are
+// composed at a density of 1 or 2 pixels per logical pixel, with the picture set painted for it.
+// A picture is only read when it is first drawn, at the density then in use, and a large one
+// that the last frame did not draw (a backdrop no longer shown) is let go again.
 #include <QFont>
 #include <QImage>
 #include <QRegion>
 #include <QString>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "display/DisplayControl.h"
+#include "display/qt/PictureLoading.h"
 #include "display/qt/TextPictures.h"
 
 namespace driftmere {
@@ -24,17 +32,34 @@ class Compositor {
   public:
     explicit Compositor(QSize frameSize = QSize(800, 600));
 
-    QSize frameSize() const { return frame_.size(); }
-    // The composed frame (RGB32), as of the last Compose.
+    // The logical size of the frame.
+    QSize frameSize() const { return logicalSize_; }
+    // The composed frame (RGB32), as of the last Compose: frameSize() times scale() pixels.
     const QImage& frame() const { return frame_; }
+    int scale() const { return scale_; }
+    // Composes at `scale` (1 or 2) pixels per logical pixel from now on, everything anew. Called
+    // while a frame's draw list is being built, it takes effect after that frame's Compose.
+    void SetScale(int scale);
+
+    // Told about a picture that turned out unreadable when it was first drawn (once a picture),
+    // or whose 2x twin cannot be used (once a twin; the 1x picture is drawn enlarged instead).
+    using WarningSink = std::function<void(const QString& path, const QString& why)>;
+    void SetWarningSink(WarningSink sink) { warn_ = std::move(sink); }
 
     SurfaceId CreateSurface();
-    // Reads the picture into the surface. transparency kOpaque: drawn as it is; kKeyedOrAlpha:
-    // the file's alpha channel when it has a real one, else every pixel of the top-left pixel's
-    // colour is left out. Only a regular file is read (a folder, FIFO or device is refused
-    // without blocking). On failure the surface draws nothing, false is returned and *error says
-    // why. An unknown surface number is an error too.
+    // Makes the surface show the picture at `path`. transparency kOpaque: drawn as it is;
+    // kKeyedOrAlpha: the file's alpha channel when it has a real one, else every pixel of the
+    // top-left pixel's colour is left out. Only the file's first bytes are read now (only a
+    // regular file, a folder, FIFO or device is refused without blocking); the picture is
+    // decoded when first drawn. At scale 2 the twin TwinPath(path) is drawn, or the picture
+    // enlarged when the twin is missing or unusable. On failure the surface draws nothing, false
+    // is returned and *error says why. An unknown surface number is an error too.
     bool LoadPicture(SurfaceId surface, const QString& path, int transparency, QString* error);
+    // Whether the surface's picture is decoded now (for tests and measurements).
+    bool IsDecoded(SurfaceId surface) const;
+    // Starts reading every twin asked for and waits until all are read; the next draw of a
+    // surface shows its twin (for tests and measurements).
+    void WaitForDecodes();
     // Positions wrap like 32-bit two's complement numbers instead of overflowing; a surface number
     // that was never created is ignored and reads as 0.
     void SetSurfaceX(SurfaceId surface, std::int32_t x);
@@ -43,24 +68,27 @@ class Compositor {
     void MoveSurfaceY(SurfaceId surface, std::int32_t n);  // a positive n moves up
     std::int32_t SurfaceX(SurfaceId surface) const;
     std::int32_t SurfaceY(SurfaceId surface) const;
-    // The picture as it is drawn (empty when it could not be read).
+    // The picture as it is drawn at the current scale (empty when it could not be read or is not
+    // decoded yet).
     QImage SurfaceImage(SurfaceId surface) const;
 
     // The draw list of the frame being built. Every frame starts from black; later items paint
     // over earlier ones.
     void ClearFrame(Colour colour);
     void DrawSurface(SurfaceId surface);
-    // Size in points at 96 dots per inch. A family that is not installed falls back to the
-    // system's sans-serif font.
+    // Size in points at 96 dots per inch (in logical pixels). A family that is not installed falls
+    // back to the system's sans-serif font.
     void SetFont(const std::string& name, std::int32_t points);
     // Top-left corner of the text box at (x, y), clipped by the frame.
     void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour);
-    // The same with a font of its own, leaving the current font alone (for the frame-rate line).
+    // The same with a font of its own, sized in logical pixels, leaving the current font alone
+    // (for the frame-rate line).
     void DrawTextInFont(const QString& text, const QFont& font, std::int32_t x, std::int32_t y,
                         Colour colour);
 
     // Composes the draw list built since the last call into the back buffer and starts a new
-    // one. Returns the region of the frame that changed (empty when nothing did).
+    // one. Returns the region of the frame that changed, in frame pixels (empty when nothing
+    // did).
     QRegion Compose();
     // The next Compose redraws the whole frame.
     void Invalidate() { fullRedraw_ = true; }
@@ -73,9 +101,22 @@ class Compositor {
 
   private:
     struct Surface {
-        QImage image;  // RGB32 when opaque, else ARGB32_Premultiplied; null: nothing
+        QString path;
+        int transparency = 0;
+        QSize size;  // logical; empty: nothing to draw
+        // RGB32 when opaque, else ARGB32_Premultiplied; null: not decoded. At scale_, or at 1x
+        // (doubled) while the twin is read.
+        QImage image;
+        bool doubled = false;
+        bool broken = false;        // could not be decoded: draws nothing, and is not tried again
+        bool twinUnusable = false;  // at scale 2 the picture is drawn enlarged
+        std::future<TwinPicture> twin;  // being read; until then the picture is drawn enlarged
+        std::uint64_t twinWantedAt = UINT64_MAX;  // the frame that asked for the twin
         std::int32_t x = 0, y = 0;
-        std::uint32_t generation = 0;  // changes with every load, so a reloaded picture redraws
+        // Changes with every load and when the twin replaces the enlarged picture, so that new
+        // pixels are drawn.
+        std::uint32_t generation = 0;
+        std::uint64_t lastDrawn = UINT64_MAX;  // the frame number that last drew it
     };
     enum class Kind : std::uint8_t { Fill, Picture };
     // One thing drawn in a frame. Two items draw the same pixels when kind, key and position are
@@ -87,6 +128,7 @@ class Compositor {
         std::int64_t x = 0, y = 0;  // where the picture's top-left pixel lands
         QRect bounds;               // the part of the frame it covers (clipped, maybe empty)
         QImage image;               // shared with the surface or text cache, never copied
+        bool doubled = false;       // image is drawn at twice its size
         QRgb colour = 0;
         bool opaque = false;  // hides everything under its bounds
         bool operator==(const Item& other) const {
@@ -108,6 +150,13 @@ class Compositor {
         TextPicture picture;
     };
 
+    void Decode(Surface& surface);
+    void TakeTwin(Surface& surface);
+    // Starts reading the twins asked for before this frame (all: also those of this frame).
+    void StartTwinReads(bool all);
+    static constexpr std::uint64_t kNever = UINT64_MAX;
+    void ApplyScale(int scale);
+    void ReleaseUndrawn();
     Surface* Find(SurfaceId surface);
     const Surface* Find(SurfaceId surface) const;
     const TextPicture& FindText(const QString& text, const QFont& font, const QString& fontKey,
@@ -116,7 +165,11 @@ class Compositor {
     static void AddArea(std::vector<QRect>& areas, QRect area);
     void Paint(const std::vector<QRect>& areas);
 
+    QSize logicalSize_;
+    int scale_ = 1;
+    int pendingScale_ = 0;  // 0: none
     QImage frame_;
+    WarningSink warn_;
     std::vector<Surface> surfaces_;  // surface n is element n - 1
     std::uint32_t nextGeneration_ = 1;
     FontChoice font_;

@@ -24,7 +24,7 @@ class DisplayWindow : public QRasterWindow {
     // `frame` is the back buffer; it must outlive the window.
     DisplayWindow(const QImage& frame, Listener& listener, bool takesInput);
 
-    // Repaints the window pixels that show the logical region `changed` of the frame.
+    // Repaints the window pixels that show the region `changed` of the frame (in frame pixels).
     void ShowChanged(const QRegion& changed);
     // The frame's place in the window as it is now.
     QRect FrameRect() const;

@@ -22,6 +22,28 @@ void FillPart(QImage& frame, const QRect& part, QRgb colour) {
     }
 }
 
+namespace {
+
+// Premultiplied "source over": out = in + out * (255 - alpha) / 255, two channels at a time,
+// with the usual exact rounding of a division by 255.
+inline void BlendOver(QRgb src, QRgb& out) {
+    const std::uint32_t alpha = qAlpha(src);
+    if (alpha == 0) return;
+    if (alpha == 255) {
+        out = src;
+        return;
+    }
+    const std::uint32_t rest = 255 - alpha;
+    const QRgb dst = out;
+    std::uint32_t rb = (dst & 0x00ff00ffu) * rest;
+    rb = ((rb + ((rb >> 8) & 0x00ff00ffu) + 0x00800080u) >> 8) & 0x00ff00ffu;
+    std::uint32_t ag = ((dst >> 8) & 0x00ff00ffu) * rest;
+    ag = (ag + ((ag >> 8) & 0x00ff00ffu) + 0x00800080u) & 0xff00ff00u;
+    out = src + (rb | ag);
+}
+
+}  // namespace
+
 void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
               bool opaque) {
     for (int row = 0; row < part.height(); ++row) {
@@ -32,23 +54,22 @@ void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX
             std::copy_n(in, part.width(), out);
             continue;
         }
-        // Premultiplied "source over": out = in + out * (255 - alpha) / 255, two channels at a
-        // time, with the usual exact rounding of a division by 255.
+        for (int x = 0; x < part.width(); ++x) BlendOver(in[x], out[x]);
+    }
+}
+
+void DrawPartDoubled(QImage& frame, const QRect& part, const QImage& image, int sourceX,
+                     int sourceY, bool opaque) {
+    for (int row = 0; row < part.height(); ++row) {
+        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(part.y() + row)) + part.x();
+        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine((sourceY + row) / 2));
         for (int x = 0; x < part.width(); ++x) {
-            const QRgb src = in[x];
-            const std::uint32_t alpha = qAlpha(src);
-            if (alpha == 0) continue;
-            if (alpha == 255) {
+            const QRgb src = in[(sourceX + x) / 2];
+            if (opaque) {
                 out[x] = src;
-                continue;
+            } else {
+                BlendOver(src, out[x]);
             }
-            const std::uint32_t rest = 255 - alpha;
-            const QRgb dst = out[x];
-            std::uint32_t rb = (dst & 0x00ff00ffu) * rest;
-            rb = ((rb + ((rb >> 8) & 0x00ff00ffu) + 0x00800080u) >> 8) & 0x00ff00ffu;
-            std::uint32_t ag = ((dst >> 8) & 0x00ff00ffu) * rest;
-            ag = (ag + ((ag >> 8) & 0x00ff00ffu) + 0x00800080u) & 0xff00ff00u;
-            out[x] = src + (rb | ag);
         }
     }
 }

@@ -4,8 +4,10 @@
 #include <QByteArray>
 #include <QFile>
 #include <QImageReader>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 #include "display/DisplayControl.h"
 #include "platform/linux/RegularFile.h"
@@ -55,8 +57,8 @@ constexpr std::size_t kMaxPictureBytes = 64 * 1024 * 1024;
 
 // Qt's BMP reader fills a picture whose pixel data was cut short with what it has and still
 // reports success, so the file's length is checked against what its header promises.
-QString TruncatedBmpReason(const QByteArray& data) {
-    const QByteArray head = data.left(54);
+// `head` is the start of the file, `fileSize` its whole length.
+QString TruncatedBmpReason(const QByteArray& head, std::int64_t fileSize) {
     if (head.size() < 2 || head[0] != 'B' || head[1] != 'M') return {};
     if (head.size() < 54) return QStringLiteral("the file ends inside its header");
     auto u32 = [&](int at) {
@@ -79,11 +81,124 @@ QString TruncatedBmpReason(const QByteArray& data) {
     const std::int64_t bits = u16(28);
     const std::int64_t rowBytes = ((std::abs(width) * bits + 31) / 32) * 4;
     const std::int64_t needed = static_cast<std::int64_t>(dataOffset) + rowBytes * height;
-    if (data.size() < needed) return QStringLiteral("the file is cut short");
+    if (fileSize < needed) return QStringLiteral("the file is cut short");
     return {};
 }
 
+// A picture is drawn on a frame of 800 x 600, and at the 2x density it takes four times its
+// pixels: one larger than 2048 x 2048 (16 MB, 64 MB at 2x) is refused before it is decoded.
+constexpr std::int64_t kMaxPicturePixels = std::int64_t{2048} * 2048;
+
+// Enough of the file for the reader to tell its format and size: a BMP's headers and a PNG's
+// first chunk are well within it.
+constexpr std::size_t kHeadBytes = 512;
+
+// The first bytes of the file at `path` and its length, with the same checks as a whole read:
+// opened without blocking, a regular file, within the size bound.
+bool ReadHead(const QString& path, QByteArray* head, std::int64_t* fileSize, QString* error) {
+    const std::string name = QFile::encodeName(path).toStdString();
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    auto fail = [&](const QString& why) {
+        if (fd >= 0) ::close(fd);
+        if (error) *error = why;
+        return false;
+    };
+    if (fd < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    if (!S_ISREG(st.st_mode)) return fail(QStringLiteral("not a regular file"));
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxPictureBytes)
+        return fail(QStringLiteral("larger than %1 bytes").arg(kMaxPictureBytes));
+    head->resize(static_cast<qsizetype>(kHeadBytes));
+    qsizetype got = 0;
+    while (got < head->size()) {
+        const ssize_t n =
+            ::read(fd, head->data() + got, static_cast<std::size_t>(head->size() - got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
+        if (n == 0) break;
+        got += n;
+    }
+    ::close(fd);
+    head->resize(got);
+    *fileSize = st.st_size;
+    return true;
+}
+
 }  // namespace
+
+bool ProbePicture(const QString& path, QSize* size, QString* error) {
+    QByteArray head;
+    std::int64_t fileSize = 0;
+    if (!ReadHead(path, &head, &fileSize, error)) return false;
+    if (const QString reason = TruncatedBmpReason(head, fileSize); !reason.isEmpty()) {
+        if (error) *error = reason;
+        return false;
+    }
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    if (!reader.canRead()) {
+        if (error) *error = reader.errorString();
+        return false;
+    }
+    QSize found = reader.size();
+    if (found.isEmpty()) {
+        // A format whose size is not in its first bytes: read it whole, once.
+        QImage picture;
+        if (!ReadPicture(path, kOpaque, &picture, error)) return false;
+        found = picture.size();
+    }
+    if (static_cast<std::int64_t>(found.width()) * found.height() > kMaxPicturePixels) {
+        if (error)
+            *error = QStringLiteral("%1 x %2 pixels is too large")
+                         .arg(found.width())
+                         .arg(found.height());
+        return false;
+    }
+    *size = found;
+    return true;
+}
+
+TwinPicture ReadTwin(const QString& path, int transparency, QSize size) {
+    TwinPicture twin;
+    const QString name = TwinPath(path);
+    const QSize wanted = size * 2;
+    QSize found;
+    QImage image;
+    if (!ProbePicture(name, &found, &twin.why)) return twin;
+    if (found != wanted) {
+        twin.why = QStringLiteral("%1 x %2 pixels instead of %3 x %4")
+                       .arg(found.width())
+                       .arg(found.height())
+                       .arg(wanted.width())
+                       .arg(wanted.height());
+        return twin;
+    }
+    if (!ReadPicture(name, transparency, &image, &twin.why)) return twin;
+    if (image.size() != wanted) {
+        twin.why = QStringLiteral("it changed while it was read");
+        return twin;
+    }
+    twin.image = std::move(image);
+    return twin;
+}
+
+QString TwinPath(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    const QString stem = dot > slash + 1 ? path.left(dot) : path;
+    return stem + QStringLiteral("@2x.png");
+}
+
+QImage Enlarged(const QImage& picture, int scale) {
+    if (scale <= 1 || picture.isNull()) return picture;
+    // Filtered, as the window would have enlarged the whole frame: repeated pixels would show as
+    // steps once the window scales the frame again to the screen. A premultiplied picture is
+    // filtered premultiplied, so a key-coloured edge fades out instead of taking its colour.
+    return picture.scaled(picture.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(picture.format());
+}
 
 bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error) {
     // The file is read here, and only its bytes reach the image reader: a FIFO or a device in
@@ -104,7 +219,7 @@ bool ReadPicture(const QString& path, int transparency, QImage* out, QString* er
         if (error) *error = reader.errorString();
         return false;
     }
-    if (const QString reason = TruncatedBmpReason(data); !reason.isEmpty()) {
+    if (const QString reason = TruncatedBmpReason(data.left(54), data.size()); !reason.isEmpty()) {
         if (error) *error = reason;
         return false;
     }

@@ -13,4 +13,24 @@ namespace driftmere {
 // false is returned and *error says why.
 bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error);
 
+// The checks of ReadPicture that need only the file's first bytes (a regular file, not too large,
+// a picture format, a BMP as long as its header says), without decoding it: on success *size is
+// the picture's size. On failure false is returned and *error says why.
+bool ProbePicture(const QString& path, QSize* size, QString* error);
+
+// The twice-as-dense twin of the picture at `path`, whose own size is `size`. The twin is checked
+// to be exactly twice that size before it is decoded, so a stray file cannot take memory or
+// shift the scene. On failure the image is null and `why` says why.
+struct TwinPicture {
+    QImage image;
+    QString why;
+};
+TwinPicture ReadTwin(const QString& path, int transparency, QSize size);
+
+// The path of the twice-as-dense twin of a picture: "name.bmp" -> "name@2x.png".
+QString TwinPath(const QString& path);
+
+// The picture enlarged `scale` times each way, filtered; the format is kept.
+QImage Enlarged(const QImage& picture, int scale);
+
 }  // namespace driftmere

@@ -1,5 +1,5 @@
 #pragma once
-// Where the logical frame lands in a window of any size: scaled as large as it fits with its
+// Where the composed frame lands in a window of any size: scaled as large as it fits with its
 // shape kept, centred, with black bars on the two sides (or above and below) that it leaves.
 #include <QRect>
 #include <QRegion>
@@ -23,8 +23,9 @@ QRect LetterboxRect(QSize frame, QSize window);
 // is filtered so the picture does not look ragged.
 bool NeedsSmoothScaling(QSize frame, QRect target);
 
-// The window pixels that show the logical region `changed`. With filtering a window pixel also
-// takes colour from the frame pixels next to it, so the area grows by one pixel each way.
+// The window pixels that show the region `changed` of the frame (in frame pixels). With filtering
+// a window pixel also takes colour from the frame pixels next to it, so the area grows by one
+// pixel each way.
 QRegion WindowRegionFor(const QRegion& changed, QSize frame, QRect target);
 
 }  // namespace driftmere

@@ -7,9 +7,11 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
+#include <algorithm>
 #include <iostream>
 
 #include "display/MonitorWindows.h"
+#include "display/qt/Density.h"
 #include "display/qt/HostWindow.h"
 #include "display/qt/KeepAbove.h"
 #include "display/qt/KeyCodes.h"
@@ -30,9 +32,15 @@ double ProcessCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+void WarnAboutPicture(const QString& path, const QString& why) {
+    std::cerr << "driftmere: cannot read picture " << path.toStdString() << ": "
+              << why.toStdString() << "\n";
+}
+
 }  // namespace
 
 QtDisplay::QtDisplay(Options options) : options_(options), frameTimer_(kFrameIntervalMs) {
+    compositor_.SetWarningSink(WarnAboutPicture);
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
@@ -71,8 +79,10 @@ std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
 bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text) {
     if (open_) return true;
     if (width < 1 || height < 1 || width > kLargestFrame || height > kLargestFrame) return false;
-    if (compositor_.frameSize() != QSize(width, height))
+    if (compositor_.frameSize() != QSize(width, height)) {
         compositor_ = Compositor(QSize(width, height));
+        compositor_.SetWarningSink(WarnAboutPicture);
+    }
 
     const bool embedded = options_.hostWindow != 0;
     QSize hostSize;
@@ -118,6 +128,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         connect(app, &QGuiApplication::primaryScreenChanged, this, &QtDisplay::FollowScreens);
     }
     open_ = true;
+    ApplyDensity();
     compositor_.Invalidate();
     fps_.clock.start();
     fps_.periodStartCpu = ProcessCpuSeconds();
@@ -185,9 +196,24 @@ void QtDisplay::Tick() {
     // A frame handler that opens a dialog runs a nested event loop; the timer must not start a
     // second frame inside the first.
     if (sink_ == nullptr || !open_ || inFrame_) return;
+    ApplyDensity();
     inFrame_ = true;
     sink_->RenderFrame();
     inFrame_ = false;
+}
+
+// The one frame is composed at the density the densest window wants; a window that wants less
+// shows it reduced. Checked before every frame, so a window that is resized, moves to a screen of
+// another density or comes with a new monitor is drawn anew at the density that now fits, on the
+// next frame.
+void QtDisplay::ApplyDensity() {
+    if (windows_.empty()) return;
+    int scale = 1;
+    for (const auto& window : windows_) {
+        const QSize device = window->FrameRect().size() * window->devicePixelRatio();
+        scale = std::max(scale, PictureScaleFor(device, compositor_.frameSize()));
+    }
+    compositor_.SetScale(scale);
 }
 
 SurfaceId QtDisplay::CreateSurface() { return compositor_.CreateSurface(); }

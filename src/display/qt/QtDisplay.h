@@ -83,6 +83,7 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
 
   private:
     void Tick();
+    void ApplyDensity();
     void DrawFpsLine();
     void FollowHost(QSize size);
     void HostGone();

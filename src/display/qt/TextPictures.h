@@ -28,6 +28,8 @@ class TextPictures {
     // Once the cache has grown, drops every picture that frame `frameNumber` did not use.
     void Trim(std::uint64_t frameNumber);
     std::size_t size() const { return cache_.size(); }
+    // Drops every picture (the frame's density changed: they are all the wrong size).
+    void Clear() { cache_.clear(); }
 
   private:
     std::unordered_map<QString, TextPicture> cache_;

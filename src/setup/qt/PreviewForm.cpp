@@ -22,21 +22,36 @@ QImage ReadPreviewPicture(const QString& path) {
 }  // namespace
 
 PreviewForm::PreviewForm(QString dataFolder, QWidget* parent)
-    : QWidget(parent), image_(ReadPreviewPicture(dataFolder + QStringLiteral("preview.bmp"))) {
+    : QWidget(parent),
+      image_(ReadPreviewPicture(dataFolder + QStringLiteral("preview.bmp"))),
+      denseName_(dataFolder + QStringLiteral("preview@2x.png")) {
     setWindowTitle(QStringLiteral("Preview"));
     // Every pixel is painted each time, so Qt need not clear the background first.
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+const QImage& PreviewForm::PictureFor(QSize devicePixels) {
+    const QSize own = sizeHint();
+    const bool large = 2 * devicePixels.width() >= 3 * own.width() ||
+                       2 * devicePixels.height() >= 3 * own.height();
+    if ((large || image_.isNull()) && !denseRead_) {
+        denseRead_ = true;
+        dense_ = ReadPreviewPicture(denseName_);
+    }
+    if (large && !dense_.isNull()) return dense_;
+    return image_.isNull() ? dense_ : image_;
+}
+
 void PreviewForm::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    if (image_.isNull()) {
+    const QImage& picture = PictureFor(size() * devicePixelRatioF());
+    if (picture.isNull()) {
         painter.fillRect(rect(), QColor::fromRgb(kSkyBlue));
         return;
     }
     // The picture is small; smooth scaling keeps it from turning blocky in a large pane.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(rect(), image_);
+    painter.drawImage(rect(), picture);
 }
 
 }  // namespace driftmere

@@ -1,6 +1,8 @@
 #pragma once
 // The still picture shown in a host's preview pane: the 153 x 115 preview picture stretched
-// over the whole widget, or plain sky blue when the picture cannot be read.
+// over the whole widget, or plain sky blue when the picture cannot be read. A pane of one and a
+// half times that many device pixels or more shows the twice-as-dense preview@2x.png instead,
+// when there is one.
 #include <QImage>
 #include <QString>
 #include <QWidget>
@@ -11,7 +13,8 @@ class PreviewForm : public QWidget {
     Q_OBJECT
 
   public:
-    // `dataFolder` ends with '/'; the picture is dataFolder + "preview.bmp".
+    // `dataFolder` ends with '/'; the picture is dataFolder + "preview.bmp" (its twin
+    // "preview@2x.png" is read when first needed).
     explicit PreviewForm(QString dataFolder, QWidget* parent = nullptr);
 
     bool HasPicture() const { return !image_.isNull(); }
@@ -24,7 +27,13 @@ class PreviewForm : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    // The picture for a pane of `devicePixels`.
+    const QImage& PictureFor(QSize devicePixels);
+
     QImage image_;
+    QString denseName_;
+    QImage dense_;
+    bool denseRead_ = false;
 };
 
 }  // namespace driftmere
