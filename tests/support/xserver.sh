@@ -20,6 +20,8 @@ start_xserver() {
     stop_xserver
     # The number and the server's messages go to a folder of our own, not to names in /tmp.
     XSERVER_DIR=$(mktemp -d "${TMPDIR:-/tmp}/driftmere-x.XXXXXX")
+    # Made before the server starts, so the first read below never meets a missing file.
+    : >"$XSERVER_DIR/display"
     "$@" -displayfd 3 -noreset -nolisten tcp 3>"$XSERVER_DIR/display" >"$XSERVER_DIR/log" 2>&1 &
     XSERVER_PID=$!
     local n=""
