@@ -30,13 +30,7 @@ start_nested() {
 
 stop_nested() {
     stop_xserver
-    if [ -n "$NESTED_HOST_PID" ]; then
-        kill -TERM "$NESTED_HOST_PID" 2>/dev/null || true
-        wait "$NESTED_HOST_PID" 2>/dev/null || true
-        NESTED_HOST_PID=""
-    fi
-    if [ -n "$NESTED_HOST_DIR" ]; then
-        rm -rf "$NESTED_HOST_DIR"
-        NESTED_HOST_DIR=""
-    fi
+    end_xserver "$NESTED_HOST_PID" "$NESTED_HOST_DIR"
+    NESTED_HOST_PID=""
+    NESTED_HOST_DIR=""
 }

@@ -43,13 +43,16 @@ start_xserver() {
 
 # stop_xserver: ends the server started by start_xserver and waits for it to exit.
 stop_xserver() {
-    if [ -n "$XSERVER_PID" ]; then
-        kill -TERM "$XSERVER_PID" 2>/dev/null || true
-        wait "$XSERVER_PID" 2>/dev/null || true
-        XSERVER_PID=""
+    end_xserver "$XSERVER_PID" "$XSERVER_DIR"
+    XSERVER_PID=""
+    XSERVER_DIR=""
+}
+
+# end_xserver PID DIR: ends a server that start_xserver started (either may be empty).
+end_xserver() {
+    if [ -n "$1" ]; then
+        kill -TERM "$1" 2>/dev/null || true
+        wait "$1" 2>/dev/null || true
     fi
-    if [ -n "$XSERVER_DIR" ]; then
-        rm -rf "$XSERVER_DIR"
-        XSERVER_DIR=""
-    fi
+    if [ -n "$2" ]; then rm -rf "$2"; fi
 }
