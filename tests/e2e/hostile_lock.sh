@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
-# Another local user tries to keep the saver from starting through its single-instance lock, for
-# a session without XDG_RUNTIME_DIR (a bare su, a cron job): by making the lock file or folder
-# first and holding a lock on it, or by planting a link where it goes. The victim's saver must
-# run all the same and create nothing through the link. The victim is the user daemon, the
-# attacker the user nobody; both places the lock could be looked for are tried: the old shared
-# name in /tmp and the private folder under $TMPDIR.
+# Without XDG_RUNTIME_DIR, user nobody makes and holds the lock file or folder first, or plants a
+# link there (the shared name in /tmp and the private folder under $TMPDIR): user daemon's saver
+# runs all the same and creates nothing through the link.
 source "$(dirname "$0")/lib.sh"
 if [ "$(id -u)" -ne 0 ]; then
     echo "skip - playing two users needs root"
     exit 0
 fi
 
-start_xvfb_open 800x600
+start_xvfb 800x600 -ac  # any local user may connect
 
 chmod 755 "$WORK"
 mkdir -p "$WORK/inst/bin" "$WORK/inst/share" "$WORK/victim" "$WORK/tmp"
