@@ -194,14 +194,6 @@ TEST(QtDisplayHost, AHugeHostGetsABoundedWindowInItsMiddle) {
         EXPECT_EQ(HostedWindowRect(host).size(), host.expandedTo({1, 1}));
 }
 
-TEST(QtDisplayHost, RefusesAWindowItCannotDrawIn) {
-    QtDisplay display(QtDisplay::Options{.hostWindow = 0x7ffffff0, .showFps = false});
-    ::testing::internal::CaptureStderr();
-    EXPECT_FALSE(display.OpenDisplay(800, 600, 16, ""));
-    ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(display.window(), nullptr);
-}
-
 TEST(QtDisplayHost, FpsLineAppearsInTheBottomLeftCorner) {
     QtDisplay display(QtDisplay::Options{.hostWindow = 0, .showFps = true});
     Sink sink;

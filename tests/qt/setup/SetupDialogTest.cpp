@@ -246,44 +246,37 @@ class SetupDialogTest : public QObject {
     }
 
     // The name wins over the index, so opening never changes the font; the index counts only
-    // when the named font is gone; with CheckFont 1 the list is not even filled.
-    void fontListFollowsTheStoredFont() {
+    // when the named font is gone; with CheckFont 1 the list is not even filled. Unticking and
+    // ticking the box refills the list, not doubled, and stores the stored font again.
+    void fontListFollowsTheStoredFontAndTheFontsBox() {
         const QStringList families = QFontDatabase::families();
         QVERIFY(families.size() >= 2);
+        QComboBox* list = nullptr;
         for (auto [checkFont, fontName, loads, index] :
-             {std::tuple{"0", families[1], 1, 1},
+             {std::tuple{"1", families[1], 0, -1},
               {"0", QStringLiteral("No Such Font"), 1, 0},
-              {"1", families[1], 0, -1}}) {
+              {"0", families[1], 1, 1}}) {
             store.Set("Settings", "CheckFont", checkFont);
             store.Set("Settings", "SelectedFont", "0");
             store.Set("Settings", "FontName", fontName.toStdString());
             Open();
-            auto* list = Find<QComboBox>(QStringLiteral("cboFontsScreen"));
+            list = Find<QComboBox>(QStringLiteral("cboFontsScreen"));
             QCOMPARE(dialog->FontLoads(), loads);
             QCOMPARE(list->count(), loads ? families.size() : 0);
             QCOMPARE(list->isEnabled(), loads > 0);
             QCOMPARE(list->currentIndex(), index);
             if (index >= 0) QCOMPARE(Stored(store, "Settings", "FontName"), families[index]);
         }
-    }
-
-    void fontsBoxRefillsTheListAndChoicesAreStored() {
-        const QStringList families = QFontDatabase::families();
-        store.Set("Settings", "CheckFont", "0");
-        store.Set("Settings", "FontName", families.value(1).toStdString());
-        Open();
         auto* fonts = Find<QCheckBox>(QStringLiteral("chkFonts"));
-        auto* list = Find<QComboBox>(QStringLiteral("cboFontsScreen"));
         TakeWrites(store);
         fonts->click();
         QVERIFY(!list->isEnabled());
         fonts->click();
-        // Refilling selects the stored font again, which stores it again.
         QCOMPARE(TakeWrites(store), QStringList({"CheckFont=1", "SelectedFont=1",
                                                  "FontName=" + families[1], "CheckFont=0"}));
         QVERIFY(list->isEnabled());
         QCOMPARE(dialog->FontLoads(), 2);
-        QCOMPARE(list->count(), families.size());  // refilled, not doubled
+        QCOMPARE(list->count(), families.size());
         QCOMPARE(list->currentIndex(), 1);
         list->setCurrentIndex(0);
         QCOMPARE(TakeWrites(store), QStringList({"SelectedFont=0", "FontName=" + families[0]}));
