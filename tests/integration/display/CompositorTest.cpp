@@ -140,32 +140,28 @@ TEST_F(CompositorTest, AnUnchangedFrameComposesNothingAndAMoveOnlyItsTwoRectangl
     EXPECT_EQ(frame(), QRegion(101, 199, 20, 20) | QRegion(301, 199, 20, 20));
 }
 
-// Partial redraws give exactly a full redraw's picture, however pictures move, overlap, come and
-// go.
+// Partial redraws give exactly a full redraw's picture, whatever moves, overlaps, comes or goes.
 TEST_F(CompositorTest, PartialRedrawsMatchAFullRedraw) {
     Compositor fresh;
-    std::vector<SurfaceId> mine, theirs;
+    std::vector<SurfaceId> ids;  // the same in both
     for (const QString name : {"backdrop.bmp", "keyed.bmp", "alpha.bmp", "keyed.bmp"}) {
         const int transparency = name == "backdrop.bmp" ? kOpaque : kKeyedOrAlpha;
-        mine.push_back(Load(name, transparency));
-        theirs.push_back(fresh.CreateSurface());
-        fresh.LoadPicture(theirs.back(), files.Path(name), transparency, nullptr);
+        ids.push_back(Load(name, transparency));
+        fresh.LoadPicture(fresh.CreateSurface(), files.Path(name), transparency, nullptr);
     }
     QRandomGenerator random(7);
     for (int step = 0; step < 300; ++step) {
         const Colour clear = random.bounded(3) == 0 ? 0x204060 : kBlack;
         for (Compositor* each : {&c, &fresh}) each->ClearFrame(clear);
-        for (std::size_t i = 0; i < mine.size(); ++i) {
-            c.MoveSurfaceX(mine[i], random.bounded(-3, 4));
-            c.MoveSurfaceY(mine[i], random.bounded(-3, 4));
-            const int x = c.SurfaceX(mine[i]), y = c.SurfaceY(mine[i]);
-            if (x < -30 || x > 120 || y < -30 || y > 120) Put(mine[i], 40, 40);
-            fresh.SetSurfaceX(theirs[i], c.SurfaceX(mine[i]));
-            fresh.SetSurfaceY(theirs[i], c.SurfaceY(mine[i]));
-            if (random.bounded(5) != 0) {
-                c.DrawSurface(mine[i]);
-                fresh.DrawSurface(theirs[i]);
-            }
+        for (SurfaceId s : ids) {
+            c.MoveSurfaceX(s, random.bounded(-3, 4));
+            c.MoveSurfaceY(s, random.bounded(-3, 4));
+            const int x = c.SurfaceX(s), y = c.SurfaceY(s);
+            if (x < -30 || x > 120 || y < -30 || y > 120) Put(s, 40, 40);
+            fresh.SetSurfaceX(s, c.SurfaceX(s));
+            fresh.SetSurfaceY(s, c.SurfaceY(s));
+            if (random.bounded(5) != 0)
+                for (Compositor* each : {&c, &fresh}) each->DrawSurface(s);
         }
         if (step % 50 < 25) {
             for (Compositor* each : {&c, &fresh}) {
