@@ -86,9 +86,4 @@ struct Session {
     }
 };
 
-inline bool IsStartPoint(const std::array<StartPoint, 8>& table, int x, int y) {
-    return std::any_of(table.begin(), table.end(),
-                       [&](const StartPoint& p) { return p.x == x && p.y == y; });
-}
-
 }  // namespace driftmere::testing
