@@ -18,9 +18,9 @@ chmod -R a+rX "$WORK/inst"
 chown daemon:daemon "$WORK/victim"
 chmod 1777 "$WORK/tmp"
 VICTIM_UID=$(id -u daemon)
-OLD_LOCK=/tmp/driftmere-$VICTIM_UID.lock
-NEW_FOLDER=$WORK/tmp/driftmere-$VICTIM_UID
-clear_squats() { rm -rf "$OLD_LOCK" "$NEW_FOLDER"; }
+SHARED_LOCK=/tmp/driftmere-$VICTIM_UID.lock
+OWN_FOLDER=$WORK/tmp/driftmere-$VICTIM_UID
+clear_squats() { rm -rf "$SHARED_LOCK" "$OWN_FOLDER"; }
 trap 'clear_squats; cleanup' EXIT
 clear_squats
 
@@ -46,10 +46,10 @@ saver_runs() { start_named "$1" as_victim "$WORK/inst/bin/driftmere" /s && wait_
 end_saver() { kill -TERM "$PROG_PID" 2>/dev/null || true; wait_exit "$PROG_PID" 5 || true; }
 
 # Squatted: a world-writable lock file and a world-open folder, each locked by the attacker.
-as_nobody sh -c "umask 0; : >'$OLD_LOCK'"
-hold_lock "$OLD_LOCK"
-as_nobody sh -c "umask 0; mkdir -m 777 '$NEW_FOLDER' && : >'$NEW_FOLDER/driftmere.lock'"
-hold_lock "$NEW_FOLDER/driftmere.lock"
+as_nobody sh -c "umask 0; : >'$SHARED_LOCK'"
+hold_lock "$SHARED_LOCK"
+as_nobody sh -c "umask 0; mkdir -m 777 '$OWN_FOLDER' && : >'$OWN_FOLDER/driftmere.lock'"
+hold_lock "$OWN_FOLDER/driftmere.lock"
 check "a lock squatted by another user does not stop the saver" saver_runs squatted
 check "the saver says why it has no lock" \
     test "$(lines_matching "$WORK/squatted.err" 'no single-instance lock.*another user')" = 1
@@ -58,11 +58,11 @@ for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
 clear_squats
 
 # Planted: links from the lock's places to files the victim does not have yet.
-as_nobody ln -s "$WORK/victim/made-through-old-link" "$OLD_LOCK"
-as_nobody ln -s "$WORK/victim/made-through-new-link" "$NEW_FOLDER"
+as_nobody ln -s "$WORK/victim/made-through-shared-link" "$SHARED_LOCK"
+as_nobody ln -s "$WORK/victim/made-through-own-link" "$OWN_FOLDER"
 check "with links planted where the lock goes, the saver runs" saver_runs planted
 check "nothing is created through the links" \
-    test ! -e "$WORK/victim/made-through-old-link" -a ! -e "$WORK/victim/made-through-new-link"
+    test ! -e "$WORK/victim/made-through-shared-link" -a ! -e "$WORK/victim/made-through-own-link"
 check "the saver names the link" \
     test "$(lines_matching "$WORK/planted.err" 'no single-instance lock.*symbolic link')" = 1
 end_saver
@@ -71,7 +71,7 @@ clear_squats
 # Nobody interfering: the private folder is made, and the rule still works.
 check "alone, the saver runs" saver_runs first
 first=$PROG_PID
-check "its lock folder is private" test "$(stat -c '%U %a' "$NEW_FOLDER")" = "daemon 700"
+check "its lock folder is private" test "$(stat -c '%U %a' "$OWN_FOLDER")" = "daemon 700"
 start_named second as_victim "$WORK/inst/bin/driftmere" /s
 check "a second /s ends at once" wait_exit "$PROG_PID" 10
 check "with status 0" test "$(exit_status "$PROG_PID")" = 0
