@@ -142,6 +142,7 @@ TEST_F(QtDisplayTest, TheWindowRepaintsOnlyWhatChanged) {
 TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
     EXPECT_EQ(LetterboxRect({800, 600}, {1920, 1080}), QRect(240, 0, 1440, 1080));
     EXPECT_EQ(LetterboxRect({800, 600}, {1280, 1024}), QRect(0, 32, 1280, 960));
+    EXPECT_FALSE(NeedsSmoothScaling({800, 600}, QRect(0, 0, 1600, 1200)));  // exactly twice
 
     display.window()->showNormal();  // a full-screen window keeps the screen's size
     display.window()->setGeometry(0, 0, 1920, 1080);
