@@ -26,10 +26,9 @@ TEST(CommandLine, ArgumentsChooseTheMode) {
     };
     for (const auto& c : cases) {
         const StartRequest r = ParseStart(c.args, nullptr);
-        EXPECT_EQ(r.mode, c.mode) << r.commandLine;
-        EXPECT_EQ(r.modeText, c.modeText) << r.commandLine;
-        EXPECT_EQ(r.previewParent, c.previewParent) << r.commandLine;
-        EXPECT_FALSE(r.hosted);
+        EXPECT_EQ(std::tuple(r.mode, r.modeText, r.previewParent, r.hosted),
+                  std::tuple(c.mode, c.modeText, c.previewParent, false))
+            << r.commandLine;
     }
     // The preview host is the longest numeric tail; one too large for 32 bits names no window.
     EXPECT_EQ(PreviewHandle("/p1234"), 1234);
@@ -121,11 +120,9 @@ TEST(CommandLine, ScreenSaverHostOptions) {
     };
     for (const auto& c : cases) {
         const StartRequest r = ParseStart(c.args, c.env);
-        EXPECT_EQ(r.mode, StartMode::Saver) << c.args[0];
-        EXPECT_EQ(r.hosted, c.hosted) << c.args[0];
-        EXPECT_EQ(r.music, c.music) << c.args[0];
-        EXPECT_EQ(r.showFps, c.fps) << c.args[0];
-        EXPECT_EQ(r.hostWindow, c.window) << c.args[0];
+        EXPECT_EQ(std::tuple(r.mode, r.hosted, r.music, r.showFps, r.hostWindow),
+                  std::tuple(StartMode::Saver, c.hosted, c.music, c.fps, c.window))
+            << c.args[0];
     }
     EXPECT_EQ(ParseWindowId("0xZZ"), std::nullopt);
 }
