@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Three programs write settings at once: two savers (the second may run while the Control Box is
-# open) turning the music off and on with Q and S, and the Control Box getting typed input. The
-# file must stay whole, lose no key, and end with the last value each writer gave.
+# Two savers pressing Q and S and the Control Box getting typed input write settings at once: the
+# file stays whole, loses no key, and ends with each writer's last value.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 write_settings <"$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini"

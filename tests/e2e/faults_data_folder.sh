@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# A copy of the program with a damaged data folder. Empty: the saver runs over black, warns once
-# per missing picture and song rather than on every frame, and ends on a key as usual. Then with
-# the first song not MIDI and the second missing: one warning each, the playlist moves on to the
-# third, and going round the playlist again warns no more.
+# A damaged data folder. Empty: black, a warning per missing file (not per frame), a key ends it.
+# First song not MIDI, second missing: one warning each, on to the third, no more warnings after.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 COPY=$(program_copy "$WORK/x")

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# The settings folder is read-only and holds no settings file: the saver runs on its first-run
-# values in memory and says once that it cannot save. Root writes through any folder mode, so
-# the saver runs as the unprivileged user nobody.
+# A read-only settings folder without a file: first-run values in memory, said once that it
+# cannot save. Run as nobody, since root writes through any folder mode.
 source "$(dirname "$0")/lib.sh"
 if [ "$(id -u)" -ne 0 ]; then
     echo "skip - switching to the user nobody needs root"
     exit 0
 fi
-start_xvfb_open 800x600
+start_xvfb 800x600 -ac  # any local user may connect
 chmod 711 "$WORK"
 HOME_N=$WORK/nobody
 mkdir -p "$HOME_N/config/DriftmereVT" "$HOME_N/run"

@@ -1,15 +1,10 @@
 #!/usr/bin/env bash
-# Things in the data folder that are not files, and a world that stops answering.
-#  - A backdrop, a balloon and every song replaced by FIFOs or a folder, a balloon nobody may
-#    read: one warning each, the scene runs, and a key ends it at once.
-#  - The X server stops answering: SIGTERM still ends the saver within a few seconds.
-#  - The audio device never answers: a key still ends the saver, and a display that cannot open
-#    ends the program at once (no music is started for it).
-# The saver runs as the user nobody when the test runs as root, so that "Permission denied" can
-# be seen at all.
+# Data that are not files (FIFOs, a folder, an unreadable balloon): one warning each, a key ends
+# the saver at once. An audio device or X server that stops answering: a key or SIGTERM still
+# ends it. Run as nobody under root, so that "Permission denied" can be seen at all.
 source "$(dirname "$0")/lib.sh"
 
-start_xvfb_open 800x600
+start_xvfb 800x600 -ac  # any local user may connect
 
 chmod 755 "$WORK"
 APP=$(program_copy "$WORK/inst")

@@ -1,17 +1,14 @@
 #!/usr/bin/env bash
-# Another local user tries to keep the saver from starting through its single-instance lock, for
-# a session without XDG_RUNTIME_DIR (a bare su, a cron job): by making the lock file or folder
-# first and holding a lock on it, or by planting a link where it goes. The victim's saver must
-# run all the same and create nothing through the link. The victim is the user daemon, the
-# attacker the user nobody; both places the lock could be looked for are tried: the old shared
-# name in /tmp and the private folder under $TMPDIR.
+# Without XDG_RUNTIME_DIR, user nobody makes and holds the lock file or folder first, or plants a
+# link there (the shared name in /tmp and the private folder under $TMPDIR): user daemon's saver
+# runs all the same and creates nothing through the link.
 source "$(dirname "$0")/lib.sh"
 if [ "$(id -u)" -ne 0 ]; then
     echo "skip - playing two users needs root"
     exit 0
 fi
 
-start_xvfb_open 800x600
+start_xvfb 800x600 -ac  # any local user may connect
 
 chmod 755 "$WORK"
 mkdir -p "$WORK/inst/bin" "$WORK/inst/share" "$WORK/victim" "$WORK/tmp"
@@ -21,9 +18,9 @@ chmod -R a+rX "$WORK/inst"
 chown daemon:daemon "$WORK/victim"
 chmod 1777 "$WORK/tmp"
 VICTIM_UID=$(id -u daemon)
-OLD_LOCK=/tmp/driftmere-$VICTIM_UID.lock
-NEW_FOLDER=$WORK/tmp/driftmere-$VICTIM_UID
-clear_squats() { rm -rf "$OLD_LOCK" "$NEW_FOLDER"; }
+SHARED_LOCK=/tmp/driftmere-$VICTIM_UID.lock
+OWN_FOLDER=$WORK/tmp/driftmere-$VICTIM_UID
+clear_squats() { rm -rf "$SHARED_LOCK" "$OWN_FOLDER"; }
 trap 'clear_squats; cleanup' EXIT
 clear_squats
 
@@ -49,10 +46,10 @@ saver_runs() { start_named "$1" as_victim "$WORK/inst/bin/driftmere" /s && wait_
 end_saver() { kill -TERM "$PROG_PID" 2>/dev/null || true; wait_exit "$PROG_PID" 5 || true; }
 
 # Squatted: a world-writable lock file and a world-open folder, each locked by the attacker.
-as_nobody sh -c "umask 0; : >'$OLD_LOCK'"
-hold_lock "$OLD_LOCK"
-as_nobody sh -c "umask 0; mkdir -m 777 '$NEW_FOLDER' && : >'$NEW_FOLDER/driftmere.lock'"
-hold_lock "$NEW_FOLDER/driftmere.lock"
+as_nobody sh -c "umask 0; : >'$SHARED_LOCK'"
+hold_lock "$SHARED_LOCK"
+as_nobody sh -c "umask 0; mkdir -m 777 '$OWN_FOLDER' && : >'$OWN_FOLDER/driftmere.lock'"
+hold_lock "$OWN_FOLDER/driftmere.lock"
 check "a lock squatted by another user does not stop the saver" saver_runs squatted
 check "the saver says why it has no lock" \
     test "$(lines_matching "$WORK/squatted.err" 'no single-instance lock.*another user')" = 1
@@ -61,11 +58,11 @@ for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
 clear_squats
 
 # Planted: links from the lock's places to files the victim does not have yet.
-as_nobody ln -s "$WORK/victim/made-through-old-link" "$OLD_LOCK"
-as_nobody ln -s "$WORK/victim/made-through-new-link" "$NEW_FOLDER"
+as_nobody ln -s "$WORK/victim/made-through-shared-link" "$SHARED_LOCK"
+as_nobody ln -s "$WORK/victim/made-through-own-link" "$OWN_FOLDER"
 check "with links planted where the lock goes, the saver runs" saver_runs planted
 check "nothing is created through the links" \
-    test ! -e "$WORK/victim/made-through-old-link" -a ! -e "$WORK/victim/made-through-new-link"
+    test ! -e "$WORK/victim/made-through-shared-link" -a ! -e "$WORK/victim/made-through-own-link"
 check "the saver names the link" \
     test "$(lines_matching "$WORK/planted.err" 'no single-instance lock.*symbolic link')" = 1
 end_saver
@@ -74,7 +71,7 @@ clear_squats
 # Nobody interfering: the private folder is made, and the rule still works.
 check "alone, the saver runs" saver_runs first
 first=$PROG_PID
-check "its lock folder is private" test "$(stat -c '%U %a' "$NEW_FOLDER")" = "daemon 700"
+check "its lock folder is private" test "$(stat -c '%U %a' "$OWN_FOLDER")" = "daemon 700"
 start_named second as_victim "$WORK/inst/bin/driftmere" /s
 check "a second /s ends at once" wait_exit "$PROG_PID" 10
 check "with status 0" test "$(exit_status "$PROG_PID")" = 0

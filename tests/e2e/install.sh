@@ -18,11 +18,10 @@ check "desktop entry opens the Control Box" grep -qx 'Exec=driftmere /c' "$prefi
 check "man page" test -s "$prefix/share/man/man6/driftmere.6"
 
 start_xvfb 800x600
-start_program_at() { "$1" /s >"$WORK/out.log" 2>"$WORK/err.log" & PROG_PID=$!; PIDS+=("$PROG_PID"); }
-start_program_at "$prefix/libexec/xscreensaver/driftmere"
+start_named program "$prefix/libexec/xscreensaver/driftmere" /s
 check "the installed program shows the scene (data found through the link)" \
     wait_for 30 shot_brighter installed 600x400+100+100 20
-check "no warning about missing pictures" bash -c "! grep -qi 'bmp' '$WORK/err.log'"
+check "no warning about missing pictures" bash -c "! grep -qi 'bmp' '$WORK/program.err'"
 xdotool key x
 check "and ends on a key" wait_exit "$PROG_PID" 10
 finish

@@ -26,16 +26,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# start_xvfb WIDTHxHEIGHT [XVFB OPTIONS...]: a private X server on a display number of its own,
-# with a black root window, so that the screen stays dark until a program draws on it.
+# start_xvfb WIDTHxHEIGHT [XVFB OPTIONS...]: a private X server with a black root window.
 start_xvfb() {
     local size=${1:-800x600}
     shift || true
     start_xserver Xvfb -screen 0 "${size}x24" -br "$@"
 }
 
-# wait_for SECONDS COMMAND...: runs COMMAND until it succeeds; false if it has not within SECONDS.
-# The limits are generous: they only bound how long a broken program can hold a test up.
+# wait_for SECONDS COMMAND...: runs COMMAND until it succeeds; false if not within SECONDS (a
+# generous bound on how long a broken program holds a test up).
 wait_for() {
     local limit=$1
     shift
@@ -47,11 +46,7 @@ wait_for() {
 }
 
 # start_program ARGS...: runs the program in the background; its pid is in $PROG_PID.
-start_program() {
-    "$BIN" "$@" >"$WORK/out.log" 2>"$WORK/err.log" &
-    PROG_PID=$!
-    PIDS+=("$PROG_PID")
-}
+start_program() { start_named program "$BIN" "$@"; }
 
 # wait_exit PID SECONDS: true when the process ended within the time.
 wait_exit() {
@@ -69,9 +64,8 @@ none_running() {
     return 0
 }
 
-# wait_window TITLE SECONDS: waits for a mapped window with this name.
 titled() { xdotool search --name "^$1\$" >/dev/null 2>&1; }
-wait_window() { wait_for "$2" titled "$1"; }
+wait_window() { wait_for "$2" titled "$1"; }  # wait_window TITLE SECONDS
 
 shot() { import -window root "$WORK/$1.png"; }
 
@@ -84,8 +78,7 @@ count_colour() {
 # the mean brightness (0..255) of a region
 mean_level() { convert "$WORK/$1.png" -crop "$2" +repage -colorspace gray -format '%[fx:int(255*mean)]' info:; }
 
-# shot_brighter NAME GEOMETRY LEVEL: takes the screenshot NAME; true when the region's mean
-# brightness is above LEVEL. With wait_for, it waits for a scene to be drawn.
+# shot_brighter NAME GEOMETRY LEVEL: takes screenshot NAME; true when the region is brighter.
 shot_brighter() { shot "$1" && [ "$(mean_level "$1" "$2")" -gt "$3" ]; }
 
 setting() {  # setting SECTION KEY -> value from the settings file ("" when absent)
@@ -106,19 +99,13 @@ check() {  # check DESCRIPTION COMMAND...
 
 finish() {
     if [ "$FAILS" -ne 0 ]; then
-        echo "--- program stderr:"; cat "$WORK/err.log" 2>/dev/null || true
+        echo "--- program stderr:"; cat "$WORK/program.err" 2>/dev/null || true
         exit 1
     fi
 }
 
-# --- helpers for the fault tests ---
-
-# start_xvfb_open WIDTHxHEIGHT: like start_xvfb, but any local user may connect (-ac), so a
-# program run as another user can use it.
-start_xvfb_open() { start_xvfb "${1:-800x600}" -ac; }
-
-# start_named NAME PROGRAM ARGS...: runs PROGRAM in the background with its output in
-# $WORK/NAME.out and $WORK/NAME.err; its pid is in $PROG_PID.
+# start_named NAME PROGRAM ARGS...: runs PROGRAM in the background, output in $WORK/NAME.out
+# and .err, pid in $PROG_PID.
 start_named() {
     local name=$1; shift
     "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
@@ -126,8 +113,7 @@ start_named() {
     PIDS+=("$PROG_PID")
 }
 
-# program_copy FOLDER: a copy of the program in FOLDER/bin with an empty data folder beside it
-# (FOLDER/share/driftmere); prints the copy's path.
+# program_copy FOLDER: prints the path of a copy of the program with an empty data folder.
 program_copy() {
     mkdir -p "$1/bin" "$1/share/driftmere"
     cp "$BIN" "$1/bin/driftmere"
@@ -143,8 +129,7 @@ exit_status() { local s=0; wait "$1" || s=$?; echo "$s"; }
 # windows_of PID: the ids of the mapped windows a process owns, one a line.
 windows_of() { xdotool search --onlyvisible --pid "$1" 2>/dev/null || true; }
 
-# has_window PID: true when the process shows a window. A saver maps its window only once it has
-# loaded its scene, so this is the moment it takes keys.
+# has_window PID: true when the process shows a window (a saver maps it once it takes keys).
 has_window() { [ -n "$(windows_of "$1")" ]; }
 
 # wait_mapped PID [SECONDS]: true once the process shows a window, false if it ends first.
@@ -156,8 +141,8 @@ wait_mapped() {
     done
 }
 
-# start_host WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]: a stand-in for a host's
-# (or another program's) window; once it is mapped its id is in $HOST_ID, its pid in $HOST_PID.
+# start_host WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]: a stand-in host window,
+# mapped, its id in $HOST_ID, its pid in $HOST_PID.
 HOSTS=0
 start_host() {
     HOSTS=$((HOSTS + 1))

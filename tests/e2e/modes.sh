@@ -14,8 +14,7 @@ check "/x ends at once with status 0" test "$status" = 0
 timeout 20 "$BIN" /p 12345; status=$?
 check "/p with a number that is no window ends at once with status 0" test "$status" = 0
 
-# Preview: the picture fills the host window (given in decimal) and ends with it. The host is
-# black, so that only the picture makes it bright.
+# Preview: the picture fills the black host window (id in decimal) and ends with it.
 start_host 306 230 50 50 --colour 000000
 start_program /p "$((HOST_ID))"
 preview=$PROG_PID
@@ -24,9 +23,8 @@ check "/p leaves the rest of the screen alone" test "$(mean_level preview 800x40
 kill "$HOST_PID"
 check "/p ends when its host window goes" wait_exit "$preview" 10
 
-# Hosted by id: a grey 400 x 200 host at (100, 300) shows the 800 x 600 scene scaled to 267 x 200,
-# with black bars left and right. It opens only once the preview's host has gone, or the check
-# that the preview leaves the rest of the screen alone would see it.
+# Hosted by id: a 400 x 200 host at (100, 300) shows the scene at 267 x 200 between black bars
+# (opened after the preview's host has gone, out of that check's sight).
 start_host 400 200 100 300
 host=$HOST_PID
 children_of() { xwininfo -children -id "$HOST_ID" | sed -n 's/^ *\([0-9]*\) child.*/\1/p'; }

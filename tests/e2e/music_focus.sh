@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Another window taking the keyboard focus from the saver does not cut the song: the playlist
-# stays on its first song until a music key moves it on. The second song is missing from the
-# data folder, so the moment the playlist reaches it shows as a warning on stderr.
+# Another window taking the focus does not move the playlist on; only a music key does (the
+# second song is missing, so reaching it shows as a warning).
 source "$(dirname "$0")/lib.sh"
 
 start_xvfb 800x600

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The saver on a real X server: the backdrop fills the screen, the music keys keep it running
-# and Q and S write "SoundOn"; with backdrops off balloons fly over black, and the clock and
-# message stand where they belong.
+# The backdrop fills the screen, music keys keep the saver and Q and S write SoundOn; without
+# backdrops, black, with the clock and message where they belong.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 

@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# Shown by itself, the saver stays above windows that open while it runs, with and without a
-# window manager, whether the window is managed or bypasses the manager (as notifications and
-# menus often do): the scene still covers the screen, a key still ends the saver, and once it has
-# ended the window is there to see.
+# The saver stays above windows that open while it runs, managed or override-redirect, with and
+# without a window manager; a key still ends it, and then the window shows.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 
-# Magenta pixels in the middle 200 x 100 of the window (a window manager's frame may shift it
-# by its title bar; a balloon has a few pixels of that colour too).
+# Magenta pixels in the window's middle (a frame may shift it; balloons have a few such pixels).
 magenta() { count_colour "$1" 200x100+300+250 255 0 255 5; }
 scene_over_window() {
     shot "$1" && [ "$(magenta "$1")" -lt 1000 ] && [ "$(mean_level "$1" 600x400+100+100)" -gt 20 ]

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Hosted by the real xscreensaver daemon: with Driftmere in its programs list, activating the
-# saver puts the scene on screen, and deactivating it leaves no Driftmere process behind.
-# xscreensaver refuses to run hacks as root, so the daemon runs as the user nobody.
+# Under the xscreensaver daemon (run as nobody, it refuses root): activating shows the scene,
+# deactivating leaves no Driftmere process behind.
 source "$(dirname "$0")/lib.sh"
 command -v xscreensaver >/dev/null || { echo "xscreensaver is not installed"; exit 1; }
 
-start_xvfb_open 800x600
+start_xvfb 800x600 -ac  # any local user may connect
 
 home=$WORK/home
 mkdir -p "$home"

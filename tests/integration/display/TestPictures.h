@@ -13,51 +13,40 @@ inline constexpr QRgb kKey = 0xffff00ff;  // magenta corners: the colour left ou
 class TestPictures {
   public:
     TestPictures() {
-        // 40 x 30 backdrop of one colour.
-        QImage backdrop(40, 30, QImage::Format_RGB888);
+        QImage backdrop(40, 30, QImage::Format_RGB888);  // one colour
         backdrop.fill(QColor(10, 120, 200));
         backdrop.save(Path("backdrop.bmp"), "BMP");
-
-        // 20 x 20 balloon: green inside, magenta corners (the key colour) 4 pixels deep.
+        // Green inside, key-coloured corners 4 pixels deep.
         QImage balloon(20, 20, QImage::Format_RGB888);
         balloon.fill(QColor(0, 200, 0));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x)
-                for (QPoint corner :
+                for (QPoint p :
                      {QPoint(x, y), QPoint(19 - x, y), QPoint(x, 19 - y), QPoint(19 - x, 19 - y)})
-                    balloon.setPixel(corner, kKey);
+                    balloon.setPixel(p, kKey);
         balloon.save(Path("keyed.bmp"), "BMP");
-
-        // 10 x 10 red picture whose left half is half transparent and right half opaque.
-        QImage alpha(10, 10, QImage::Format_ARGB32);
+        // Red, half transparent on the left; and an opaque one with a key-coloured top-left.
+        QImage alpha(10, 10, QImage::Format_ARGB32), solid(10, 10, QImage::Format_ARGB32);
         for (int y = 0; y < 10; ++y)
             for (int x = 0; x < 10; ++x) alpha.setPixel(x, y, qRgba(255, 0, 0, x < 5 ? 128 : 255));
-        WriteBmp32(alpha, Path("alpha.bmp"));
-        // The same size, fully opaque alpha with a key-coloured top-left pixel.
-        QImage solid(10, 10, QImage::Format_ARGB32);
         solid.fill(qRgba(255, 0, 0, 255));
         solid.setPixel(0, 0, kKey);
+        WriteBmp32(alpha, Path("alpha.bmp"));
         WriteBmp32(solid, Path("solid-alpha.bmp"));
-
-        Write("garbage.bmp", QByteArray(300, '\x5a'));
-        QFile whole(Path("backdrop.bmp"));
+        QFile whole(Path("backdrop.bmp")), garbage(Path("garbage.bmp")), cut(Path("truncated.bmp"));
         whole.open(QIODevice::ReadOnly);
-        const QByteArray bytes = whole.readAll();
-        Write("truncated.bmp", bytes.left(bytes.size() / 2));
+        garbage.open(QIODevice::WriteOnly);
+        cut.open(QIODevice::WriteOnly);
+        garbage.write(QByteArray(300, '\x5a'));
+        cut.write(whole.read(whole.size() / 2));
     }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
     std::string operator()(const QString& name) const { return Path(name).toStdString(); }
 
   private:
-    void Write(const QString& name, const QByteArray& bytes) const {
-        QFile file(Path(name));
-        file.open(QIODevice::WriteOnly);
-        file.write(bytes);
-    }
-
-    // A 32-bit picture with its alpha channel, written by hand (a version 4 header with the
-    // four channel masks) so the test does not depend on what Qt's writer chooses.
+    // 32 bits with alpha, written by hand (version 4 header, four channel masks) so the test
+    // does not depend on what Qt's writer chooses.
     static void WriteBmp32(const QImage& picture, const QString& path) {
         QFile file(path);
         file.open(QIODevice::WriteOnly);

@@ -1,6 +1,5 @@
-// Checks the pictures the build paints: that each is there at its size, at 1x and 2x, that the
-// balloons cut out cleanly over any backdrop, that the backdrops are real scenes, that the 2x set
-// shows the same pictures as the 1x one, and that painting them again gives the same bytes.
+// The pictures the build paints: each at its size and kind at 1x and 2x, the 2x showing the same,
+// balloons that cut out cleanly, backdrops that are distinct scenes, and the same bytes again.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -8,7 +7,6 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstdlib>
@@ -19,7 +17,6 @@
 
 namespace {
 
-// The names without ".bmp" of the scene's pictures.
 std::vector<std::string> Names(auto& table, std::string_view prefix = "") {
     std::vector<std::string> names;
     for (const auto& entry : table)
@@ -36,7 +33,6 @@ QString DataDir() {
 }
 
 QString PathOf(const std::string& name) { return DataDir() + "/" + QString::fromStdString(name); }
-
 QImage Load(const std::string& name) { return QImage(PathOf(name)); }
 
 // Every picture's name without extension, with its 1x size.
@@ -53,15 +49,6 @@ std::vector<std::pair<std::string, QSize>> AllPictures() {
 
 std::string Twice(const std::string& name) { return name + "@2x.png"; }
 
-std::vector<std::string> AllFiles() {
-    std::vector<std::string> files;
-    for (const auto& [name, size] : AllPictures()) {
-        files.push_back(name + ".bmp");
-        files.push_back(Twice(name));
-    }
-    return files;
-}
-
 QByteArray Head(const std::string& name, int bytes) {
     QFile f(PathOf(name));
     return f.open(QIODevice::ReadOnly) ? f.read(bytes) : QByteArray();
@@ -76,38 +63,11 @@ int BitsPerPixel(const std::string& name) {
 
 double Luma(QRgb p) { return 0.299 * qRed(p) + 0.587 * qGreen(p) + 0.114 * qBlue(p); }
 
-// WCAG relative luminance, for how well yellow text stands out.
-double RelativeLuminance(QRgb p) {
-    auto lin = [](int c) {
-        double v = c / 255.0;
-        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * lin(qRed(p)) + 0.7152 * lin(qGreen(p)) + 0.0722 * lin(qBlue(p));
-}
-
-// Averages each 2 x 2 block, colour weighted by alpha, as the display would see the 2x picture
-// from the 1x distance.
-QImage HalveBox(const QImage& source) {
-    QImage src = source.convertToFormat(QImage::Format_ARGB32);
-    QImage out(src.width() / 2, src.height() / 2, QImage::Format_ARGB32);
-    for (int y = 0; y < out.height(); ++y) {
-        for (int x = 0; x < out.width(); ++x) {
-            double r = 0, g = 0, b = 0, a = 0;
-            for (int i = 0; i < 4; ++i) {
-                QRgb p = src.pixel(2 * x + i % 2, 2 * y + i / 2);
-                double w = qAlpha(p) / 255.0;
-                r += w * qRed(p);
-                g += w * qGreen(p);
-                b += w * qBlue(p);
-                a += w;
-            }
-            out.setPixel(x, y,
-                         a > 0 ? qRgba(int(r / a + 0.5), int(g / a + 0.5), int(b / a + 0.5),
-                                       int(a * 255 / 4 + 0.5))
-                               : 0);
-        }
-    }
-    return out;
+// The 2x picture seen from the 1x distance: each 2 x 2 block averaged, colour weighted by alpha.
+QImage Halve(const QImage& two) {
+    return two.convertToFormat(QImage::Format_ARGB32_Premultiplied)
+        .scaled(two.size() / 2, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_ARGB32);
 }
 
 // Mean absolute difference of alpha-weighted colour and of alpha, 0..255.
@@ -125,10 +85,9 @@ double MeanAbsPremultiplied(const QImage& a, const QImage& b) {
     return sum / (4.0 * a.width() * a.height());
 }
 
-// The 1x files are BMPs of the two kinds the saver reads; the 2x set is PNG, with alpha for the
-// balloons only, and the same picture painted with more detail, not another picture and not
-// shifted by a pixel: halved again it must come close to its twin (today's worst is under 1 in
-// 255; two different backdrops differ by more than 9).
+// 1x: BMPs of the two kinds the saver reads. 2x: PNG, alpha for balloons only, and halved again
+// close to its twin, not another picture (today's worst is under 1 in 255; two different backdrops
+// differ by more than 9), and closer than when moved a pixel any way (edges left out).
 TEST(Pictures, EveryFileIsThereAtItsSizeAndKindAndTheTwiceSizeShowsTheSame) {
     ASSERT_FALSE(DataDir().isEmpty()) << "DRIFTMERE_DATA_DIR is not set";
     const QByteArray png("\x89PNG\r\n\x1a\n", 8);
@@ -136,99 +95,54 @@ TEST(Pictures, EveryFileIsThereAtItsSizeAndKindAndTheTwiceSizeShowsTheSame) {
         SCOPED_TRACE(name);
         const bool balloon = name.rfind("balloon", 0) == 0;
         QImage one = Load(name + ".bmp"), two = Load(Twice(name));
-        ASSERT_FALSE(one.isNull());
-        ASSERT_FALSE(two.isNull());
-        EXPECT_EQ(one.size(), size);
+        ASSERT_EQ(one.size(), size);
         EXPECT_EQ(BitsPerPixel(name + ".bmp"), balloon ? 32 : 24);
         EXPECT_EQ(Head(Twice(name), 8), png);
         EXPECT_EQ(two.hasAlphaChannel(), balloon);
-        QImage halved = HalveBox(two);
-        ASSERT_EQ(halved.size() * 2, two.size());
-        ASSERT_EQ(halved.size(), one.size());
-        EXPECT_LT(MeanAbsPremultiplied(one.convertToFormat(QImage::Format_ARGB32), halved), 2.0);
+        ASSERT_EQ(Halve(two).size() * 2, two.size());
+        const QImage o = one.convertToFormat(QImage::Format_ARGB32);
+        const QRect in = o.rect().adjusted(2, 2, -2, -2);
+        auto off = [&](int dx, int dy) {
+            const QImage moved = Halve(two.copy(dx, dy, two.width(), two.height()));
+            return MeanAbsPremultiplied(o.copy(in), moved.copy(in));
+        };
+        const double aligned = off(0, 0);
+        EXPECT_LT(aligned, 2.0);
+        for (auto [dx, dy] : {std::pair{-2, 0}, {2, 0}, {0, -2}, {0, 2}})
+            EXPECT_LT(aligned, off(dx, dy)) << "closer moved by " << dx / 2 << ", " << dy / 2;
     }
-}
-
-// The runs of fully opaque pixels down the picture's centre column, as [first, last] rows.
-std::vector<std::pair<int, int>> CentreRuns(const QImage& img) {
-    std::vector<std::pair<int, int>> runs;
-    for (int y = 0, cx = img.width() / 2; y < img.height(); ++y) {
-        if (qAlpha(img.pixel(cx, y)) != 255) continue;
-        if (!runs.empty() && runs.back().second == y - 1) {
-            runs.back().second = y;
-        } else {
-            runs.push_back({y, y});
-        }
-    }
-    return runs;
-}
-
-// No pixel left fully transparent between a row's first and last visible pixel.
-void ExpectRowClosed(const QImage& img, int y) {
-    int first = -1, last = -1;
-    for (int x = 0; x < img.width(); ++x) {
-        if (qAlpha(img.pixel(x, y)) > 0) {
-            if (first < 0) first = x;
-            last = x;
-        }
-    }
-    for (int x = first; x >= 0 && x <= last; ++x)
-        ASSERT_GT(qAlpha(img.pixel(x, y)), 0) << "hole at " << x << ", " << y;
 }
 
 // A balloon waits out of sight left of the screen (x = -120, or -140 for balloons 12 and 13)
-// and 170 pixels above it, so it must fit in that room. It is a solid shape on a clear ground;
-// a reader that drops the alpha channel leaves out every pixel of the top-left pixel's colour,
-// black, so nothing of the balloon itself may be black, or holes would open.
-// The 2x balloons must hold to the same rules at twice the size.
-TEST(Pictures, BalloonsAreSolidShapesOnAClearGroundWithNoBlackInside) {
+// and 170 pixels above it, so it must fit in that room (2x: twice). A reader that drops the alpha
+// channel leaves out the top-left pixel's colour, black, so no balloon pixel may be black.
+TEST(Pictures, BalloonsFitTheirRoomOnAClearGroundWithNoBlackInside) {
     for (size_t n = 0; n < 2 * kBalloons.size(); ++n) {
         const size_t i = n % kBalloons.size();
         const int k = n < kBalloons.size() ? 1 : 2;
         const std::string file = k == 1 ? kBalloons[i] + ".bmp" : Twice(kBalloons[i]);
         SCOPED_TRACE(file);
         QImage img = Load(file);
-        ASSERT_FALSE(img.isNull());
         ASSERT_TRUE(img.hasAlphaChannel());
         img = img.convertToFormat(QImage::Format_ARGB32);
         const int w = img.width(), h = img.height();
-        EXPECT_GE(w, 90 * k);
-        EXPECT_LE(w, (i >= 11 ? 140 : 120) * k);
-        EXPECT_LE(h, 170 * k);
-        EXPECT_GE(h, w * 1.25);
-        EXPECT_LE(h, w * 1.55);
+        EXPECT_TRUE(w >= 90 * k && w <= (i >= 11 ? 140 : 120) * k && h <= 170 * k) << w << "x" << h;
 
-        int visible = 0;
+        int visible = 0;  // clear pixels are black and line the border, visible ones never black
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 const QRgb p = img.pixel(x, y);
                 const bool border = x == 0 || y == 0 || x == w - 1 || y == h - 1;
+                ASSERT_EQ(qAlpha(p) == 0, (p & 0xffffff) == 0) << x << ", " << y;
                 ASSERT_TRUE(!border || qAlpha(p) == 0) << "border pixel at " << x << ", " << y;
-                if (qAlpha(p) == 0) {
-                    ASSERT_EQ(p & 0xffffff, 0u)
-                        << "clear pixel with a colour at " << x << ", " << y;
-                } else {
-                    ASSERT_NE(p & 0xffffff, 0u) << "black balloon pixel at " << x << ", " << y;
-                    ++visible;
-                }
+                visible += qAlpha(p) > 0;
             }
         }
         EXPECT_GT(visible, w * h / 3);
-
-        // Down the middle: the envelope from its crown to the throat, a gap where only the
-        // wires are, then the burner and the basket down to the floor.
-        auto runs = CentreRuns(img);
-        ASSERT_GE(runs.size(), 2u);
-        auto envelope = runs.front(), basket = runs.back();
-        EXPECT_LE(envelope.first, 4 * k);
-        EXPECT_GT(envelope.second - envelope.first, h * 0.6);
-        EXPECT_GE(basket.second, h - 4 * k);
-        EXPECT_GE(basket.second - basket.first, 6 * k);
-        for (int y = envelope.first; y <= envelope.second; ++y) ExpectRowClosed(img, y);
     }
 }
 
-TEST(Pictures, BackdropsAreDistinctScenesWithAReadableTopStripAndTheirOwnThumbnails) {
+TEST(Pictures, BackdropsAreDistinctScenesWithTheirOwnThumbnails) {
     std::vector<QImage> images;
     for (const std::string& b : kBackdrops) {
         SCOPED_TRACE(b);
@@ -244,18 +158,6 @@ TEST(Pictures, BackdropsAreDistinctScenesWithAReadableTopStripAndTheirOwnThumbna
         }
         double mean = sum / 480000, sd = std::sqrt(sq / 480000 - mean * mean);
         EXPECT_GT(sd, 20.0) << "too flat to be a scene";
-
-        // The clock and the message are written in yellow with a black shadow across the top:
-        // nearly all of that strip must be dark enough for yellow to stand out.
-        const double yellow = RelativeLuminance(qRgb(255, 255, 0));
-        int poor = 0;
-        for (int y = 0; y < 40; ++y) {
-            for (int x = 0; x < 800; ++x) {
-                double ratio = (yellow + 0.05) / (RelativeLuminance(img.pixel(x, y)) + 0.05);
-                if (ratio < 2.5) ++poor;
-            }
-        }
-        EXPECT_LT(poor, 800 * 40 / 100);
         // Its thumbnail shows it (backdrops differ by more than that).
         const QImage small = img.scaled(96, 72, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         EXPECT_LT(MeanAbsPremultiplied(Load("thumb-" + b + ".bmp"), small), 4.5);
@@ -269,8 +171,8 @@ TEST(Pictures, BackdropsAreDistinctScenesWithAReadableTopStripAndTheirOwnThumbna
     }
 }
 
-// The preview and the banner carry the balloons, and the banner the name in pale lettering;
-// without its font the banner would come out unlettered and still the right size.
+// The preview and the banner carry balloons, and the banner the name (without its font the
+// banner would come out unlettered and still the right size).
 TEST(Pictures, PreviewAndBannerShowBalloonsAndTheName) {
     auto count = [](const QImage& img, QRect area, auto&& pick) {
         int n = 0;
@@ -280,18 +182,11 @@ TEST(Pictures, PreviewAndBannerShowBalloonsAndTheName) {
         return n;
     };
     auto warm = [](QRgb p) { return qRed(p) > 170 && qBlue(p) < 90 && qRed(p) - qBlue(p) > 120; };
-    QImage preview = Load("preview.bmp");
-    ASSERT_FALSE(preview.isNull());
+    const QImage preview = Load("preview.bmp"), banner = Load("banner.bmp");
     EXPECT_GT(count(preview, QRect(0, 0, 153, 60), warm), 40) << "no balloon in the preview";
-
-    QImage banner = Load("banner.bmp");
-    ASSERT_FALSE(banner.isNull());
     EXPECT_GT(count(banner, banner.rect(), warm), 60) << "no balloon in the banner";
     auto pale = [](QRgb p) { return qRed(p) > 235 && qGreen(p) > 225 && qBlue(p) > 180; };
-    auto shadow = [](QRgb p) { return Luma(p) < 110; };
-    QRect lettering(70, 15, 270, 55);
-    EXPECT_GT(count(banner, lettering, pale), 800) << "no lettering on the banner";
-    EXPECT_GT(count(banner, lettering, shadow), 300) << "lettering without its outline";
+    EXPECT_GT(count(banner, QRect(70, 15, 270, 55), pale), 800) << "no lettering on the banner";
 }
 
 QString Generator() {
@@ -301,9 +196,7 @@ QString Generator() {
 
 int RunGenerator(const QString& folder, const QStringList& more = {}) {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    p.setProcessEnvironment(env);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     p.start(Generator(), QStringList{folder} + more);
     if (!p.waitForFinished(300000)) return -1;
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
@@ -319,13 +212,13 @@ TEST(Pictures, PaintingAgainGivesTheSameBytes) {
     ASSERT_TRUE(QFile::exists(Generator())) << Generator().toStdString();
     QTemporaryDir again;
     ASSERT_EQ(RunGenerator(again.path()), 0);
-    std::vector<std::string> expected = AllFiles();
-    EXPECT_EQ(QDir(again.path()).entryList(QDir::Files).size(), qsizetype(expected.size()));
-    for (const std::string& name : expected) {
-        SCOPED_TRACE(name);
-        QByteArray a = Bytes(again.path() + "/" + QString::fromStdString(name));
-        ASSERT_FALSE(a.isEmpty());
-        EXPECT_TRUE(a == Bytes(PathOf(name))) << "differs from the build's copy";
+    const auto all = AllPictures();
+    EXPECT_EQ(QDir(again.path()).entryList(QDir::Files).size(), qsizetype(2 * all.size()));
+    for (const auto& [picture, size] : all) {
+        for (const std::string& name : {picture + ".bmp", Twice(picture)}) {
+            const QByteArray a = Bytes(again.path() + "/" + QString::fromStdString(name));
+            EXPECT_TRUE(!a.isEmpty() && a == Bytes(PathOf(name))) << name << " differs";
+        }
     }
 }
 

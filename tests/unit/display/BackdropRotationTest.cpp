@@ -21,9 +21,7 @@ TEST(BackdropRotation, AllChosenChangeEverySixtyTicksAndWrap) {
     for (int tick = 1; tick <= 7 * 60; ++tick) {
         if (tick % 60 == 1) shown.push_back(r.CurrentBackdrop());
         r.AdvanceBackdrop();
-        if (tick == 59) {
-            EXPECT_EQ(r.CurrentBackdrop(), 101);
-        }
+        if (tick == 59) EXPECT_EQ(r.CurrentBackdrop(), 101);
     }
     EXPECT_EQ(shown, (std::vector<SurfaceId>{101, 102, 103, 104, 105, 106, 107}));
     EXPECT_EQ(r.CurrentBackdrop(), 101);  // after Beach 3 comes Mountain 1 again

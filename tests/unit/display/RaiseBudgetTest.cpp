@@ -7,9 +7,8 @@
 namespace driftmere {
 namespace {
 
-// Three restorations a second: a burst goes through, then one slot frees as each of the burst's
-// restorations turns a second old. Refused attempts (a fight going on) must not count, or the
-// budget would never come back while the other program keeps trying.
+// Three a second: a burst goes through, then a slot frees as each turns a second old. Refused
+// attempts must not count, or the budget never comes back while another program keeps fighting.
 TEST(RaiseBudget, ABurstGoesThroughThenEachSlotFreesAsItAges) {
     RaiseBudget budget(3, 1000);
     struct Step {

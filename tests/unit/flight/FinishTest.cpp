@@ -13,23 +13,17 @@ namespace {
 
 TEST(Finish, EachBalloonFinishesJustPastItsOwnLimits) {
     struct Case {
-        int balloon, x, y;
-        int finishes;  // how many limits it is past
+        int balloon, x, y, finishes;  // finishes: how many limits it is past
     };
-    // Balloon 13 past two limits at once finishes twice; a read-back beyond 16 bits is held at
-    // the range's edge, not wrapped round.
+    // Past two limits at once: two finishes; a read-back beyond 16 bits is held at the edge.
     std::vector<Case> cases = {
         {13, 800, 800, 0}, {13, 801, 801, 2}, {7, 40000, 300, 1}, {7, -40000, 300, 0}};
-    const struct {
-        int balloon, right, top, bottom;
-    } limits[] = {{1, 840, -200, 640}, {2, 800, -250, 600}, {3, 800, -250, 800}};
-    for (const auto& l : limits) {
-        for (int past : {0, 1}) {
-            cases.push_back({l.balloon, l.right + past, 300, past});
-            cases.push_back({l.balloon, 0, l.top - past, past});
-            cases.push_back({l.balloon, 0, l.bottom + past, past});
-        }
-    }
+    for (auto [balloon, right, top, bottom] :
+         {std::array{1, 840, -200, 640}, {2, 800, -250, 600}, {3, 800, -250, 800}})
+        for (int past : {0, 1})
+            cases.insert(cases.end(), {{balloon, right + past, 300, past},
+                                       {balloon, 0, top - past, past},
+                                       {balloon, 0, bottom + past, past}});
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.balloon) + " at " + std::to_string(c.x) + ", " +
                      std::to_string(c.y));
@@ -85,19 +79,14 @@ TEST(Finish, OrderOfTheFinishDecidesTheDrawsAndASecondFinishStands) {
 }
 
 // Long sessions, the tick count wrapping an hour in: every finish puts the balloon at a start
-// point with a delay of 30 to 55 seconds, and it flies again exactly that many seconds later
-// from that point.
+// point with a 30 to 55 s delay, and it flies again from there exactly that much later.
 TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
-    const struct {
-        double wind, drafts;
-        int hours;
-    } weathers[] = {{11, 2, 24}, {15, 0, 2}, {5, -5, 2}};
-    for (const auto& w : weathers) {
-        SCOPED_TRACE(std::to_string(w.wind) + " " + std::to_string(w.drafts));
-        Session s(w.wind, w.drafts, 0xFFFFFFFFu - 3'600'000u);
+    for (auto [wind, drafts, hours] : {std::tuple{11, 2, 24}, {15, 0, 2}, {5, -5, 2}}) {
+        SCOPED_TRACE(std::to_string(wind) + " " + std::to_string(drafts));
+        Session s(wind, drafts, 0xFFFFFFFFu - 3'600'000u);
         s.frameMs = 50;
         s.keepLog = false;
-        const auto& table = w.drafts < 0 ? kHighStartPoints : kLowStartPoints;
+        const auto& table = drafts < 0 ? kHighStartPoints : kLowStartPoints;
         struct Track {
             bool flying = false;
             int finishes = 0, finishedAt = 0, x = 0, y = 0;
@@ -111,24 +100,22 @@ TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
                 Track& t = track[k - 1];
                 if (frame && t.flying && !b.Flying) {
                     t = {false, t.finishes + 1, s.fleet.LaunchSeconds(), s.X(k), s.Y(k)};
-                    ASSERT_TRUE(IsStartPoint(table, t.x, t.y));
+                    ASSERT_TRUE(std::ranges::any_of(
+                        table, [&](StartPoint p) { return p.x == t.x && p.y == t.y; }));
                     ASSERT_EQ(b.RelaunchCount, 0);
-                    ASSERT_GE(b.RelaunchDelay, 30);
-                    ASSERT_LE(b.RelaunchDelay, 55);
+                    ASSERT_TRUE(b.RelaunchDelay >= 30 && b.RelaunchDelay <= 55) << b.RelaunchDelay;
                 } else if (!frame && b.Flying && !t.flying && t.finishes > 0) {
                     ASSERT_EQ(s.fleet.LaunchSeconds() - t.finishedAt, b.RelaunchDelay);
-                    ASSERT_EQ(s.X(k), t.x);
-                    ASSERT_EQ(s.Y(k), t.y);
+                    ASSERT_EQ(std::pair(s.X(k), s.Y(k)), std::pair(t.x, t.y));
                 }
                 t.flying = b.Flying;
             }
         };
         s.afterFrame = [&] { watch(true); };
         s.afterTick = [&] { watch(false); };
-        s.Run(w.hours * 3'600'000ull);
-        EXPECT_EQ(s.fleet.LaunchSeconds(), w.hours * 3600);
-        for (int k = 1; k <= kBalloonCount; ++k)
-            EXPECT_GT(track[k - 1].finishes, 10 * w.hours) << k;
+        s.Run(hours * 3'600'000ull);
+        EXPECT_EQ(s.fleet.LaunchSeconds(), hours * 3600);
+        for (int k = 1; k <= kBalloonCount; ++k) EXPECT_GT(track[k - 1].finishes, 10 * hours) << k;
     }
 }
 

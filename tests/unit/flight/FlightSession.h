@@ -1,6 +1,6 @@
 #pragma once
-// A saver session reduced to its balloons: the fleet loaded the way the saver loads it, driven on
-// a fake clock with a frame every few milliseconds and the launch tick every second.
+// The fleet loaded as the saver loads it, on a fake clock: frames every few ms, a launch tick a
+// second.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -27,11 +27,10 @@ struct Session {
     Fleet fleet{display, clock, random};
     std::uint32_t startTick;
     std::uint32_t frameMs = 10;
-    bool keepLog = true;  // long runs drop the call log after every event
-    std::uint64_t now = 0, nextFrame = 0, nextTick = 1000;  // milliseconds since the load
+    bool keepLog = true;                                    // long runs drop it after each event
+    std::uint64_t now = 0, nextFrame = 0, nextTick = 1000;  // ms since the load
     std::function<void()> afterFrame, afterTick;
 
-    // By default the first-run wind and drafts, as a fresh settings file holds them.
     explicit Session(double wind = FirstRun("WindSpeed"), double drafts = FirstRun("Drafts"),
                      std::uint32_t start = 0)
         : startTick(start) {
@@ -49,8 +48,7 @@ struct Session {
         display.Clear();
     }
 
-    // Every event due up to and including `ms` from now; a tick runs before a frame due at the
-    // same millisecond, so a balloon it releases flies in that frame.
+    // Every event due up to `ms` from now; a tick first, so a balloon it releases flies at once.
     void Run(std::uint64_t ms) {
         if (!keepLog) display.recordReadsAndMoves = false;
         const std::uint64_t end = now + ms;
@@ -79,20 +77,13 @@ struct Session {
     }
 
     // Positions straight from the display's memory, so they stay out of the call log.
-    int X(int k) { return display.surfaces[fleet.Balloon(k).Surface].x; }
-    int Y(int k) { return display.surfaces[fleet.Balloon(k).Surface].y; }
-    void Place(int k, int x, int y) {
-        display.surfaces[fleet.Balloon(k).Surface].x = x;
-        display.surfaces[fleet.Balloon(k).Surface].y = y;
-    }
+    auto& At(int k) { return display.surfaces[fleet.Balloon(k).Surface]; }
+    int X(int k) { return At(k).x; }
+    int Y(int k) { return At(k).y; }
+    void Place(int k, int x, int y) { At(k).x = x, At(k).y = y; }
     void FlyOnly(int balloon) {
         for (int k = 1; k <= kBalloonCount; ++k) fleet.Balloon(k).Flying = k == balloon;
     }
 };
-
-inline bool IsStartPoint(const std::array<StartPoint, 8>& table, int x, int y) {
-    return std::any_of(table.begin(), table.end(),
-                       [&](const StartPoint& p) { return p.x == x && p.y == y; });
-}
 
 }  // namespace driftmere::testing

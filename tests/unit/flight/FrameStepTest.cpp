@@ -25,9 +25,8 @@ TEST(FrameStep, MotionDoesNotDependOnWhereTheTickCountStarts) {
         return positions;
     };
     const auto fromZero = trace(0);
-    EXPECT_EQ(trace(0xFFFFFFFFu - 1000u), fromZero);
-    EXPECT_EQ(trace(0x7FFFFFFFu - 3u), fromZero);
-    EXPECT_EQ(trace(0x80000000u + 5u), fromZero);
+    for (std::uint32_t start : {0xFFFFFFFFu - 1000u, 0x7FFFFFFFu - 3u, 0x80000000u + 5u})
+        EXPECT_EQ(trace(start), fromZero) << start;
 }
 
 TEST(FrameStep, GateCountsFromTheTickReadAfterTheMove) {
@@ -45,17 +44,14 @@ TEST(FrameStep, GateCountsFromTheTickReadAfterTheMove) {
 }
 
 TEST(FrameStep, FiftyMovesASecondAtMostAndOnePerSlowerFrame) {
-    // WindSpeed 15: one pixel right on every move.
-    const struct {
-        std::uint32_t frameMs, runMs;
-        int moves1, moves2;
-    } cases[] = {{10, 9'999, 500, 250}, {20, 9'999, 500, 250}, {33, 3'299, 100, 0}};
-    for (const auto& c : cases) {
+    // WindSpeed 15: one pixel right on every move; balloon 2 flies from second 5.
+    for (auto [frameMs, runMs, moves1, moves2] :
+         {std::array{10, 9'999, 500, 250}, {20, 9'999, 500, 250}, {33, 3'299, 100, 0}}) {
         Session s(15, 2);
-        s.frameMs = c.frameMs;
-        s.Run(c.runMs);
-        EXPECT_EQ(s.X(1) + 120, c.moves1) << c.frameMs << " ms frames";
-        EXPECT_EQ(s.X(2) + 120, c.moves2) << c.frameMs << " ms frames";  // flying from second 5
+        s.frameMs = frameMs;
+        s.Run(runMs);
+        EXPECT_EQ(s.X(1) + 120, moves1) << frameMs << " ms frames";
+        EXPECT_EQ(s.X(2) + 120, moves2) << frameMs << " ms frames";
     }
 }
 

@@ -10,12 +10,10 @@ namespace {
 
 TEST(Launch, BalloonsTakeOffAtTheirSeconds) {
     Session s;
-    std::array<int, kBalloonCount> firstSecond;
-    firstSecond.fill(-1);
-    firstSecond[0] = 0;
+    std::array<int, kBalloonCount> firstSecond{};  // balloon 1 flies from 0
     s.afterTick = [&] {
-        for (int k = 1; k <= kBalloonCount; ++k)
-            if (firstSecond[k - 1] < 0 && s.fleet.Balloon(k).Flying)
+        for (int k = 2; k <= kBalloonCount; ++k)
+            if (firstSecond[k - 1] == 0 && s.fleet.Balloon(k).Flying)
                 firstSecond[k - 1] = s.fleet.LaunchSeconds();
         EXPECT_EQ(s.fleet.LaunchDone(), s.fleet.LaunchSeconds() >= 112);
     };
@@ -30,9 +28,8 @@ TEST(Launch, TableIsClosedForGoodOnceTheLastBalloonHasGone) {
     s.fleet.SetLaunchSeconds(2'100'000'000 - 1);
     s.fleet.LaunchTick();
     EXPECT_EQ(s.fleet.LaunchSeconds(), 2'100'000'000);  // the wrap comes above it, not at it
-    for (int k = 3; k <= kBalloonCount; ++k) {
+    for (int k = 3; k <= kBalloonCount; ++k)
         s.fleet.Balloon(k) = BalloonRecord{.RelaunchDelay = 150, .Surface = 100 + k};
-    }
     s.fleet.LaunchTick();
     EXPECT_EQ(s.fleet.LaunchSeconds(), 0);
     for (int i = 0; i < 120; ++i) s.fleet.LaunchTick();
@@ -41,12 +38,11 @@ TEST(Launch, TableIsClosedForGoodOnceTheLastBalloonHasGone) {
 
 TEST(Launch, RelaunchCountersReleaseOnTheirDelayAndWrapAbove200) {
     Session s;
-    s.fleet.SetLaunchSeconds(1000);  // past the table
-    for (int k = 1; k <= kBalloonCount; ++k)
-        s.fleet.Balloon(k) = BalloonRecord{.RelaunchDelay = 42, .Surface = 100 + k};
-    s.fleet.Balloon(3).RelaunchCount = 100;  // already past its delay, as are 1 and 2
-    s.fleet.Balloon(1).RelaunchCount = 100;
-    s.fleet.Balloon(2).RelaunchCount = 100;
+    s.fleet.SetLaunchSeconds(1000);           // past the table
+    for (int k = 1; k <= kBalloonCount; ++k)  // 1 to 3 already past their delay
+        s.fleet.Balloon(k) = {.RelaunchDelay = 42,
+                              .Surface = 100 + k,
+                              .RelaunchCount = static_cast<std::int16_t>(k <= 3 ? 100 : 0)};
 
     std::array<int, kBalloonCount> releasedOn{};
     for (int tick = 1; tick <= 300; ++tick) {

@@ -25,23 +25,19 @@ TEST(Wind, BandsOfBothSettings) {
 }
 
 TEST(Wind, PaceOfABalloonAtFiftyMovesASecond) {
-    const struct {
-        double wind, drafts;
-        int moves, right, up;
-    } cases[] = {
-        // first run (11, 2): 25 pixels right and 12.5 up a second
-        {FirstRun("WindSpeed"), FirstRun("Drafts"), 200, 100, 50},
-        {0, 0, 15, 0, 0},  // calm: nothing yet after 15 moves ...
-        {0, 0, 16, 1, 0},  // ... one pixel on the 16th
-        {0, 0, 48, 3, 0},
-        {11, -15, 40, 20, -40},  // sinking one pixel every move
-        {11, -2, 100, 50, -25},
-    };
-    for (const auto& c : cases) {
-        Session s(c.wind, c.drafts);
-        s.Run(20 * (c.moves - 1));
-        EXPECT_EQ(s.X(1) + 120, c.right) << c.wind << " " << c.drafts << " " << c.moves;
-        EXPECT_EQ(590 - s.Y(1), c.up) << c.wind << " " << c.drafts << " " << c.moves;
+    // First run (11, 2): 25 pixels right and 12.5 up a second; calm: one pixel on the 16th move;
+    // drafts -15: sinking a pixel every move.
+    for (auto [wind, drafts, moves, right, up] :
+         {std::tuple{FirstRun("WindSpeed"), FirstRun("Drafts"), 200, 100, 50},
+          {0.0, 0.0, 15, 0, 0},
+          {0.0, 0.0, 16, 1, 0},
+          {0.0, 0.0, 48, 3, 0},
+          {11.0, -15.0, 40, 20, -40},
+          {11.0, -2.0, 100, 50, -25}}) {
+        Session s(wind, drafts);
+        s.Run(20 * (moves - 1));
+        EXPECT_EQ(s.X(1) + 120, right) << wind << " " << drafts << " " << moves;
+        EXPECT_EQ(590 - s.Y(1), up) << wind << " " << drafts << " " << moves;
     }
 }
 

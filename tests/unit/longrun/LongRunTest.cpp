@@ -1,7 +1,5 @@
-// Sixty days of saver time on a fake clock: the whole session (frames, the three one-second
-// timers, songs that end, music keys) with every counter checked against its range after each
-// simulated second. Counters that are fine for an evening can still walk out of range after
-// weeks, and the tick count wraps twice on the way, so this is where such faults show.
+// Sixty days of a whole session on a fake clock (frames, the one-second timers, songs that end,
+// music keys), every counter checked against its range each second: the tick count wraps twice.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -23,10 +21,8 @@ namespace {
 
 using namespace driftmere::testing;
 
-// Frames come at uneven gaps: a real saver draws every 10 ms, which would be 500 million frames
-// here, so the run stands for a busy machine that manages fewer. A balloon moves at most once
-// per frame, so crossings take longer, which also lets the relaunch counters of balloons still
-// in the air wrap past 200. Sanitizer builds space frames further apart to keep to the time limit.
+// Uneven frame gaps, as on a busy machine: slower crossings let the relaunch counters of balloons
+// still in the air wrap past 200. Sanitizer builds space frames further apart, for time.
 #if defined(__SANITIZE_ADDRESS__)
 constexpr std::uint32_t kFrameGapMin = 200, kFrameGapMax = 1400;
 #else
@@ -40,16 +36,14 @@ TEST(LongRun, SixtyDaysKeepEveryCounterInRangeAndTheSaverAlive) {
     FakeClock clock;
     FakeHost host;
     WriteFirstRunSettings(store);
-    // Music stops eight hours after each wrap of its count; two backdrops left out so the
-    // rotation has to skip.
+    // Music stops eight hours after each wrap of its count; the rotation must skip two backdrops.
     store.Set("music", "SoundOff", "480");
     store.Set("Settings", "ScrollSec", "45");
     store.Set("Settings", "Mountain2", "0");
     store.Set("Settings", "Beach1", "0");
     store.Set("System", "Clock", "1");
     store.Set("Settings", "ShowMessage", "1");
-    // The tick count starts half a minute before its wrap, so it wraps at once and again after
-    // 49.7 days; the day starts an hour before midnight.
+    // The tick count wraps half a minute in and after 49.7 days; the day starts at 23:00.
     clock.tick = 0xFFFFFFFFu - 30'000u;
     clock.timeOfDay = 82'800.0;
     SaverSession form(SessionParts{display, sound, store, clock, host, "/d/"});
@@ -133,8 +127,7 @@ TEST(LongRun, SixtyDaysKeepEveryCounterInRangeAndTheSaverAlive) {
     // The rotation skipped Mountain 2 and Beach 1 but showed every other backdrop.
     EXPECT_TRUE(backdropShown[1] && backdropShown[3] && backdropShown[4] && backdropShown[6] &&
                 backdropShown[7]);
-    // The music timeout stops the songs each day, and the S key brings them back once its
-    // count has started again: every day has songs.
+    // The music timeout stops the songs each day and the S key brings them back: songs every day.
     for (std::uint64_t day = 1; day < kDays; ++day)
         EXPECT_GT(songsByDay[day], songsByDay[day - 1]) << "no song started on day " << day;
     RecordProperty("frames", std::to_string(display.flips));

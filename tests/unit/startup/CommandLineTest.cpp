@@ -6,10 +6,6 @@
 namespace driftmere {
 namespace {
 
-StartRequest Parse(std::vector<std::string> args, const char* env = nullptr) {
-    return ParseStart(args, env);
-}
-
 TEST(CommandLine, ArgumentsChooseTheMode) {
     const struct {
         std::vector<std::string> args;
@@ -30,10 +26,9 @@ TEST(CommandLine, ArgumentsChooseTheMode) {
     };
     for (const auto& c : cases) {
         const StartRequest r = ParseStart(c.args, nullptr);
-        EXPECT_EQ(r.mode, c.mode) << r.commandLine;
-        EXPECT_EQ(r.modeText, c.modeText) << r.commandLine;
-        EXPECT_EQ(r.previewParent, c.previewParent) << r.commandLine;
-        EXPECT_FALSE(r.hosted);
+        EXPECT_EQ(std::tuple(r.mode, r.modeText, r.previewParent, r.hosted),
+                  std::tuple(c.mode, c.modeText, c.previewParent, false))
+            << r.commandLine;
     }
     // The preview host is the longest numeric tail; one too large for 32 bits names no window.
     EXPECT_EQ(PreviewHandle("/p1234"), 1234);
@@ -42,9 +37,8 @@ TEST(CommandLine, ArgumentsChooseTheMode) {
     EXPECT_EQ(PreviewHandle("/p 99999999999"), std::nullopt);
 }
 
-// The tail is found in one pass; it must be exactly the tail the plain rule finds by trying
-// every tail from the longest down. Every text of up to five characters from the characters
-// that matter is compared (none of them long enough to overflow a double).
+// The one-pass tail must be the one found by trying every tail from the longest down, for every
+// text of up to five of the characters that matter.
 TEST(CommandLine, NumericTailIsTheLongestTailThatReadsAsANumber) {
     auto byEveryTail = [](std::string_view text) -> std::string_view {
         for (std::size_t n = text.size(); n >= 1; --n)
@@ -73,11 +67,7 @@ TEST(CommandLine, NumericTailIsTheLongestTailThatReadsAsANumber) {
 // Garbage and ids wider than X's 29 bits are refused, wherever they come from, instead of
 // becoming 0 (the whole screen) or being cut down to some other program's window.
 TEST(CommandLine, WindowIdsNoXWindowCanHaveAreRefused) {
-    struct Case {
-        std::vector<std::string> args;
-        const char* env;
-    };
-    for (const Case& c : std::vector<Case>{
+    for (const auto& [args, env] : std::vector<std::pair<std::vector<std::string>, const char*>>{
              {{"--window-id", "0x100200003"}, nullptr},
              {{"--window-id", "99999999999999999999"}, nullptr},
              {{"--window-id", "0"}, nullptr},
@@ -90,28 +80,29 @@ TEST(CommandLine, WindowIdsNoXWindowCanHaveAreRefused) {
              {{"/p", "536870912"}, nullptr},
              {{"/p", "1e999"}, nullptr},
          }) {
-        StartRequest r = Parse(c.args, c.env);
-        std::string shown = c.args.back() + (c.env ? std::string(" env ") + c.env : "");
-        EXPECT_FALSE(r.refusal.empty()) << shown;
-        EXPECT_EQ(r.mode, StartMode::None) << shown;
+        const StartRequest r = ParseStart(args, env);
+        EXPECT_FALSE(r.refusal.empty()) << args.back() << " env " << (env ? env : "");
+        EXPECT_EQ(r.mode, StartMode::None) << args.back();
         EXPECT_EQ(r.refusal.find('\x1b'), std::string::npos) << r.refusal;
     }
-    EXPECT_LT(Parse({"/p", std::string(131000, '9')}).refusal.size(), 100u);
-
-    EXPECT_EQ(Parse({"--window-id", "0x1fffffff"}).hostWindow, 0x1fffffffu);
-    EXPECT_EQ(Parse({"--window-id", "536870911"}).hostWindow, 536870911u);
-    EXPECT_EQ(Parse({"/p", "536870911"}).previewParent, 536870911);
+    EXPECT_LT(ParseStart({"/p", std::string(131000, '9')}, nullptr).refusal.size(), 100u);
+    EXPECT_EQ(ParseStart({"--window-id", "0x1fffffff"}, nullptr).hostWindow, 0x1fffffffu);
+    EXPECT_EQ(ParseStart({"--window-id", "536870911"}, nullptr).hostWindow, 536870911u);
+    EXPECT_EQ(ParseStart({"/p", "536870911"}, nullptr).previewParent, 536870911);
     // The variable is not looked at when an id is given.
-    EXPECT_TRUE(Parse({"--root", "--window-id", "0x2a"}, "garbage").refusal.empty());
+    EXPECT_TRUE(ParseStart({"--root", "--window-id", "0x2a"}, "garbage").refusal.empty());
 }
 
+// Only /s ends for another copy, and not while the Control Box is open.
 TEST(CommandLine, SingleInstanceRuleAppliesToSlashSOnly) {
-    EXPECT_TRUE(EndsForSingleInstance("/s", false, true));
-    EXPECT_FALSE(EndsForSingleInstance("/s", true, true));    // the Control Box is open
-    EXPECT_FALSE(EndsForSingleInstance("/s", false, false));  // alone
-    EXPECT_FALSE(EndsForSingleInstance("", false, true));
-    EXPECT_FALSE(EndsForSingleInstance("/c", false, true));
-    EXPECT_FALSE(EndsForSingleInstance("/p", false, true));
+    for (auto [mode, boxOpen, another, ends] : {std::tuple{"/s", false, true, true},
+                                                {"/s", true, true, false},
+                                                {"/s", false, false, false},
+                                                {"", false, true, false},
+                                                {"/c", false, true, false},
+                                                {"/p", false, true, false}})
+        EXPECT_EQ(EndsForSingleInstance(mode, boxOpen, another), ends)
+            << mode << boxOpen << another;
 }
 
 TEST(CommandLine, ScreenSaverHostOptions) {
@@ -129,11 +120,9 @@ TEST(CommandLine, ScreenSaverHostOptions) {
     };
     for (const auto& c : cases) {
         const StartRequest r = ParseStart(c.args, c.env);
-        EXPECT_EQ(r.mode, StartMode::Saver) << c.args[0];
-        EXPECT_EQ(r.hosted, c.hosted) << c.args[0];
-        EXPECT_EQ(r.music, c.music) << c.args[0];
-        EXPECT_EQ(r.showFps, c.fps) << c.args[0];
-        EXPECT_EQ(r.hostWindow, c.window) << c.args[0];
+        EXPECT_EQ(std::tuple(r.mode, r.hosted, r.music, r.showFps, r.hostWindow),
+                  std::tuple(StartMode::Saver, c.hosted, c.music, c.fps, c.window))
+            << c.args[0];
     }
     EXPECT_EQ(ParseWindowId("0xZZ"), std::nullopt);
 }
