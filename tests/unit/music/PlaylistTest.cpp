@@ -6,70 +6,76 @@
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
 #include "music/Playlist.h"
+#include "music/StopChoices.h"
 
 namespace driftmere {
 namespace {
 
+using Names = std::vector<std::string>;
 using testing::FakeSound;
 using testing::MemoryStore;
 
 class PlaylistTest : public ::testing::Test {
   protected:
-    PlaylistTest() : playlist(sound, store, [this](bool on) { SongWatcherTick(on); }) {
+    PlaylistTest() : playlist(sound, store, [this](bool on) { SongWatcher(on); }) {
         playlist.SetDataFolder("/data/");
         playlist.SetSoundOn(true);
         for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 1);
     }
-
-    void SongWatcherTick(bool on) {
+    void SongWatcher(bool on) {
         timer3 = on;
-        sound.calls.push_back(on ? "SongWatcherTick on" : "SongWatcherTick off");
+        sound.calls.push_back(on ? "Watcher on" : "Watcher off");
     }
-
     void SwitchOff(std::initializer_list<int> slots) {
         for (int slot : slots) playlist.SetSongEnabled(slot, 0);
     }
-
-    // The file names played since the last call, without the folder.
-    std::vector<std::string> TakePlayed() {
-        std::vector<std::string> names;
+    // The calls since the last look, joined by blanks; the files played, without the folder.
+    std::string TakeCalls() {
+        std::string joined;
+        for (const auto& c : sound.calls) joined += (joined.empty() ? "" : ", ") + c;
+        sound.calls.clear();
+        return joined;
+    }
+    Names TakePlayed() {
+        Names names;
         for (const auto& path : sound.played) names.push_back(path.substr(path.rfind('/') + 1));
         sound.played.clear();
         return names;
     }
-
-    // The watcher as the host runs it: one tick a second while switched on.
+    // The song watcher as the host runs it: one tick a second while switched on.
     void Seconds(int n) {
         for (int i = 0; i < n; ++i)
             if (timer3) playlist.WatcherTick();
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) timeout.Tick();
+    }
+    void Load(const std::string& stopAfter) {  // as the saver's load does it
+        timeout.SetLimit(StopLimitSeconds(stopAfter));
+        playlist.MidiSounds();
     }
 
     FakeSound sound;
     MemoryStore store;
     bool timer3 = false;
     Playlist playlist;
+    MusicTimeout timeout{sound, playlist};
 };
 
 TEST_F(PlaylistTest, AllSongsPlayInOrderAndComeRoundAgain) {
     playlist.MidiSounds();
-    EXPECT_EQ(sound.played, std::vector<std::string>{"/data/Tranquil.mid"});
+    EXPECT_EQ(TakePlayed(), Names{"Tranquil.mid"});
     EXPECT_TRUE(timer3);
-    TakePlayed();
-
     // While a song plays the watcher only asks.
     Seconds(5);
     EXPECT_TRUE(TakePlayed().empty());
     EXPECT_EQ(sound.Count("IsPlaying"), 5);
-
-    std::vector<std::string> heard;
     for (int song = 0; song < 8; ++song) {
         sound.EndSong();
         Seconds(1);
-        for (auto& name : TakePlayed()) heard.push_back(name);
     }
-    EXPECT_EQ(heard, (std::vector<std::string>{"Ambiant.mid", "colrkymt.mid", "pcanon.mid",
-                                               "dream.mid", "travels.mid", "orfeo.mid",
-                                               "OrinocoFlow.mid", "Tranquil.mid"}));
+    EXPECT_EQ(TakePlayed(), (Names{"Ambiant.mid", "colrkymt.mid", "pcanon.mid", "dream.mid",
+                                   "travels.mid", "orfeo.mid", "OrinocoFlow.mid", "Tranquil.mid"}));
 }
 
 TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecondUnlessItIsTheOnlyOneLeft) {
@@ -77,70 +83,52 @@ TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecondUnlessItIsTheOnlyOneLeft) {
     playlist.MidiSounds();
     EXPECT_TRUE(TakePlayed().empty());
     EXPECT_EQ(playlist.SongIndex(), 1);
-    EXPECT_TRUE(timer3);
     Seconds(1);
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"colrkymt.mid"});
+    EXPECT_EQ(TakePlayed(), Names{"colrkymt.mid"});
     EXPECT_EQ(playlist.SongIndex(), 2);
-
     // With every later song off, the search comes round to the second.
     SwitchOff({2, 3, 4, 5, 6, 7});
     playlist.SetSongIndex(0);
     sound.EndSong();
     playlist.MidiSounds();
     Seconds(1);
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"Ambiant.mid"});
+    EXPECT_EQ(TakePlayed(), Names{"Ambiant.mid"});
 }
 
 TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
     playlist.SetSongIndex(7);
-    sound.calls.clear();
+    TakeCalls();
     playlist.KeyNext();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
-                                        "PlayMidi /data/Tranquil.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(TakeCalls(), "Watcher off, StopMidi, PlayMidi /data/Tranquil.mid, Watcher on");
     EXPECT_EQ(playlist.SongIndex(), 0);
-
     SwitchOff({7, 6});
-    sound.calls.clear();
     playlist.KeyPrevious();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
-                                        "PlayMidi /data/travels.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(TakeCalls(), "Watcher off, StopMidi, PlayMidi /data/travels.mid, Watcher on");
     EXPECT_EQ(playlist.SongIndex(), 5);
-
-    // The song just before is enabled: it plays.
-    playlist.KeyPrevious();
+    playlist.KeyPrevious();  // the song just before is on: it plays
     EXPECT_EQ(playlist.SongIndex(), 4);
-    TakePlayed();
-
     // Next searches forward from the song after the current one.
     SwitchOff({5});
+    TakePlayed();
     playlist.KeyNext();
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"Tranquil.mid"});
+    EXPECT_EQ(TakePlayed(), Names{"Tranquil.mid"});
 }
 
-// Start with a song playing calls play again without stopping it: the sound control restarts
-// the song. Quit stops it; with the music off the watcher does nothing, not even ask.
+// Start with a song playing plays it again without a stop: the sound control restarts it.
 TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain) {
     playlist.SetSongIndex(3);
     playlist.MidiSounds();
-    sound.calls.clear();
+    TakeCalls();
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
-
-    sound.calls.clear();
+    EXPECT_EQ(TakeCalls(), "PlayMidi /data/pcanon.mid, Watcher on");
     playlist.KeyQuit();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"StopMidi", "SongWatcherTick on"}));
+    EXPECT_EQ(TakeCalls(), "StopMidi, Watcher on");
     EXPECT_FALSE(playlist.SoundOn());
     EXPECT_EQ(store.Get("Music", "SoundOn"), "False");
-    sound.calls.clear();
-    Seconds(10);
-    EXPECT_TRUE(sound.calls.empty());
-
+    Seconds(10);  // with the music off the watcher does nothing, not even ask
+    EXPECT_EQ(TakeCalls(), "");
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(TakeCalls(), "PlayMidi /data/pcanon.mid, Watcher on");
     EXPECT_TRUE(playlist.SoundOn());
     EXPECT_EQ(store.Get("music", "SoundOn"), "True");
     ASSERT_EQ(store.writes.size(), 3u);
@@ -150,11 +138,8 @@ TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain)
 TEST_F(PlaylistTest, WithMusicOffNextAndPreviousStillStopAndMove) {
     playlist.SetSoundOn(false);
     playlist.MidiSounds();
-    EXPECT_TRUE(timer3);
-
     playlist.KeyNext();
     playlist.KeyNext();
-    EXPECT_EQ(playlist.SongIndex(), 2);
     playlist.KeyPrevious();
     EXPECT_EQ(playlist.SongIndex(), 1);
     EXPECT_EQ(sound.Count("StopMidi"), 3);
@@ -162,25 +147,9 @@ TEST_F(PlaylistTest, WithMusicOffNextAndPreviousStillStopAndMove) {
     EXPECT_TRUE(timer3);
 }
 
-TEST_F(PlaylistTest, NoSongEnabledPlaysNothingAndNeverHangs) {
-    SwitchOff({0, 1, 2, 3, 4, 5, 6, 7});
-    playlist.SetSongIndex(4);
-    playlist.MidiSoundsCheckedNext();
-    EXPECT_EQ(playlist.SongIndex(), 4);
-    playlist.MidiSoundsCheckedPrevious();
-    EXPECT_EQ(playlist.SongIndex(), 4);
-
-    playlist.MidiSounds();
-    Seconds(100);
-    playlist.KeyNext();
-    playlist.KeyPrevious();
-    playlist.KeyStart();
-    EXPECT_EQ(sound.Count("PlayMidi"), 0);
-    EXPECT_TRUE(timer3);
-}
-
-TEST_F(PlaylistTest, SwitchHoldingAnOddValueCountsAsOffInTheSearches) {
-    // Only a hand-edited settings file gives such a value; the searches must still end.
+// A switch holding an odd value (only a hand-edited file gives one) counts as off in the
+// searches, and with no song on at all they still end.
+TEST_F(PlaylistTest, OddSwitchesCountAsOffAndNoSongOnPlaysNothingAndNeverHangs) {
     for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 2);
     playlist.SetSongEnabled(6, 1);
     playlist.SetSongIndex(1);
@@ -189,13 +158,100 @@ TEST_F(PlaylistTest, SwitchHoldingAnOddValueCountsAsOffInTheSearches) {
     playlist.SetSongIndex(5);
     playlist.MidiSoundsCheckedPrevious();
     EXPECT_EQ(playlist.SongIndex(), 6);
-
     // MidiSounds neither plays such a song nor steps past it; the watcher moves on.
     playlist.SetSongIndex(2);
     playlist.MidiSounds();
     EXPECT_EQ(playlist.SongIndex(), 2);
     Seconds(1);
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"orfeo.mid"});
+    EXPECT_EQ(TakePlayed(), Names{"orfeo.mid"});
+
+    SwitchOff({0, 1, 2, 3, 4, 5, 6, 7});
+    sound.EndSong();
+    playlist.SetSongIndex(4);
+    playlist.MidiSoundsCheckedNext();
+    playlist.MidiSoundsCheckedPrevious();
+    EXPECT_EQ(playlist.SongIndex(), 4);
+    playlist.MidiSounds();
+    Seconds(100);
+    playlist.KeyNext();
+    playlist.KeyPrevious();
+    playlist.KeyStart();
+    EXPECT_TRUE(TakePlayed().empty());
+    EXPECT_TRUE(timer3);
+}
+
+// Music turned on again with S after the limit lasts only until the next tick; the stored
+// choice is untouched, so the next start plays again.
+TEST_F(PlaylistTest, TheStopLimitStopsAtItsTickAndEveryTickAfter) {
+    Load("1");
+    Ticks(59);
+    EXPECT_EQ(sound.Count("StopMidi"), 0);
+    Ticks(1);
+    EXPECT_EQ(sound.Count("StopMidi"), 1);
+    EXPECT_FALSE(playlist.SoundOn());
+    EXPECT_TRUE(store.writes.empty());
+    playlist.KeyStart();
+    EXPECT_TRUE(playlist.SoundOn());
+    Ticks(1);
+    EXPECT_FALSE(playlist.SoundOn());
+    Ticks(8);
+    EXPECT_EQ(sound.Count("StopMidi"), 10);
+}
+
+TEST_F(PlaylistTest, TheStopCountGoesOnWhileTheMusicIsOff) {
+    Load("2");
+    Ticks(30);
+    playlist.KeyQuit();
+    const int stops = sound.Count("StopMidi");
+    Ticks(89);
+    EXPECT_EQ(sound.Count("StopMidi"), stops);
+    Ticks(1);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 120);
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
+}
+
+// The tick that takes the count past 86,398 still stops, then counting starts afresh.
+TEST_F(PlaylistTest, TheStopCountWrapsAfterADaySoMusicCanPlayAgain) {
+    Load("480");
+    Ticks(86398);
+    EXPECT_FALSE(playlist.SoundOn());
+    const int stops = sound.Count("StopMidi");
+    Ticks(1);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 0);
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
+    playlist.KeyStart();
+    Ticks(100);
+    EXPECT_TRUE(playlist.SoundOn());
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
+}
+
+// Values are compared as numbers; a number outside the list leaves the limit at 0, so the first
+// tick stops the music. Text that is no number is taken as "Never", whatever its case.
+TEST(MusicTimeout, ValuesAreComparedAsNumbersAndTextThatIsNoNumberIsNever) {
+    const struct {
+        const char* value;
+        int limit;
+        bool never;
+    } cases[] = {{"2", 120, false},     {"10", 600, false},    {" 45 ", 2700, false},
+                 {"90.0", 5400, false}, {"480", 28800, false}, {"2.5", 0, false},
+                 {"7", 0, false},       {"0", 0, false},       {"-1", 0, false},
+                 {"never", 0, true},    {"NEVER", 0, true},    {"ten", 0, true},
+                 {"", 0, true},         {"1 minute", 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        FakeSound sound;
+        MemoryStore store;
+        Playlist playlist(sound, store, nullptr);
+        playlist.SetSoundOn(true);
+        MusicTimeout t(sound, playlist);
+        t.SetLimit(StopLimitSeconds(c.value));
+        EXPECT_EQ(t.NeverStops(), c.never);
+        EXPECT_EQ(t.SoundOffLimit(), c.limit);
+        for (int i = 0; i < (c.never ? 100000 : 1); ++i) t.Tick();
+        EXPECT_EQ(playlist.SoundOn(), c.never || c.limit > 1);
+        EXPECT_EQ(sound.Count("StopMidi"), c.never || c.limit > 1 ? 0 : 1);
+        EXPECT_TRUE(!c.never || t.SoundOffSeconds() == 0);
+    }
 }
 
 }  // namespace
