@@ -11,7 +11,6 @@
 namespace driftmere {
 namespace {
 
-using Names = std::vector<std::string>;
 using testing::FakeSound;
 using testing::MemoryStore;
 
@@ -29,16 +28,17 @@ class PlaylistTest : public ::testing::Test {
     void SwitchOff(std::initializer_list<int> slots) {
         for (int slot : slots) playlist.SetSongEnabled(slot, 0);
     }
-    // The calls since the last look, joined by blanks; the files played, without the folder.
+    // The calls since the last look, joined by commas; the files played, without the folder.
     std::string TakeCalls() {
         std::string joined;
         for (const auto& c : sound.calls) joined += (joined.empty() ? "" : ", ") + c;
         sound.calls.clear();
         return joined;
     }
-    Names TakePlayed() {
-        Names names;
-        for (const auto& path : sound.played) names.push_back(path.substr(path.rfind('/') + 1));
+    std::string TakePlayed() {
+        std::string names;
+        for (const auto& path : sound.played)
+            names += (names.empty() ? "" : " ") + path.substr(path.rfind('/') + 1);
         sound.played.clear();
         return names;
     }
@@ -64,27 +64,28 @@ class PlaylistTest : public ::testing::Test {
 
 TEST_F(PlaylistTest, AllSongsPlayInOrderAndComeRoundAgain) {
     playlist.MidiSounds();
-    EXPECT_EQ(TakePlayed(), Names{"Tranquil.mid"});
+    EXPECT_EQ(TakePlayed(), "Tranquil.mid");
     EXPECT_TRUE(timer3);
     // While a song plays the watcher only asks.
     Seconds(5);
-    EXPECT_TRUE(TakePlayed().empty());
+    EXPECT_EQ(TakePlayed(), "");
     EXPECT_EQ(sound.Count("IsPlaying"), 5);
     for (int song = 0; song < 8; ++song) {
         sound.EndSong();
         Seconds(1);
     }
-    EXPECT_EQ(TakePlayed(), (Names{"Ambiant.mid", "colrkymt.mid", "pcanon.mid", "dream.mid",
-                                   "travels.mid", "orfeo.mid", "OrinocoFlow.mid", "Tranquil.mid"}));
+    EXPECT_EQ(TakePlayed(),
+              "Ambiant.mid colrkymt.mid pcanon.mid dream.mid travels.mid orfeo.mid "
+              "OrinocoFlow.mid Tranquil.mid");
 }
 
 TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecondUnlessItIsTheOnlyOneLeft) {
     SwitchOff({0});
     playlist.MidiSounds();
-    EXPECT_TRUE(TakePlayed().empty());
+    EXPECT_EQ(TakePlayed(), "");
     EXPECT_EQ(playlist.SongIndex(), 1);
     Seconds(1);
-    EXPECT_EQ(TakePlayed(), Names{"colrkymt.mid"});
+    EXPECT_EQ(TakePlayed(), "colrkymt.mid");
     EXPECT_EQ(playlist.SongIndex(), 2);
     // With every later song off, the search comes round to the second.
     SwitchOff({2, 3, 4, 5, 6, 7});
@@ -92,7 +93,7 @@ TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecondUnlessItIsTheOnlyOneLeft) {
     sound.EndSong();
     playlist.MidiSounds();
     Seconds(1);
-    EXPECT_EQ(TakePlayed(), Names{"Ambiant.mid"});
+    EXPECT_EQ(TakePlayed(), "Ambiant.mid");
 }
 
 TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
@@ -111,7 +112,7 @@ TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
     SwitchOff({5});
     TakePlayed();
     playlist.KeyNext();
-    EXPECT_EQ(TakePlayed(), Names{"Tranquil.mid"});
+    EXPECT_EQ(TakePlayed(), "Tranquil.mid");
 }
 
 // Start with a song playing plays it again without a stop: the sound control restarts it.
@@ -159,7 +160,7 @@ TEST_F(PlaylistTest, OddSwitchesCountAsOffAndNoSongOnPlaysNothingAndNeverHangs) 
     playlist.MidiSounds();
     EXPECT_EQ(playlist.SongIndex(), 2);
     Seconds(1);
-    EXPECT_EQ(TakePlayed(), Names{"orfeo.mid"});
+    EXPECT_EQ(TakePlayed(), "orfeo.mid");
 
     SwitchOff({0, 1, 2, 3, 4, 5, 6, 7});
     sound.EndSong();
@@ -172,7 +173,7 @@ TEST_F(PlaylistTest, OddSwitchesCountAsOffAndNoSongOnPlaysNothingAndNeverHangs) 
     playlist.KeyNext();
     playlist.KeyPrevious();
     playlist.KeyStart();
-    EXPECT_TRUE(TakePlayed().empty());
+    EXPECT_EQ(TakePlayed(), "");
     EXPECT_TRUE(timer3);
 }
 
@@ -212,32 +213,25 @@ TEST_F(PlaylistTest, TheStopCountWrapsAfterADaySoMusicCanPlayAgain) {
     EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
 }
 
-// Values are compared as numbers; a number outside the list leaves the limit at 0, so the first
-// tick stops the music. Text that is no number is taken as "Never", whatever its case.
-TEST(MusicTimeout, ValuesAreComparedAsNumbersAndTextThatIsNoNumberIsNever) {
-    const struct {
-        const char* value;
-        int limit;
-        bool never;
-    } cases[] = {{"2", 120, false},     {"10", 600, false},    {" 45 ", 2700, false},
-                 {"90.0", 5400, false}, {"480", 28800, false}, {"2.5", 0, false},
-                 {"7", 0, false},       {"0", 0, false},       {"-1", 0, false},
-                 {"never", 0, true},    {"NEVER", 0, true},    {"ten", 0, true},
-                 {"", 0, true},         {"1 minute", 0, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        FakeSound sound;
-        MemoryStore store;
-        Playlist playlist(sound, store, nullptr);
-        playlist.SetSoundOn(true);
-        MusicTimeout t(sound, playlist);
-        t.SetLimit(StopLimitSeconds(c.value));
-        EXPECT_EQ(t.NeverStops(), c.never);
-        EXPECT_EQ(t.SoundOffLimit(), c.limit);
-        for (int i = 0; i < (c.never ? 100000 : 1); ++i) t.Tick();
-        EXPECT_EQ(playlist.SoundOn(), c.never || c.limit > 1);
-        EXPECT_EQ(sound.Count("StopMidi"), c.never || c.limit > 1 ? 0 : 1);
-    }
+// A limit of 0 (a number the list does not offer) stops the music at the first tick; "Never"
+// never does.
+TEST_F(PlaylistTest, ALimitOfZeroStopsAtTheFirstTickAndNeverNeverStops) {
+    Load("never");
+    Ticks(100000);
+    EXPECT_EQ(sound.Count("StopMidi"), 0);
+    Load("7");
+    Ticks(1);
+    EXPECT_EQ(sound.Count("StopMidi"), 1);
+}
+
+// Values are compared as numbers of minutes; a number outside the list is a limit of 0. Text that
+// is no number is taken as "Never", whatever its case.
+TEST(StopLimit, ValuesAreComparedAsNumbersAndTextThatIsNoNumberIsNever) {
+    const std::pair<const char*, std::optional<std::int16_t>> cases[] = {
+        {"2", 120},    {"10", 600}, {" 45 ", 2700}, {"90.0", 5400},  {"480", 28800},
+        {"2.5", 0},    {"7", 0},    {"0", 0},       {"-1", 0},       {"never", {}},
+        {"NEVER", {}}, {"ten", {}}, {"", {}},       {"1 minute", {}}};
+    for (const auto& [text, seconds] : cases) EXPECT_EQ(StopLimitSeconds(text), seconds) << text;
 }
 
 }  // namespace
