@@ -256,37 +256,32 @@ TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     EXPECT_TRUE(fs::is_symlink(dir / "dotfiles/hop"));
 }
 
-// In a child process as an ordinary user ("nobody" when the suite runs as root, who may read and
-// write anything): the exit code names the check that failed.
+// A file it may not read is not replaced by one holding a single key; a full disk (a size limit
+// that stops the temporary file) is reported, and no temporary file is left. Each in a child
+// process as an ordinary user ("nobody" when the suite runs as root, who may read and write
+// anything); its exit code names the check that failed.
 TEST(IniFileStore, RefusedWritesSayFalseAndLeaveTheFileByteIdentical) {
     TempDir dir;
     const std::string path = dir / "settings.ini", before = "[Settings]\nWindSpeed=4\n";
-    const std::function<int(IniFileStore&)> cases[] = {
-        [&](IniFileStore& store) {  // a file it may not read is not replaced by one holding a key
-            ::chmod(path.c_str(), 0200);
-            const bool read = store.Read("Settings", "WindSpeed").has_value();
-            if (read || store.Write("Settings", "Drafts", "5")) return 1;
-            return ::chmod(path.c_str(), 0600);
-        },
-        [&](IniFileStore& store) {  // a full disk, as a limit that stops the temporary file
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{16, 16};
-            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 2;
-            if (store.Write("Settings", "Drafts", "5")) return 3;
-            return ::access((path + ".tmp").c_str(), F_OK) == 0 ? 4 : 0;
-        }};
     constexpr uid_t kNobody = 65534;
     const bool root = ::geteuid() == 0;
     ASSERT_TRUE(!root || ::chown(dir.path.c_str(), kNobody, kNobody) == 0);
-    for (const auto& attempt : cases) {
+    for (const bool fullDisk : {false, true}) {
         const int failed = Finish(StartChild([&] {
-            if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) return 97;
+            if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) return 1;
             Put(path, before);
+            const rlimit limit{16, 16};
+            ::signal(SIGXFSZ, SIG_IGN);
+            if (fullDisk ? ::setrlimit(RLIMIT_FSIZE, &limit) : ::chmod(path.c_str(), 0200))
+                return 2;
             IniFileStore store(path);
-            if (int failed = attempt(store)) return failed;
-            return store.LastError().find(path) == std::string::npos ? 5 : 0;
+            if (store.Read("Settings", "WindSpeed").has_value() != fullDisk) return 3;
+            if (store.Write("Settings", "Drafts", "5")) return 4;
+            if (store.LastError().find(path) == std::string::npos) return 5;
+            return ::access((path + ".tmp").c_str(), F_OK) == 0 ? 6 : 0;
         }));
-        EXPECT_EQ(failed, 0) << "case " << &attempt - cases;
+        EXPECT_EQ(failed, 0) << (fullDisk ? "full disk" : "unreadable");
+        ::chmod(path.c_str(), 0600);
         EXPECT_EQ(Bytes(path), before);
     }
 }
@@ -294,18 +289,17 @@ TEST(IniFileStore, RefusedWritesSayFalseAndLeaveTheFileByteIdentical) {
 TEST(IniFileStore, DefaultPathFollowsTheXdgRules) {
     const std::string home = "/home/ann/.config/DriftmereVT/settings.ini";
     // A relative or empty XDG_CONFIG_HOME is ignored; with no usable home there is no path.
-    const struct {
-        const char *xdg, *home;
-        std::string path;
-    } cases[] = {{"/xdg", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
-                 {"/xdg/", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
-                 {"xdg", "/home/ann", home},
-                 {"", "/home/ann/", home},
-                 {nullptr, "/", "/.config/DriftmereVT/settings.ini"},
-                 {nullptr, nullptr, ""},
-                 {nullptr, "relative", ""}};
-    for (const auto& c : cases)
-        EXPECT_EQ(IniFileStore::DefaultPathFrom(c.xdg, c.home), c.path) << "case " << &c - cases;
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"/xdg", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
+        {"/xdg/", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
+        {"xdg", "/home/ann", home},
+        {"", "/home/ann/", home},
+        {nullptr, "/", "/.config/DriftmereVT/settings.ini"},
+        {nullptr, nullptr, ""},
+        {nullptr, "relative", ""}};
+    for (const auto& [xdg, user, path] : cases)
+        EXPECT_EQ(IniFileStore::DefaultPathFrom(xdg, user), path)
+            << (xdg ? xdg : "-") << " " << (user ? user : "-");
 }
 
 // While another program writes 500 keys, writers are killed at any instant: nothing is lost, each
