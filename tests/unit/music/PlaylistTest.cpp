@@ -14,9 +14,8 @@ namespace {
 using testing::FakeSound;
 using testing::MemoryStore;
 
-class PlaylistTest : public ::testing::Test {
-  protected:
-    PlaylistTest() : playlist(sound, store, [this](bool on) { SongWatcher(on); }) {
+struct Rig {
+    Rig() : playlist(sound, store, [this](bool on) { SongWatcher(on); }) {
         playlist.SetDataFolder("/data/");
         playlist.SetSoundOn(true);
         for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 1);
@@ -24,9 +23,6 @@ class PlaylistTest : public ::testing::Test {
     void SongWatcher(bool on) {
         timer3 = on;
         sound.calls.push_back(on ? "Watcher on" : "Watcher off");
-    }
-    void SwitchOff(std::initializer_list<int> slots) {
-        for (int slot : slots) playlist.SetSongEnabled(slot, 0);
     }
     // The calls since the last look, joined by commas; the files played, without the folder.
     std::string TakeCalls() {
@@ -62,6 +58,8 @@ class PlaylistTest : public ::testing::Test {
     MusicTimeout timeout{sound, playlist};
 };
 
+class PlaylistTest : public ::testing::Test, protected Rig {};
+
 TEST_F(PlaylistTest, AllSongsPlayInOrderAndComeRoundAgain) {
     playlist.MidiSounds();
     EXPECT_EQ(TakePlayed(), "Tranquil.mid");
@@ -79,40 +77,50 @@ TEST_F(PlaylistTest, AllSongsPlayInOrderAndComeRoundAgain) {
               "OrinocoFlow.mid Tranquil.mid");
 }
 
-TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecondUnlessItIsTheOnlyOneLeft) {
-    SwitchOff({0});
-    playlist.MidiSounds();
-    EXPECT_EQ(TakePlayed(), "");
-    EXPECT_EQ(playlist.SongIndex(), 1);
-    Seconds(1);
-    EXPECT_EQ(TakePlayed(), "colrkymt.mid");
-    EXPECT_EQ(playlist.SongIndex(), 2);
-    // With every later song off, the search comes round to the second.
-    SwitchOff({2, 3, 4, 5, 6, 7});
-    playlist.SetSongIndex(0);
-    sound.EndSong();
-    playlist.MidiSounds();
-    Seconds(1);
-    EXPECT_EQ(TakePlayed(), "Ambiant.mid");
-}
-
-TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
-    playlist.SetSongIndex(7);
-    TakeCalls();
-    playlist.KeyNext();
-    EXPECT_EQ(TakeCalls(), "Watcher off, StopMidi, PlayMidi /data/Tranquil.mid, Watcher on");
-    EXPECT_EQ(playlist.SongIndex(), 0);
-    SwitchOff({7, 6});
-    playlist.KeyPrevious();
-    EXPECT_EQ(TakeCalls(), "Watcher off, StopMidi, PlayMidi /data/travels.mid, Watcher on");
-    EXPECT_EQ(playlist.SongIndex(), 5);
-    playlist.KeyPrevious();  // the song just before is on: it plays
-    EXPECT_EQ(playlist.SongIndex(), 4);
-    // Next searches forward from the song after the current one.
-    SwitchOff({5});
-    TakePlayed();
-    playlist.KeyNext();
-    EXPECT_EQ(TakePlayed(), "Tranquil.mid");
+// Each row: the eight switches ('2' is an odd value only a hand-edited file gives, counted as off),
+// the song before, what is done, and then, after the song watcher's next 100 seconds, the songs
+// heard and the song reached (-1: any). With the first song off the load passes over the second,
+// unless it is the only one left; next searches forward from the song after the current one; with
+// no song on every search still ends.
+TEST(PlaylistSearch, SkipsSwitchedOffSongsWrapsAndAlwaysEnds) {
+    const struct {
+        const char* switches;
+        int from;
+        const char* action;
+        const char* heard;
+        int to;
+    } cases[] = {{"11111111", 7, "next", "Tranquil.mid", 0},
+                 {"11111100", 0, "previous", "travels.mid", 5},
+                 {"11111100", 5, "previous", "dream.mid", 4},
+                 {"11111000", 4, "next", "Tranquil.mid", 0},
+                 {"01111111", 0, "load", "colrkymt.mid", 2},
+                 {"01000000", 0, "load", "Ambiant.mid", 1},
+                 {"22222212", 1, "checked next", "", 6},
+                 {"22222212", 5, "checked previous", "", 6},
+                 {"22222212", 2, "load", "orfeo.mid", 6},
+                 {"00000000", 4, "checked next", "", 4},
+                 {"00000000", 4, "checked previous", "", 4},
+                 {"00000000", 4, "load", "", -1},
+                 {"00000000", 4, "next", "", -1},
+                 {"00000000", 4, "previous", "", -1},
+                 {"00000000", 4, "start", "", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.switches) + " " + c.action + " from " + std::to_string(c.from));
+        Rig r;
+        for (int slot = 0; slot < 8; ++slot)
+            r.playlist.SetSongEnabled(slot, c.switches[slot] - '0');
+        r.playlist.SetSongIndex(c.from);
+        const std::string action = c.action;
+        if (action == "next") r.playlist.KeyNext();
+        if (action == "previous") r.playlist.KeyPrevious();
+        if (action == "start") r.playlist.KeyStart();
+        if (action == "load") r.playlist.MidiSounds();
+        if (action == "checked next") r.playlist.MidiSoundsCheckedNext();
+        if (action == "checked previous") r.playlist.MidiSoundsCheckedPrevious();
+        r.Seconds(100);
+        EXPECT_EQ(r.TakePlayed(), c.heard);
+        if (c.to >= 0) EXPECT_EQ(r.playlist.SongIndex(), c.to);
+    }
 }
 
 // Start with a song playing plays it again without a stop: the sound control restarts it.
@@ -142,39 +150,6 @@ TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain)
     EXPECT_EQ(store.Get("music", "SoundOn"), "True");
     ASSERT_EQ(store.writes.size(), 3u);
     EXPECT_EQ(store.writes[1].section, "music");
-}
-
-// A switch holding an odd value (only a hand-edited file gives one) counts as off in the
-// searches, and with no song on at all they still end.
-TEST_F(PlaylistTest, OddSwitchesCountAsOffAndNoSongOnPlaysNothingAndNeverHangs) {
-    for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 2);
-    playlist.SetSongEnabled(6, 1);
-    playlist.SetSongIndex(1);
-    playlist.MidiSoundsCheckedNext();
-    EXPECT_EQ(playlist.SongIndex(), 6);
-    playlist.SetSongIndex(5);
-    playlist.MidiSoundsCheckedPrevious();
-    EXPECT_EQ(playlist.SongIndex(), 6);
-    // MidiSounds neither plays such a song nor steps past it; the watcher moves on.
-    playlist.SetSongIndex(2);
-    playlist.MidiSounds();
-    EXPECT_EQ(playlist.SongIndex(), 2);
-    Seconds(1);
-    EXPECT_EQ(TakePlayed(), "orfeo.mid");
-
-    SwitchOff({0, 1, 2, 3, 4, 5, 6, 7});
-    sound.EndSong();
-    playlist.SetSongIndex(4);
-    playlist.MidiSoundsCheckedNext();
-    playlist.MidiSoundsCheckedPrevious();
-    EXPECT_EQ(playlist.SongIndex(), 4);
-    playlist.MidiSounds();
-    Seconds(100);
-    playlist.KeyNext();
-    playlist.KeyPrevious();
-    playlist.KeyStart();
-    EXPECT_EQ(TakePlayed(), "");
-    EXPECT_TRUE(timer3);
 }
 
 // The count goes on while the music is off. At the limit the music stops without the stored
