@@ -119,7 +119,7 @@ TEST(PlaylistSearch, SkipsSwitchedOffSongsWrapsAndAlwaysEnds) {
         if (action == "checked previous") r.playlist.MidiSoundsCheckedPrevious();
         r.Seconds(100);
         EXPECT_EQ(r.TakePlayed(), c.heard);
-        if (c.to >= 0) EXPECT_EQ(r.playlist.SongIndex(), c.to);
+        EXPECT_TRUE(c.to < 0 || r.playlist.SongIndex() == c.to) << r.playlist.SongIndex();
     }
 }
 
