@@ -173,7 +173,7 @@ TEST(IniFileStore, DamagedFilesNeverCrashItAndTheirBytesAreKept) {
         TempDir dir;
         Put(dir / "settings.ini", bytes);
         IniFileStore store(dir / "settings.ini");
-        if (!key.empty()) EXPECT_EQ(store.Read("Settings", key), value);
+        EXPECT_TRUE(key.empty() || store.Read("Settings", key) == value) << key;
         EXPECT_EQ(store.Read("System", "Clock"), std::nullopt);
         ASSERT_TRUE(store.Write("System", "Clock", "1")) << store.LastError();
         EXPECT_EQ(store.Read("System", "Clock"), "1");
