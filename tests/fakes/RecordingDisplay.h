@@ -14,7 +14,6 @@ class RecordingDisplay : public DisplayControl {
   public:
     struct Surface {
         std::int32_t x = 0, y = 0;
-        std::string path;
     };
     std::vector<std::string> calls;
     std::vector<Surface> surfaces;  // by surface number; a vector keeps the benchmark's cost low
@@ -35,7 +34,7 @@ class RecordingDisplay : public DisplayControl {
         return nextSurface++;
     }
     void LoadPicture(SurfaceId s, const std::string& path, int transparency) override {
-        At(s).path = path;
+        At(s);
         Log("LoadPicture", s, path, transparency);
     }
     void SetSurfaceX(SurfaceId s, std::int32_t x) override { Log("SetSurfaceX", s, At(s).x = x); }
