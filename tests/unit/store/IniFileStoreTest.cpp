@@ -145,10 +145,12 @@ TEST(IniFileStore, ReadsSeeEveryReplacementAtOnce) {
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
     EXPECT_EQ(store.Read("Settings", "WindSpeed"), "13");
 
-    // A settled file is cached, and still a replacement is seen, and a deletion of the file and
-    // then of its folder while a program holds the store.
+    // A settled file is read once for many reads, and still a replacement is seen, and a deletion
+    // of the file and then of its folder while a program holds the store.
     IniFileStore settled(path, {.settleTime = std::chrono::nanoseconds(0)});
     EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "13");
+    EXPECT_EQ(settled.Read("Settings", "Drafts"), std::nullopt);
+    EXPECT_EQ(settled.FileLoads(), 1u);
     ASSERT_EQ(writeInChild("14"), 0);
     EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "14");
     ASSERT_EQ(::unlink(path.c_str()), 0);
