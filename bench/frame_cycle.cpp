@@ -1,7 +1,6 @@
 // The per-frame cost of the saver session itself: everything SaverSession does for one RenderFrame
 // (the clear, the backdrop, thirteen balloon steps, the clock and the message, the flip) on a
-// display that only keeps positions, so what is measured is the session and not a recorder or a
-// screen.
+// display that records nothing, so what is measured is the session and not a recorder or a screen.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -11,7 +10,7 @@
 #include "fakes/FakeHost.h"
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
-#include "fakes/PositionDisplay.h"
+#include "fakes/RecordingDisplay.h"
 #include "settings/KeyTable.h"
 #include "startup/SaverSession.h"
 
@@ -21,7 +20,7 @@ namespace {
 using namespace driftmere::testing;
 
 struct Session {
-    PositionDisplay display;
+    RecordingDisplay display;
     FakeSound sound;
     MemoryStore store;
     FakeClock clock;
@@ -29,6 +28,7 @@ struct Session {
     std::unique_ptr<SaverSession> form;
 
     explicit Session(bool overlay) {
+        display.record = false;
         WriteFirstRunSettings(store);
         store.Set("System", "Clock", overlay ? "1" : "0");
         store.Set("Settings", "ShowMessage", overlay ? "1" : "0");

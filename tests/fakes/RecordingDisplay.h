@@ -1,7 +1,7 @@
 #pragma once
 // A display control that keeps surfaces' positions like the real one and records every call,
-// in order, as text ("DrawSurface 3", "MoveSurfaceY 3 1", "SetFont Arial 22").
-#include <map>
+// in order, as text ("DrawSurface 3", "MoveSurfaceY 3 1", "SetFont Arial 22"). Long runs and
+// benchmarks switch the record off, or it would cost gigabytes; flips are still counted.
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,12 +14,13 @@ class RecordingDisplay : public DisplayControl {
   public:
     struct Surface {
         std::int32_t x = 0, y = 0;
-        std::string path;
     };
     std::vector<std::string> calls;
-    std::map<SurfaceId, Surface> surfaces;
+    std::vector<Surface> surfaces;  // by surface number; a vector keeps the benchmark's cost low
     bool openResult = true;
+    bool record = true;
     bool recordReadsAndMoves = true;  // long runs leave out the calls made on every move
+    long long flips = 0;
     SurfaceId nextSurface = 1;
 
     void SetEventSink(DisplayEvents*) override {}
@@ -28,35 +29,31 @@ class RecordingDisplay : public DisplayControl {
         return openResult;
     }
     SurfaceId CreateSurface() override {
-        surfaces[nextSurface] = {};
+        At(nextSurface) = {};
         Log("CreateSurface ->", nextSurface);
         return nextSurface++;
     }
     void LoadPicture(SurfaceId s, const std::string& path, int transparency) override {
-        surfaces[s].path = path;
+        At(s);
         Log("LoadPicture", s, path, transparency);
     }
-    void SetSurfaceX(SurfaceId s, std::int32_t x) override {
-        Log("SetSurfaceX", s, surfaces[s].x = x);
-    }
-    void SetSurfaceY(SurfaceId s, std::int32_t y) override {
-        Log("SetSurfaceY", s, surfaces[s].y = y);
-    }
+    void SetSurfaceX(SurfaceId s, std::int32_t x) override { Log("SetSurfaceX", s, At(s).x = x); }
+    void SetSurfaceY(SurfaceId s, std::int32_t y) override { Log("SetSurfaceY", s, At(s).y = y); }
     void MoveSurfaceX(SurfaceId s, std::int32_t n) override {
-        surfaces[s].x += n;
+        At(s).x += n;
         if (recordReadsAndMoves) Log("MoveSurfaceX", s, n);
     }
     void MoveSurfaceY(SurfaceId s, std::int32_t n) override {
-        surfaces[s].y -= n;
+        At(s).y -= n;
         if (recordReadsAndMoves) Log("MoveSurfaceY", s, n);
     }
     std::int32_t GetSurfaceX(SurfaceId s) override {
         if (recordReadsAndMoves) Log("GetSurfaceX", s);
-        return surfaces[s].x;
+        return At(s).x;
     }
     std::int32_t GetSurfaceY(SurfaceId s) override {
         if (recordReadsAndMoves) Log("GetSurfaceY", s);
-        return surfaces[s].y;
+        return At(s).y;
     }
     void ClearFrame(Colour c) override { Log("ClearFrame", c); }
     void DrawSurface(SurfaceId s) override { Log("DrawSurface", s); }
@@ -64,9 +61,12 @@ class RecordingDisplay : public DisplayControl {
         Log("SetFont", name, size);
     }
     void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour c) override {
-        Log("DrawText", '"' + text + '"', x, y, c);
+        if (record) Log("DrawText", '"' + text + '"', x, y, c);
     }
-    void Flip() override { Log("Flip"); }
+    void Flip() override {
+        ++flips;
+        Log("Flip");
+    }
 
     void Clear() { calls.clear(); }
     int Count(const std::string& prefix) const {
@@ -76,8 +76,18 @@ class RecordingDisplay : public DisplayControl {
     }
 
   private:
+    // Surfaces it never made (negative numbers too) still answer, as the real one's do.
+    Surface& At(SurfaceId s) {
+        const std::size_t i = s < 0 ? 0 : static_cast<std::size_t>(s);
+        if (i >= surfaces.size()) surfaces.resize(i + 1);
+        return surfaces[i];
+    }
     template <typename... Args>
     void Log(const char* name, const Args&... args) {
+        if (record) Write(name, args...);
+    }
+    template <typename... Args>
+    [[gnu::noinline]] void Write(const char* name, const Args&... args) {
         std::ostringstream line;
         line << name;
         ((line << ' ' << args), ...);

@@ -4,6 +4,7 @@
 
 #include <QTemporaryDir>
 #include <string>
+#include <tuple>
 
 #include "platform/linux/InstanceLock.h"
 
@@ -23,24 +24,15 @@ struct stat Described(mode_t mode, uid_t owner) {
 // Only a folder of one's own that nobody else can enter keeps others from planting the lock
 // file or opening it to hold a lock of their own.
 TEST(InstanceLock, TrustsOnlyAPrivateFolderAndARegularFileOfItsUser) {
-    struct Case {
-        mode_t mode;
-        uid_t owner;
-        bool trusted;
-    };
-    for (const Case& c : {
-             Case{S_IFDIR | 0700, kMe, true},
-             Case{S_IFDIR | 0500, kMe, true},
-             Case{S_IFDIR | 0700, kSomeoneElse, false},  // made first by someone else
-             Case{S_IFDIR | 0777, kMe, false},
-             Case{S_IFDIR | 0770, kMe, false},
-             Case{S_IFDIR | 0711, kMe, false},  // others could open a file they know the name of
-             Case{S_IFDIR | 01777, kMe, false},
-             Case{S_IFREG | 0700, kMe, false},
-         }) {
-        EXPECT_EQ(LockFolderProblem(Described(c.mode, c.owner), kMe).empty(), c.trusted)
-            << std::oct << c.mode << std::dec << " owner " << c.owner;
-    }
+    const std::tuple<mode_t, uid_t, bool> cases[] = {
+        {S_IFDIR | 0700, kMe, true},           {S_IFDIR | 0500, kMe, true},
+        {S_IFDIR | 0700, kSomeoneElse, false},  // made first by someone else
+        {S_IFDIR | 0777, kMe, false},          {S_IFDIR | 0770, kMe, false},
+        {S_IFDIR | 0711, kMe, false},  // others could open a file they know the name of
+        {S_IFDIR | 01777, kMe, false},         {S_IFREG | 0700, kMe, false}};
+    for (const auto& [mode, owner, trusted] : cases)
+        EXPECT_EQ(LockFolderProblem(Described(mode, owner), kMe).empty(), trusted)
+            << std::oct << mode << std::dec << " owner " << owner;
     EXPECT_TRUE(LockFileProblem(Described(S_IFREG | 0600, kMe), kMe).empty());
     EXPECT_FALSE(LockFileProblem(Described(S_IFREG | 0600, kSomeoneElse), kMe).empty());
     EXPECT_FALSE(LockFileProblem(Described(S_IFIFO | 0600, kMe), kMe).empty());

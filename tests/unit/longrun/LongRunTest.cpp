@@ -12,7 +12,7 @@
 #include "fakes/FakeHost.h"
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
-#include "fakes/PositionDisplay.h"
+#include "fakes/RecordingDisplay.h"
 #include "settings/KeyTable.h"
 #include "startup/SaverSession.h"
 
@@ -30,7 +30,8 @@ constexpr std::uint32_t kFrameGapMin = 10, kFrameGapMax = 390;
 #endif
 
 TEST(LongRun, SixtyDaysKeepEveryCounterInRangeAndTheSaverAlive) {
-    PositionDisplay display;
+    RecordingDisplay display;
+    display.record = false;
     FakeSound sound;
     MemoryStore store;
     FakeClock clock;

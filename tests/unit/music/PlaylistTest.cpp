@@ -6,6 +6,7 @@
 #include "fakes/FakeSound.h"
 #include "fakes/MemoryStore.h"
 #include "music/Playlist.h"
+#include "music/StopChoices.h"
 
 namespace driftmere {
 namespace {
@@ -13,189 +14,199 @@ namespace {
 using testing::FakeSound;
 using testing::MemoryStore;
 
-class PlaylistTest : public ::testing::Test {
-  protected:
-    PlaylistTest() : playlist(sound, store, [this](bool on) { SongWatcherTick(on); }) {
+struct Rig {
+    Rig() : playlist(sound, store, [this](bool on) { SongWatcher(on); }) {
         playlist.SetDataFolder("/data/");
         playlist.SetSoundOn(true);
         for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 1);
     }
-
-    void SongWatcherTick(bool on) {
+    void SongWatcher(bool on) {
         timer3 = on;
-        sound.calls.push_back(on ? "SongWatcherTick on" : "SongWatcherTick off");
+        sound.calls.push_back(on ? "Watcher on" : "Watcher off");
     }
-
-    void SwitchOff(std::initializer_list<int> slots) {
-        for (int slot : slots) playlist.SetSongEnabled(slot, 0);
+    // The calls since the last look, joined by commas; the files played, without the folder.
+    std::string TakeCalls() {
+        std::string joined;
+        for (const auto& c : sound.calls) joined += (joined.empty() ? "" : ", ") + c;
+        sound.calls.clear();
+        return joined;
     }
-
-    // The file names played since the last call, without the folder.
-    std::vector<std::string> TakePlayed() {
-        std::vector<std::string> names;
-        for (const auto& path : sound.played) names.push_back(path.substr(path.rfind('/') + 1));
+    std::string TakePlayed() {
+        std::string names;
+        for (const auto& path : sound.played)
+            names += (names.empty() ? "" : " ") + path.substr(path.rfind('/') + 1);
         sound.played.clear();
         return names;
     }
-
-    // The watcher as the host runs it: one tick a second while switched on.
+    // The song watcher as the host runs it: one tick a second while switched on.
     void Seconds(int n) {
         for (int i = 0; i < n; ++i)
             if (timer3) playlist.WatcherTick();
+    }
+    void Ticks(int n) {
+        for (int i = 0; i < n; ++i) timeout.Tick();
+    }
+    void Load(const std::string& stopAfter) {  // as the saver's load does it
+        timeout.SetLimit(StopLimitSeconds(stopAfter));
+        playlist.MidiSounds();
     }
 
     FakeSound sound;
     MemoryStore store;
     bool timer3 = false;
     Playlist playlist;
+    MusicTimeout timeout{sound, playlist};
 };
+
+class PlaylistTest : public ::testing::Test, protected Rig {};
 
 TEST_F(PlaylistTest, AllSongsPlayInOrderAndComeRoundAgain) {
     playlist.MidiSounds();
-    EXPECT_EQ(sound.played, std::vector<std::string>{"/data/Tranquil.mid"});
+    EXPECT_EQ(TakePlayed(), "Tranquil.mid");
     EXPECT_TRUE(timer3);
-    TakePlayed();
-
     // While a song plays the watcher only asks.
     Seconds(5);
-    EXPECT_TRUE(TakePlayed().empty());
+    EXPECT_EQ(TakePlayed(), "");
     EXPECT_EQ(sound.Count("IsPlaying"), 5);
-
-    std::vector<std::string> heard;
     for (int song = 0; song < 8; ++song) {
         sound.EndSong();
         Seconds(1);
-        for (auto& name : TakePlayed()) heard.push_back(name);
     }
-    EXPECT_EQ(heard, (std::vector<std::string>{"Ambiant.mid", "colrkymt.mid", "pcanon.mid",
-                                               "dream.mid", "travels.mid", "orfeo.mid",
-                                               "OrinocoFlow.mid", "Tranquil.mid"}));
+    EXPECT_EQ(TakePlayed(),
+              "Ambiant.mid colrkymt.mid pcanon.mid dream.mid travels.mid orfeo.mid "
+              "OrinocoFlow.mid Tranquil.mid");
 }
 
-TEST_F(PlaylistTest, FirstSongOffPassesOverTheSecondUnlessItIsTheOnlyOneLeft) {
-    SwitchOff({0});
-    playlist.MidiSounds();
-    EXPECT_TRUE(TakePlayed().empty());
-    EXPECT_EQ(playlist.SongIndex(), 1);
-    EXPECT_TRUE(timer3);
-    Seconds(1);
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"colrkymt.mid"});
-    EXPECT_EQ(playlist.SongIndex(), 2);
-
-    // With every later song off, the search comes round to the second.
-    SwitchOff({2, 3, 4, 5, 6, 7});
-    playlist.SetSongIndex(0);
-    sound.EndSong();
-    playlist.MidiSounds();
-    Seconds(1);
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"Ambiant.mid"});
+// Each row: the eight switches ('2' is an odd value only a hand-edited file gives, counted as off),
+// the song before, what is done, and then, after the song watcher's next 100 seconds, the songs
+// heard and the song reached (-1: any). With the first song off the load passes over the second,
+// unless it is the only one left; next searches forward from the song after the current one; with
+// no song on every search still ends.
+TEST(PlaylistSearch, SkipsSwitchedOffSongsWrapsAndAlwaysEnds) {
+    const struct {
+        const char* switches;
+        int from;
+        const char* action;
+        const char* heard;
+        int to;
+    } cases[] = {{"11111111", 7, "next", "Tranquil.mid", 0},
+                 {"11111100", 0, "previous", "travels.mid", 5},
+                 {"11111100", 5, "previous", "dream.mid", 4},
+                 {"11111000", 4, "next", "Tranquil.mid", 0},
+                 {"01111111", 0, "load", "colrkymt.mid", 2},
+                 {"01000000", 0, "load", "Ambiant.mid", 1},
+                 {"22222212", 1, "checked next", "", 6},
+                 {"22222212", 5, "checked previous", "", 6},
+                 {"22222212", 2, "load", "orfeo.mid", 6},
+                 {"00000000", 4, "checked next", "", 4},
+                 {"00000000", 4, "checked previous", "", 4},
+                 {"00000000", 4, "load", "", -1},
+                 {"00000000", 4, "next", "", -1},
+                 {"00000000", 4, "previous", "", -1},
+                 {"00000000", 4, "start", "", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.switches) + " " + c.action + " from " + std::to_string(c.from));
+        Rig r;
+        for (int slot = 0; slot < 8; ++slot)
+            r.playlist.SetSongEnabled(slot, c.switches[slot] - '0');
+        r.playlist.SetSongIndex(c.from);
+        const std::string action = c.action;
+        if (action == "next") r.playlist.KeyNext();
+        if (action == "previous") r.playlist.KeyPrevious();
+        if (action == "start") r.playlist.KeyStart();
+        if (action == "load") r.playlist.MidiSounds();
+        if (action == "checked next") r.playlist.MidiSoundsCheckedNext();
+        if (action == "checked previous") r.playlist.MidiSoundsCheckedPrevious();
+        r.Seconds(100);
+        EXPECT_EQ(r.TakePlayed(), c.heard);
+        EXPECT_TRUE(c.to < 0 || r.playlist.SongIndex() == c.to) << r.playlist.SongIndex();
+    }
 }
 
-TEST_F(PlaylistTest, NextAndPreviousWrapAndSkipSwitchedOffSongs) {
-    playlist.SetSongIndex(7);
-    sound.calls.clear();
-    playlist.KeyNext();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
-                                        "PlayMidi /data/Tranquil.mid", "SongWatcherTick on"}));
-    EXPECT_EQ(playlist.SongIndex(), 0);
-
-    SwitchOff({7, 6});
-    sound.calls.clear();
-    playlist.KeyPrevious();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"SongWatcherTick off", "StopMidi",
-                                        "PlayMidi /data/travels.mid", "SongWatcherTick on"}));
-    EXPECT_EQ(playlist.SongIndex(), 5);
-
-    // The song just before is enabled: it plays.
-    playlist.KeyPrevious();
-    EXPECT_EQ(playlist.SongIndex(), 4);
-    TakePlayed();
-
-    // Next searches forward from the song after the current one.
-    SwitchOff({5});
-    playlist.KeyNext();
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"Tranquil.mid"});
-}
-
-// Start with a song playing calls play again without stopping it: the sound control restarts
-// the song. Quit stops it; with the music off the watcher does nothing, not even ask.
+// Start with a song playing plays it again without a stop: the sound control restarts it.
 TEST_F(PlaylistTest, StartAndQuitStoreTheChoiceAndStartPlaysTheCurrentSongAgain) {
     playlist.SetSongIndex(3);
     playlist.MidiSounds();
-    sound.calls.clear();
+    TakeCalls();
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
-
-    sound.calls.clear();
+    EXPECT_EQ(TakeCalls(), "PlayMidi /data/pcanon.mid, Watcher on");
     playlist.KeyQuit();
-    EXPECT_EQ(sound.calls, (std::vector<std::string>{"StopMidi", "SongWatcherTick on"}));
+    EXPECT_EQ(TakeCalls(), "StopMidi, Watcher on");
     EXPECT_FALSE(playlist.SoundOn());
     EXPECT_EQ(store.Get("Music", "SoundOn"), "False");
-    sound.calls.clear();
-    Seconds(10);
-    EXPECT_TRUE(sound.calls.empty());
-
+    Seconds(10);  // with the music off the watcher does nothing, not even ask
+    EXPECT_EQ(TakeCalls(), "");
+    playlist.KeyNext();  // next and previous still stop and move, and play nothing
+    playlist.KeyPrevious();
+    playlist.KeyPrevious();
+    EXPECT_EQ(playlist.SongIndex(), 2);
+    EXPECT_EQ(sound.Count("StopMidi"), 3);
+    EXPECT_EQ(sound.Count("PlayMidi"), 0);
+    EXPECT_TRUE(timer3);
+    TakeCalls();
     playlist.KeyStart();
-    EXPECT_EQ(sound.calls,
-              (std::vector<std::string>{"PlayMidi /data/pcanon.mid", "SongWatcherTick on"}));
+    EXPECT_EQ(TakeCalls(), "PlayMidi /data/colrkymt.mid, Watcher on");
     EXPECT_TRUE(playlist.SoundOn());
     EXPECT_EQ(store.Get("music", "SoundOn"), "True");
     ASSERT_EQ(store.writes.size(), 3u);
     EXPECT_EQ(store.writes[1].section, "music");
 }
 
-TEST_F(PlaylistTest, WithMusicOffNextAndPreviousStillStopAndMove) {
-    playlist.SetSoundOn(false);
-    playlist.MidiSounds();
-    EXPECT_TRUE(timer3);
-
-    playlist.KeyNext();
-    playlist.KeyNext();
-    EXPECT_EQ(playlist.SongIndex(), 2);
-    playlist.KeyPrevious();
-    EXPECT_EQ(playlist.SongIndex(), 1);
-    EXPECT_EQ(sound.Count("StopMidi"), 3);
-    EXPECT_EQ(sound.Count("PlayMidi"), 0);
-    EXPECT_TRUE(timer3);
-}
-
-TEST_F(PlaylistTest, NoSongEnabledPlaysNothingAndNeverHangs) {
-    SwitchOff({0, 1, 2, 3, 4, 5, 6, 7});
-    playlist.SetSongIndex(4);
-    playlist.MidiSoundsCheckedNext();
-    EXPECT_EQ(playlist.SongIndex(), 4);
-    playlist.MidiSoundsCheckedPrevious();
-    EXPECT_EQ(playlist.SongIndex(), 4);
-
-    playlist.MidiSounds();
-    Seconds(100);
-    playlist.KeyNext();
-    playlist.KeyPrevious();
+// The count goes on while the music is off. At the limit the music stops without the stored
+// choice changing, and music turned on again with S lasts only until the next tick.
+TEST_F(PlaylistTest, TheStopLimitCountsOnWhileOffAndStopsAtItsTickAndEveryTickAfter) {
+    Load("1");
+    Ticks(30);
+    playlist.KeyQuit();
+    const int stops = sound.Count("StopMidi");
+    Ticks(29);
+    EXPECT_EQ(sound.Count("StopMidi"), stops);
+    Ticks(1);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 60);
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
     playlist.KeyStart();
-    EXPECT_EQ(sound.Count("PlayMidi"), 0);
-    EXPECT_TRUE(timer3);
+    EXPECT_TRUE(playlist.SoundOn());
+    Ticks(1);
+    EXPECT_FALSE(playlist.SoundOn());
+    Ticks(8);
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 10);
+    EXPECT_EQ(store.writes.size(), 2u);  // the quit and the start: the limit stores nothing
 }
 
-TEST_F(PlaylistTest, SwitchHoldingAnOddValueCountsAsOffInTheSearches) {
-    // Only a hand-edited settings file gives such a value; the searches must still end.
-    for (int slot = 0; slot < 8; ++slot) playlist.SetSongEnabled(slot, 2);
-    playlist.SetSongEnabled(6, 1);
-    playlist.SetSongIndex(1);
-    playlist.MidiSoundsCheckedNext();
-    EXPECT_EQ(playlist.SongIndex(), 6);
-    playlist.SetSongIndex(5);
-    playlist.MidiSoundsCheckedPrevious();
-    EXPECT_EQ(playlist.SongIndex(), 6);
+// The tick that takes the count past 86,398 still stops, then counting starts afresh.
+TEST_F(PlaylistTest, TheStopCountWrapsAfterADaySoMusicCanPlayAgain) {
+    Load("480");
+    Ticks(86398);
+    EXPECT_FALSE(playlist.SoundOn());
+    const int stops = sound.Count("StopMidi");
+    Ticks(1);
+    EXPECT_EQ(timeout.SoundOffSeconds(), 0);
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
+    playlist.KeyStart();
+    Ticks(100);
+    EXPECT_TRUE(playlist.SoundOn());
+    EXPECT_EQ(sound.Count("StopMidi"), stops + 1);
+}
 
-    // MidiSounds neither plays such a song nor steps past it; the watcher moves on.
-    playlist.SetSongIndex(2);
-    playlist.MidiSounds();
-    EXPECT_EQ(playlist.SongIndex(), 2);
-    Seconds(1);
-    EXPECT_EQ(TakePlayed(), std::vector<std::string>{"orfeo.mid"});
+// A limit of 0 (a number the list does not offer) stops the music at the first tick; "Never"
+// never does.
+TEST_F(PlaylistTest, ALimitOfZeroStopsAtTheFirstTickAndNeverNeverStops) {
+    Load("never");
+    Ticks(100000);
+    EXPECT_EQ(sound.Count("StopMidi"), 0);
+    Load("7");
+    Ticks(1);
+    EXPECT_EQ(sound.Count("StopMidi"), 1);
+}
+
+// Values are compared as numbers of minutes; a number outside the list is a limit of 0. Text that
+// is no number is taken as "Never", whatever its case.
+TEST(StopLimit, ValuesAreComparedAsNumbersAndTextThatIsNoNumberIsNever) {
+    const std::pair<const char*, std::optional<std::int16_t>> cases[] = {
+        {"2", 120},    {"10", 600}, {" 45 ", 2700}, {"90.0", 5400},  {"480", 28800},
+        {"2.5", 0},    {"7", 0},    {"0", 0},       {"-1", 0},       {"never", {}},
+        {"NEVER", {}}, {"ten", {}}, {"", {}},       {"1 minute", {}}};
+    for (const auto& [text, seconds] : cases) EXPECT_EQ(StopLimitSeconds(text), seconds) << text;
 }
 
 }  // namespace

@@ -5,30 +5,16 @@
 namespace driftmere {
 namespace {
 
-TEST(Conversions, SixteenBitRoundsHalvesToEven) {
-    EXPECT_EQ(ToInt16("2.5"), 2);
-    EXPECT_EQ(ToInt16("3.5"), 4);
-    EXPECT_EQ(ToInt16("-2.5"), -2);
-    EXPECT_EQ(ToInt16(" 11 "), 11);
-    EXPECT_EQ(ToInt16("-15"), -15);
-    EXPECT_EQ(ToInt16("1e2"), 100);
-    EXPECT_EQ(ToInt16("32767"), 32767);
-    EXPECT_EQ(ToInt16("32768"), std::nullopt);
-    EXPECT_EQ(ToInt16(""), std::nullopt);
-    EXPECT_EQ(ToInt16("abc"), std::nullopt);
-    EXPECT_EQ(ToInt16("12abc"), std::nullopt);
-    EXPECT_EQ(ToInt16("."), std::nullopt);
-    EXPECT_EQ(ToInt16("1e999"), std::nullopt);
-}
-
-TEST(Conversions, BooleanAcceptsWordsInAnyCaseAndNumbers) {
-    EXPECT_EQ(ToBool("True"), true);
-    EXPECT_EQ(ToBool("false"), false);
-    EXPECT_EQ(ToBool("TRUE"), true);
-    EXPECT_EQ(ToBool("0"), false);
-    EXPECT_EQ(ToBool("7"), true);
-    EXPECT_EQ(ToBool("-1"), true);
-    EXPECT_EQ(ToBool("yes"), std::nullopt);
+TEST(Conversions, SixteenBitRoundsHalvesToEvenAndBooleansAreWordsInAnyCaseOrNumbers) {
+    const std::pair<const char*, std::optional<std::int16_t>> numbers[] = {
+        {"2.5", 2},    {"3.5", 4},       {"-2.5", -2},  {" 11 ", 11}, {"-15", -15},
+        {"1e2", 100},  {"32767", 32767}, {"32768", {}}, {"", {}},     {"abc", {}},
+        {"12abc", {}}, {".", {}},        {"1e999", {}}};
+    for (const auto& [text, value] : numbers) EXPECT_EQ(ToInt16(text), value) << text;
+    const std::pair<const char*, std::optional<bool>> flags[] = {
+        {"True", true}, {"false", false}, {"TRUE", true}, {"0", false},
+        {"7", true},    {"-1", true},     {"yes", {}}};
+    for (const auto& [text, value] : flags) EXPECT_EQ(ToBool(text), value) << text;
 }
 
 TEST(Conversions, UnreadableValuesTakeTheFirstRunValue) {

@@ -22,32 +22,27 @@ TEST(ControlBoxWords, WordsChangeAtTheBandEdgesAndScrollSecondsStayWithinSixteen
     EXPECT_EQ(ScrollSeconds(600), 32767);
 }
 
-TEST(ControlBoxReading, BarValuesAreRoundedAndClampedIntoTheRange) {
+// Absent keys read as "1" (the mouse bar starts at 2); values are rounded half to even and held
+// in the bar's range; text that is no number reads as the first-run value.
+TEST(ControlBoxReading, BarValuesAreRoundedAndClampedAndTextThatIsNoNumberIsTheFirstRunValue) {
+    const struct {
+        const BarSetting& bar;
+        const char* value;  // nullptr: absent
+        int read;
+    } cases[] = {{kWindSpeedBar, nullptr, 1},   {kDraftBar, nullptr, 1},
+                 {kScrollBar, nullptr, 1},      {kMouseSensBar, nullptr, 2},
+                 {kMouseSensBar, "25", 20},     {kDraftBar, "-99999999999", -15},
+                 {kWindSpeedBar, " 2.5 ", 2},   {kWindSpeedBar, "3.5", 4},
+                 {kWindSpeedBar, "breezy", 11}, {kScrollBar, "", 1}};
+    for (const auto& c : cases) {
+        MemoryStore store;
+        if (c.value) store.Set(c.bar.section, c.bar.key, c.value);
+        EXPECT_EQ(ReadBarValue(store, c.bar), c.read)
+            << c.bar.key << " = " << (c.value ? c.value : "absent");
+    }
     MemoryStore store;
-    // Absent keys read as "1"; the mouse bar starts at 2.
-    EXPECT_EQ(ReadBarValue(store, kWindSpeedBar), 1);
-    EXPECT_EQ(ReadBarValue(store, kDraftBar), 1);
-    EXPECT_EQ(ReadBarValue(store, kScrollBar), 1);
-    EXPECT_EQ(ReadBarValue(store, kMouseSensBar), 2);
-
-    store.Set("System", "MouseSens", "25");
-    EXPECT_EQ(ReadBarValue(store, kMouseSensBar), 20);
-    store.Set("Settings", "Drafts", "-99999999999");
-    EXPECT_EQ(ReadBarValue(store, kDraftBar), -15);
-    store.Set("Settings", "WindSpeed", " 2.5 ");
-    EXPECT_EQ(ReadBarValue(store, kWindSpeedBar), 2);
-    store.Set("Settings", "WindSpeed", "3.5");
-    EXPECT_EQ(ReadBarValue(store, kWindSpeedBar), 4);
-}
-
-TEST(ControlBoxReading, TextThatIsNoNumberReadsAsTheFirstRunValue) {
-    MemoryStore store;
-    store.Set("Settings", "WindSpeed", "breezy");
-    store.Set("Settings", "Scroll", "");
     store.Set("Settings", "CheckFont", "yes");
     store.Set("Settings", "ShowMessage", "yes");
-    EXPECT_EQ(ReadBarValue(store, kWindSpeedBar), 11);
-    EXPECT_EQ(ReadBarValue(store, kScrollBar), 1);
     EXPECT_TRUE(ReadCheck(store, "Settings", "CheckFont"));
     EXPECT_FALSE(ReadCheck(store, "Settings", "ShowMessage"));
 }

@@ -1,310 +1,398 @@
+// The settings store on real folders, real files and real processes.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <random>
 
 #include "settings/IniFileStore.h"
+#include "settings/IniParse.h"
 #include "settings/KeyTable.h"
-#include "unit/store/StoreTestSupport.h"
 
 namespace driftmere {
 namespace {
 
+namespace fs = std::filesystem;
 using namespace std::string_literals;
-using testing::FileBytes;
-using testing::PutFile;
-using testing::TempDir;
 
+// A fresh folder, removed with everything in it (opened up again if a test made it read-only).
+struct TempDir {
+    std::string path = [] {
+        const char* base = std::getenv("TMPDIR");
+        std::string p = std::string(base && *base ? base : "/tmp") + "/dm-store-XXXXXX";
+        return ::mkdtemp(p.data()) ? p : std::string();
+    }();
+    ~TempDir() {
+        std::error_code ignored;
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path, ignored);
+    }
+    std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+void Put(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 unsigned Mode(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 0777 : 0;
+    return unsigned(fs::status(path).permissions() & fs::perms::mask);
 }
 
-bool IsLink(const std::string& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+// Runs `body` in a child process that never returns into the test framework.
+pid_t StartChild(const std::function<int()>& body) {
+    std::fflush(nullptr);  // or the child would print the parent's buffered output again
+    const pid_t pid = ::fork();
+    if (pid == 0) ::_exit([&]() noexcept { return body(); }());  // a throw ends it, not a test
+    return pid;
+}
+// The child's exit status, or 128 + the signal that ended it.
+int Finish(pid_t pid) {
+    int status = 0;
+    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-// The first-run set as one replacement leaves what a write per key leaves: the same keys
-// updated in place and the same new lines in the same places, with one [music] section.
+// True when every line is a header, a key line or blank: a torn file is not.
+bool WellFormed(const std::string& text) {
+    ini::Scanner scanner(text);
+    ini::Line line;
+    while (scanner.Next(line))
+        if (line.kind == ini::LineKind::kOther && line.end != line.begin) return false;
+    return text.empty() || text.back() == '\n';
+}
+
 TEST(IniFileStore, FirstRunSetIsOneReplacementThatLeavesWhatAWritePerKeyLeaves) {
     TempDir dir;
-    const std::string path = dir / "config/DriftmereVT/settings.ini";
-    IniFileStore store(path);
+    IniFileStore store(dir / "config/DriftmereVT/settings.ini");
     EXPECT_TRUE(EnsureFirstRun(store));
     EXPECT_FALSE(EnsureFirstRun(store));
     EXPECT_EQ(Mode(dir / "config/DriftmereVT"), 0700u);
     EXPECT_EQ(store.FileReplacements(), 1u);
     for (const std::string& start :
          {""s, "# mine\n[SETTINGS]\nwindspeed = 3\n\n[Music]\nmidi2=0\n[Other]\nx=1\n"s,
-          "[System]\r\nSetReg=1\r\nClock=1"s,
           "[music]\nMidi1=0\n[Settings]\nPwrSave=0\n[music]\nMidi2=0\nMidi2=5\n"s,
-          "\xff\xfe[Settings\nWindSpeed\n=\n"s}) {
+          "\xff\xfe[Settings\nWindSpeed\n=\n[System]\r\nSetReg=1\r\nClock=1"s}) {
         SCOPED_TRACE(start);
-        PutFile(dir / "batch.ini", start);
-        PutFile(dir / "one-by-one.ini", start);
-        IniFileStore batch(dir / "batch.ini");
+        Put(dir / "batch.ini", start);
+        Put(dir / "one.ini", start);
+        IniFileStore batch(dir / "batch.ini"), oneByOne(dir / "one.ini");
         WriteFirstRunSettings(batch);
         EXPECT_EQ(batch.FileReplacements(), 1u);
-        IniFileStore oneByOne(dir / "one-by-one.ini");
         for (const SettingKey& k : AllSettingKeys())
             oneByOne.Write(k.section == "music" ? "Music" : k.section, k.key, k.firstRun);
-        EXPECT_EQ(FileBytes(dir / "batch.ini"), FileBytes(dir / "one-by-one.ini"));
+        EXPECT_EQ(Bytes(dir / "batch.ini"), Bytes(dir / "one.ini"));
     }
 }
 
+// Names match in any case and the first line for a key is the one that counts. A write keeps
+// every other byte and the line's own spelling; keys it knows are added in their usual spelling,
+// after the section's last key and ahead of the comment about the next section; only what would
+// be misread is escaped, so a hand editor still reads ordinary values.
 TEST(IniFileStore, HandWrittenFileKeepsItsSpellingCommentsAndUnknownKeys) {
     TempDir dir;
     const std::string path = dir / "settings.ini";
-    PutFile(path,
-            "# my settings\n[SETTINGS]\nwindspeed = 3\nFavourite=blue\n\n[Mine]\nk=v ; note\n");
+    Put(path,
+        "; mine\r\n[SETTINGS]\r\nwindspeed = 3\r\nUnknown=keep me\r\n# next\r\n\r\n"
+        "[Music]\nMidi1=0\n[music]\nSoundOn=False\nMidi1=1");
     IniFileStore store(path);
-    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "3");
-    EXPECT_EQ(store.Read("mine", "K"), "v ; note");
-    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "15"));
-    EXPECT_TRUE(store.Write("settings", "drafts", "-4"));
-    EXPECT_TRUE(store.Write("Music", "SoundOff", "Never"));
-    const std::string awkward = " two\nlines = [x] ; \\ \0\xff"s;
-    EXPECT_TRUE(store.Write("Mine", "Message", awkward));
-    EXPECT_EQ(IniFileStore(path).Read("mine", "message"), awkward);
-    EXPECT_EQ(FileBytes(path),
-              "# my settings\n[SETTINGS]\nwindspeed = 15\nFavourite=blue\nDrafts=-4\n\n"
-              "[Mine]\nk=v ; note\nMessage=\\ two\\nlines = [x] ; \\\\ \\0\xff\n\n"
-              "[music]\nSoundOff=Never\n");
-    EXPECT_TRUE(store.LastError().empty());
+    EXPECT_EQ(store.Read("settings", "WINDSPEED"), "3");
+    EXPECT_EQ(store.Read("music", "midi1"), "0");
+    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "12"));
+    EXPECT_TRUE(store.Write("settings", "drafts", "2"));
+    EXPECT_TRUE(store.Write("Settings", "Message", "Hi, world; #1 = [best]"));
+    EXPECT_TRUE(store.Write("MUSIC", "SoundOn", "True"));
+    EXPECT_TRUE(store.Write("music", "midi2", "1"));
+    EXPECT_TRUE(store.Write("System", "Clock", "0"));
+    EXPECT_EQ(Bytes(path),
+              "; mine\r\n[SETTINGS]\r\nwindspeed = 12\r\nUnknown=keep me\r\nDrafts=2\n"
+              "Message=Hi, world; #1 = [best]\n# next\r\n\r\n[Music]\nMidi1=0\n"
+              "Midi2=1\n[music]\nSoundOn=True\nMidi1=1\n\n[System]\nClock=0\n");
+    // A new [music] section is spelled so whichever way the caller spells it.
+    EXPECT_TRUE(IniFileStore(dir / "new.ini").Write("Music", "SoundOff", "0"));
+    EXPECT_EQ(Bytes(dir / "new.ini"), "[music]\nSoundOff=0\n");
 }
 
-TEST(IniFileStore, ReadsSeeWhatOthersWroteAtOnce) {
+TEST(IniFileStore, ReadsSeeEveryReplacementAtOnce) {
     TempDir dir;
     const std::string path = dir / "settings.ini";
+    auto writeInChild = [&](const char* value) {
+        return Finish(StartChild(
+            [&] { return IniFileStore(path).Write("Settings", "WindSpeed", value) ? 0 : 1; }));
+    };
     IniFileStore store(path);
     ASSERT_TRUE(store.Write("Settings", "WindSpeed", "11"));
     EXPECT_EQ(store.Read("Settings", "WindSpeed"), "11");
     // Another program, same size of file, well within one tick of the file system's clock.
-    auto writeInChild = [&](const char* value) {
-        return testing::Finish(testing::StartChild(
-            [&] { return IniFileStore(path).Write("Settings", "WindSpeed", value) ? 0 : 1; }));
-    };
     ASSERT_EQ(writeInChild("12"), 0);
     EXPECT_EQ(store.Read("Settings", "WindSpeed"), "12");
-
-    // Edited in place by hand, its modification time put back an hour: read again every time.
-    timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
-    PutFile(path, "[Settings]\nWindSpeed=13\n");
+    // Edited in place by hand, its modification time put back an hour.
+    const timespec old[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    Put(path, "[Settings]\nWindSpeed=13\n");
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), old, 0), 0);
     EXPECT_EQ(store.Read("Settings", "WindSpeed"), "13");
-    const std::size_t loads = store.FileLoads();
-    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "13");
-    EXPECT_EQ(store.FileLoads(), loads + 1);
 
-    // A settled file is read once for many reads, and still every replacement is seen.
+    // A settled file is read once for many reads, and still a replacement is seen, and a deletion
+    // of the file and then of its folder while a program holds the store.
     IniFileStore settled(path, {.settleTime = std::chrono::nanoseconds(0)});
-    for (int i = 0; i < 35; ++i) EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "13");
+    EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "13");
     EXPECT_EQ(settled.Read("Settings", "Drafts"), std::nullopt);
     EXPECT_EQ(settled.FileLoads(), 1u);
     ASSERT_EQ(writeInChild("14"), 0);
     EXPECT_EQ(settled.Read("Settings", "WindSpeed"), "14");
     ASSERT_EQ(::unlink(path.c_str()), 0);
     EXPECT_EQ(settled.Read("Settings", "WindSpeed"), std::nullopt);
-    // Deleted, and then its folder too, while a program holds the store: a write makes it anew.
-    EXPECT_TRUE(settled.Write("Settings", "WindSpeed", "15"));
-    std::filesystem::remove_all(dir.path());
+    fs::remove_all(dir.path);
     EXPECT_TRUE(settled.Write("Settings", "Drafts", "3")) << settled.LastError();
-    EXPECT_EQ(FileBytes(path), "[Settings]\nDrafts=3\n");
+    EXPECT_EQ(Bytes(path), "[Settings]\nDrafts=3\n");
 }
 
 TEST(IniFileStore, DamagedFilesNeverCrashItAndTheirBytesAreKept) {
     std::mt19937 random(7);
-    std::string binary(64 << 10, '\0');
+    std::string binary(64 << 10, '\0'), tenMegabytes, megabyte(1u << 20, 'm');
     for (char& c : binary) c = static_cast<char>(random());
-    std::string tenMegabytes;
-    while (tenMegabytes.size() < (10u << 20))
-        tenMegabytes += "Key" + std::to_string(random()) + "=1\n";
-    // Each with a key that reads back as written from it, invalid UTF-8 included.
-    const struct {
-        std::string bytes, key, value;
-    } kinds[] = {
+    while (tenMegabytes.size() < (10u << 20)) tenMegabytes += std::to_string(random()) + "=1\n";
+    // Each with a key that reads back as written, invalid UTF-8 included.
+    const std::string kinds[][3] = {
         {binary, "", ""},
         {tenMegabytes, "", ""},
-        {"[Settings]\nMessage=" + std::string(1u << 20, 'm'), "Message",
-         std::string(1u << 20, 'm')},
-        {"[Settings]\nWindSpeed=\xc3\x28\xa0\xa1\nFont\xff=\xfe\n", "WindSpeed",
-         "\xc3\x28\xa0\xa1"},
-        {"[Sett\0ings]\nWindSpeed=\0\n\0\0\0"s, "", ""},
-    };
-    for (const auto& garbage : kinds) {
+        {"[Settings]\nMessage=" + megabyte, "Message", megabyte},
+        {"[Settings]\nWindSpeed=\xc3\x28\xa0\xa1\nF\xff=\xfe\n", "WindSpeed", "\xc3\x28\xa0\xa1"}};
+    for (const auto& [bytes, key, value] : kinds) {
         TempDir dir;
-        const std::string path = dir / "settings.ini";
-        PutFile(path, garbage.bytes);
-        IniFileStore store(path);
-        if (!garbage.key.empty()) {
-            EXPECT_EQ(store.Read("Settings", garbage.key), garbage.value);
-        }
+        Put(dir / "settings.ini", bytes);
+        IniFileStore store(dir / "settings.ini");
+        EXPECT_TRUE(key.empty() || store.Read("Settings", key) == value) << key;
         EXPECT_EQ(store.Read("System", "Clock"), std::nullopt);
         ASSERT_TRUE(store.Write("System", "Clock", "1")) << store.LastError();
         EXPECT_EQ(store.Read("System", "Clock"), "1");
-        const std::string after = FileBytes(path);
-        EXPECT_EQ(after.substr(0, garbage.bytes.size()), garbage.bytes);
-        EXPECT_LT(after.size(), garbage.bytes.size() + 30);
+        const std::string after = Bytes(dir / "settings.ini");
+        EXPECT_TRUE(after.starts_with(bytes) && after.size() < bytes.size() + 30);
     }
 }
 
-TEST(IniFileStore, WhatIsNotAFileItCanUseIsLeftAlone) {
+// In place of the file or of its lock: a folder, a FIFO (opening it could block), links round
+// in a circle, a file beyond the size bound; in place of the lock only (a linked settings file is
+// written through) a dangling link (following it would create its target) and a link to someone's
+// file. The file reads as absent, writes are refused and name the culprit, and nothing changes.
+TEST(IniFileStore, WhatIsNoPlainFileIsNeitherFollowedNorWaitedOn) {
     TempDir dir;
-    // A folder where the file should be, a FIFO (which must not block the reader), a file
-    // beyond the size bound, and links round in a circle: each reads as absent, refuses
-    // writes, names itself in the error, and stays as it was.
-    ASSERT_EQ(::mkdir((dir / "folder.ini").c_str(), 0700), 0);
-    ASSERT_EQ(::mkfifo((dir / "fifo.ini").c_str(), 0600), 0);
-    PutFile(dir / "huge.ini", "");
-    std::filesystem::resize_file(dir / "huge.ini", IniFileStore::kMaxFileBytes + 1);
-    ASSERT_EQ(::symlink("round.ini", (dir / "circle.ini").c_str()), 0);
-    ASSERT_EQ(::symlink("circle.ini", (dir / "round.ini").c_str()), 0);
-    for (const char* name : {"folder.ini", "fifo.ini", "huge.ini", "circle.ini"}) {
-        IniFileStore store(dir / name);
-        EXPECT_EQ(store.Read("Settings", "WindSpeed"), std::nullopt) << name;
-        EXPECT_FALSE(store.Write("Settings", "WindSpeed", "3")) << name;
-        EXPECT_NE(store.LastError().find(dir / name), std::string::npos) << store.LastError();
+    const std::string path = dir / "settings.ini", lock = path + ".lock";
+    const std::string before = "[Settings]\nWindSpeed=4\n";
+    Put(dir / "victim", "keep");
+    auto link = [&](const std::string& to, const std::string& at) {
+        return ::symlink(to.c_str(), at.c_str());
+    };
+    const std::function<int(const std::string&)> makers[] = {
+        [&](const std::string& at) { return ::mkdir(at.c_str(), 0700); },
+        [&](const std::string& at) { return ::mkfifo(at.c_str(), 0600); },
+        [&](const std::string& at) { return link("round", at) + link(at, dir / "round"); },
+        [&](const std::string& at) {
+            Put(at, "");
+            return ::truncate(at.c_str(), IniFileStore::kMaxFileBytes + 1);
+        },
+        [&](const std::string& at) { return link(dir / "created-through-it", at); },
+        [&](const std::string& at) { return link(dir / "victim", at); }};
+    for (const bool theLock : {false, true}) {
+        for (const auto& make : makers) {
+            const long which = &make - makers;
+            if (theLock ? which == 3 : which > 3) continue;
+            SCOPED_TRACE(std::to_string(theLock) + " " + std::to_string(which));
+            const std::string& culprit = theLock ? lock : path;
+            if (theLock) Put(path, before);
+            ASSERT_EQ(make(culprit), 0);
+            const auto kind = fs::symlink_status(culprit).type();
+            IniFileStore store(path);
+            EXPECT_EQ(store.Read("Settings", "Drafts"), std::nullopt);
+            EXPECT_FALSE(store.Write("Settings", "Drafts", "5"));
+            EXPECT_NE(store.LastError().find(culprit), std::string::npos) << store.LastError();
+            EXPECT_EQ(fs::symlink_status(culprit).type(), kind);
+            EXPECT_TRUE(!theLock || Bytes(path) == before);
+            EXPECT_FALSE(fs::exists(dir / "created-through-it"));
+            EXPECT_EQ(Bytes(dir / "victim"), "keep");
+            for (const std::string& left : {path, lock, dir / "round"}) fs::remove_all(left);
+        }
     }
-    EXPECT_EQ(std::filesystem::file_size(dir / "huge.ini"), IniFileStore::kMaxFileBytes + 1);
-    EXPECT_TRUE(IsLink(dir / "circle.ini") && IsLink(dir / "round.ini"));
-
+    EXPECT_TRUE(IniFileStore(path).Write("Settings", "WindSpeed", "5"));
     // No home at all: nothing to read, and the write says so instead of writing somewhere odd.
-    IniFileStore nowhere("");
-    EXPECT_EQ(nowhere.Read("Settings", "WindSpeed"), std::nullopt);
-    EXPECT_FALSE(nowhere.Write("Settings", "WindSpeed", "3"));
+    EXPECT_EQ(IniFileStore("").Read("Settings", "WindSpeed"), std::nullopt);
+    EXPECT_FALSE(IniFileStore("").Write("Settings", "WindSpeed", "3"));
 }
 
-// A linked file is written where the chain of links ends, even when the file is not there yet
-// (through a relative link, an absolute one, or both), and every link stays a link.
+// Written where the chain of links ends, even when the file is not there yet (through a
+// relative link, an absolute one, or both); every link stays a link. A file that was there
+// keeps its mode; a new one is the owner's alone.
 TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     TempDir dir;
     ASSERT_EQ(::mkdir((dir / "dotfiles").c_str(), 0700), 0);
-    PutFile(dir / "dotfiles/driftmere.ini", "[Settings]\nWindSpeed=4\n");
+    Put(dir / "dotfiles/driftmere.ini", "[Settings]\nWindSpeed=4\n");
+    ASSERT_EQ(::chmod((dir / "dotfiles/driftmere.ini").c_str(), 0640), 0);
     ASSERT_EQ(::symlink("dotfiles/driftmere.ini", (dir / "settings.ini").c_str()), 0);
-    ASSERT_EQ(::symlink("dotfiles/new.ini", (dir / "dangling.ini").c_str()), 0);
     ASSERT_EQ(::symlink((dir / "dotfiles/hop").c_str(), (dir / "chain.ini").c_str()), 0);
     ASSERT_EQ(::symlink("chained.ini", (dir / "dotfiles/hop").c_str()), 0);
-    ASSERT_EQ(::chmod((dir / "dotfiles/driftmere.ini").c_str(), 0640), 0);
-    // A file that was there keeps its mode; a new one is the owner's alone.
-    const struct {
-        const char *name, *target;
-        unsigned mode;
-    } cases[] = {{"settings.ini", "dotfiles/driftmere.ini", 0640},
-                 {"dangling.ini", "dotfiles/new.ini", 0600},
-                 {"chain.ini", "dotfiles/chained.ini", 0600}};
-    for (const auto& c : cases) {
-        IniFileStore linked(dir / c.name);
+    const std::pair<std::string, unsigned> cases[][2] = {
+        {{"settings.ini", 0}, {"dotfiles/driftmere.ini", 0640}},
+        {{"chain.ini", 0}, {"dotfiles/chained.ini", 0600}}};
+    for (const auto& [link, target] : cases) {
+        SCOPED_TRACE(link.first);
+        IniFileStore linked(dir / link.first);
         EXPECT_TRUE(linked.Write("Settings", "WindSpeed", "9")) << linked.LastError();
-        EXPECT_TRUE(IsLink(dir / c.name)) << c.name;
-        EXPECT_EQ(FileBytes(dir / c.target), "[Settings]\nWindSpeed=9\n") << c.name;
-        EXPECT_EQ(IniFileStore(dir / c.name).Read("Settings", "WindSpeed"), "9") << c.name;
-        EXPECT_EQ(Mode(dir / c.target), c.mode) << c.name;
+        EXPECT_TRUE(fs::is_symlink(dir / link.first));
+        EXPECT_EQ(Bytes(dir / target.first), "[Settings]\nWindSpeed=9\n");
+        EXPECT_EQ(IniFileStore(dir / link.first).Read("Settings", "WindSpeed"), "9");
+        EXPECT_EQ(Mode(dir / target.first), target.second);
     }
-    EXPECT_TRUE(IsLink(dir / "dotfiles/hop"));
+    EXPECT_TRUE(fs::is_symlink(dir / "dotfiles/hop"));
 }
 
-TEST(IniFileStore, TheLockIsNeverFollowedNorWaitedOnWhenItIsNoPlainFile) {
-    TempDir dir;
-    const std::string path = dir / "settings.ini";
-    const std::string lock = path + ".lock";
-    PutFile(dir / "victim", "keep");
-    // A dangling link (following it would create its target), a link to someone's file, a FIFO
-    // (opening it for reading could block) and a folder.
-    const std::function<int()> makers[] = {
-        [&] { return ::symlink((dir / "created-through-lock").c_str(), lock.c_str()); },
-        [&] { return ::symlink((dir / "victim").c_str(), lock.c_str()); },
-        [&] { return ::mkfifo(lock.c_str(), 0600); },
-        [&] { return ::mkdir(lock.c_str(), 0700); },
-    };
-    for (const auto& make : makers) {
-        SCOPED_TRACE(&make - makers);
-        PutFile(path, "[Settings]\nWindSpeed=4\n");
-        ASSERT_EQ(make(), 0);
-        IniFileStore store(path);
-        EXPECT_FALSE(store.Write("Settings", "WindSpeed", "5"));
-        EXPECT_NE(store.LastError().find(lock), std::string::npos) << store.LastError();
-        EXPECT_EQ(FileBytes(path), "[Settings]\nWindSpeed=4\n");
-        EXPECT_EQ(::access((dir / "created-through-lock").c_str(), F_OK), -1);
-        EXPECT_EQ(FileBytes(dir / "victim"), "keep");
-        std::filesystem::remove(lock);
-    }
-    EXPECT_TRUE(IniFileStore(path).Write("Settings", "WindSpeed", "5"));
-}
-
-// Each refusal runs in a child process as an ordinary user; its exit code names the check
-// that failed.
+// A file it may not read is not replaced by one holding a single key; a full disk (a size limit
+// that stops the temporary file) is reported, and no temporary file is left. Each in a child
+// process as an ordinary user ("nobody" when the suite runs as root, who may read and write
+// anything); its exit code names the check that failed.
 TEST(IniFileStore, RefusedWritesSayFalseAndLeaveTheFileByteIdentical) {
     TempDir dir;
-    const std::string folder = dir.path(), path = dir / "settings.ini";
-    const std::string before = "[Settings]\nWindSpeed=4\n";
-    auto refused = [&](IniFileStore& store) {
-        if (store.Write("Settings", "Drafts", "5")) return 10;
-        if (store.LastError().find(folder) == std::string::npos) return 11;
-        if (FileBytes(path) != before) return 12;
-        return ::access((path + ".tmp").c_str(), F_OK) == 0 ? 13 : 0;
-    };
-    const std::function<int(IniFileStore&)> cases[] = {
-        // A read-only folder, with the lock file already there and without it.
-        [&](IniFileStore& store) {
-            if (!store.Write("Settings", "Drafts", "1")) return 1;
-            PutFile(path, before);
-            ::chmod(folder.c_str(), 0500);
-            if (int failed = refused(store)) return failed;
-            if (store.Read("Settings", "WindSpeed") != "4") return 2;
-            ::chmod(folder.c_str(), 0700);
-            ::unlink((path + ".lock").c_str());
-            ::chmod(folder.c_str(), 0500);
-            return refused(store);
-        },
-        // A file it may not read is not replaced by one holding a single key.
-        [&](IniFileStore& store) {
-            ::chmod(path.c_str(), 0200);
-            if (store.Read("Settings", "WindSpeed") || store.Write("Settings", "Drafts", "5"))
-                return 1;
-            ::chmod(path.c_str(), 0600);
-            return FileBytes(path) == before ? 0 : 2;
-        },
-        // A full disk, as a file size limit: the write stops part way through the temporary file.
-        [&](IniFileStore& store) {
+    const std::string path = dir / "settings.ini", before = "[Settings]\nWindSpeed=4\n";
+    constexpr uid_t kNobody = 65534;
+    const bool root = ::geteuid() == 0;
+    ASSERT_TRUE(!root || ::chown(dir.path.c_str(), kNobody, kNobody) == 0);
+    for (const bool fullDisk : {false, true}) {
+        const int failed = Finish(StartChild([&] {
+            if (root && (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)) return 1;
+            Put(path, before);
+            const rlimit limit{16, 16};
             ::signal(SIGXFSZ, SIG_IGN);
-            rlimit limit{16, 16};
-            return ::setrlimit(RLIMIT_FSIZE, &limit) != 0 ? 1 : refused(store);
-        },
-    };
-    for (const auto& attempt : cases) {
-        EXPECT_EQ(testing::RunUnprivileged(folder,
-                                           [&] {
-                                               PutFile(path, before);
-                                               IniFileStore store(path);
-                                               return attempt(store);
-                                           }),
-                  0)
-            << "case " << &attempt - cases;
-        ::chmod(folder.c_str(), 0700);
+            if (fullDisk ? ::setrlimit(RLIMIT_FSIZE, &limit) : ::chmod(path.c_str(), 0200))
+                return 2;
+            IniFileStore store(path);
+            if (store.Read("Settings", "WindSpeed").has_value() != fullDisk) return 3;
+            if (store.Write("Settings", "Drafts", "5")) return 4;
+            if (store.LastError().find(path) == std::string::npos) return 5;
+            return ::access((path + ".tmp").c_str(), F_OK) == 0 ? 6 : 0;
+        }));
+        EXPECT_EQ(failed, 0) << (fullDisk ? "full disk" : "unreadable");
+        ::chmod(path.c_str(), 0600);
+        EXPECT_EQ(Bytes(path), before);
     }
 }
 
 TEST(IniFileStore, DefaultPathFollowsTheXdgRules) {
     const std::string home = "/home/ann/.config/DriftmereVT/settings.ini";
     // A relative or empty XDG_CONFIG_HOME is ignored; with no usable home there is no path.
-    const struct {
-        const char *xdg, *home;
-        std::string path;
-    } cases[] = {{"/xdg", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
-                 {"/xdg/", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
-                 {"xdg", "/home/ann", home},
-                 {"", "/home/ann/", home},
-                 {nullptr, "/", "/.config/DriftmereVT/settings.ini"},
-                 {nullptr, nullptr, ""},
-                 {nullptr, "relative", ""}};
-    for (const auto& c : cases)
-        EXPECT_EQ(IniFileStore::DefaultPathFrom(c.xdg, c.home), c.path) << "case " << &c - cases;
+    const std::tuple<const char*, const char*, std::string> cases[] = {
+        {"/xdg", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
+        {"/xdg/", "/home/ann", "/xdg/DriftmereVT/settings.ini"},
+        {"xdg", "/home/ann", home},
+        {"", "/home/ann/", home},
+        {nullptr, "/", "/.config/DriftmereVT/settings.ini"},
+        {nullptr, nullptr, ""},
+        {nullptr, "relative", ""}};
+    for (const auto& [xdg, user, path] : cases)
+        EXPECT_EQ(IniFileStore::DefaultPathFrom(xdg, user), path)
+            << (xdg ? xdg : "-") << " " << (user ? user : "-");
+}
+
+// While another program writes 500 keys, writers are killed at any instant: nothing is lost, each
+// file is whole (a torn one is not well formed, or holds a value cut short) and no lock is left
+// that would make the next write fail after its wait.
+TEST(IniFileStoreProcesses, WritersAtOnceLoseNothingAndOneKilledAtAnyInstantLeavesAWholeFile) {
+    TempDir dir;
+    const std::string path = dir / "settings.ini", padding(64 << 10, 'p');
+    IniFileStore store(path);
+    ASSERT_TRUE(store.Write("Keep", "Padding", padding));
+    const pid_t steady = StartChild([&] {
+        IniFileStore mine(path);
+        for (int i = 0; i < 500; ++i)
+            if (!mine.Write("Race", "R" + std::to_string(i), std::to_string(i))) return 1;
+        return 0;
+    });
+    std::mt19937 random(2024);
+    for (int kill = 0; kill < 200; ++kill) {
+        const pid_t churner = StartChild([&] {
+            IniFileStore mine(path);
+            for (unsigned n = 0;; ++n)
+                mine.Write("Churn", "C" + std::to_string(n % 40),
+                           std::string(50 + (n * 37) % 400, static_cast<char>('a' + n % 26)));
+            return 0;
+        });
+        ::usleep(static_cast<useconds_t>(random() % 4000));
+        ::kill(churner, SIGKILL);
+        ASSERT_EQ(Finish(churner), 128 + SIGKILL);
+        ASSERT_TRUE(store.Write("After", "Kill", std::to_string(kill))) << store.LastError();
+        const std::string text = Bytes(path);
+        ASSERT_TRUE(WellFormed(text)) << "after kill " << kill;
+        for (const ini::Entry& e : ini::Parse(text)) {
+            const bool whole = e.value.find_first_not_of(e.value[0]) == std::string::npos;
+            ASSERT_TRUE(e.section != "Churn" || (e.value.size() >= 50 && whole)) << e.value;
+        }
+        ASSERT_EQ(store.Read("Keep", "Padding"), padding);
+        ASSERT_EQ(store.Read("After", "Kill"), std::to_string(kill));
+    }
+    ASSERT_EQ(Finish(steady), 0);
+    int missing = 0;
+    for (int i = 0; i < 500; ++i)
+        missing += store.Read("race", "R" + std::to_string(i)) != std::to_string(i);
+    EXPECT_EQ(missing, 0);
+}
+
+// Texts and values made mostly of the characters that matter to the format (escapes included),
+// and names that collide by case, by blanks and by escaping.
+TEST(IniText, EditsOfRandomTextsReadBackAndDisturbNoOtherKey) {
+    const std::string alphabet = "[]=\\;# \t\r\n\n\nnskSK01\xff\x01"s + '\0';
+    const std::string names[] = {"", "s", "S", "k", "K", " k", "k=", "[s]", "\\", "#"};
+    std::mt19937 random(11);
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        for (std::size_t n = pick(60); n > 0; --n) text += alphabet[pick(alphabet.size())];
+        std::string value;
+        for (std::size_t n = pick(6); n > 0; --n) value += alphabet[pick(alphabet.size())];
+        const std::string& section = names[pick(std::size(names))];
+        const std::string& key = names[1 + pick(std::size(names) - 1)];
+
+        const std::string edited = ini::WithValue(text, section, key, value);
+        ASSERT_EQ(ini::Lookup(edited, section, key), value) << "text: " << text;
+        for (const std::string& s2 : names) {
+            for (const std::string& k2 : names) {
+                if (SameName(s2, section) && SameName(k2, key)) continue;
+                ASSERT_EQ(ini::Lookup(edited, s2, k2), ini::Lookup(text, s2, k2))
+                    << "text: " << text << " edited: " << edited;
+            }
+        }
+        ini::Parse(edited);
+    }
+}
+
+// A program that took the lock and stopped (as under a debugger) makes writes fail, not hang;
+// once it lets go, the waits given up on leave nothing held behind them.
+TEST(IniFileStoreProcesses, AStoppedLockHolderMakesAWriteFailNotHang) {
+    TempDir dir;
+    const std::string path = dir / "settings.ini";
+    const IniFileStore::Options patient{.lockPatience = std::chrono::milliseconds(200)};
+    IniFileStore store(path, patient);
+    ASSERT_TRUE(store.Write("Settings", "WindSpeed", "11"));
+    const int held = ::open((path + ".lock").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);  // another open file: to the store, another program
+    EXPECT_FALSE(store.Write("Settings", "WindSpeed", "12"));
+    EXPECT_FALSE(store.Write("Settings", "Drafts", "3"));
+    EXPECT_NE(store.LastError().find(path), std::string::npos) << store.LastError();
+    EXPECT_EQ(Bytes(path), "[Settings]\nWindSpeed=11\n");
+    ::close(held);
+    EXPECT_TRUE(store.Write("Settings", "WindSpeed", "12")) << store.LastError();
+    EXPECT_TRUE(IniFileStore(path, patient).Write("Settings", "Drafts", "3"));
+    EXPECT_EQ(store.Read("Settings", "WindSpeed"), "12");
 }
 
 }  // namespace
