@@ -24,11 +24,7 @@ cleanup() {
 trap cleanup EXIT
 
 # start_xvfb WIDTHxHEIGHT [XVFB OPTIONS...]: a private X server with a black root window.
-start_xvfb() {
-    local size=${1:-800x600}
-    shift || true
-    start_xserver Xvfb -screen 0 "${size}x24" -br "$@"
-}
+start_xvfb() { start_xserver Xvfb -screen 0 "$1x24" -br "${@:2}"; }
 
 # wait_for SECONDS COMMAND...: runs COMMAND until it succeeds; false if not within SECONDS (a
 # generous bound on how long a broken program holds a test up).
