@@ -24,8 +24,7 @@ check "a key ends it" wait_exit "$PROG_PID" 10
 check "with status 0" test "$(exit_status "$PROG_PID")" = 0
 
 rm -f "$SETTINGS"  # Q turned the music off
-DATA=${DRIFTMERE_DATA_DIR:-$(dirname "$BIN")/../share/driftmere}
-cp "$DATA"/*.bmp "$DATA"/*.mid "$WORK/x/share/driftmere/"
+program_copy "$WORK/x" data >/dev/null
 head -c 5000 "$BIN" >"$WORK/x/share/driftmere/Tranquil.mid"
 rm "$WORK/x/share/driftmere/Ambiant.mid"
 start_named saver "$COPY" /s

@@ -10,10 +10,9 @@ host=$HOST_ID
 
 # refused NAME ARGS...: the program ends at once with status 2 and one line on stderr.
 refused() {
-    local name=$1; shift
     local status=0
-    timeout 10 "$@" >/dev/null 2>"$WORK/$name.err" || status=$?
-    [ "$status" = 2 ] && [ "$(wc -l <"$WORK/$name.err")" = 1 ]
+    timeout 10 "${@:2}" >/dev/null 2>"$WORK/$1.err" || status=$?
+    [ "$status" = 2 ] && [ "$(wc -l <"$WORK/$1.err")" = 1 ]
 }
 
 # An id wider than 29 bits whose low bits name the host must not be cut down to it.

@@ -11,10 +11,8 @@ fi
 start_xvfb 800x600 -ac  # any local user may connect
 
 chmod 755 "$WORK"
-mkdir -p "$WORK/inst/bin" "$WORK/inst/share" "$WORK/victim" "$WORK/tmp"
-cp "$BIN" "$WORK/inst/bin/driftmere"
-cp -r "$(dirname "$BIN")/../share/driftmere" "$WORK/inst/share/"
-chmod -R a+rX "$WORK/inst"
+APP=$(program_copy "$WORK/inst" data)
+mkdir -p "$WORK/victim" "$WORK/tmp"
 chown daemon:daemon "$WORK/victim"
 chmod 1777 "$WORK/tmp"
 VICTIM_UID=$(id -u daemon)
@@ -24,16 +22,13 @@ clear_squats() { rm -rf "$SHARED_LOCK" "$OWN_FOLDER"; }
 trap 'clear_squats; cleanup' EXIT
 clear_squats
 
-# as_victim PROGRAM ARGS...: in a background job only, where it becomes the program itself (so
-# $! is the program's pid).
+# as_victim PROGRAM ARGS...: in a background job only; becomes the program (so $! is its pid).
 as_victim() {
     exec setpriv --reuid=daemon --regid=daemon --clear-groups \
         env -i PATH="$PATH" HOME="$WORK/victim" XDG_CONFIG_HOME="$WORK/victim/config" \
         TMPDIR="$WORK/tmp" DISPLAY="$DISPLAY" DRIFTMERE_AUDIO=none "$@"
 }
-as_nobody() {
-    setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH="$PATH" "$@"
-}
+as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH="$PATH" "$@"; }
 # hold_lock FILE: the attacker keeps a shared lock on FILE, as a running copy would.
 hold_lock() {
     (exec setpriv --reuid=nobody --regid=nogroup --clear-groups flock -s -F "$1" sleep 600 \
@@ -42,7 +37,7 @@ hold_lock() {
     wait_for 5 grep -q ":$(stat -c %i "$1") " /proc/locks || true
 }
 # saver_runs NAME: the victim's /s maps its window (true), or ends first (false).
-saver_runs() { start_named "$1" as_victim "$WORK/inst/bin/driftmere" /s && wait_mapped "$PROG_PID" 15; }
+saver_runs() { start_named "$1" as_victim "$APP" /s && wait_mapped "$PROG_PID" 15; }
 end_saver() { kill -TERM "$PROG_PID" 2>/dev/null || true; wait_exit "$PROG_PID" 5 || true; }
 
 # Squatted: a world-writable lock file and a world-open folder, each locked by the attacker.
@@ -72,7 +67,7 @@ clear_squats
 check "alone, the saver runs" saver_runs first
 first=$PROG_PID
 check "its lock folder is private" test "$(stat -c '%U %a' "$OWN_FOLDER")" = "daemon 700"
-start_named second as_victim "$WORK/inst/bin/driftmere" /s
+start_named second as_victim "$APP" /s
 check "a second /s ends at once" wait_exit "$PROG_PID" 10
 check "with status 0" test "$(exit_status "$PROG_PID")" = 0
 check "and no word about the lock" test "$(cat "$WORK/first.err" "$WORK/second.err" | lines_matching /dev/stdin 'lock')" = 0

@@ -11,27 +11,20 @@ chmod 700 "$XDG_RUNTIME_DIR"
 unset QT_QPA_PLATFORM
 export DRIFTMERE_AUDIO=none
 SETTINGS=$XDG_CONFIG_HOME/DriftmereVT/settings.ini
+DATA_DIR=${DRIFTMERE_DATA_DIR:-$(dirname "$BIN")/../share/driftmere}
 PIDS=()
 FAILS=0
 source "$(dirname "${BASH_SOURCE[0]}")/../support/xserver.sh"
 
 cleanup() {
-    for p in "${PIDS[@]:-}"; do
-        [ -n "$p" ] || continue
-        kill -9 "$p" 2>/dev/null || true
-        wait "$p" 2>/dev/null || true
-    done
+    for p in "${PIDS[@]:-}"; do { kill -9 "$p"; wait "$p"; } 2>/dev/null || true; done
     stop_xserver
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
 # start_xvfb WIDTHxHEIGHT [XVFB OPTIONS...]: a private X server with a black root window.
-start_xvfb() {
-    local size=${1:-800x600}
-    shift || true
-    start_xserver Xvfb -screen 0 "${size}x24" -br "$@"
-}
+start_xvfb() { start_xserver Xvfb -screen 0 "$1x24" -br "${@:2}"; }
 
 # wait_for SECONDS COMMAND...: runs COMMAND until it succeeds; false if not within SECONDS (a
 # generous bound on how long a broken program holds a test up).
@@ -48,14 +41,7 @@ wait_for() {
 # start_program ARGS...: runs the program in the background; its pid is in $PROG_PID.
 start_program() { start_named program "$BIN" "$@"; }
 
-# wait_exit PID SECONDS: true when the process ended within the time.
-wait_exit() {
-    local end=$((SECONDS + $2))
-    while kill -0 "$1" 2>/dev/null; do
-        [ "$SECONDS" -lt "$end" ] || return 1
-        sleep 0.05
-    done
-}
+wait_exit() { wait_for "$2" none_running "$1"; }  # wait_exit PID SECONDS
 
 # none_running PID...: true when none of the processes runs any more.
 none_running() {
@@ -98,10 +84,7 @@ check() {  # check DESCRIPTION COMMAND...
 }
 
 finish() {
-    if [ "$FAILS" -ne 0 ]; then
-        echo "--- program stderr:"; cat "$WORK/program.err" 2>/dev/null || true
-        exit 1
-    fi
+    [ "$FAILS" -eq 0 ] || { echo "--- program stderr:"; cat "$WORK/program.err" 2>/dev/null; exit 1; }
 }
 
 # start_named NAME PROGRAM ARGS...: runs PROGRAM in the background, output in $WORK/NAME.out
@@ -113,10 +96,13 @@ start_named() {
     PIDS+=("$PROG_PID")
 }
 
-# program_copy FOLDER: prints the path of a copy of the program with an empty data folder.
+# program_copy FOLDER [data]: prints the path of a copy of the program laid out as an install
+# (bin/ beside share/driftmere/) that every user may read; its data folder is empty unless asked.
 program_copy() {
     mkdir -p "$1/bin" "$1/share/driftmere"
     cp "$BIN" "$1/bin/driftmere"
+    [ -z "${2:-}" ] || cp -r "$DATA_DIR/." "$1/share/driftmere/"
+    chmod -R a+rX "$1"
     echo "$1/bin/driftmere"
 }
 
@@ -141,8 +127,8 @@ wait_mapped() {
     done
 }
 
-# start_host WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]: a stand-in host window,
-# mapped, its id in $HOST_ID, its pid in $HOST_PID.
+# start_host WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]: a stand-in host window
+# (or any other program's), mapped, its id in $HOST_ID, its pid in $HOST_PID.
 HOSTS=0
 start_host() {
     HOSTS=$((HOSTS + 1))

@@ -4,15 +4,12 @@
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 
-"$BIN" /a >"$WORK/a.out" 2>"$WORK/a.err"; status=$?
-check "/a ends with status 0" test "$status" = 0
+check "/a ends with status 0" "$BIN" /a 2>"$WORK/a.err"
 check "/a says on stderr that there is no password to change" grep -qi password "$WORK/a.err"
 check "/a starts no saver (writes no settings)" test ! -e "$SETTINGS"
 
-timeout 20 "$BIN" /x; status=$?
-check "/x ends at once with status 0" test "$status" = 0
-timeout 20 "$BIN" /p 12345; status=$?
-check "/p with a number that is no window ends at once with status 0" test "$status" = 0
+check "/x ends at once with status 0" timeout 20 "$BIN" /x
+check "/p with a number that is no window ends at once with status 0" timeout 20 "$BIN" /p 12345
 
 # Preview: the picture fills the black host window (id in decimal) and ends with it.
 start_host 306 230 50 50 --colour 000000
@@ -51,8 +48,7 @@ check "the host window's end ends the saver" wait_exit "$PROG_PID" 10
 start_program /s
 first=$PROG_PID
 check "the first saver shows its window" wait_for 30 has_window "$first"
-timeout 20 "$BIN" /s; status=$?
-check "a second /s ends at once with status 0" test "$status" = 0
+check "a second /s ends at once with status 0" timeout 20 "$BIN" /s
 check "the first saver still runs" kill -0 "$first"
 
 # ... unless the Control Box is open; then it runs beside it.

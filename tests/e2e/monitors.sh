@@ -6,28 +6,19 @@
 # Its balloons move on both monitors: one scene, composed once, shown on each.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../support/nested-x.sh"
-HOSTWIN=${DRIFTMERE_HOSTWIN:?}
 trap 'cleanup; stop_nested' EXIT
 start_nested 1280x800 1024x768
 
 heads() { xdpyinfo -ext XINERAMA | grep -c '^ *head #'; }
 check "the X server has two monitors" test "$(heads)" -eq 2
 
-# window NAME GEOMETRY COLOUR: a plain window of that colour, placed with the given W H X Y.
-window() {
-    local name=$1 colour=$3
-    read -r w h x y <<<"$2"
-    "$HOSTWIN" "$w" "$h" "$x" "$y" --colour "$colour" >"$WORK/$name.id" &
-    PIDS+=("$!")
-    wait_for 30 test -s "$WORK/$name.id"
-}
 # Pixels of a colour in the middle of each window (a balloon has a few of that colour too).
 magenta() { count_colour "$1" 200x100+150+150 255 0 255 5; }
 cyan() { count_colour "$1" 200x100+1530+150 0 255 255 5; }
 windows_show() { shot "$1" && [ "$(magenta "$1")" -gt 19000 ] && [ "$(cyan "$1")" -gt 19000 ]; }
 
-check "a magenta window on the first monitor" window left "500 300 100 100" ff00ff
-check "a cyan window on the second monitor" window right "500 300 1380 100" 00ffff
+check "a magenta window on the first monitor" start_host 500 300 100 100 --colour ff00ff
+check "a cyan window on the second monitor" start_host 500 300 1380 100 --colour 00ffff
 check "both windows show" wait_for 30 windows_show before
 
 # The pointer rests on the second monitor from the start (moving it later would count as a
@@ -55,7 +46,7 @@ check "the scene on the second monitor moves" wait_for 30 second_moves moving
 
 # Another window opening over the second monitor is covered again.
 yellow() { count_colour "$1" 200x100+1780+350 255 255 0 5; }
-check "a yellow window opens on the second monitor" window late "400 300 1680 250" ffff00
+check "a yellow window opens on the second monitor" start_host 400 300 1680 250 --colour ffff00
 scene_over_late() { shot "$1" && [ "$(yellow "$1")" -lt 1000 ]; }
 check "the scene covers it" wait_for 30 scene_over_late late
 

@@ -5,9 +5,7 @@ source "$(dirname "$0")/lib.sh"
 
 start_xvfb 800x600
 
-COPY=$(program_copy "$WORK/x")
-DATA=${DRIFTMERE_DATA_DIR:-$(dirname "$BIN")/../share/driftmere}
-cp "$DATA"/*.bmp "$DATA"/*.mid "$WORK/x/share/driftmere/"
+COPY=$(program_copy "$WORK/x" data)
 rm "$WORK/x/share/driftmere/Ambiant.mid"
 
 saver_window() { windows_of "$PROG_PID" | head -n1; }

@@ -3,7 +3,6 @@
 # once (SIGKILL) lets the other take over with the next song, again as the only stream.
 # A private PulseAudio server plays into a null sink; its stream list shows who is heard.
 source "$(dirname "$0")/lib.sh"
-HOSTWIN=${DRIFTMERE_HOSTWIN:?}
 unset DRIFTMERE_AUDIO PULSE_SERVER PULSE_RUNTIME_PATH
 export HOME=$WORK/home
 mkdir -p "$HOME"
@@ -17,23 +16,16 @@ CONF
 env -u DISPLAY pulseaudio -n -F "$WORK/pa.conf" --exit-idle-time=-1 --daemonize=no \
     --use-pid-file=no >"$WORK/pa.log" 2>&1 &
 PIDS+=("$!")
-if ! wait_for 30 pactl info >/dev/null 2>&1; then
-    echo "the sound server did not start:"; cat "$WORK/pa.log"; exit 1
-fi
+wait_for 30 pactl info >/dev/null 2>&1 || { echo "no sound server:"; cat "$WORK/pa.log"; exit 1; }
 
 streams() { pactl list short sink-inputs 2>/dev/null | grep -c . || true; }
 # The pids of the programs that have a stream, one a line.
 players() { pactl list sink-inputs 2>/dev/null | sed -n 's/.*application.process.id = "\([0-9]*\)".*/\1/p'; }
-one_stream() { [ "$(streams)" = 1 ]; }
 some_stream() { [ "$(streams)" -ge 1 ]; }
 playing() { [ "$(players)" = "$1" ]; }
-# stays_one SECONDS: the stream count is exactly one at every look for that long.
-stays_one() {
+stays_one() {  # stays_one SECONDS: exactly one stream at every look for that long
     local end=$((SECONDS + $1))
-    while [ "$SECONDS" -lt "$end" ]; do
-        one_stream || return 1
-        sleep 0.2
-    done
+    while [ "$SECONDS" -lt "$end" ]; do [ "$(streams)" = 1 ] && sleep 0.2 || return 1; done
 }
 # heard: a second recorded from the sink is not silence.
 heard() {
@@ -48,14 +40,11 @@ heard() {
 start_xvfb 800x600
 write_settings <"$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini"  # music on
 
-for x in 0 400; do
-    "$HOSTWIN" 400 600 "$x" 0 >"$WORK/host$x.id" &
-    PIDS+=("$!")
-done
-wait_for 30 test -s "$WORK/host0.id" -a -s "$WORK/host400.id"
-XSCREENSAVER_WINDOW=$(cat "$WORK/host0.id") start_named left "$BIN" --root
+start_host 400 600 0 0
+XSCREENSAVER_WINDOW=$HOST_ID start_named left "$BIN" --root
 left=$PROG_PID
-XSCREENSAVER_WINDOW=$(cat "$WORK/host400.id") start_named right "$BIN" --root
+start_host 400 600 400 0
+XSCREENSAVER_WINDOW=$HOST_ID start_named right "$BIN" --root
 right=$PROG_PID
 
 check "a copy is heard" wait_for 60 some_stream

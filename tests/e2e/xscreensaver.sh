@@ -8,13 +8,7 @@ start_xvfb 800x600 -ac  # any local user may connect
 
 home=$WORK/home
 mkdir -p "$home"
-# The build tree may lie where nobody cannot read it: give the daemon its own copy, laid out as
-# an install (bin/ beside share/driftmere/).
-mkdir -p "$WORK/inst/bin" "$WORK/inst/share"
-cp "$BIN" "$WORK/inst/bin/driftmere"
-cp -r "$(dirname "$BIN")/../share/driftmere" "$WORK/inst/share/"
-BIN=$WORK/inst/bin/driftmere
-chmod -R a+rX "$WORK/inst"
+BIN=$(program_copy "$WORK/inst" data)  # the build tree may lie where nobody cannot read it
 cat >"$home/.xscreensaver" <<XSS
 mode:           one
 selected:       0

@@ -1,12 +1,10 @@
-// A plain X11 window for the end-to-end tests: a screen-saver host's window, or another program's
-// window that opens over the saver.
-// Usage: dm_hostwin WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]
-// Prints the window id in hex once the window is mapped, then waits until killed.
-// --override-redirect makes a window no window manager handles, as notification and menu
-// windows often are.
+// A plain X11 window for the end-to-end tests: a screen-saver host's window, or
+// another program's window that opens over the saver. Prints its id in hex once
+// mapped, then waits until killed.
+// --override-redirect: a window no window manager handles, as notifications and
+// menus often are.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -27,9 +25,7 @@ int main(int argc, char** argv) {
         }
     }
     if (count != 2 && count != 4) {
-        std::fprintf(stderr,
-                     "usage: %s WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]\n",
-                     argv[0]);
+        std::fputs("usage: WIDTH HEIGHT [X Y] [--colour RRGGBB] [--override-redirect]\n", stderr);
         return 2;
     }
     Display* d = XOpenDisplay(nullptr);
@@ -46,24 +42,12 @@ int main(int argc, char** argv) {
     // Asked-for place and size, so that a window manager keeps them.
     XSizeHints hints{};
     hints.flags = USPosition | USSize;
-    hints.x = x;
-    hints.y = y;
-    hints.width = width;
-    hints.height = height;
+    hints.x = x, hints.y = y, hints.width = width, hints.height = height;
     XSetWMNormalHints(d, w, &hints);
     XMapWindow(d, w);
-    for (;;) {
-        XEvent e;
-        XNextEvent(d, &e);
-        if (e.type == MapNotify && e.xmap.window == w) break;
-    }
+    XEvent e;
+    for (XNextEvent(d, &e); e.type != MapNotify || e.xmap.window != w;) XNextEvent(d, &e);
     std::printf("0x%lx\n", w);
     std::fflush(stdout);
-    for (;;) {
-        while (XPending(d)) {
-            XEvent e;
-            XNextEvent(d, &e);
-        }
-        usleep(50000);
-    }
+    for (;;) XNextEvent(d, &e);  // until killed, or until the server goes
 }

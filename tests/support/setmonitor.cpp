@@ -1,9 +1,6 @@
-// Adds or removes a RandR monitor on the X server, for the end-to-end tests: an X server's way of
-// plugging a monitor in or out while a program runs.
-// Usage: dm_setmonitor add NAME WIDTH HEIGHT X Y [--own-output] [--primary] | dm_setmonitor del
-// NAME
-// --own-output takes the server's first output for this monitor, so the monitor that output
-// had on its own (the whole screen) gives way to it.
+// Adds or removes a RandR monitor, for the end-to-end tests: plugging a monitor in or out while a
+// program runs. --own-output takes the server's first output for this monitor, so the monitor
+// that output had on its own (the whole screen) gives way to it.
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -27,13 +24,9 @@ int main(int argc, char** argv) {
     } else {
         XRRMonitorInfo* m = XRRAllocateMonitor(d, 1);
         m->name = name;
-        m->width = std::atoi(argv[3]);
-        m->height = std::atoi(argv[4]);
-        m->x = std::atoi(argv[5]);
-        m->y = std::atoi(argv[6]);
-        m->mwidth = m->width / 4;
-        m->mheight = m->height / 4;
-        m->noutput = 0;
+        m->width = std::atoi(argv[3]), m->height = std::atoi(argv[4]);
+        m->x = std::atoi(argv[5]), m->y = std::atoi(argv[6]);
+        m->mwidth = m->width / 4, m->mheight = m->height / 4, m->noutput = 0;
         for (int i = 7; i < argc; ++i) {
             if (std::strcmp(argv[i], "--primary") == 0) m->primary = True;
             if (std::strcmp(argv[i], "--own-output") == 0) {

@@ -1,16 +1,12 @@
 // Pictures, positions, text and the redraw of only what changed, pixel by pixel on the back buffer.
 #include <gtest/gtest.h>
 
-#include <QRandomGenerator>
-
 #include "TestPictures.h"
-#include "display/qt/Compositor.h"
 
 namespace driftmere {
 namespace {
 
 using testing::kKey;
-using testing::TestPictures;
 
 QColor At(const Compositor& c, int x, int y) { return QColor(c.frame().pixel(x, y)); }
 
@@ -23,27 +19,11 @@ int CountYellow(const QImage& frame, QRect area) {
     return n;
 }
 
-class CompositorTest : public ::testing::Test {
-  protected:
-    SurfaceId Load(const QString& name, int transparency) {
-        const SurfaceId s = c.CreateSurface();
-        QString error;
-        EXPECT_TRUE(c.LoadPicture(s, files.Path(name), transparency, &error))
-            << error.toStdString();
-        return s;
-    }
-    SurfaceId Put(SurfaceId s, int x, int y) {
-        c.SetSurfaceX(s, x);
-        c.SetSurfaceY(s, y);
-        return s;
-    }
-    TestPictures files;
-    Compositor c;
-};
+using CompositorTest = testing::PictureFixture;
 
 TEST_F(CompositorTest, SurfacesAreNumberedFromOneAndKeepTheirPositions) {
     EXPECT_EQ(c.CreateSurface(), 1);
-    Put(c.CreateSurface(), -120, 590);
+    EXPECT_EQ(Load("keyed.bmp", kOpaque, -120, 590), 2);
     c.MoveSurfaceX(2, 3);
     c.MoveSurfaceY(2, 2);  // positive moves up
     c.MoveSurfaceY(2, -5);
@@ -62,11 +42,10 @@ TEST_F(CompositorTest, SurfacesAreNumberedFromOneAndKeepTheirPositions) {
 TEST_F(CompositorTest, PicturesDrawAsLoadedAndClipped) {
     c.ClearFrame(0x000080);  // dark red: red + 256 * green + 65536 * blue
     for (SurfaceId s :
-         {Load("backdrop.bmp", kOpaque), Put(Load("keyed.bmp", kKeyedOrAlpha), 10, 5),
-          Put(Load("alpha.bmp", kKeyedOrAlpha), 0, 40),
-          Put(Load("solid-alpha.bmp", kKeyedOrAlpha), 20, 40),
-          Put(Load("keyed.bmp", kOpaque), 100, 0), Put(Load("keyed.bmp", kKeyedOrAlpha), -10, 590),
-          Put(Load("backdrop.bmp", kOpaque), INT32_MAX - 5, INT32_MIN)})
+         {Load("backdrop.bmp", kOpaque), Load("keyed.bmp", kKeyedOrAlpha, 10, 5),
+          Load("alpha.bmp", kKeyedOrAlpha, 0, 40), Load("solid-alpha.bmp", kKeyedOrAlpha, 20, 40),
+          Load("keyed.bmp", kOpaque, 100, 0), Load("keyed.bmp", kKeyedOrAlpha, -10, 590),
+          Load("backdrop.bmp", kOpaque, INT32_MAX - 5, INT32_MIN)})
         c.DrawSurface(s);
     c.Compose();
 
@@ -120,7 +99,7 @@ TEST_F(CompositorTest, TextCacheKeepsOnlyWhatIsStillDrawn) {
 
 TEST_F(CompositorTest, AnUnchangedFrameComposesNothingAndAMoveOnlyItsTwoRectangles) {
     const SurfaceId backdrop = Load("backdrop.bmp", kOpaque);
-    const SurfaceId balloon = Put(Load("keyed.bmp", kKeyedOrAlpha), 100, 200);
+    const SurfaceId balloon = Load("keyed.bmp", kKeyedOrAlpha, 100, 200);
     auto frame = [&] {
         c.ClearFrame(kBlack);
         c.DrawSurface(backdrop);
@@ -138,42 +117,6 @@ TEST_F(CompositorTest, AnUnchangedFrameComposesNothingAndAMoveOnlyItsTwoRectangl
     // Far apart, they stay two rectangles.
     c.MoveSurfaceX(balloon, 200);
     EXPECT_EQ(frame(), QRegion(101, 199, 20, 20) | QRegion(301, 199, 20, 20));
-}
-
-// Partial redraws give exactly a full redraw's picture, whatever moves, overlaps, comes or goes.
-TEST_F(CompositorTest, PartialRedrawsMatchAFullRedraw) {
-    Compositor fresh;
-    std::vector<SurfaceId> ids;  // the same in both
-    for (const QString name : {"backdrop.bmp", "keyed.bmp", "alpha.bmp", "keyed.bmp"}) {
-        const int transparency = name == "backdrop.bmp" ? kOpaque : kKeyedOrAlpha;
-        ids.push_back(Load(name, transparency));
-        fresh.LoadPicture(fresh.CreateSurface(), files.Path(name), transparency, nullptr);
-    }
-    QRandomGenerator random(7);
-    for (int step = 0; step < 300; ++step) {
-        const Colour clear = random.bounded(3) == 0 ? 0x204060 : kBlack;
-        for (Compositor* each : {&c, &fresh}) each->ClearFrame(clear);
-        for (SurfaceId s : ids) {
-            c.MoveSurfaceX(s, random.bounded(-3, 4));
-            c.MoveSurfaceY(s, random.bounded(-3, 4));
-            const int x = c.SurfaceX(s), y = c.SurfaceY(s);
-            if (x < -30 || x > 120 || y < -30 || y > 120) Put(s, 40, 40);
-            fresh.SetSurfaceX(s, c.SurfaceX(s));
-            fresh.SetSurfaceY(s, c.SurfaceY(s));
-            if (random.bounded(5) != 0)
-                for (Compositor* each : {&c, &fresh}) each->DrawSurface(s);
-        }
-        if (step % 50 < 25) {
-            for (Compositor* each : {&c, &fresh}) {
-                each->SetFont("Arial", 14);
-                each->DrawText(std::to_string(step / 10), 30, 30, kYellow);
-            }
-        }
-        c.Compose();
-        fresh.Invalidate();
-        fresh.Compose();
-        ASSERT_EQ(c.frame(), fresh.frame()) << "step " << step;
-    }
 }
 
 }  // namespace

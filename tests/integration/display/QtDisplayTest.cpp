@@ -30,10 +30,8 @@ struct Sink : DisplayEvents {
 
 template <typename F>
 bool ProcessUntil(F done, int ms = 5000) {
-    QDeadlineTimer deadline(ms);
-    while (!done() && !deadline.hasExpired()) {
+    for (QDeadlineTimer deadline(ms); !done() && !deadline.hasExpired();)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
     return done();
 }
 
@@ -63,14 +61,6 @@ class QtDisplayTest : public ::testing::Test {
     QtDisplay display;
     TestPictures files;
 };
-
-TEST_F(QtDisplayTest, RaisesFramesOnlyWhileItHasASink) {
-    EXPECT_TRUE(ProcessUntil([&] { return sink.frames >= 3; }));
-    display.SetEventSink(nullptr);
-    const int frames = sink.frames;
-    Settle();
-    EXPECT_EQ(sink.frames, frames);
-}
 
 // Letters give their capital whatever the shift; clicks count, and only real pointer motion.
 TEST_F(QtDisplayTest, KeysClicksAndMovesReachTheSink) {
@@ -112,7 +102,9 @@ TEST(DisplayWindow, InsideAHostPassesNoInputOn) {
 }
 
 TEST_F(QtDisplayTest, TheWindowRepaintsOnlyWhatChanged) {
-    display.SetEventSink(nullptr);  // frames are driven by hand here
+    EXPECT_TRUE(ProcessUntil([&] { return sink.frames >= 3; }));
+    display.SetEventSink(nullptr);  // no more frames are raised: they are driven by hand here
+    const int frames = sink.frames;
     const SurfaceId balloon = display.CreateSurface();
     display.LoadPicture(balloon, files("keyed.bmp"), kKeyedOrAlpha);
     display.SetSurfaceX(balloon, 300);
@@ -137,6 +129,7 @@ TEST_F(QtDisplayTest, TheWindowRepaintsOnlyWhatChanged) {
     const QRect place = LetterboxRect({800, 600}, display.window()->size());
     EXPECT_EQ(display.lastPainted(), WindowRegionFor(display.lastDamage(), {800, 600}, place));
     EXPECT_EQ(display.lastDamage(), QRegion(300, 298, 20, 22));  // old and new places together
+    EXPECT_EQ(sink.frames, frames);
 }
 
 TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
@@ -158,6 +151,24 @@ TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
     // A change repaints its scaled place, a pixel wider for the filtering.
     EXPECT_EQ(WindowRegionFor(QRegion(100, 100, 10, 10), {800, 600}, QRect(240, 0, 1440, 1080)),
               QRegion(419, 179, 20, 20));
+}
+
+// A window that grows to twice the frame's size is composed at 2x from its next frame on, and at
+// 1x again once it shrinks.
+TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
+    auto sizeAfterResize = [&](QSize size) {
+        display.window()->showNormal();  // a full-screen window keeps its screen's size
+        display.window()->resize(size);
+        // Two frames later the density has been checked at least once since the resize.
+        const int until = sink.frames + 2;
+        ProcessUntil([&] { return sink.frames >= until; });
+        display.ClearFrame(kBlack);
+        display.Flip();
+        return display.frameImage().size();
+    };
+    EXPECT_EQ(sizeAfterResize({1600, 1200}), QSize(1600, 1200));
+    EXPECT_EQ(sizeAfterResize({1920, 1080}), QSize(1600, 1200));
+    EXPECT_EQ(sizeAfterResize({1100, 700}), QSize(800, 600));
 }
 
 TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
@@ -184,12 +195,10 @@ TEST(QtDisplayHost, AHugeHostGetsABoundedWindowInItsMiddle) {
         SCOPED_TRACE(std::to_string(host.width()) + "x" + std::to_string(host.height()));
         EXPECT_LE(qint64{place.width()} * place.height(), kLargestWindowPixels);
         EXPECT_TRUE(place.width() >= 1 && place.height() >= 1);
-        EXPECT_LE((place.center() - QPoint((host.width() - 1) / 2, (host.height() - 1) / 2))
-                      .manhattanLength(),
-                  2);
-        if (place.height() > 100)
-            EXPECT_NEAR(double(place.width()) * host.height() / place.height() / host.width(), 1.0,
-                        0.01);
+        const QPoint middle((host.width() - 1) / 2, (host.height() - 1) / 2);
+        EXPECT_LE((place.center() - middle).manhattanLength(), 2);
+        const double shape = double(place.width()) * host.height() / place.height() / host.width();
+        EXPECT_NEAR(place.height() > 100 ? shape : 1.0, 1.0, 0.01);  // the shape kept
     }
     for (QSize host : {QSize(400, 300), QSize(3840, 2160), QSize(5120, 2880), QSize(0, 0)})
         EXPECT_EQ(HostedWindowRect(host).size(), host.expandedTo({1, 1}));

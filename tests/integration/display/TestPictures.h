@@ -1,10 +1,14 @@
 #pragma once
 // Small pictures the display tests write for themselves into a temporary folder.
+#include <gtest/gtest.h>
+
 #include <QDataStream>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <string>
+
+#include "display/qt/Compositor.h"
 
 namespace driftmere::testing {
 
@@ -19,11 +23,9 @@ class TestPictures {
         // Green inside, key-coloured corners 4 pixels deep.
         QImage balloon(20, 20, QImage::Format_RGB888);
         balloon.fill(QColor(0, 200, 0));
-        for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < 4; ++x)
-                for (QPoint p :
-                     {QPoint(x, y), QPoint(19 - x, y), QPoint(x, 19 - y), QPoint(19 - x, 19 - y)})
-                    balloon.setPixel(p, kKey);
+        for (int i = 0; i < 16; ++i)
+            for (int x : {i % 4, 19 - i % 4})
+                for (int y : {i / 4, 19 - i / 4}) balloon.setPixel(x, y, kKey);
         balloon.save(Path("keyed.bmp"), "BMP");
         // Red, half transparent on the left; and an opaque one with a key-coloured top-left.
         QImage alpha(10, 10, QImage::Format_ARGB32), solid(10, 10, QImage::Format_ARGB32);
@@ -34,19 +36,16 @@ class TestPictures {
         WriteBmp32(alpha, Path("alpha.bmp"));
         WriteBmp32(solid, Path("solid-alpha.bmp"));
         QFile whole(Path("backdrop.bmp")), garbage(Path("garbage.bmp")), cut(Path("truncated.bmp"));
-        whole.open(QIODevice::ReadOnly);
-        garbage.open(QIODevice::WriteOnly);
-        cut.open(QIODevice::WriteOnly);
-        garbage.write(QByteArray(300, '\x5a'));
-        cut.write(whole.read(whole.size() / 2));
+        if (whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly))
+            cut.write(whole.read(whole.size() / 2));
+        if (garbage.open(QIODevice::WriteOnly)) garbage.write(QByteArray(300, '\x5a'));
     }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
     std::string operator()(const QString& name) const { return Path(name).toStdString(); }
 
   private:
-    // 32 bits with alpha, written by hand (version 4 header, four channel masks) so the test
-    // does not depend on what Qt's writer chooses.
+    // 32 bits with alpha (version 4 header, four channel masks), whatever Qt's writer would choose.
     static void WriteBmp32(const QImage& picture, const QString& path) {
         QFile file(path);
         file.open(QIODevice::WriteOnly);
@@ -66,6 +65,25 @@ class TestPictures {
     }
 
     QTemporaryDir dir_;
+};
+
+// A compositor and the pictures, each loaded into a new surface at a place.
+class PictureFixture : public ::testing::Test {
+  protected:
+    SurfaceId Load(Compositor& into, const QString& name, int transparency, int x = 0, int y = 0) {
+        const SurfaceId s = into.CreateSurface();
+        QString error;
+        EXPECT_TRUE(into.LoadPicture(s, files.Path(name), transparency, &error))
+            << error.toStdString();
+        into.SetSurfaceX(s, x);
+        into.SetSurfaceY(s, y);
+        return s;
+    }
+    SurfaceId Load(const QString& name, int transparency, int x = 0, int y = 0) {
+        return Load(c, name, transparency, x, y);
+    }
+    TestPictures files;
+    Compositor c;
 };
 
 }  // namespace driftmere::testing
