@@ -14,7 +14,7 @@ float Strata(int px, int py, float x, float y, float tilt, uint32_t seed) {
     float layer = std::sin(bed * (2 * kPi / 3.2f));
     float bare = SmoothStep(-0.3f, 0.35f, Noise(x / 9, y / 5, seed + 1));
     float crack = SmoothStep(0.9f, 0.985f, 1 - std::fabs(Noise(fx / 6, fy / 9, seed + 2)));
-    return 0.7f * layer * bare - 1.2f * crack + 0.35f * Speck(px, py, seed + 3);
+    return 0.7f * layer * bare - 1.2f * crack + 0.2f * Speck(px, py, seed + 3);
 }
 
 float Blades(int px, int py, uint32_t seed) {
@@ -22,7 +22,7 @@ float Blades(int px, int py, uint32_t seed) {
     // Upright blades: narrow across, long down, with a bright tip here and there.
     float blade = Noise(fx / 0.85f + 0.3f * fy / 4, fy / 4.5f, seed);
     float tip = Unit(uint32_t(px) + 7, uint32_t(py) + 7, seed + 1) > 0.97f ? 1.0f : 0.0f;
-    return 0.75f * blade + 0.8f * tip + 0.3f * Speck(px, py, seed + 2);
+    return 0.75f * blade + 0.8f * tip + 0.15f * Speck(px, py, seed + 2);
 }
 
 float Needles(int px, int py, uint32_t seed) {
@@ -30,7 +30,7 @@ float Needles(int px, int py, uint32_t seed) {
     // Short strokes slanting down either way from the twigs, as on a fir's boughs.
     float a = Noise((fx * 0.8f + fy * 0.6f) / 0.8f, (fy * 0.8f - fx * 0.6f) / 2.6f, seed);
     float b = Noise((fx * 0.8f - fy * 0.6f) / 0.8f, (fy * 0.8f + fx * 0.6f) / 2.6f, seed + 1);
-    return 0.65f * std::max(a, b) + 0.25f * std::min(a, b) + 0.35f * Speck(px, py, seed + 2);
+    return 0.65f * std::max(a, b) + 0.25f * std::min(a, b) + 0.2f * Speck(px, py, seed + 2);
 }
 
 float Leaves(int px, int py, uint32_t seed) {
@@ -38,7 +38,7 @@ float Leaves(int px, int py, uint32_t seed) {
     // Leaves a pixel or two across, lit on top and shaded below.
     float leaf = Noise(fx / 1.3f, fy / 1.1f, seed);
     float under = Noise(fx / 1.3f, (fy - 1) / 1.1f, seed);
-    return 0.6f * leaf + 0.5f * (leaf - under) + 0.45f * Speck(px, py, seed + 1);
+    return 0.6f * leaf + 0.5f * (leaf - under) + 0.3f * Speck(px, py, seed + 1);
 }
 
 float Crust(int px, int py, uint32_t seed) {
@@ -81,8 +81,9 @@ void TextureOver(QImage& img, const QImage& before, Foliage kind, float amount, 
         const QRgb* was = reinterpret_cast<const QRgb*>(before.constScanLine(py));
         for (int px = 0; px < img.width(); ++px) {
             if (line[px] == was[px]) continue;
-            float grain = FineOnly(px, py, k, texture);
-            line[px] = ToQRgb(FromQRgb(line[px]) * (1 + amount * grain), qAlpha(line[px]));
+            // Partly added rather than scaled, so it shows on trees standing dark in shade.
+            float g = amount * FineOnly(px, py, k, texture);
+            line[px] = ToQRgb(FromQRgb(line[px]) * (1 + g) + Rgb{g, g, g} * 0.2f, qAlpha(line[px]));
         }
     }
 }

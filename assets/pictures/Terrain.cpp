@@ -23,6 +23,7 @@ void PaintRidge(QImage& img, const Ridge& r) {
     const int w = img.width(), h = img.height();
     const int ki = int(std::lround(k));
     const bool fine = HasFineGrain(k);
+    const float near = 0.55f + 0.45f * SmoothStep(300, 520, r.base);
     // The crest in device rows at four points across every device column, for a smooth edge
     // on steep slopes too.
     std::vector<float> crest(size_t(w) * 4);
@@ -74,9 +75,10 @@ void PaintRidge(QImage& img, const Ridge& r) {
             if (fine) {
                 // Bare rock shows its beds and cracks, open slopes their grass, snow its crust
                 // and woods their needles.
-                float open = (1 - snow) * (1 - woods);
+                // Nearer ranges show more of it than the far ones.
+                float open = (1 - snow) * (1 - woods) * near;
                 float rock = open * r.sharp * 0.16f, grass = open * (1 - r.sharp) * 0.13f;
-                float crust = snow * 0.07f, needles = woods * 0.24f;
+                float crust = snow * 0.07f, needles = woods * 0.24f * near;
                 float tilt = std::clamp(slope, -0.8f, 0.8f) * 0.6f + 0.15f * r.sunSide;
                 auto ground = [&](int gx, int gy) {
                     float t = 0;
@@ -86,7 +88,9 @@ void PaintRidge(QImage& img, const Ridge& r) {
                     if (needles > 0.005f) t += needles * Needles(gx, gy, r.seed + 64);
                     return t;
                 };
-                c = c * (1 + FineOnly(px, py, ki, ground));
+                // Partly added rather than scaled, so it shows on dark slopes too.
+                float g = FineOnly(px, py, ki, ground);
+                c = c * (1 + g) + Rgb{g, g, g} * 0.2f;
             }
             float drift = 0.6f + 0.4f * Fbm(x / 150, y / 40, r.seed + 51, 3);
             float haze = Clamp01(r.haze + r.mist * drift * SmoothStep(centre + 20, r.base + 40, y));

@@ -30,10 +30,12 @@ void PaintLake(QImage& img, const Lake& l, float bottom) {
             float streak = Fbm(x / 160, y / (0.8f + d * 0.03f), l.seed + 5, 2);
             c = c * (1.0f + 0.08f * streak * SmoothStep(0, 40, d));
             if (fine) {
-                float amount = 0.05f + 0.11f * near;
-                c = c * (1 + amount * FineOnly(px, py, ki, [&](int gx, int gy) {
-                                 return Ripples(gx, gy, d, l.seed + 31);
-                             }));
+                // Wavelets catching the light, partly added so they show on dark water too.
+                float amount = 0.07f + 0.14f * near;
+                float g = amount * FineOnly(px, py, ki, [&](int gx, int gy) {
+                              return Ripples(gx, gy, d, l.seed + 31);
+                          });
+                c = c * (1 + g) + Rgb{g, g, g} * 0.25f;
             }
             line[px] = ToQRgb(c);
         }
