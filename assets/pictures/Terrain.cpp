@@ -77,7 +77,7 @@ void PaintRidge(QImage& img, const Ridge& r) {
                 // and woods their needles.
                 // Nearer ranges show more of it than the far ones.
                 float open = (1 - snow) * (1 - woods) * near;
-                float rock = open * r.sharp * 0.16f, grass = open * (1 - r.sharp) * 0.13f;
+                float rock = open * r.sharp * 0.16f, grass = open * (1 - r.sharp) * 0.2f;
                 float crust = snow * 0.07f, needles = woods * 0.24f * near;
                 float tilt = std::clamp(slope, -0.8f, 0.8f) * 0.6f + 0.15f * r.sunSide;
                 auto ground = [&](int gx, int gy) {
