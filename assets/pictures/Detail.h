@@ -20,11 +20,15 @@ inline bool HasFineGrain(float k) { return k >= 1.5f; }
 template <class F>
 float FineOnly(int px, int py, int k, F&& f) {
     const int bx = px - px % k, by = py - py % k;
-    float sum = 0;
+    float sum = 0, own = 0;
     for (int j = 0; j < k; ++j) {
-        for (int i = 0; i < k; ++i) sum += f(bx + i, by + j);
+        for (int i = 0; i < k; ++i) {
+            float v = f(bx + i, by + j);
+            sum += v;
+            if (bx + i == px && by + j == py) own = v;
+        }
     }
-    return f(px, py) - sum / float(k * k);
+    return own - sum / float(k * k);
 }
 
 // A repeatable value in [-1, 1) for one device pixel.
