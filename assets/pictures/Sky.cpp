@@ -1,11 +1,14 @@
 #include <cmath>
 
+#include "Detail.h"
 #include "Scenery.h"
 
 namespace driftmere::pictures {
 
 void PaintSky(QImage& img, const Sky& s) {
     const float k = ScaleOf(img);
+    const int ki = int(std::lround(k));
+    const bool fine = HasFineGrain(k);
     for (int py = 0; py < img.height(); ++py) {
         QRgb* line = Row(img, py);
         const float y = Logical(py, k);
@@ -40,6 +43,12 @@ void PaintSky(QImage& img, const Sky& s) {
                     // Clouds near the sun catch its colour on their edges.
                     cloud = cloud + s.glow * (std::exp(-d2 * 0.3f) * 0.4f);
                     c = Mix(c, cloud, density * 0.88f);
+                    if (fine) {
+                        // Wisps and curls along the cloud, finer than the grid.
+                        c = c * (1 + 0.08f * density * FineOnly(px, py, ki, [&](int gx, int gy) {
+                                         return Wisps(gx, gy, s.seed + 31);
+                                     }));
+                    }
                 }
             }
             line[px] = ToQRgb(c);

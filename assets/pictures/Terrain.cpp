@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Detail.h"
 #include "Scenery.h"
 
 namespace driftmere::pictures {
@@ -20,6 +21,9 @@ float Crest(const Ridge& r, float x) {
 void PaintRidge(QImage& img, const Ridge& r) {
     const float k = ScaleOf(img);
     const int w = img.width(), h = img.height();
+    const int ki = int(std::lround(k));
+    const bool fine = HasFineGrain(k);
+    const float near = 0.55f + 0.45f * SmoothStep(300, 520, r.base);
     // The crest in device rows at four points across every device column, for a smooth edge
     // on steep slopes too.
     std::vector<float> crest(size_t(w) * 4);
@@ -53,19 +57,40 @@ void PaintRidge(QImage& img, const Ridge& r) {
                 0.5f + 0.5f * std::tanh(r.relief * r.sunSide * (crestLight * 1.8f - gully * 0.9f));
             float low = SmoothStep(0, r.amp + 60, depth);
             Rgb c = Mix(r.shadow, r.lit, light * (1 - 0.3f * low));
+            float snow = 0, woods = 0;
             if (r.snowLine >= 0) {
                 float edge =
                     r.snowLine + 26 * Fbm(x / 38, y / 16, r.seed + 21, 4) - 14 * (g0 - 0.5f);
-                float snow = SmoothStep(edge + 3, edge - 3, y);
+                snow = SmoothStep(edge + 3, edge - 3, y);
                 Rgb snowC = Mix(r.snow * Rgb{0.62f, 0.7f, 0.86f}, r.snow, light);
                 c = Mix(c, snowC, snow);
             }
             if (y > r.woodLine) {
                 float edge = r.woodLine + 22 * Fbm(x / 30, y / 30, r.seed + 31, 3);
-                float woods = SmoothStep(edge - 4, edge + 10, y);
+                woods = SmoothStep(edge - 4, edge + 10, y);
                 float speck = 0.8f + 0.35f * Fbm(x / 2.2f, y / 2.2f, r.seed + 41, 3);
                 Rgb wd = r.wood * (speck * (0.75f + 0.45f * light));
                 c = Mix(c, wd, woods);
+            }
+            if (fine) {
+                // Bare rock shows its beds and cracks, open slopes their grass, snow its crust
+                // and woods their needles.
+                // Nearer ranges show more of it than the far ones.
+                float open = (1 - snow) * (1 - woods) * near;
+                float rock = open * r.sharp * 0.16f, grass = open * (1 - r.sharp) * 0.2f;
+                float crust = snow * 0.07f, needles = woods * 0.24f * near;
+                float tilt = std::clamp(slope, -0.8f, 0.8f) * 0.6f + 0.15f * r.sunSide;
+                auto ground = [&](int gx, int gy) {
+                    float t = 0;
+                    if (rock > 0.005f) t += rock * Strata(gx, gy, x, y, tilt, r.seed + 61);
+                    if (grass > 0.005f) t += grass * Blades(gx, gy, r.seed + 62);
+                    if (crust > 0.005f) t += crust * Crust(gx, gy, r.seed + 63);
+                    if (needles > 0.005f) t += needles * Needles(gx, gy, r.seed + 64);
+                    return t;
+                };
+                // Partly added rather than scaled, so it shows on dark slopes too.
+                float g = FineOnly(px, py, ki, ground);
+                c = c * (1 + g) + Rgb{g, g, g} * 0.2f;
             }
             float drift = 0.6f + 0.4f * Fbm(x / 150, y / 40, r.seed + 51, 3);
             float haze = Clamp01(r.haze + r.mist * drift * SmoothStep(centre + 20, r.base + 40, y));
@@ -80,6 +105,8 @@ void PaintRidge(QImage& img, const Ridge& r) {
 
 void PaintField(QImage& img, const Field& f) {
     const float k = ScaleOf(img);
+    const int ki = int(std::lround(k));
+    const bool fine = HasFineGrain(k);
     for (int px = 0; px < img.width(); ++px) {
         const float x = Logical(px, k);
         const float top = f.top(x);
@@ -111,6 +138,13 @@ void PaintField(QImage& img, const Field& f) {
             float light = 1.0f + 1.6f * f.sunSide * (s0 - s1) + 0.06f * s0;
             float grain = 0.04f * Fbm(x / 1.3f, y / 1.1f, f.seed + 4, 2);
             Rgb c = crop * (light + rowShade + grain);
+            if (fine) {
+                // Stubble and grass stalks, plainer far off where the haze lies.
+                float amount = 0.06f + 0.1f * nearness;
+                c = c * (1 + amount * FineOnly(px, py, ki, [&](int gx, int gy) {
+                                 return Blades(gx, gy, f.seed + 7);
+                             }));
+            }
             float hedgeW = 0.018f + 0.012f * nearness;
             float hedge = 1 - SmoothStep(hedgeW * 0.5f, hedgeW, edge);
             float gappy = SmoothStep(-0.3f, 0.1f, Fbm(pu * 4, pv * 4, f.seed + 5, 2));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Detail.h"
 #include "Scenery.h"
 
 namespace driftmere::pictures {
@@ -45,6 +46,7 @@ QPolygonF Bough(Dice& dice, float x, float top, float y, float halfWidth, float 
 }  // namespace
 
 void PaintFirs(QImage& img, const Firs& f) {
+    const QImage before = img.copy();
     QPainter p;
     Begin(p, img);
     Dice dice(f.seed);
@@ -80,6 +82,8 @@ void PaintFirs(QImage& img, const Firs& f) {
             p.drawPolygon(bough);
         }
     }
+    p.end();
+    TextureOver(img, before, Foliage::kNeedles, 0.3f, f.seed + 91);
 }
 
 void PaintGrove(QImage& img, const Grove& g) {
@@ -88,6 +92,7 @@ void PaintGrove(QImage& img, const Grove& g) {
         Rgb colour;
         uint32_t seed;
     };
+    const QImage before = img.copy();
     Dice dice(g.seed);
     std::vector<Tree> trees;
     for (float x = g.from; x < g.to; x += g.spacing * dice.Range(0.5f, 1.2f)) {
@@ -137,9 +142,12 @@ void PaintGrove(QImage& img, const Grove& g) {
             p.drawEllipse(QPointF(c.x, c.y), c.r, c.r * 0.88f);
         }
     }
+    p.end();
+    TextureOver(img, before, Foliage::kLeaves, 0.22f, g.seed + 91);
 }
 
 void PaintPalm(QImage& img, const Palm& m) {
+    const QImage before = img.copy();
     QPainter p;
     Begin(p, img);
     p.setPen(Qt::NoPen);
@@ -215,6 +223,8 @@ void PaintPalm(QImage& img, const Palm& m) {
     for (int k = 0; k < 3; ++k) {
         p.drawEllipse(crown + QPointF(dice.Range(-4, 4), dice.Range(2, 6)), 2.6, 2.6);
     }
+    p.end();
+    TextureOver(img, before, Foliage::kFronds, 0.2f, m.seed + 91);
 }
 
 }  // namespace driftmere::pictures

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Detail.h"
 #include "Scenery.h"
 
 namespace driftmere::pictures {
@@ -8,6 +9,8 @@ namespace driftmere::pictures {
 void PaintLake(QImage& img, const Lake& l, float bottom) {
     const float k = ScaleOf(img);
     const int w = img.width(), h = img.height();
+    const int ki = int(std::lround(k));
+    const bool fine = HasFineGrain(k);
     const QImage above = img.copy();
     for (int py = int(std::ceil(l.waterline * k)); py < std::min(h, int(bottom * k)); ++py) {
         QRgb* line = Row(img, py);
@@ -26,6 +29,14 @@ void PaintLake(QImage& img, const Lake& l, float bottom) {
             Rgb c = Mix(l.tint, mirrored, fres);
             float streak = Fbm(x / 160, y / (0.8f + d * 0.03f), l.seed + 5, 2);
             c = c * (1.0f + 0.08f * streak * SmoothStep(0, 40, d));
+            if (fine) {
+                // Wavelets catching the light, partly added so they show on dark water too.
+                float amount = 0.07f + 0.14f * near;
+                float g = amount * FineOnly(px, py, ki, [&](int gx, int gy) {
+                              return Ripples(gx, gy, d, l.seed + 31);
+                          });
+                c = c * (1 + g) + Rgb{g, g, g} * 0.25f;
+            }
             line[px] = ToQRgb(c);
         }
     }
@@ -33,6 +44,8 @@ void PaintLake(QImage& img, const Lake& l, float bottom) {
 
 void PaintSea(QImage& img, const Sea& s) {
     const float k = ScaleOf(img);
+    const int ki = int(std::lround(k));
+    const bool fine = HasFineGrain(k);
     for (int py = int(s.horizon * k); py < img.height(); ++py) {
         QRgb* line = Row(img, py);
         const float y = Logical(py, k);
@@ -53,6 +66,13 @@ void PaintSea(QImage& img, const Sea& s) {
             float sparkle = SmoothStep(0.15f, 0.55f, wave) * path;
             c = Mix(c, s.glitter,
                     Clamp01(sparkle * s.glitterAmount + path * 0.15f * s.glitterAmount));
+            if (fine) {
+                // Wavelets over the swell, glinting where the sun's path crosses them.
+                float amount = 0.05f + 0.07f * t + 0.25f * path * s.glitterAmount;
+                c = c * (1 + amount * FineOnly(px, py, ki, [&](int gx, int gy) {
+                                 return Ripples(gx, gy, d, s.seed + 31);
+                             }));
+            }
             // Broken lines of surf running along the shore.
             float gap = sh - y;
             for (int i = 1; i <= s.surfLines; ++i) {
@@ -73,6 +93,8 @@ void PaintSea(QImage& img, const Sea& s) {
 
 void PaintSand(QImage& img, const Sand& s) {
     const float k = ScaleOf(img);
+    const int ki = int(std::lround(k));
+    const bool fine = HasFineGrain(k);
     for (int py = 0; py < img.height(); ++py) {
         QRgb* line = Row(img, py);
         const float y = Logical(py, k);
@@ -120,6 +142,13 @@ void PaintSand(QImage& img, const Sand& s) {
                 0.25f + 0.25f * SmoothStep(0.1f, 0.6f, Fbm(x / 40, y / 4, s.seed + 23, 3));
             Rgb wet = Mix(s.wet, s.skyReflect, sheen) * (1.0f + 0.3f * swell);
             Rgb c = Mix(dry, wet, wetness);
+            if (fine) {
+                // Single grains, plainer where the sand is wet and packed.
+                float amount = (0.05f + 0.09f * nearness) * (1 - 0.5f * wetness);
+                c = c * (1 + amount * FineOnly(px, py, ki, [&](int gx, int gy) {
+                                 return Grains(gx, gy, s.seed + 31);
+                             }));
+            }
             line[px] = ToQRgb(Mix(FromQRgb(line[px]), c, cover));
         }
     }
