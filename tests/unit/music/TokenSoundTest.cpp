@@ -29,19 +29,16 @@ struct SeatToken : MusicToken {
     }
     bool Held() const override { return seat.holder == name; }
     void Release() override {
-        if (!Held()) return;
-        seat.holder.clear();
-        seat.log.push_back(name + " released");
+        if (Held()) seat.holder.clear(), seat.log.push_back(name + " released");
     }
     Seat& seat;
     std::string name;
 };
 
 struct LoggedSound : FakeSound {
-    LoggedSound(Seat& s, std::string n) : seat(s), name(std::move(n)) {
-        seat.log.push_back(name + " made");
-    }
-    ~LoggedSound() override { seat.log.push_back(name + " gone"); }
+    LoggedSound(Seat& s, std::string n) : seat(s), name(std::move(n)) { Log(" made"); }
+    ~LoggedSound() override { Log(" gone"); }
+    void Log(const char* what) { seat.log.push_back(name + what); }
     Seat& seat;
     std::string name;
 };
