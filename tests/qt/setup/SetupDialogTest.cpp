@@ -1,19 +1,9 @@
 // The Control Box and the preview picture, driven through their widgets offscreen.
 #include <sys/stat.h>
 
-#include <QAbstractButton>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFontDatabase>
-#include <QGroupBox>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 #include <memory>
 
 #include "fakes/MemoryStore.h"
@@ -30,6 +20,13 @@ namespace {
 constexpr const char* kBackdrops[] = {"chkBGM1", "chkBGM2", "chkBGM3", "chkBGM4",
                                       "chkBGB1", "chkBGB2", "chkBGB3"};
 
+// One data row per case of a table, named by the case's `name` field.
+template <class T, std::size_t N>
+void AddRows(const T (&cases)[N], const char* const T::*name) {
+    QTest::addColumn<int>("row");
+    for (int i = 0; i < int(N); ++i) QTest::newRow(cases[i].*name) << i;
+}
+
 QString Stored(MemoryStore& store, const QString& section, const QString& key) {
     auto v = store.Get(section.toStdString(), key.toStdString());
     return v ? QString::fromStdString(*v) : QStringLiteral("<absent>");
@@ -43,38 +40,31 @@ QStringList TakeWrites(MemoryStore& store) {
     return writes;
 }
 
-struct LoadCase {
-    const char *preset, *key, *after;  // preset: "section/key=value ..."
+struct LoadCase {  // preset: "section/key=value ...", the last key being the one checked
+    const char *preset, *after;
     int writes;
     const char *readout = "", *shown = "";
 };
+// clang-format off
 constexpr LoadCase kLoadCases[] = {
-    {"Settings/WindSpeed=0", "Settings/WindSpeed", "0", 0, "txtWS", "None"},
-    {"Settings/WindSpeed=-3", "Settings/WindSpeed", "0", 1, "txtWindSpeed", "0 MPH"},
-    {"Settings/Drafts=-3", "Settings/Drafts", "-3", 1, "txtDraft1", "Down"},
-    {"System/MouseSens=99", "System/MouseSens", "20", 1, "txtMouseS", "20"},
-    {"Settings/Scroll=15 Settings/ScrollSec=900", "Settings/ScrollSec", "900", 0, "txtScroll",
-     "15"},
-    {"Settings/Scroll=15 Settings/ScrollSec=60", "Settings/ScrollSec", "900", 1},
-    {"Settings/Mountain1=1.4", "Settings/Mountain1", "1", 1},
-    {"Settings/Beach2=2", "Settings/Beach2", "0", 1},
-    {"Settings/ShowBkGrnd=yes", "Settings/ShowBkGrnd", "1", 1},
-    {"music/SoundOn=1", "music/SoundOn", "True", 1},
-    {"music/SoundOff=45", "music/SoundOff", "45", 0}};
+    {"Settings/WindSpeed=0", "0", 0, "txtWS", "None"}, {"music/SoundOff=45", "45", 0},
+    {"Settings/WindSpeed=-3", "0", 1, "txtWindSpeed", "0 MPH"},
+    {"Settings/Drafts=-3", "-3", 1, "txtDraft1", "Down"},
+    {"System/MouseSens=99", "20", 1, "txtMouseS", "20"}, {"Settings/Beach2=2", "0", 1},
+    {"Settings/Scroll=15 Settings/ScrollSec=900", "900", 0, "txtScroll", "15"},
+    {"Settings/Scroll=15 Settings/ScrollSec=60", "900", 1}, {"Settings/Mountain1=1.4", "1", 1},
+    {"music/SoundOn=1", "True", 1}, {"Settings/ShowBkGrnd=yes", "1", 1}};
 
 struct ControlCase {
     const char *control, *value, *writes;  // value: for bars, text boxes and lists
 };
 constexpr ControlCase kControlCases[] = {
-    {"chkMusicOn", "", "SoundOn=False"},
-    {"ChkMidi3", "", "Midi3=0"},
-    {"chkBGB1", "", "Beach1=0"},
-    {"hsbWindSpeed", "7", "WindSpeed=7"},
-    {"hsbDraft", "-1", "Drafts=-1"},
+    {"chkMusicOn", "", "SoundOn=False"}, {"ChkMidi3", "", "Midi3=0"}, {"chkBGB1", "", "Beach1=0"},
+    {"hsbWindSpeed", "7", "WindSpeed=7"}, {"hsbDraft", "-1", "Drafts=-1"},
     {"hsbScroll", "500", "Scroll=500 ScrollSec=30000"},
-    {"txtFontSizeMsg", "big", "FontSizeMsg=big"},
-    {"txtMessage", "Hi über Zürich ☁ 気球", "Message=Hi über Zürich ☁ 気球"},
-    {"cboSoundOff", "Never", "SoundOff=Never"}};
+    {"txtFontSizeMsg", "big", "FontSizeMsg=big"}, {"cboSoundOff", "Never", "SoundOff=Never"},
+    {"txtMessage", "Hi über Zürich ☁ 気球", "Message=Hi über Zürich ☁ 気球"}};
+// clang-format on
 
 }  // namespace
 
@@ -143,13 +133,10 @@ class SetupDialogTest : public QObject {
             QVERIFY2(shown.contains(caption), qPrintable(caption));
     }
 
-    // A stored value the control cannot show as it is (out of range, not whole, no number, a
-    // scroll time in seconds that is not the minutes shown) is stored as shown, once; one it
-    // shows as it is is not written at all.
+    // A stored value the control cannot show as it is (out of range, not whole, no number, seconds
+    // that are not the minutes shown) is stored as shown, once; any other is not written.
     void loadingStoresOnlyWhatDiffersFromTheControl_data() {
-        QTest::addColumn<int>("row");
-        for (int i = 0; i < int(std::size(kLoadCases)); ++i)
-            QTest::newRow(kLoadCases[i].preset) << i;
+        AddRows(kLoadCases, &LoadCase::preset);
     }
     void loadingStoresOnlyWhatDiffersFromTheControl() {
         QFETCH(int, row);
@@ -159,18 +146,14 @@ class SetupDialogTest : public QObject {
                       p.section(u'/', 1).section(u'=', 0, 0).toStdString(),
                       p.section(u'=', 1).toStdString());
         Open();
-        const QString key = QString::fromLatin1(c.key);
+        const QString key = QString::fromLatin1(c.preset).section(u' ', -1).section(u'=', 0, 0);
         QCOMPARE(Stored(store, key.section(u'/', 0, 0), key.section(u'/', 1)), c.after);
         const QString name = key.section(u'/', 1) + u'=';
         QCOMPARE(TakeWrites(store).filter(QRegularExpression(u'^' + name)).size(), c.writes);
         if (*c.readout) QCOMPARE(Text(c.readout), QString::fromUtf8(c.shown));
     }
 
-    void eachControlStoresItsSetting_data() {
-        QTest::addColumn<int>("row");
-        for (int i = 0; i < int(std::size(kControlCases)); ++i)
-            QTest::newRow(kControlCases[i].control) << i;
-    }
+    void eachControlStoresItsSetting_data() { AddRows(kControlCases, &ControlCase::control); }
     void eachControlStoresItsSetting() {
         QFETCH(int, row);
         const ControlCase& c = kControlCases[row];
@@ -346,8 +329,7 @@ class SetupDialogTest : public QObject {
 
         QImage picture(153, 115, QImage::Format_RGB32);  // green left half, red right half
         picture.fill(Qt::green);
-        for (int y = 0; y < 115; ++y)
-            for (int x = 77; x < 153; ++x) picture.setPixel(x, y, qRgb(255, 0, 0));
+        QPainter(&picture).fillRect(77, 0, 76, 115, Qt::red);
         QVERIFY(picture.save(data.path() + QStringLiteral("/preview.bmp")));
         PreviewForm form(data.path() + u'/');
         form.resize(400, 300);
