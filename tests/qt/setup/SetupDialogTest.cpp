@@ -77,7 +77,9 @@ class SetupDialogTest : public QObject {
     QStringList messages;
     QList<QUrl> opened;
 
-    SetupDialog& Open() {
+    SetupDialog& Open() {  // a fresh dialog on the current store
+        messages.clear();
+        opened.clear();
         dialog = std::make_unique<SetupDialog>(store, empty.path() + u'/');
         dialog->showMessage = [this](const QString& title, const QString& text) {
             messages << title + u'|' + text;
@@ -92,26 +94,22 @@ class SetupDialogTest : public QObject {
         if (!w) qWarning("no control named %s", qPrintable(name));
         return w;
     }
-    QString Text(const char* label) { return Find<QLabel>(QString::fromLatin1(label))->text(); }
+    QString Text(const char* label) { return Find<QLabel>(label)->text(); }
     void ShowTab(int index) {
         dialog->show();
-        Find<QTabWidget>(QStringLiteral("tabs"))->setCurrentIndex(index);
+        Find<QTabWidget>("tabs")->setCurrentIndex(index);
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
     }
 
   private slots:
-    void init() {
-        store = MemoryStore();
-        messages.clear();
-        opened.clear();
-    }
+    void init() { store = MemoryStore(); }
     void cleanup() { dialog.reset(); }
 
     // What the user reads, exactly: window title, tab titles, frame titles, every caption.
     void showsEveryCaption() {
         Open();
         QStringList shown{dialog->windowTitle()};
-        auto* tabs = Find<QTabWidget>(QStringLiteral("tabs"));
+        auto* tabs = Find<QTabWidget>("tabs");
         for (int i = 0; i < tabs->count(); ++i) shown << tabs->tabText(i);
         for (QWidget* w : dialog->findChildren<QWidget*>()) {
             if (auto* frame = qobject_cast<QGroupBox*>(w)) shown << frame->title();
@@ -119,15 +117,14 @@ class SetupDialogTest : public QObject {
         }
         const QStringList captions =
             QStringLiteral(
-                "Driftmere Control Box|Settings|BackGrounds|Sounds|Air Controls|Wind Speed >|"
-                "Weak ------------------------------ Strong|Mouse Sensitivity|"
-                "Down -------------- Drafts --------------- Up|Light Touch|HeavyTouch|"
-                "Show Message|Type your message below:|Font Size:|Clock|Show Clock|Font|Check1|"
-                "Disable any Power Saving settings|Background|Beach 3|Show a background|"
-                "Mountain 1|Set scroll-through time:|Sound Control|"
-                "Every                   Minutes|Music On|Music|&Go to our website|"
-                "Stop sound after:                           min.|&About|&Online HELP|"
-                "While the screensaver is running:|&OK")
+                "Driftmere Control Box|Settings|BackGrounds|Sounds|Air Controls|Wind Speed >|Weak "
+                "------------------------------ Strong|Mouse Sensitivity|Down -------------- "
+                "Drafts --------------- Up|Light Touch|HeavyTouch|Show Message|Font Size:|Clock|"
+                "Type your message below:|Show Clock|Font|Check1|Disable any Power Saving settings|"
+                "Background|Beach 3|Show a background|Mountain 1|Set scroll-through time:|Music|"
+                "Sound Control|Every                   Minutes|Music On|&Go to our website|&About|"
+                "Stop sound after:                           min.|&Online HELP|&OK|"
+                "While the screensaver is running:")
                 .split(u'|');
         for (const QString& caption : captions)
             QVERIFY2(shown.contains(caption), qPrintable(caption));
@@ -160,7 +157,7 @@ class SetupDialogTest : public QObject {
         const QString value = QString::fromUtf8(c.value);
         Open();
         TakeWrites(store);
-        QWidget* w = Find(QString::fromLatin1(c.control));
+        QWidget* w = Find(c.control);
         if (auto* button = qobject_cast<QAbstractButton*>(w)) button->click();
         if (auto* bar = qobject_cast<QScrollBar*>(w)) bar->setValue(value.toInt());
         if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->setText(value);
@@ -171,7 +168,7 @@ class SetupDialogTest : public QObject {
         QCOMPARE(TakeWrites(store).join(u' '), QString::fromUtf8(c.writes));
         if (qobject_cast<QLineEdit*>(w)) {  // and the stored text comes back as it was
             Open();
-            QCOMPARE(Find<QLineEdit>(QString::fromLatin1(c.control))->text(), value);
+            QCOMPARE(Find<QLineEdit>(c.control)->text(), value);
         }
     }
 
@@ -179,14 +176,13 @@ class SetupDialogTest : public QObject {
         store.Set("Settings", "WindSpeed", "0");
         Open();
         ShowTab(0);
-        auto* wind = Find<QScrollBar>(QStringLiteral("hsbWindSpeed"));
+        auto* wind = Find<QScrollBar>("hsbWindSpeed");
         wind->setFocus();
+        // clang-format off
         for (auto [key, value, word] : {std::tuple{Qt::Key_Right, 1, "Weak"},
-                                        {Qt::Key_Up, 2, "Weak"},
-                                        {Qt::Key_End, 15, "Strong"},
-                                        {Qt::Key_Left, 14, "Strong"},
-                                        {Qt::Key_Down, 13, "Strong"},
-                                        {Qt::Key_Home, 0, "None"}}) {
+                 {Qt::Key_Up, 2, "Weak"}, {Qt::Key_End, 15, "Strong"}, {Qt::Key_Left, 14, "Strong"},
+                 {Qt::Key_Down, 13, "Strong"}, {Qt::Key_Home, 0, "None"}}) {
+            // clang-format on
             QTest::keyClick(wind, key);
             QCOMPARE(Text("txtWindSpeed"), QStringLiteral("%1 MPH").arg(value));
             QCOMPARE(Text("txtWS"), QString::fromLatin1(word));
@@ -200,7 +196,7 @@ class SetupDialogTest : public QObject {
         store.Set("Settings", "ShowBkGrnd", "0");
         Open();
         ShowTab(1);
-        auto* show = Find<QCheckBox>(QStringLiteral("chkBackGround"));
+        auto* show = Find<QCheckBox>("chkBackGround");
         for (const char* name : kBackdrops) QVERIFY2(Find(name)->isEnabled(), name);
         TakeWrites(store);
         QStringList storedAtReminder{"not reminded"};
@@ -223,7 +219,7 @@ class SetupDialogTest : public QObject {
             QVERIFY2(!Find(name)->isEnabled(), name);
             QVERIFY2(Find<QCheckBox>(name)->isChecked(), name);  // the boxes keep their checks
         }
-        QVERIFY(!Find(QStringLiteral("hsbScroll"))->isEnabled());
+        QVERIFY(!Find("hsbScroll")->isEnabled());
         QCOMPARE(messages.size(), 1);
     }
 
@@ -242,14 +238,14 @@ class SetupDialogTest : public QObject {
             store.Set("Settings", "SelectedFont", "0");
             store.Set("Settings", "FontName", fontName.toStdString());
             Open();
-            list = Find<QComboBox>(QStringLiteral("cboFontsScreen"));
+            list = Find<QComboBox>("cboFontsScreen");
             QCOMPARE(dialog->FontLoads(), loads);
             QCOMPARE(list->count(), loads ? families.size() : 0);
             QCOMPARE(list->isEnabled(), loads > 0);
             QCOMPARE(list->currentIndex(), index);
             if (index >= 0) QCOMPARE(Stored(store, "Settings", "FontName"), families[index]);
         }
-        auto* fonts = Find<QCheckBox>(QStringLiteral("chkFonts"));
+        auto* fonts = Find<QCheckBox>("chkFonts");
         TakeWrites(store);
         fonts->click();
         QVERIFY(!list->isEnabled());
@@ -266,12 +262,11 @@ class SetupDialogTest : public QObject {
 
     void buttonsOpenTheManualAndTheAboutBox() {
         Open();
-        Find<QPushButton>(QStringLiteral("cmdHelp"))->click();
-        Find<QPushButton>(QStringLiteral("cmdWeb"))->click();
-        QCOMPARE(opened.size(), 2);
-        QCOMPARE(opened[0], QUrl::fromLocalFile(empty.path() + QStringLiteral("/manual.html")));
+        Find<QPushButton>("cmdHelp")->click();
+        Find<QPushButton>("cmdWeb")->click();
         // Without a home page in the build, the web button opens the manual's about section.
-        QCOMPARE(opened[1], dialog->WebUrl());
+        QCOMPARE(opened, (QList<QUrl>{QUrl::fromLocalFile(empty.path() + "/manual.html"),
+                                      dialog->WebUrl()}));
         if (opened[1].isLocalFile()) QCOMPARE(opened[1].fragment(), QStringLiteral("about"));
         // and the shipped manual has that section, every field filled in
         if (const QString data = qEnvironmentVariable("DRIFTMERE_DATA_DIR"); !data.isEmpty()) {
@@ -281,12 +276,12 @@ class SetupDialogTest : public QObject {
             QVERIFY(html.contains(QStringLiteral("id=\"about\"")));
             QVERIFY(!html.contains(u'@' + QStringLiteral("DRIFTMERE_")));
         }
-        Find<QPushButton>(QStringLiteral("cmdAbout"))->click();
+        Find<QPushButton>("cmdAbout")->click();
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].contains(QRegularExpression(
             QStringLiteral("^About Driftmere\\|Driftmere\nVersion \\d+\\.\\d+[^\n]*\n"))));
         dialog->show();
-        Find<QPushButton>(QStringLiteral("cmdOK"))->click();
+        Find<QPushButton>("cmdOK")->click();
         QVERIFY(!dialog->isVisible());
     }
 
@@ -303,11 +298,11 @@ class SetupDialogTest : public QObject {
         QVERIFY(save("banner.bmp", 40) && save("banner@2x.png", 80) && save("thumb.bmp", 30));
         QVERIFY(::mkfifo(QFile::encodeName(folder + "pipe.bmp").constData(), 0600) == 0);
         using driftmere::LoadDialogPicture;
+        // clang-format off
         for (auto [name, density, width, ratio] : {std::tuple{"banner", 1.0, 40, 1.0},
-                                                   {"banner", 2.0, 80, 2.0},
-                                                   {"thumb", 2.0, 30, 1.0},
-                                                   {"pipe", 1.0, 0, 1.0},
-                                                   {"missing", 2.0, 0, 1.0}}) {
+                 {"banner", 2.0, 80, 2.0}, {"thumb", 2.0, 30, 1.0}, {"pipe", 1.0, 0, 1.0},
+                 {"missing", 2.0, 0, 1.0}}) {
+            // clang-format on
             const QPixmap p = LoadDialogPicture(folder, QString::fromLatin1(name), density);
             QCOMPARE(p.width(), width);
             QCOMPARE(p.devicePixelRatio(), ratio);
@@ -316,7 +311,7 @@ class SetupDialogTest : public QObject {
         SetupDialog withBanner(store, folder);
         QCOMPARE(withBanner.findChild<QLabel*>("banner")->pixmap().size(), QSize(40, 10));
         Open();
-        QVERIFY(Find<QLabel>(QStringLiteral("banner"))->isHidden());
+        QVERIFY(Find<QLabel>("banner")->isHidden());
     }
 
     // The preview form: sky blue without a picture; with one, stretched over the whole form.
