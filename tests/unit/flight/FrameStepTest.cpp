@@ -43,17 +43,5 @@ TEST(FrameStep, GateCountsFromTheTickReadAfterTheMove) {
     EXPECT_EQ(movedAt, (std::vector<int>{0, 30, 60, 90}));
 }
 
-TEST(FrameStep, FiftyMovesASecondAtMostAndOnePerSlowerFrame) {
-    // WindSpeed 15: one pixel right on every move; balloon 2 flies from second 5.
-    for (auto [frameMs, runMs, moves1, moves2] :
-         {std::array{10, 9'999, 500, 250}, {20, 9'999, 500, 250}, {33, 3'299, 100, 0}}) {
-        Session s(15, 2);
-        s.frameMs = frameMs;
-        s.Run(runMs);
-        EXPECT_EQ(s.X(1) + 120, moves1) << frameMs << " ms frames";
-        EXPECT_EQ(s.X(2) + 120, moves2) << frameMs << " ms frames";
-    }
-}
-
 }  // namespace
 }  // namespace driftmere::testing

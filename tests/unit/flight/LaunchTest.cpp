@@ -54,10 +54,8 @@ TEST(Launch, RelaunchCountersReleaseOnTheirDelayAndWrapAbove200) {
     }
     // Balloons 1 and 2 go as soon as the count is at or past the delay. The others need the
     // count to equal it: balloon 3 counts on to 201, wraps to 0 and meets 42 on the way back.
-    EXPECT_EQ(releasedOn[0], 1);
-    EXPECT_EQ(releasedOn[1], 1);
-    EXPECT_EQ(releasedOn[2], 101 + 42);
-    for (int k = 4; k <= kBalloonCount; ++k) EXPECT_EQ(releasedOn[k - 1], 42) << k;
+    EXPECT_EQ(releasedOn, (std::array<int, kBalloonCount>{1, 1, 101 + 42, 42, 42, 42, 42, 42, 42,
+                                                          42, 42, 42, 42}));
 }
 
 }  // namespace

@@ -24,20 +24,25 @@ TEST(Wind, BandsOfBothSettings) {
     }
 }
 
-TEST(Wind, PaceOfABalloonAtFiftyMovesASecond) {
-    // First run (11, 2): 25 pixels right and 12.5 up a second; calm: one pixel on the 16th move;
-    // drafts -15: sinking a pixel every move.
-    for (auto [wind, drafts, moves, right, up] :
-         {std::tuple{FirstRun("WindSpeed"), FirstRun("Drafts"), 200, 100, 50},
-          {0.0, 0.0, 15, 0, 0},
-          {0.0, 0.0, 16, 1, 0},
-          {0.0, 0.0, 48, 3, 0},
-          {11.0, -15.0, 40, 20, -40},
-          {11.0, -2.0, 100, 50, -25}}) {
+// Pixels right and up of balloon 1 and right of balloon 2 (which flies from second 5) after a run.
+// First run (11, 2): 25 right and 12.5 up a second; calm: one pixel on the 16th move; drafts -15:
+// sinking a pixel every move; wind 15: one pixel right on every move, at most fifty a second,
+// one per frame when frames come less often than every 20 ms.
+TEST(Wind, PaceOfABalloonAtFiftyMovesASecondAtMost) {
+    // clang-format off
+    for (auto [wind, drafts, frameMs, runMs, right, up, right2] : {
+         std::tuple{FirstRun("WindSpeed"), FirstRun("Drafts"), 10, 3980, 100, 50, 0},
+         {0.0, 0.0, 10, 280, 0, 0, 0}, {0.0, 0.0, 10, 300, 1, 0, 0}, {0.0, 0.0, 10, 940, 3, 0, 0},
+         {11.0, -15.0, 10, 780, 20, -40, 0}, {11.0, -2.0, 10, 1980, 50, -25, 0},
+         {15.0, 2.0, 10, 9999, 500, 125, 250}, {15.0, 2.0, 20, 9999, 500, 125, 250},
+         {15.0, 2.0, 33, 3299, 100, 25, 0}}) {
+        // clang-format on
         Session s(wind, drafts);
-        s.Run(20 * (moves - 1));
-        EXPECT_EQ(s.X(1) + 120, right) << wind << " " << drafts << " " << moves;
-        EXPECT_EQ(590 - s.Y(1), up) << wind << " " << drafts << " " << moves;
+        s.frameMs = frameMs;
+        s.Run(runMs);
+        EXPECT_EQ(std::tuple(s.X(1) + 120, 590 - s.Y(1), s.X(2) + 120),
+                  std::tuple(right, up, right2))
+            << wind << " " << drafts << " " << frameMs << " ms frames for " << runMs << " ms";
     }
 }
 
