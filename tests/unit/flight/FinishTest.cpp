@@ -1,9 +1,10 @@
-// The end of a flight: the limits, the start point, the delay, and the flight after it.
+// The end of a flight: the limits, the start point and the delay drawn, the flight after it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
-#include <string>
+#include <cmath>
+#include <set>
 #include <vector>
 
 #include "FlightSession.h"
@@ -12,11 +13,8 @@ namespace driftmere::testing {
 namespace {
 
 TEST(Finish, EachBalloonFinishesJustPastItsOwnLimits) {
-    struct Case {
-        int balloon, x, y, finishes;  // finishes: how many limits it is past
-    };
-    // Past two limits at once: two finishes; a read-back beyond 16 bits is held at the edge.
-    std::vector<Case> cases = {
+    // Balloon, position, limits it is past. A read-back beyond 16 bits is held at the edge.
+    std::vector<std::array<int, 4>> cases = {
         {13, 800, 800, 0}, {13, 801, 801, 2}, {7, 40000, 300, 1}, {7, -40000, 300, 0}};
     for (auto [balloon, right, top, bottom] :
          {std::array{1, 840, -200, 640}, {2, 800, -250, 600}, {3, 800, -250, 800}})
@@ -24,20 +22,19 @@ TEST(Finish, EachBalloonFinishesJustPastItsOwnLimits) {
             cases.insert(cases.end(), {{balloon, right + past, 300, past},
                                        {balloon, 0, top - past, past},
                                        {balloon, 0, bottom + past, past}});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.balloon) + " at " + std::to_string(c.x) + ", " +
-                     std::to_string(c.y));
+    for (auto [balloon, x, y, finishes] : cases) {
+        SCOPED_TRACE(::testing::Message() << balloon << " at " << x << ", " << y);
         Session s;
-        s.FlyOnly(c.balloon);
+        s.FlyOnly(balloon);
         s.Run(0);  // its first move
-        s.Place(c.balloon, c.x, c.y);
+        s.Place(balloon, x, y);
         s.display.Clear();
         s.FrameAfter(10);  // not due to move: the read-back is the placed position
-        const BalloonRecord& b = s.fleet.Balloon(c.balloon);
-        EXPECT_EQ(b.PosX, std::clamp(c.x, -32768, 32767));
-        EXPECT_EQ(b.Flying, c.finishes == 0);
+        const BalloonRecord& b = s.fleet.Balloon(balloon);
+        EXPECT_EQ(b.PosX, std::clamp(x, -32768, 32767));
+        EXPECT_EQ(b.Flying, finishes == 0);
         EXPECT_EQ(s.display.Count("DrawSurface"), 1);  // drawn in its last frame all the same
-        EXPECT_EQ(s.display.Count("SetSurfaceX"), c.finishes);  // placed once per finish
+        EXPECT_EQ(s.display.Count("SetSurfaceX"), finishes);  // placed once per finish
     }
 }
 
@@ -48,41 +45,38 @@ TEST(Finish, OrderOfTheFinishDecidesTheDrawsAndASecondFinishStands) {
         r.Reseed(seed);
         return WholeChoice(r.Next(), n, base);
     };
-    {
-        Session s;
-        s.Run(0);
-        Random copy = s.random;
-        const int delay = draw(copy, 17, 26, 30);
-        const int place = draw(copy, 129, 8, 1);
-        s.Place(1, 841, 300);
-        s.FrameAfter(10);
-        EXPECT_EQ(s.fleet.Balloon(1).RelaunchDelay, delay);
-        EXPECT_EQ(s.fleet.LowStartChoice(), place);
-    }
-    {
-        Session s;
-        s.FlyOnly(3);
-        s.Run(0);
-        Random copy = s.random;
-        draw(copy, 129, 8, 1);
-        draw(copy, 19, 26, 30);
-        const int place = draw(copy, 129, 8, 1);
-        const int delay = draw(copy, 19, 26, 30);
-        s.Place(3, 801, 801);  // past the right and the bottom limits at once
-        s.display.Clear();
-        s.FrameAfter(10);
-        EXPECT_EQ(s.display.Count("SetSurfaceX 103"), 2);
-        EXPECT_EQ(s.fleet.Balloon(3).RelaunchDelay, delay);
-        EXPECT_EQ(s.X(3), kLowStartPoints[place - 1].x);
-        EXPECT_EQ(s.Y(3), kLowStartPoints[place - 1].y);
-    }
+    Session s;
+    s.Run(0);
+    Random copy = s.random;
+    const int delay = draw(copy, 17, 26, 30);
+    const int place = draw(copy, 129, 8, 1);
+    s.Place(1, 841, 300);
+    s.FrameAfter(10);
+    EXPECT_EQ(s.fleet.Balloon(1).RelaunchDelay, delay);
+    EXPECT_EQ(s.fleet.LowStartChoice(), place);
+
+    Session t;
+    t.FlyOnly(3);
+    t.Run(0);
+    copy = t.random;
+    draw(copy, 129, 8, 1);
+    draw(copy, 19, 26, 30);
+    const int place3 = draw(copy, 129, 8, 1);
+    const int delay3 = draw(copy, 19, 26, 30);
+    t.Place(3, 801, 801);  // past the right and the bottom limits at once
+    t.display.Clear();
+    t.FrameAfter(10);
+    EXPECT_EQ(t.display.Count("SetSurfaceX 103"), 2);
+    EXPECT_EQ(t.fleet.Balloon(3).RelaunchDelay, delay3);
+    EXPECT_EQ(t.X(3), kLowStartPoints[place3 - 1].x);
+    EXPECT_EQ(t.Y(3), kLowStartPoints[place3 - 1].y);
 }
 
 // Long sessions, the tick count wrapping an hour in: every finish puts the balloon at a start
 // point with a 30 to 55 s delay, and it flies again from there exactly that much later.
 TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
     for (auto [wind, drafts, hours] : {std::tuple{11, 2, 24}, {15, 0, 2}, {5, -5, 2}}) {
-        SCOPED_TRACE(std::to_string(wind) + " " + std::to_string(drafts));
+        SCOPED_TRACE(::testing::Message() << wind << " " << drafts);
         Session s(wind, drafts, 0xFFFFFFFFu - 3'600'000u);
         s.frameMs = 50;
         s.keepLog = false;
@@ -117,6 +111,27 @@ TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
         EXPECT_EQ(s.fleet.LaunchSeconds(), hours * 3600);
         for (int k = 1; k <= kBalloonCount; ++k) EXPECT_GT(track[k - 1].finishes, 10 * hours) << k;
     }
+}
+
+TEST(Random, ReseedingWithOneNumberKeepsGivingSpreadValues) {
+    Random r;
+    std::set<float> values;
+    std::array<int, 8> choices{};
+    for (int i = 0; i < 2000; ++i) {
+        if (i % 2 == 0) r.Reseed(129);
+        const float v = r.Next();
+        ASSERT_TRUE(v >= 0.0f && v < 1.0f) << v;
+        values.insert(v);
+        ++choices[WholeChoice(v, 8, 1) - 1];
+    }
+    EXPECT_GT(values.size(), 1980u);
+    for (int n : choices) EXPECT_GT(n, 180);
+    // Whole choices stay in range at the top of the interval (single precision gives 9 and 56).
+    const float largest = std::nextafter(1.0f, 0.0f);
+    EXPECT_EQ(WholeChoice(largest, 8, 1), 8);
+    EXPECT_EQ(WholeChoice(largest, 26, 30), 55);
+    EXPECT_EQ(WholeChoice(0.0f, 26, 30), 30);
+    EXPECT_EQ(WholeChoice(std::nextafter(0.5f, 0.0f), 8, 1), 4);
 }
 
 }  // namespace
