@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "settings/Conversions.h"
 #include "startup/CommandLine.h"
 
@@ -42,19 +44,14 @@ TEST(CommandLine, NumericTailIsTheLongestTailThatReadsAsANumber) {
     };
     const std::string alphabet = "1.eE+- x";
     int compared = 0;
-    for (std::size_t length = 0; length <= 5; ++length) {
-        std::vector<std::size_t> digit(length, 0);
-        for (;;) {
-            std::string text;
-            for (std::size_t d : digit) text += alphabet[d];
-            ASSERT_EQ(NumericTail(text), byEveryTail(text)) << '"' << text << '"';
-            ++compared;
-            std::size_t k = 0;
-            while (k < length && ++digit[k] == alphabet.size()) digit[k++] = 0;
-            if (k == length) break;
-        }
-    }
-    EXPECT_GT(compared, 30000);
+    std::function<void(const std::string&)> everyText = [&](const std::string& text) {
+        ASSERT_EQ(NumericTail(text), byEveryTail(text)) << '"' << text << '"';
+        ++compared;
+        if (text.size() < 5)
+            for (char c : alphabet) everyText(text + c);
+    };
+    everyText("");
+    EXPECT_EQ(compared, 37449);  // 1 + 8 + ... + 8^5
     EXPECT_EQ(NumericTail("/p 1.5e+3"), " 1.5e+3");
     EXPECT_EQ(NumericTail(std::string(131000, '9')).size(), 131000u);
 }
