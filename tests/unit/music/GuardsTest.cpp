@@ -52,32 +52,27 @@ TEST(MidiCheck, AcceptsCleanFilesAndRejectsDamagedOnes) {
     EXPECT_TRUE(Check(File(noEnd)));
     EXPECT_TRUE(Check(File({}, 480, 2)));
 
-    struct Case {
-        const char* what;
-        Bytes bytes;
-    };
-    std::vector<Case> bad{
+    const std::pair<const char*, Bytes> bad[] = {
         // Without an end-of-track event the chunk's end ends the track, but only after an event.
         {"track ends inside a note", File({0x00, 0x90, 0x3C})},
         {"track ends after a delta time", File({0x00, 0x90, 0x3C, 0x40, 0x10})},
         {"track ends inside a delta time", File({0x00, 0x90, 0x3C, 0x40, 0x83})},
         {"track ends inside a meta event", File({0x00, 0xFF, 0x03})},
-        {"zero division", File(With({}), 0)},
-        {"SMPTE division", File(With({}), 0xE728)},
+        // clang-format off
+        {"zero division", File(With({}), 0)}, {"SMPTE division", File(With({}), 0xE728)},
         {"zero tempo", File(With({0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00}))},
+        {"not MIDI at all", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}},
         {"running status at the start", File(With({0x00, 0x3C, 0x40}))},
         {"delta time of five bytes", File(With({0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40}))},
         {"meta length past the track", File({0x00, 0xFF, 0x01, 0x7F, 'a'})},
         {"data byte with its top bit set", File(With({0x00, 0x90, 0xBC, 0x40}))},
         {"fewer tracks than the header says", Patched(File(With({})), 11, 2)},
         {"truncated", Patched(File(With({0x00, 0x90, 0x3C, 0x40})), 0, 'M', 3)},
-        // Found by fuzzing: the first track chunk is not "MTrk"; the synthesiser's player spun
-        // on it for minutes.
+        // Found by fuzzing: the first track chunk is not "MTrk"; the player spun on it for minutes.
         {"fuzzed file",
-         Patched(File(With({0x00, 0xFF, 0x03, 0x03, 'c', 'o', 'l'}), 480, 5), 14, 'I')},
-        {"not MIDI at all", Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}},
-    };
-    for (const auto& c : bad) EXPECT_FALSE(Check(c.bytes)) << c.what;
+         Patched(File(With({0x00, 0xFF, 0x03, 0x03, 'c', 'o', 'l'}), 480, 5), 14, 'I')}};
+    // clang-format on
+    for (const auto& [what, bytes] : bad) EXPECT_FALSE(Check(bytes)) << what;
 }
 
 std::vector<float> Sine(float amplitude, int frames) {
