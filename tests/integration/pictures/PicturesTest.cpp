@@ -39,10 +39,8 @@ QImage Load(const std::string& name) { return QImage(PathOf(name)); }
 std::vector<std::pair<std::string, QSize>> AllPictures() {
     std::vector<std::pair<std::string, QSize>> all = {{"preview", {153, 115}},
                                                       {"banner", {480, 90}}};
-    for (const std::string& b : kBackdrops) {
-        all.push_back({b, {800, 600}});
-        all.push_back({"thumb-" + b, {96, 72}});
-    }
+    for (const std::string& b : kBackdrops)
+        all.insert(all.end(), {{b, {800, 600}}, {"thumb-" + b, {96, 72}}});
     for (const std::string& b : kBalloons) all.push_back({b, Load(b + ".bmp").size()});
     return all;
 }
@@ -73,7 +71,7 @@ QImage Halve(const QImage& two) {
 // Mean absolute difference of alpha-weighted colour and of alpha, 0..255.
 double MeanAbsPremultiplied(const QImage& a, const QImage& b) {
     double sum = 0;
-    for (int y = 0; y < a.height(); ++y) {
+    for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x) {
             QRgb p = a.pixel(x, y), q = b.pixel(x, y);
             double pa = qAlpha(p) / 255.0, qa = qAlpha(q) / 255.0;
@@ -81,7 +79,6 @@ double MeanAbsPremultiplied(const QImage& a, const QImage& b) {
                    std::abs(pa * qGreen(p) - qa * qGreen(q)) +
                    std::abs(pa * qBlue(p) - qa * qBlue(q)) + std::abs(qAlpha(p) - qAlpha(q));
         }
-    }
     return sum / (4.0 * a.width() * a.height());
 }
 
@@ -129,7 +126,7 @@ TEST(Pictures, BalloonsFitTheirRoomOnAClearGroundWithNoBlackInside) {
         EXPECT_TRUE(w >= 90 * k && w <= (i >= 11 ? 140 : 120) * k && h <= 170 * k) << w << "x" << h;
 
         int visible = 0;  // clear pixels are black and line the border, visible ones never black
-        for (int y = 0; y < h; ++y) {
+        for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const QRgb p = img.pixel(x, y);
                 const bool border = x == 0 || y == 0 || x == w - 1 || y == h - 1;
@@ -137,7 +134,6 @@ TEST(Pictures, BalloonsFitTheirRoomOnAClearGroundWithNoBlackInside) {
                 ASSERT_TRUE(!border || qAlpha(p) == 0) << "border pixel at " << x << ", " << y;
                 visible += qAlpha(p) > 0;
             }
-        }
         EXPECT_GT(visible, w * h / 3);
     }
 }
@@ -149,13 +145,12 @@ TEST(Pictures, BackdropsAreDistinctScenesWithTheirOwnThumbnails) {
         QImage img = Load(b + ".bmp").convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(img.size(), QSize(800, 600));
         double sum = 0, sq = 0;
-        for (int y = 0; y < 600; ++y) {
+        for (int y = 0; y < 600; ++y)
             for (int x = 0; x < 800; ++x) {
                 double l = Luma(img.pixel(x, y));
                 sum += l;
                 sq += l * l;
             }
-        }
         double mean = sum / 480000, sd = std::sqrt(sq / 480000 - mean * mean);
         EXPECT_GT(sd, 20.0) << "too flat to be a scene";
         // Its thumbnail shows it (backdrops differ by more than that).
@@ -163,12 +158,10 @@ TEST(Pictures, BackdropsAreDistinctScenesWithTheirOwnThumbnails) {
         EXPECT_LT(MeanAbsPremultiplied(Load("thumb-" + b + ".bmp"), small), 4.5);
         images.push_back(img);
     }
-    for (size_t i = 0; i < images.size(); ++i) {
-        for (size_t j = i + 1; j < images.size(); ++j) {
+    for (size_t i = 0; i < images.size(); ++i)
+        for (size_t j = i + 1; j < images.size(); ++j)
             EXPECT_GT(MeanAbsPremultiplied(images[i], images[j]), 9.0)
                 << kBackdrops[i] << " looks like " << kBackdrops[j];
-        }
-    }
 }
 
 // The preview and the banner carry balloons, and the banner the name (without its font the
@@ -176,9 +169,8 @@ TEST(Pictures, BackdropsAreDistinctScenesWithTheirOwnThumbnails) {
 TEST(Pictures, PreviewAndBannerShowBalloonsAndTheName) {
     auto count = [](const QImage& img, QRect area, auto&& pick) {
         int n = 0;
-        for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int y = area.top(); y <= area.bottom(); ++y)
             for (int x = area.left(); x <= area.right(); ++x) n += pick(img.pixel(x, y)) ? 1 : 0;
-        }
         return n;
     };
     auto warm = [](QRgb p) { return qRed(p) > 170 && qBlue(p) < 90 && qRed(p) - qBlue(p) > 120; };
@@ -214,20 +206,18 @@ TEST(Pictures, PaintingAgainGivesTheSameBytes) {
     ASSERT_EQ(RunGenerator(again.path()), 0);
     const auto all = AllPictures();
     EXPECT_EQ(QDir(again.path()).entryList(QDir::Files).size(), qsizetype(2 * all.size()));
-    for (const auto& [picture, size] : all) {
+    for (const auto& [picture, size] : all)
         for (const std::string& name : {picture + ".bmp", Twice(picture)}) {
             const QByteArray a = Bytes(again.path() + "/" + QString::fromStdString(name));
             EXPECT_TRUE(!a.isEmpty() && a == Bytes(PathOf(name))) << name << " differs";
         }
-    }
 }
 
 TEST(Pictures, GeneratorRefusesAFolderItCannotWriteAndScalesItCannotPaint) {
     QTemporaryDir dir;
     EXPECT_NE(RunGenerator(dir.path() + "/no/such/folder"), 0);
-    for (const char* bad : {"0", "5", "2x", "", "-1", "99999999999999999999"}) {
+    for (const char* bad : {"0", "5", "2x", "", "-1", "99999999999999999999"})
         EXPECT_EQ(RunGenerator(dir.path(), {bad}), 2) << bad;
-    }
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 

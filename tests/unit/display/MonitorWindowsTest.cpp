@@ -25,8 +25,7 @@ TEST(MonitorWindows, OneWindowPerMonitorButNoneForAMirrorOrAnEmptyMonitor) {
         {"no size", {M(1, 0, 0, 0, 768), M(2, 0, 0, 1024, -1)}, {}},
         {"right edges past the largest int do not wrap round",
          {M(1, 2000000000, 0, 2000000000, 100), M(2, 2000000000, 0, 100, 100)},
-         {0}},
-    };
+         {0}}};
     for (const auto& c : cases) EXPECT_EQ(MonitorsToCover(c.monitors), c.covered) << c.what;
     // A server that reports a great many monitors gets windows on the first few only.
     std::vector<MonitorArea> many;

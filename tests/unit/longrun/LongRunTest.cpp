@@ -110,11 +110,9 @@ TEST(LongRun, SixtyDaysKeepEveryCounterInRangeAndTheSaverAlive) {
         // No balloon may get stuck in the air or on the ground for a whole hour.
         if (second % 3600 == 0) {
             for (int k = 0; k < kBalloonCount; ++k) {
-                if (finishes[k] == finishesAtHourStart[k]) {
-                    ++failures;
-                    ADD_FAILURE() << "balloon " << k + 1 << " made no crossing in hour "
-                                  << second / 3600;
-                }
+                failures += finishes[k] == finishesAtHourStart[k];
+                EXPECT_NE(finishes[k], finishesAtHourStart[k])
+                    << "balloon " << k + 1 << " made no crossing in hour " << second / 3600;
                 finishesAtHourStart[k] = finishes[k];
             }
             sound.calls.clear();  // a line per call; the watcher asks every second

@@ -23,10 +23,10 @@ struct Sounding {
     int channel, key;
 };
 
-// Pairs each note-on of a track with the note-off that ends it, and gathers the programs. A key
-// struck again while it sounds, a note-off with no note, a note still sounding at the end of track
-// or a channel that plays before its program and levels are set is a fault; the player keeps one
-// synthesiser from song to song, so such a channel would sound with what the last song left.
+// Pairs each note-on with its note-off and gathers the programs. A key struck again while it
+// sounds, a note-off with no note, a note sounding at the end, or a channel playing before its
+// program and levels are set (it would sound with what the last song left in the synthesiser) is a
+// fault.
 void Scan(const std::vector<SmfEvent>& track, std::vector<Sounding>& notes,
           std::set<int>& programs) {
     std::map<std::pair<int, int>, std::uint32_t> sounding;  // (channel, key) -> struck at
@@ -59,9 +59,8 @@ void Scan(const std::vector<SmfEvent>& track, std::vector<Sounding>& notes,
     EXPECT_TRUE(sounding.empty()) << sounding.size() << " notes never end";
 }
 
-// Notes cut by a later strike of their key, notes of one key struck together, events of
-// several kinds at one tick and a meta event between channel events: each written where and
-// as the file format wants it.
+// Notes cut by a later strike of their key, one key struck twice at once, several kinds of event at
+// one tick and a meta event between channel events: each written where the file format wants it.
 TEST(SmfWriter, PairsEveryNoteAndPutsSetUpFirstAtATick) {
     SmfFile file;
     auto& track = file.AddTrack("p");
@@ -97,8 +96,7 @@ TEST(Songs, EndOnAHeldChordSetEveryChannelUpAndAreTheBytesTheBuildShips) {
     for (const auto& entry : kPlaylist) {
         SCOPED_TRACE(entry.file);
         const Composed song = entry.compose();
-        EXPECT_GE(song.Seconds(), 90.0);
-        EXPECT_LE(song.Seconds(), 180.0);
+        EXPECT_TRUE(song.Seconds() >= 90 && song.Seconds() <= 180) << song.Seconds();
         EXPECT_TRUE(
             keysAndTempos.emplace(song.key.tonic, song.key.minor, song.tempo.BpmAt(0)).second)
             << "shares its key and tempo with another song";

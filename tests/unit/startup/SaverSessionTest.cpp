@@ -43,7 +43,6 @@ TEST(SaverSession, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
     s.Load();
     EXPECT_EQ(s.store.Get("System", "SetReg"), "2");
     EXPECT_EQ(s.store.Get("music", "SoundOn"), "True");
-    EXPECT_EQ(s.store.Get("Settings", "Message"), "Place a Message Here");
     EXPECT_EQ(s.store.writes.front().section, "Music");  // the first-run writer's spelling
     EXPECT_EQ(s.store.writeAlls, 1);                     // the whole set as one change of the store
     EXPECT_EQ(s.store.writes.size(), AllSettingKeys().size());
@@ -72,9 +71,8 @@ TEST(SaverSession, FailedDisplayShowsTheMessageAndStartsNeitherSurfacesNorMusic)
               1);
 }
 
-// A frame: the backdrop, the balloons in the air in their order, then the overlays, then the
-// flip; without backdrops the frame is cleared to black and no backdrop is even made. The clock
-// shows midnight until its first tick.
+// Backdrop, flying balloons in order, overlays, flip; without backdrops a black clear and no
+// backdrop made. The clock shows midnight until its first tick.
 TEST(SaverSession, FrameDrawsBackdropThenBalloonsThenTheOverlays) {
     for (const char* showBackdrops : {"1", "0"}) {
         SCOPED_TRACE(showBackdrops);
@@ -105,26 +103,12 @@ TEST(SaverSession, FrameDrawsBackdropThenBalloonsThenTheOverlays) {
     }
 }
 
-TEST(SaverSession, PointerHiddenOnceAndShownOnceAndNothingRunsAfterCloseDown) {
+// Music keys keep the saver, any other key or a click ends it; the pointer is hidden once and
+// shown once, and nothing runs after the end.
+TEST(SaverSession, MusicKeysKeepTheSaverAndAnyOtherKeyOrAClickEndsIt) {
     Session s;
     s.Load();
     EXPECT_EQ(s.host.hides, 1);
-    s.form->MouseClick();
-    EXPECT_EQ(s.host.quitStatus, 0);
-    EXPECT_TRUE(s.form->Ended());
-    EXPECT_EQ(s.sound.calls.back(), "StopMidi");
-    s.display.Clear();
-    s.form->RenderFrame();
-    s.form->BackdropAndLaunchTick();
-    s.form->KeyDown(65);
-    s.form->CloseDown();
-    EXPECT_TRUE(s.display.calls.empty());
-    EXPECT_EQ(s.host.shows, 1);
-}
-
-TEST(SaverSession, MusicKeysKeepTheSaverAndAnyOtherKeyEndsIt) {
-    Session s;
-    s.Load();
     s.form->KeyDown(78);  // N
     EXPECT_EQ(s.sound.played.back(), "/data/Ambiant.mid");
     s.form->KeyDown(80);  // P
@@ -139,47 +123,50 @@ TEST(SaverSession, MusicKeysKeepTheSaverAndAnyOtherKeyEndsIt) {
     s.form->KeyDown(27);
     EXPECT_TRUE(s.form->Ended());
     EXPECT_EQ(s.host.quitStatus, 0);
+    EXPECT_EQ(s.sound.calls.back(), "StopMidi");
+    s.display.Clear();
+    s.form->RenderFrame();
+    s.form->BackdropAndLaunchTick();
+    s.form->KeyDown(65);
+    s.form->CloseDown();
+    EXPECT_TRUE(s.display.calls.empty());
+    EXPECT_EQ(s.host.shows, 1);
+    Session c;
+    c.Load();
+    c.form->MouseClick();
+    EXPECT_TRUE(c.form->Ended());
 }
 
 TEST(SaverSession, MouseMovesEndTheSaverOnlyWhenTheCountEqualsTheSetting) {
-    struct Case {
-        std::string sens;
-        std::vector<double> moveTimes;  // time of day of each move
-        int endsOnMove;                 // 1-based; 0: never
-    };
-    const Case cases[] = {
-        {"4", {100, 101, 102, 103}, 4},
-        {"4", {100, 101, 102, 115}, 4},                 // the late move is counted first
+    // Each row: MouseSens, the time of day of each move, the move that ends the saver (0: never).
+    // clang-format off
+    const std::tuple<std::string, std::vector<double>, int> cases[] = {
+        {"4", {100, 101, 102, 103}, 4}, {"4", {100, 101, 102, 115}, 4},  // the late move counts
         {"4", {100, 101, 115, 116, 117, 118, 119}, 7},  // the window closed at the third
-        {"3", {100, 110, 111}, 3},                      // exactly 10 s on: still open
-        {"3", {100, 110.5, 111}, 0},                    // just past 10 s it closes
-        {"3", {100.6, 111, 111.2}, 3},                  // the window opens at 101
-        {"1", {100}, 1},
-        {"0", std::vector<double>(50, 100.0), 0},
-        {"-3", {1, 2, 3}, 0},
+        {"3", {100, 110, 111}, 3}, {"3", {100, 110.5, 111}, 0},  // open at 10 s, shut just past
+        {"3", {100.6, 111, 111.2}, 3},  // the window opens at 101
+        {"1", {100}, 1}, {"0", std::vector<double>(50, 100.0), 0}, {"-3", {1, 2, 3}, 0},
         {"4", {86395, 86396, 2, 3}, 4}};  // across midnight the window stays open
-    for (const auto& mc : cases) {
+    // clang-format on
+    for (const auto& [sens, moveTimes, endsOnMove] : cases) {
         Session s;
-        s.FirstRunThen("System", "MouseSens", mc.sens);
+        s.FirstRunThen("System", "MouseSens", sens);
         s.Load();
         int endedAt = 0;
-        for (std::size_t i = 0; i < mc.moveTimes.size() && !endedAt; ++i) {
-            s.clock.timeOfDay = mc.moveTimes[i];
+        for (std::size_t i = 0; i < moveTimes.size() && !endedAt; ++i) {
+            s.clock.timeOfDay = moveTimes[i];
             s.form->MouseMove();
             if (s.form->Ended()) endedAt = static_cast<int>(i) + 1;
         }
-        EXPECT_EQ(endedAt, mc.endsOnMove) << mc.sens << " " << mc.moveTimes.size();
+        EXPECT_EQ(endedAt, endsOnMove) << sens << " " << moveTimes.size();
     }
 }
 
 // Each setting decoded at load: stored text, then what the saver makes of it. Unreadable text
 // is the key's first-run value; an absent key reads as "1".
 TEST(SaverSettings, StoredTextBecomesTheValuesThePartsUse) {
-    struct Case {
-        const char *section, *key, *text;
-        std::function<bool(const SaverSettings&)> holds;
-    };
-    const Case cases[] = {
+    using Holds = std::function<bool(const SaverSettings&)>;
+    const std::tuple<const char*, const char*, const char*, Holds> cases[] = {
         {"Settings", "WindSpeed", " 7 ", [](auto& s) { return s.windSpeed == 7; }},
         {"Settings", "WindSpeed", "windy", [](auto& s) { return s.windSpeed == 11; }},
         {"Settings", "Drafts", "up", [](auto& s) { return s.drafts == 2; }},
@@ -199,13 +186,12 @@ TEST(SaverSettings, StoredTextBecomesTheValuesThePartsUse) {
         {"Settings", "FontName", "Courier",
          [](auto& s) { return s.overlay.fontName == "Arial"; }},  // CheckFont 1 wins
         {"Settings", "CheckFont", "0", [](auto& s) { return s.overlay.fontName == "Arial"; }},
-        {"Settings", "PwrSave", "-2", [](auto& s) { return s.disablePowerSaving == -2; }},
-    };
-    for (const Case& c : cases) {
+        {"Settings", "PwrSave", "-2", [](auto& s) { return s.disablePowerSaving == -2; }}};
+    for (const auto& [section, key, text, holds] : cases) {
         MemoryStore store;
         WriteFirstRunSettings(store);
-        store.Set(c.section, c.key, c.text);
-        EXPECT_TRUE(c.holds(LoadSaverSettings(store))) << c.key << " = " << c.text;
+        store.Set(section, key, text);
+        EXPECT_TRUE(holds(LoadSaverSettings(store))) << key << " = " << text;
     }
     MemoryStore store;
     WriteFirstRunSettings(store);

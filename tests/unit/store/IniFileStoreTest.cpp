@@ -98,10 +98,8 @@ TEST(IniFileStore, FirstRunSetIsOneReplacementThatLeavesWhatAWritePerKeyLeaves) 
     }
 }
 
-// Names match in any case and the first line for a key is the one that counts. A write keeps
-// every other byte and the line's own spelling; keys it knows are added in their usual spelling,
-// after the section's last key and ahead of the comment about the next section; only what would
-// be misread is escaped, so a hand editor still reads ordinary values.
+// Names match in any case, the first line for a key counts. A write keeps every other byte and the
+// line's spelling; new keys go after the section's last key, ahead of the next section's comment.
 TEST(IniFileStore, HandWrittenFileKeepsItsSpellingCommentsAndUnknownKeys) {
     TempDir dir;
     const std::string path = dir / "settings.ini";
@@ -184,10 +182,9 @@ TEST(IniFileStore, DamagedFilesNeverCrashItAndTheirBytesAreKept) {
     }
 }
 
-// In place of the file or of its lock: a folder, a FIFO (opening it could block), links round
-// in a circle, a file beyond the size bound; in place of the lock only (a linked settings file is
-// written through) a dangling link (following it would create its target) and a link to someone's
-// file. The file reads as absent, writes are refused and name the culprit, and nothing changes.
+// For the file or its lock: a folder, a FIFO, circular links, a file over the size bound; for the
+// lock only, a dangling link and a link to someone's file. Reads see nothing, writes are refused
+// naming the culprit, and nothing changes.
 TEST(IniFileStore, WhatIsNoPlainFileIsNeitherFollowedNorWaitedOn) {
     TempDir dir;
     const std::string path = dir / "settings.ini", lock = path + ".lock";
@@ -232,9 +229,8 @@ TEST(IniFileStore, WhatIsNoPlainFileIsNeitherFollowedNorWaitedOn) {
     EXPECT_FALSE(IniFileStore("").Write("Settings", "WindSpeed", "3"));
 }
 
-// Written where the chain of links ends, even when the file is not there yet (through a
-// relative link, an absolute one, or both); every link stays a link. A file that was there
-// keeps its mode; a new one is the owner's alone.
+// Written where the chain of links ends, even a file not there yet; every link stays a link. A
+// file that was there keeps its mode; a new one is the owner's alone.
 TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     TempDir dir;
     ASSERT_EQ(::mkdir((dir / "dotfiles").c_str(), 0700), 0);
@@ -258,10 +254,9 @@ TEST(IniFileStore, ALinkedSettingsFileStaysALink) {
     EXPECT_TRUE(fs::is_symlink(dir / "dotfiles/hop"));
 }
 
-// A file it may not read is not replaced by one holding a single key; a full disk (a size limit
-// that stops the temporary file) is reported, and no temporary file is left. Each in a child
-// process as an ordinary user ("nobody" when the suite runs as root, who may read and write
-// anything); its exit code names the check that failed.
+// An unreadable file is not replaced by one holding a single key; a full disk is reported; no
+// temporary file is left. Each in a child as an ordinary user; its exit code names the failed
+// check.
 TEST(IniFileStore, RefusedWritesSayFalseAndLeaveTheFileByteIdentical) {
     TempDir dir;
     const std::string path = dir / "settings.ini", before = "[Settings]\nWindSpeed=4\n";
@@ -305,8 +300,7 @@ TEST(IniFileStore, DefaultPathFollowsTheXdgRules) {
 }
 
 // While another program writes 500 keys, writers are killed at any instant: nothing is lost, each
-// file is whole (a torn one is not well formed, or holds a value cut short) and no lock is left
-// that would make the next write fail after its wait.
+// file is whole (well formed, no value cut short) and no lock is left behind.
 TEST(IniFileStoreProcesses, WritersAtOnceLoseNothingAndOneKilledAtAnyInstantLeavesAWholeFile) {
     TempDir dir;
     const std::string path = dir / "settings.ini", padding(64 << 10, 'p');
@@ -364,13 +358,11 @@ TEST(IniText, EditsOfRandomTextsReadBackAndDisturbNoOtherKey) {
 
         const std::string edited = ini::WithValue(text, section, key, value);
         ASSERT_EQ(ini::Lookup(edited, section, key), value) << "text: " << text;
-        for (const std::string& s2 : names) {
-            for (const std::string& k2 : names) {
-                if (SameName(s2, section) && SameName(k2, key)) continue;
-                ASSERT_EQ(ini::Lookup(edited, s2, k2), ini::Lookup(text, s2, k2))
-                    << "text: " << text << " edited: " << edited;
-            }
-        }
+        for (const std::string& s2 : names)
+            for (const std::string& k2 : names)
+                if (!SameName(s2, section) || !SameName(k2, key))
+                    ASSERT_EQ(ini::Lookup(edited, s2, k2), ini::Lookup(text, s2, k2))
+                        << "text: " << text << " edited: " << edited;
         ini::Parse(edited);
     }
 }
