@@ -359,10 +359,12 @@ TEST(IniText, EditsOfRandomTextsReadBackAndDisturbNoOtherKey) {
         const std::string edited = ini::WithValue(text, section, key, value);
         ASSERT_EQ(ini::Lookup(edited, section, key), value) << "text: " << text;
         for (const std::string& s2 : names)
-            for (const std::string& k2 : names)
-                if (!SameName(s2, section) || !SameName(k2, key))
+            for (const std::string& k2 : names) {
+                if (!SameName(s2, section) || !SameName(k2, key)) {
                     ASSERT_EQ(ini::Lookup(edited, s2, k2), ini::Lookup(text, s2, k2))
                         << "text: " << text << " edited: " << edited;
+                }
+            }
         ini::Parse(edited);
     }
 }
