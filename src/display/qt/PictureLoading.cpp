@@ -80,8 +80,11 @@ QString TruncatedBmpReason(const QByteArray& head, std::int64_t fileSize) {
         std::abs(static_cast<std::int64_t>(static_cast<std::int32_t>(u32(22))));
     const std::int64_t bits = u16(28);
     const std::int64_t rowBytes = ((std::abs(width) * bits + 31) / 32) * 4;
-    const std::int64_t needed = static_cast<std::int64_t>(dataOffset) + rowBytes * height;
-    if (fileSize < needed) return QStringLiteral("the file is cut short");
+    // Compared by division: a hostile header's row length times its height overflows 64 bits.
+    const std::int64_t pixelBytes = fileSize - static_cast<std::int64_t>(dataOffset);
+    if (pixelBytes < 0 || (height > 0 && rowBytes > pixelBytes / height)) {
+        return QStringLiteral("the file is cut short");
+    }
     return {};
 }
 

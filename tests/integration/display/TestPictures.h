@@ -38,6 +38,13 @@ class TestPictures {
         QFile whole(Path("backdrop.bmp")), garbage(Path("garbage.bmp")), cut(Path("truncated.bmp"));
         if (whole.open(QIODevice::ReadOnly) && cut.open(QIODevice::WriteOnly))
             cut.write(whole.read(whole.size() / 2));
+        // A header whose width, height and depth multiply past any integer.
+        QFile boundless(Path("boundless.bmp"));
+        if (whole.seek(0) && boundless.open(QIODevice::WriteOnly)) {
+            QByteArray bytes = whole.readAll();
+            bytes.replace(18, 12, QByteArray::fromHex("ffffff7fffffff7f0100ffff"));
+            boundless.write(bytes);
+        }
         if (garbage.open(QIODevice::WriteOnly)) garbage.write(QByteArray(300, '\x5a'));
     }
 
