@@ -167,7 +167,7 @@ std::string BlockWithoutDriftmere(const std::vector<std::string_view>& lines, co
             out.emplace_back(lines[i]);
     }
     if (dropped == removed) {
-        // The list's last line was ours: the one before it now ends the list.
+        // When the list's last line was ours, the one before it now ends the list.
         const std::string_view last = Body(lines[block.last]);
         std::string& now = out.back();
         const std::size_t nowBody = Body(now).size();

@@ -69,21 +69,31 @@ TEST_F(XScreensaverFile, ReplacesTheFileOrWhereItsLinkLeadsKeepingItsMode) {
 TEST_F(XScreensaverFile, LeavesAloneWhatItCannotReadOrUnderstand) {
     const struct {
         const char* name;
-        std::function<void()> make;
+        std::function<bool()> make;  // false when this system cannot set the case up
         const char* says;
     } cases[] = {
-        {"no system list", [&] { ::unlink(paths.appDefaults.c_str()); },
+        {"no system list", [&] { return ::unlink(paths.appDefaults.c_str()) == 0; },
          "is xscreensaver installed"},
-        {"a pipe", [&] { ::mkfifo(paths.userFile.c_str(), 0600); }, "not a plain file"},
-        {"a folder", [&] { ::mkdir(paths.userFile.c_str(), 0700); }, "not a plain file"},
-        {"a link to nothing", [&] { ::symlink("gone", paths.userFile.c_str()); },
+        {"a pipe", [&] { return ::mkfifo(paths.userFile.c_str(), 0600) == 0; }, "not a plain file"},
+        {"a folder", [&] { return ::mkdir(paths.userFile.c_str(), 0700) == 0; },
+         "not a plain file"},
+        {"a link to nothing", [&] { return ::symlink("gone", paths.userFile.c_str()) == 0; },
          "link to nothing"},
         {"too large",
-         [&] { Write(paths.userFile, std::string(kMaxXScreensaverFileBytes + 1, '!')); },
+         [&] {
+             Write(paths.userFile, std::string(kMaxXScreensaverFileBytes + 1, '!'));
+             return true;
+         },
          "larger than"},
+        {"another user's",  // only root can give a file away
+         [&] {
+             Write(paths.userFile, "mode: one\n");
+             return ::chown(paths.userFile.c_str(), ::geteuid() + 1, ::getegid()) == 0;
+         },
+         "belongs to another user"},
     };
     for (const auto& c : cases) {
-        c.make();
+        if (!c.make()) continue;
         EXPECT_EQ(Edit(ListEdit::Add), 1) << c.name;
         EXPECT_NE(err.str().find(c.says), std::string::npos) << c.name << ": " << err.str();
         EXPECT_NE(err.str().find("nothing was changed"), std::string::npos) << c.name;
