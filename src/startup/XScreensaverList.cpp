@@ -130,6 +130,12 @@ std::string Joined(const std::vector<std::string_view>& lines, std::size_t from,
 
 // The block's lines with Driftmere's entry after the last one.
 std::string BlockWithEntryAdded(const std::vector<std::string_view>& lines, const Block& block) {
+    // xscreensaver-settings ends the list with an empty line after the last entry's "\n\":
+    // ours goes before that line, in the same layout.
+    if (block.last > block.first && Trimmed(Body(lines[block.last])).empty() &&
+        TrimmedRight(Body(lines[block.last - 1])).ends_with("\\n\\"))
+        return Joined(lines, block.first, block.last) + EntryLine(kXScreensaverEntry, true) +
+               std::string(lines[block.last]);
     std::string text = Joined(lines, block.first, block.last);
     std::string_view last = Body(lines[block.last]);
     const bool continued = Continues(last);  // a last line going on into the end of the file

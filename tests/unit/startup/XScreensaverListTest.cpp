@@ -76,6 +76,10 @@ TEST(XScreensaverList, AHandEditedFileKeepsEveryOtherLine) {
         EXPECT_NE(text.find(kOurs.substr(0, kOurs.size() - 1)), std::string::npos) << c.file;
         EXPECT_EQ(WithDriftmere(text, std::nullopt).outcome, ListOutcome::AlreadyThere) << c.file;
     }
+    // xscreensaver-settings ends its list with an empty line: ours goes in before it.
+    EXPECT_EQ(WithDriftmere("programs: \\\n maze -root \\n\\\n\nlock: False\n", std::nullopt).text,
+              "programs: \\\n maze -root \\n\\\n" +
+                  std::string(kOurs).insert(kOurs.size() - 1, "\\") + "\nlock: False\n");
     EXPECT_EQ(WithDriftmere("programs:\nlock: False\n", std::nullopt).text,
               "programs:\\\n" + std::string(kOurs) + "lock: False\n");
     EXPECT_EQ(WithDriftmere("programs: qix -root \\n", std::nullopt).text.back(), 'n');
@@ -105,6 +109,7 @@ TEST(XScreensaverList, RemovingTakesOutEveryDriftmereEntryAndMovesTheSelection) 
         std::string_view file;
     } files[] = {{"mode: one\n"},
                  {"programs: \\\n  maze -root \\n\\\n  qix -root \\n\n\nlock: True\n"},
+                 {"programs: \\\n maze -root \\n\\\n\nlock: True\n"},
                  {"lock: True\nprograms: maze -root \\n\\\n  qix -root \\n"}};
     for (const auto& f : files) {
         const std::string added = WithDriftmere(f.file, ProgramsFromDefaults(kAppDefaults)).text;
