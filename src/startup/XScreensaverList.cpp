@@ -61,16 +61,17 @@ std::optional<std::size_t> SettingValueStart(std::string_view body, std::string_
     return std::nullopt;
 }
 
-// The lines [first, last] of the last place the file sets `name`: only a line that is not the
-// continuation of another setting can start one.
+// The lines [first, last] of a place where the file sets a setting: only a line that is not
+// the continuation of another setting can start one.
 struct Block {
     std::size_t first = 0, last = 0;
     std::size_t valueStart = 0;  // in the first line
 };
 
-std::optional<Block> FindSetting(const std::vector<std::string_view>& lines, std::string_view name,
-                                 std::initializer_list<std::string_view> prefixes) {
-    std::optional<Block> found;
+// Every place the file sets `name`, in order; the last one is the one that counts.
+std::vector<Block> FindSettings(const std::vector<std::string_view>& lines, std::string_view name,
+                                std::initializer_list<std::string_view> prefixes) {
+    std::vector<Block> found;
     bool continuation = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view body = Body(lines[i]);
@@ -78,12 +79,19 @@ std::optional<Block> FindSetting(const std::vector<std::string_view>& lines, std
             if (auto value = SettingValueStart(body, name, prefixes)) {
                 std::size_t last = i;
                 while (last + 1 < lines.size() && Continues(Body(lines[last]))) ++last;
-                found = Block{i, last, *value};
+                found.push_back({i, last, *value});
             }
         }
         continuation = Continues(body);
     }
     return found;
+}
+
+std::optional<Block> FindSetting(const std::vector<std::string_view>& lines, std::string_view name,
+                                 std::initializer_list<std::string_view> prefixes) {
+    std::vector<Block> all = FindSettings(lines, name, prefixes);
+    if (all.empty()) return std::nullopt;
+    return all.back();
 }
 
 // The setting's value as one text: the continuation backslashes and line ends taken out.
@@ -266,23 +274,32 @@ ListResult WithDriftmere(std::string_view userFile,
 }
 
 ListResult WithoutDriftmere(std::string_view userFile) {
+    // Every list in the file loses its Driftmere entries, not just the last one that counts: a
+    // list that goes as a whole lets the one before it count again.
     const std::vector<std::string_view> lines = Lines(userFile);
-    const auto block = FindSetting(lines, "programs", {""});
-    if (!block) return {ListOutcome::NotThere, {}};
-    const std::vector<std::string> entries = Entries(ValueOf(lines, *block));
-    std::vector<std::string> kept;
-    std::vector<int> removed;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (EntryRunsDriftmere(entries[i]))
-            removed.push_back(int(i));
-        else
-            kept.push_back(entries[i]);
+    std::string text;
+    std::size_t next = 0;
+    std::vector<int> removed;  // from the last list, by place
+    bool lastGone = false;
+    for (const Block& block : FindSettings(lines, "programs", {""})) {
+        const std::vector<std::string> entries = Entries(ValueOf(lines, block));
+        std::vector<std::string> kept;
+        removed.clear();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (EntryRunsDriftmere(entries[i]))
+                removed.push_back(int(i));
+            else
+                kept.push_back(entries[i]);
+        }
+        if (removed.empty()) continue;
+        text += Joined(lines, next, block.first) +
+                BlockWithoutDriftmere(lines, block, removed.size(), kept);
+        next = block.last + 1;
+        lastGone = kept.empty();
     }
-    if (removed.empty()) return {ListOutcome::NotThere, {}};
-
-    std::string text = Joined(lines, 0, block->first) +
-                       BlockWithoutDriftmere(lines, *block, removed.size(), kept) +
-                       Joined(lines, block->last + 1, lines.size());
+    if (next == 0) return {ListOutcome::NotThere, {}};
+    text += Joined(lines, next, lines.size());
+    if (removed.empty() || lastGone) return {ListOutcome::Changed, text};
 
     // `selected:` names a mode by its place in the list, so it moves with the list.
     std::vector<std::string_view> edited = Lines(text);

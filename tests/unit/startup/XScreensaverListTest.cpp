@@ -141,7 +141,10 @@ TEST(XScreensaverList, RemovingTakesOutEveryDriftmereEntryAndMovesTheSelection) 
                                                    "lock: True\n")
             << m.selected;
     }
-    // A list of Driftmere alone (added by hand) goes as a whole: the system's list applies again.
+    // A list of Driftmere alone (added by hand) goes as a whole: an earlier list in the file,
+    // which then counts again, loses its entry too; with none, the system's list applies again.
+    EXPECT_EQ(WithoutDriftmere("programs: a \\n driftmere\nprograms: driftmere\n").text,
+              "programs:\t\t\t\t\t\t\t\t      \\\n\t\t\t\ta\t\t\t\t    \\n\n");
     EXPECT_EQ(WithoutDriftmere("lock: True\nprograms: driftmere -root \\n\nmode: one\n").text,
               "lock: True\nmode: one\n");
 }
