@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The install layout: the program, the xscreensaver link, the data, the description, the
-# desktop entry and the man page, and the installed program runs from its installed files.
+# The install layout: the program, the xscreensaver link, the data, the description, MATE's
+# theme, the desktop entry and its icon, the man page and the package's documents, and the
+# installed program runs from its installed files.
 source "$(dirname "$0")/lib.sh"
 BUILD=${DRIFTMERE_BUILD_DIR:?}
 prefix=$WORK/prefix
@@ -15,7 +16,13 @@ done
 check "xscreensaver description" grep -q 'arg="--root"' "$prefix/share/xscreensaver/config/driftmere.xml"
 check "desktop entry is valid" desktop-file-validate "$prefix/share/applications/driftmere.desktop"
 check "desktop entry opens the Control Box" grep -qx 'Exec=driftmere /c' "$prefix/share/applications/driftmere.desktop"
-check "man page" test -s "$prefix/share/man/man6/driftmere.6"
+check "MATE's screen saver finds it" grep -qx 'Exec=driftmere --root' "$prefix/share/applications/screensavers/driftmere.desktop"
+check "the icon in the hicolor theme" test -s "$prefix/share/icons/hicolor/256x256/apps/driftmere.png"
+check "AppStream listing" test -s "$(ls "$prefix"/share/metainfo/*.metainfo.xml)"
+check "man page, compressed" bash -c "gzip -dc '$prefix/share/man/man6/driftmere.6.gz' | grep -q '^.TH DRIFTMERE 6'"
+for f in copyright changelog.gz; do
+    check "share/doc/driftmere/$f" test -s "$prefix/share/doc/driftmere/$f"
+done
 
 start_xvfb 800x600
 start_named program "$prefix/libexec/xscreensaver/driftmere" /s

@@ -26,9 +26,11 @@ SetupDialog::SetupDialog(SettingsStore& store, QString dataFolder, QWidget* pare
     setObjectName(QStringLiteral("controlBox"));
     setWindowTitle(QString::fromUtf8(kControlBoxTitle.data(), kControlBoxTitle.size()));
 
-    openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     showMessage = [this](const QString& title, const QString& text) {
-        QMessageBox::information(this, title, text);
+        QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, this);
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);  // a path can be copied
+        box.exec();
     };
     showAbout = [this](const QString& title, const QString& text) {
         QMessageBox::about(this, title, text);
@@ -86,8 +88,21 @@ void SetupDialog::AddButtons() {
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     connect(about, &QPushButton::clicked, this,
             [this] { showAbout(QStringLiteral("About Driftmere"), AboutText()); });
-    connect(help, &QPushButton::clicked, this, [this] { openUrl(HelpUrl()); });
-    connect(web, &QPushButton::clicked, this, [this] { openUrl(WebUrl()); });
+    connect(help, &QPushButton::clicked, this, [this] { OpenOrSayWhere(HelpUrl()); });
+    connect(web, &QPushButton::clicked, this, [this] { OpenOrSayWhere(WebUrl()); });
+}
+
+void SetupDialog::OpenOrSayWhere(const QUrl& url) {
+    if (!openUrl(url)) showMessage(QStringLiteral("Driftmere"), CannotOpenText(url));
+}
+
+QString SetupDialog::CannotOpenText(const QUrl& url) const {
+    const QString what = url.isLocalFile() ? QStringLiteral("the manual") : url.toString();
+    return QStringLiteral(
+               "Nothing on this computer could open %1.\n\n"
+               "The manual is the file\n%2\n"
+               "Open it in a web browser.")
+        .arg(what, HelpUrl().toLocalFile());
 }
 
 void SetupDialog::Load() {

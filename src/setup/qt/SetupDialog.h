@@ -25,9 +25,10 @@ class SetupDialog : public QDialog {
     SetupDialog(SettingsStore& store, QString dataFolder, QWidget* parent = nullptr);
     ~SetupDialog() override;
 
-    // How the dialog opens the manual or the home page. Replaceable so that tests see the
-    // address without opening anything.
-    std::function<void(const QUrl&)> openUrl;
+    // How the dialog opens the manual or the home page; false when nothing could open it
+    // (no browser, no desktop's opener). Replaceable so that tests see the address without
+    // opening anything.
+    std::function<bool(const QUrl&)> openUrl;
     // How the dialog shows the backdrop reminder and the About box. Replaceable so that tests
     // are not stopped by a modal box.
     std::function<void(const QString& title, const QString& text)> showMessage;
@@ -41,11 +42,15 @@ class SetupDialog : public QDialog {
     // The address the web button opens: the home page when the build names one, else the
     // manual's section about the project.
     QUrl WebUrl() const;
+    // What the message box says when nothing could open `url`: where the manual is, so it
+    // can be opened by hand.
+    QString CannotOpenText(const QUrl& url) const;
     // The About box's text.
     static QString AboutText();
 
   private:
     void AddButtons();
+    void OpenOrSayWhere(const QUrl& url);
     void Load();
 
     SettingsStore& store_;

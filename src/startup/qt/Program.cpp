@@ -19,6 +19,7 @@
 #include "display/Scene.h"
 #include "platform/linux/InstanceLock.h"
 #include "platform/linux/X11Windows.h"
+#include "platform/linux/XScreensaverFile.h"
 #include "settings/IniFileStore.h"
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"
@@ -192,6 +193,8 @@ int RunSetup() {
 
 int RunProgram(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    // --add-to-xscreensaver, --remove-from-xscreensaver: an edit of a file, no display needed.
+    if (const auto status = RunXScreensaverListEdit(args)) return *status;
     StartRequest req = ParseStart(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (!req.refusal.empty()) {
         std::cerr << "driftmere: " << req.refusal << '\n';

@@ -76,6 +76,7 @@ class SetupDialogTest : public QObject {
     std::unique_ptr<SetupDialog> dialog;
     QStringList messages;
     QList<QUrl> opened;
+    bool opens = true;  // whether something on the system opens what the dialog asks for
 
     SetupDialog& Open() {  // a fresh dialog on the current store
         messages.clear();
@@ -85,7 +86,10 @@ class SetupDialogTest : public QObject {
             messages << title + u'|' + text;
         };
         dialog->showAbout = dialog->showMessage;
-        dialog->openUrl = [this](const QUrl& url) { opened << url; };
+        dialog->openUrl = [this](const QUrl& url) {
+            opened << url;
+            return opens;
+        };
         return *dialog;
     }
     template <class T = QWidget>
@@ -102,7 +106,10 @@ class SetupDialogTest : public QObject {
     }
 
   private slots:
-    void init() { store = MemoryStore(); }
+    void init() {
+        store = MemoryStore();
+        opens = true;
+    }
     void cleanup() { dialog.reset(); }
 
     // What the user reads, exactly: window title, tab titles, frame titles, every caption.
@@ -278,6 +285,17 @@ class SetupDialogTest : public QObject {
             QVERIFY(html.contains(QStringLiteral("id=\"about\"")));
             QVERIFY(!html.contains(u'@' + QStringLiteral("DRIFTMERE_")));
         }
+        QVERIFY(messages.isEmpty());
+        // With nothing to open them, each button says where the manual is.
+        opens = false;
+        Find<QPushButton>("cmdHelp")->click();
+        Find<QPushButton>("cmdWeb")->click();
+        QCOMPARE(messages.size(), 2);
+        for (const QString& m : messages)
+            QVERIFY2(m.startsWith("Driftmere|Nothing on this computer could open ") &&
+                         m.contains(u'\n' + empty.path() + "/manual.html\n"),
+                     qPrintable(m));
+        messages.clear();
         Find<QPushButton>("cmdAbout")->click();
         QCOMPARE(messages.size(), 1);
         QVERIFY(messages[0].contains(QRegularExpression(
