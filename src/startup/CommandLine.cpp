@@ -37,14 +37,6 @@ std::optional<std::string_view> HackOption(std::string_view arg) {
 
 }  // namespace
 
-std::string QuotedForMessage(std::string_view text) {
-    constexpr std::size_t kLongest = 40;
-    std::string out = "\"";
-    for (char c : text.substr(0, kLongest)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
-    out += text.size() > kLongest ? "...\"" : "\"";
-    return out;
-}
-
 std::optional<std::uint64_t> ParseWindowId(std::string_view text) {
     if (text.empty()) return std::nullopt;
     int base = 10;

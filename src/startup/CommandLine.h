@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/QuotedForMessage.h"
 #include "setup/ControlBoxTitle.h"
 
 namespace driftmere {
@@ -48,10 +49,6 @@ inline constexpr std::uint64_t kLargestWindowId = 0x1fffffff;
 // A window id as xscreensaver writes it: "0x1c00007" or decimal. Nullopt for anything else,
 // and for ids that no X window can have (0, or wider than 29 bits).
 std::optional<std::uint64_t> ParseWindowId(std::string_view text);
-
-// Text from outside (an argument, an environment variable) as a message may quote it: in double
-// quotes, cut short, and with nothing a terminal would act on.
-std::string QuotedForMessage(std::string_view text);
 
 // "/s" ends at once when another copy runs, unless the Control Box is open (the window a user
 // tries the saver from). No other mode is ever refused.
