@@ -224,8 +224,13 @@ int RunSetup() {
 
 int RunProgram(int argc, char** argv) {
     // A warning written to a closed pipe (a host's log that has gone) fails quietly instead of
-    // ending the saver.
-    signal(SIGPIPE, SIG_IGN);
+    // ending the saver. A handler that does nothing rather than SIG_IGN: a program started from
+    // here (the help button's browser) gets the default action back, as it expects.
+    struct sigaction quietPipe {};
+    quietPipe.sa_handler = [](int) {};
+    sigemptyset(&quietPipe.sa_mask);
+    quietPipe.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &quietPipe, nullptr);
 
     std::vector<std::string> args(argv + 1, argv + argc);
     StartRequest req = ParseStart(args, std::getenv("XSCREENSAVER_WINDOW"));
