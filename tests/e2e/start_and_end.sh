@@ -37,8 +37,10 @@ check "with no display, one plain line says so" \
 check "with only a Wayland display, one line says X11 is needed" \
     without_display "Wayland.*X11" -u DISPLAY WAYLAND_DISPLAY=wayland-0
 
-start_xvfb 800x600
 quietly() { timeout 20 "$@" 2>"$WORK/quiet.err" && [ ! -s "$WORK/quiet.err" ]; }
+check "/p 0 has nothing to show, display or not: it ends quietly" quietly env -u DISPLAY "$BIN" /p 0
+
+start_xvfb 800x600
 check "/p 0 ends quietly with status 0, as /p with a window that has gone" quietly "$BIN" /p 0
 check "so does /p with a number no window can have" quietly "$BIN" /p 99999999999
 

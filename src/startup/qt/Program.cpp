@@ -248,6 +248,10 @@ int RunProgram(int argc, char** argv) {
         case StartMode::Version:
             std::cout << VersionText() << std::flush;
             return 0;
+        case StartMode::Preview:
+            // No window named: there is nothing to show, display or not.
+            if (req.previewParent == 0) return 0;
+            break;
         case StartMode::Password:
             std::cerr << "driftmere: there is no screen-saver password to change on Linux; "
                          "use your desktop's own lock settings.\n";
