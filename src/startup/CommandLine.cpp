@@ -28,6 +28,12 @@ StartRequest Refused(std::string why) {
     return req;
 }
 
+StartRequest Asked(StartMode mode) {
+    StartRequest req;
+    req.mode = mode;
+    return req;
+}
+
 // "-root" and "--root" are the same option, as with every xscreensaver hack.
 std::optional<std::string_view> HackOption(std::string_view arg) {
     if (arg.size() < 2 || arg[0] != '-') return std::nullopt;
@@ -36,14 +42,6 @@ std::optional<std::string_view> HackOption(std::string_view arg) {
 }
 
 }  // namespace
-
-std::string QuotedForMessage(std::string_view text) {
-    constexpr std::size_t kLongest = 40;
-    std::string out = "\"";
-    for (char c : text.substr(0, kLongest)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
-    out += text.size() > kLongest ? "...\"" : "\"";
-    return out;
-}
 
 std::optional<std::uint64_t> ParseWindowId(std::string_view text) {
     if (text.empty()) return std::nullopt;
@@ -168,7 +166,11 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
     std::optional<std::uint64_t> windowId;
     for (std::size_t i = 0; i < args.size(); ++i) {
         auto opt = HackOption(args[i]);
-        if (opt == "root") {
+        if (opt == "help" || opt == "h") {
+            return Asked(StartMode::Help);
+        } else if (opt == "version") {
+            return Asked(StartMode::Version);
+        } else if (opt == "root") {
             root = true;
         } else if (opt == "window-id") {
             if (i + 1 == args.size()) return Refused("--window-id needs a window id");
@@ -209,14 +211,16 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
         req.mode = StartMode::Saver;
     } else if (req.modeText == "/p") {
         req.mode = StartMode::Preview;
-        // "/p" alone names no host, and shows nothing; anything after it must name a window.
+        // "/p" alone names no host and shows nothing, and so does a number that no X window can
+        // have (0, a negative one, one wider than 29 bits): the copy ends quietly, as it does
+        // for a window that has gone. Only text that is no number at all is refused.
         std::string_view tail = NumericTail(req.commandLine);
+        if (tail.empty() && req.commandLine.size() > 2)
+            return Refused(QuotedForMessage(req.commandLine) +
+                           " names no X window (/p takes a decimal id)");
         std::optional<std::int32_t> parent = tail.empty() ? std::nullopt : ToInt32(tail);
         if (parent && *parent >= 1 && static_cast<std::uint64_t>(*parent) <= kLargestWindowId)
             req.previewParent = *parent;
-        else if (req.commandLine.size() > 2)
-            return Refused(QuotedForMessage(req.commandLine) +
-                           " names no X window (/p takes a decimal id)");
     } else if (req.modeText == "/c") {
         req.mode = StartMode::Configure;
     } else if (req.modeText == "/a") {
@@ -225,9 +229,55 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
     return req;
 }
 
-bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen,
-                           bool anotherCopyRunning) {
-    return modeText == "/s" && !controlBoxOpen && anotherCopyRunning;
+bool EndsForSingleInstance(std::string_view modeText, bool anotherSaverRunning,
+                           const std::function<bool()>& controlBoxOpen) {
+    return modeText == "/s" && anotherSaverRunning && !controlBoxOpen();
+}
+
+bool CountsAsRunningSaver(const StartRequest& req, bool hostWindowCoversAMonitor) {
+    if (req.mode != StartMode::Saver) return false;
+    return !req.hosted || req.hostWindow == 0 || hostWindowCoversAMonitor;
+}
+
+std::string VersionText() { return std::string("Driftmere ") + DRIFTMERE_VERSION + '\n'; }
+
+std::string HelpText() {
+    return R"(Usage: driftmere [/s | /c | /p WINDOW | /a]
+       driftmere --root [--window-id ID] [--fps]
+       driftmere --add-to-xscreensaver | --remove-from-xscreensaver
+       driftmere --help | --version
+
+Hot-air balloons drifting over mountains and beaches.
+
+Modes:
+  /s, or nothing   the saver, full screen on every monitor; a second /s ends at
+                   once while one runs, unless the Driftmere Control Box is open
+  /c               the Driftmere Control Box, where every setting is made
+  /p WINDOW        a still picture of the scene inside the X11 window with that
+                   decimal id
+  /a               says that Linux has no saver password, and ends
+
+Options:
+  --root           under a screen-saver host: draw into $XSCREENSAVER_WINDOW, or
+                   the whole screen; the host owns input and blanking
+  --window-id ID   draw into that X11 window (0x... or decimal); in one smaller
+                   than a monitor (a preview pane) it stays silent
+  --fps            with the saver: the frame rate and CPU use in a corner
+  --add-to-xscreensaver
+                   adds Driftmere to xscreensaver's list in ~/.xscreensaver
+  --remove-from-xscreensaver
+                   takes it out again
+  -h, --help       this text
+  --version        the name and version
+
+Keys while the saver runs full screen:
+  N next song, P previous song, Q music off, S music on; any other key, a mouse
+  click or a few mouse movements within ten seconds end it.
+
+Settings live in ${XDG_CONFIG_HOME:-~/.config}/DriftmereVT/settings.ini; the
+Control Box writes them and the saver reads them when it starts. More in
+driftmere(6) and the user manual (the Control Box's help button).
+)";
 }
 
 }  // namespace driftmere

@@ -2,16 +2,18 @@
 // Start-up: what the command line asks for, the single-instance rule, and the monitor
 // power-down decision. Pure functions; the Linux program around them does the rest.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/QuotedForMessage.h"
 #include "setup/ControlBoxTitle.h"
 
 namespace driftmere {
 
-enum class StartMode { Saver, Preview, Configure, Password, None };
+enum class StartMode { Saver, Preview, Configure, Password, Help, Version, None };
 
 struct StartRequest {
     StartMode mode = StartMode::None;
@@ -49,12 +51,19 @@ inline constexpr std::uint64_t kLargestWindowId = 0x1fffffff;
 // and for ids that no X window can have (0, or wider than 29 bits).
 std::optional<std::uint64_t> ParseWindowId(std::string_view text);
 
-// Text from outside (an argument, an environment variable) as a message may quote it: in double
-// quotes, cut short, and with nothing a terminal would act on.
-std::string QuotedForMessage(std::string_view text);
+// "/s" ends at once when another saver runs, unless the Control Box is open (the window a user
+// tries the saver from). No other mode is ever refused. controlBoxOpen is asked only when its
+// answer matters, since asking means reading every top-level window's title.
+bool EndsForSingleInstance(std::string_view modeText, bool anotherSaverRunning,
+                           const std::function<bool()>& controlBoxOpen);
 
-// "/s" ends at once when another copy runs, unless the Control Box is open (the window a user
-// tries the saver from). No other mode is ever refused.
-bool EndsForSingleInstance(std::string_view modeText, bool controlBoxOpen, bool anotherCopyRunning);
+// Whether this copy is a running saver that a later "/s" gives way to: one on the whole screen,
+// or in a host's window that covers a monitor. A preview (/p, a settings program's pane smaller
+// than a monitor), the Control Box, /a and the help never count.
+bool CountsAsRunningSaver(const StartRequest& req, bool hostWindowCoversAMonitor);
+
+// What --help and --version print.
+std::string HelpText();
+std::string VersionText();
 
 }  // namespace driftmere

@@ -35,13 +35,13 @@ check "with FIFOs for a backdrop and the songs, the saver still shows its window
 err=$WORK/saver.err
 # The song is asked for after every picture has been read, so its warning comes last.
 check "the FIFO song is refused with a warning" \
-    wait_for 10 lines_at_least "$err" 'song .*\.mid: not a regular file' 1
+    wait_for 10 lines_at_least "$err" 'song ".*\.mid": not a regular file' 1
 for f in mtn01 balloon01; do
-    check "one warning for $f.bmp" test "$(lines_matching "$err" "$f.bmp: not a regular file")" = 1
+    check "one warning for $f.bmp" test "$(lines_matching "$err" "$f.bmp\": not a regular file")" = 1
 done
 if [ "${#RUN[@]}" -gt 0 ]; then
     check "an unreadable picture is 'Permission denied'" \
-        test "$(lines_matching "$err" 'balloon02.bmp: Permission denied')" = 1
+        test "$(lines_matching "$err" 'balloon02.bmp": Permission denied')" = 1
 fi
 xdotool key x
 check "a key ends it" wait_exit "$PROG_PID" 5

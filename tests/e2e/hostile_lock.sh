@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Without XDG_RUNTIME_DIR, user nobody makes and holds the lock file or folder first, or plants a
-# link there (the shared name in /tmp and the private folder under $TMPDIR): user daemon's saver
-# runs all the same and creates nothing through the link.
+# Without XDG_RUNTIME_DIR, user daemon's locks live in a folder of its own home; user nobody,
+# who makes and holds the lock folder under $TMPDIR first, changes nothing. With no home to
+# use, the saver falls back on that folder: there, a folder squatted or a link planted by
+# nobody (the shared name in /tmp too) leaves the saver running and creates nothing through
+# the link.
 source "$(dirname "$0")/lib.sh"
 if [ "$(id -u)" -ne 0 ]; then
     echo "skip - playing two users needs root"
@@ -25,7 +27,7 @@ clear_squats
 # as_victim PROGRAM ARGS...: in a background job only; becomes the program (so $! is its pid).
 as_victim() {
     exec setpriv --reuid=daemon --regid=daemon --clear-groups \
-        env -i PATH="$PATH" HOME="$WORK/victim" XDG_CONFIG_HOME="$WORK/victim/config" \
+        env -i PATH="$PATH" HOME="$VICTIM_HOME" XDG_CONFIG_HOME="$WORK/victim/config" \
         TMPDIR="$WORK/tmp" DISPLAY="$DISPLAY" DRIFTMERE_AUDIO=none "$@"
 }
 as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups env -i PATH="$PATH" "$@"; }
@@ -39,6 +41,27 @@ hold_lock() {
 # saver_runs NAME: the victim's /s maps its window (true), or ends first (false).
 saver_runs() { start_named "$1" as_victim "$APP" /s && wait_mapped "$PROG_PID" 15; }
 end_saver() { kill -TERM "$PROG_PID" 2>/dev/null || true; wait_exit "$PROG_PID" 5 || true; }
+
+# With a home of its own, the squatted folder under $TMPDIR is not used at all: the single-
+# instance rule still holds.
+VICTIM_HOME=$WORK/victim
+as_nobody sh -c "umask 0; mkdir -m 777 '$OWN_FOLDER' && : >'$OWN_FOLDER/driftmere.lock'"
+hold_lock "$OWN_FOLDER/driftmere.lock"
+check "with the TMPDIR folder squatted, the saver runs" saver_runs home
+first=$PROG_PID
+check "its locks are in ~/.cache/driftmere, private" \
+    test "$(stat -c '%U %a' "$WORK/victim/.cache/driftmere")" = "daemon 700"
+start_named homesecond as_victim "$APP" /s
+check "a second /s ends at once" wait_exit "$PROG_PID" 10
+check "and nothing is said about a lock" \
+    test "$(cat "$WORK/home.err" "$WORK/homesecond.err" | lines_matching /dev/stdin 'lock')" = 0
+PROG_PID=$first
+end_saver
+for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+clear_squats
+
+# From here on there is no home to keep the locks in.
+VICTIM_HOME=/nonexistent
 
 # Squatted: a world-writable lock file and a world-open folder, each locked by the attacker.
 as_nobody sh -c "umask 0; : >'$SHARED_LOCK'"

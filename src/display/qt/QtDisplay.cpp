@@ -17,6 +17,7 @@
 #include "display/qt/KeyCodes.h"
 #include "display/qt/Monitors.h"
 #include "display/qt/Presentation.h"
+#include "platform/QuotedForMessage.h"
 
 namespace driftmere {
 
@@ -33,7 +34,7 @@ double ProcessCpuSeconds() {
 }
 
 void WarnAboutPicture(const QString& path, const QString& why) {
-    std::cerr << "driftmere: cannot read picture " << path.toStdString() << ": "
+    std::cerr << "driftmere: cannot read picture " << QuotedPath(path.toStdString()) << ": "
               << why.toStdString() << "\n";
 }
 
@@ -221,8 +222,8 @@ SurfaceId QtDisplay::CreateSurface() { return compositor_.CreateSurface(); }
 void QtDisplay::LoadPicture(SurfaceId surface, const std::string& path, int transparency) {
     QString error;
     if (!compositor_.LoadPicture(surface, QString::fromStdString(path), transparency, &error)) {
-        std::cerr << "driftmere: cannot read picture " << path << ": " << error.toStdString()
-                  << "\n";
+        std::cerr << "driftmere: cannot read picture " << QuotedPath(path) << ": "
+                  << error.toStdString() << "\n";
     }
 }
 

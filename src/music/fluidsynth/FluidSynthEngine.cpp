@@ -6,6 +6,7 @@
 
 #include "music/fluidsynth/SongFile.h"
 #include "music/fluidsynth/SynthSetup.h"
+#include "platform/QuotedForMessage.h"
 
 namespace driftmere {
 namespace {
@@ -90,12 +91,12 @@ bool FluidSynthSound::Engine::Init() {
         return false;
     }
     if (!RoomToLoadSoundFont()) {
-        Warn("too little memory left to load the SoundFont " + font + "; music is off");
+        Warn("too little memory left to load the SoundFont " + QuotedPath(font) + "; music is off");
         return false;
     }
     // The synthesiser's own lock (its thread-safe API) keeps a running device render safe.
     if (fluid_synth_sfload(synth, font.c_str(), 1) == FLUID_FAILED) {
-        Warn("cannot load the SoundFont " + font + "; music is off");
+        Warn("cannot load the SoundFont " + QuotedPath(font) + "; music is off");
         return false;
     }
     return true;
@@ -148,15 +149,15 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
         case SongCheck::Ok:
             break;
         case SongCheck::Unreadable:
-            Warn("cannot read the song " + path + ": " + problem);
+            Warn("cannot read the song " + QuotedPath(path) + ": " + problem);
             Ended(generation);
             return;
         case SongCheck::NotMidi:
-            Warn("the song " + path + " is not a MIDI file");
+            Warn("the song " + QuotedPath(path) + " is not a MIDI file");
             Ended(generation);
             return;
         case SongCheck::TooLarge:
-            Warn("the song " + path + " is too large to be a MIDI file");
+            Warn("the song " + QuotedPath(path) + " is too large to be a MIDI file");
             Ended(generation);
             return;
     }
@@ -170,7 +171,7 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
         }
     }
     if (!player) {
-        Warn("the song " + path + " cannot be played");
+        Warn("the song " + QuotedPath(path) + " cannot be played");
         Ended(generation);
         return;
     }

@@ -1,24 +1,20 @@
 #include "platform/linux/RuntimeFolder.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include "platform/QuotedForMessage.h"
 
 namespace driftmere {
 namespace {
 
 bool IsAbsolute(const char* path) { return path && path[0] == '/'; }
-
-// A path for a warning: the folder comes from the environment, and a terminal must not take
-// any of it for a command.
-std::string Printable(std::string path) {
-    for (char& c : path)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-    return path;
-}
 
 // Checks what an open descriptor really is (what is checked is what is used); on a problem the
 // descriptor is closed and `problem` says why.
@@ -38,7 +34,7 @@ bool KeepIfTrusted(int fd, const std::string& shown,
 // The folder opened without following a link in its last step, and checked once open, so what
 // is checked is what is used. -1 with `problem` set when it cannot be trusted.
 int OpenPrivateFolder(const std::string& path, bool make, std::string& problem) {
-    const std::string shown = Printable(path);
+    const std::string shown = QuotedPath(path);
     if (make && mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
         problem = shown + ": " + std::strerror(errno);
         return -1;
@@ -58,6 +54,12 @@ int OpenPrivateFolder(const std::string& path, bool make, std::string& problem) 
         return -1;
     }
     return KeepIfTrusted(fd, shown, LockFolderProblem, problem) ? fd : -1;
+}
+
+// The folder a lock folder in the home goes in ($XDG_STATE_HOME, ~/.cache), made private when
+// it is missing, as a base folder is made; nothing above it is made.
+void MakeParent(const std::string& folder) {
+    mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0700);
 }
 
 }  // namespace
@@ -81,7 +83,7 @@ int OpenLockFileIn(const std::string& folder, bool makeFolder, const char* name,
                    std::string& problem) {
     const int dir = OpenPrivateFolder(folder, makeFolder, problem);
     if (dir < 0) return -1;
-    const std::string path = Printable(folder + "/" + name);
+    const std::string path = QuotedPath(folder + "/" + name);
     // Non-blocking: nothing that is not a regular file (which the check below refuses) may hold
     // the open up.
     const int fd = openat(
@@ -95,18 +97,42 @@ int OpenLockFileIn(const std::string& folder, bool makeFolder, const char* name,
     return KeepIfTrusted(fd, path, LockFileProblem, problem) ? fd : -1;
 }
 
+std::vector<std::string> LockFolderCandidates(const char* runtimeDir, const char* stateHome,
+                                              const char* home, const char* tmpDir, uid_t uid) {
+    std::vector<std::string> folders;
+    if (IsAbsolute(runtimeDir)) folders.emplace_back(runtimeDir);
+    if (IsAbsolute(stateHome))
+        folders.push_back(std::string(stateHome) + "/driftmere");
+    else if (IsAbsolute(home))
+        folders.push_back(std::string(home) + "/.cache/driftmere");
+    folders.push_back(std::string(IsAbsolute(tmpDir) ? tmpDir : "/tmp") + "/driftmere-" +
+                      std::to_string(uid));
+    return folders;
+}
+
 int OpenRuntimeLockFile(const char* name, std::string& problem) {
     // The session's runtime folder is private by definition, but the variable may point
-    // anywhere (a careless script, /tmp itself): it is checked like any other.
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (IsAbsolute(runtime)) {
-        const int fd = OpenLockFileIn(runtime, false, name, problem);
-        if (fd >= 0) return fd;
-        problem.clear();
+    // anywhere (a careless script, /tmp itself): it is checked like any other, and is the only
+    // folder not made here. Without it, a folder in the user's own home comes before /tmp, where
+    // another user could make the folder first and so switch our locks off.
+    const char* home = std::getenv("HOME");
+    std::string homeFromPasswd;
+    if (!IsAbsolute(home)) {
+        if (const passwd* user = getpwuid(getuid()); user && IsAbsolute(user->pw_dir))
+            homeFromPasswd = user->pw_dir;
+        home = homeFromPasswd.empty() ? nullptr : homeFromPasswd.c_str();
     }
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string base = IsAbsolute(tmp) ? tmp : "/tmp";
-    return OpenLockFileIn(base + "/driftmere-" + std::to_string(getuid()), true, name, problem);
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::vector<std::string> folders = LockFolderCandidates(
+        runtime, std::getenv("XDG_STATE_HOME"), home, std::getenv("TMPDIR"), getuid());
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        problem.clear();
+        const bool isRuntimeDir = i == 0 && IsAbsolute(runtime);
+        if (!isRuntimeDir && folders[i] != folders.back()) MakeParent(folders[i]);
+        const int fd = OpenLockFileIn(folders[i], !isRuntimeDir, name, problem);
+        if (fd >= 0) return fd;
+    }
+    return -1;
 }
 
 }  // namespace driftmere

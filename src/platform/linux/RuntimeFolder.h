@@ -5,11 +5,13 @@
 //
 // The folder must be one only its user can write to, so no other user can plant a file there,
 // link it elsewhere or hold a lock on it: $XDG_RUNTIME_DIR when that is such a folder, else a
-// folder of our own, ${TMPDIR:-/tmp}/driftmere-<uid>/, made private.
+// folder of our own in the user's home, ${XDG_STATE_HOME:-~/.cache}/driftmere/, made private;
+// only when neither can be had, ${TMPDIR:-/tmp}/driftmere-<uid>/.
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <string>
+#include <vector>
 
 namespace driftmere {
 
@@ -20,6 +22,11 @@ int OpenRuntimeLockFile(const char* name, std::string& problem);
 // The same in `folder`, which is made (private) when `makeFolder` and it is missing.
 int OpenLockFileIn(const std::string& folder, bool makeFolder, const char* name,
                    std::string& problem);
+
+// The folders tried for the locks, in order, from $XDG_RUNTIME_DIR, $XDG_STATE_HOME, the home
+// folder and $TMPDIR (each null when unset); relative paths are ignored.
+std::vector<std::string> LockFolderCandidates(const char* runtimeDir, const char* stateHome,
+                                              const char* home, const char* tmpDir, uid_t uid);
 
 // Why a folder, as fstat describes it once opened, cannot hold the locks of user `uid`: empty
 // when it is a folder that user owns and nobody else may enter, read or write.

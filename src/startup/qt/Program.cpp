@@ -15,8 +15,9 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <optional>
 
-#include "display/Scene.h"
+#include "display/qt/Monitors.h"
 #include "platform/linux/InstanceLock.h"
 #include "platform/linux/X11Windows.h"
 #include "platform/linux/XScreensaverFile.h"
@@ -30,14 +31,32 @@
 namespace driftmere {
 namespace {
 
-// Empty when there is a display to show windows on; otherwise why there is none.
+// Empty when there is an X display to show windows on; otherwise why there is none, as one
+// plain line for a terminal.
 std::string DisplayProblem() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform && *platform && std::string(platform) != "xcb") return {};
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) return "DISPLAY is not set";
-    if (!X11DisplayReachable()) return "cannot open display " + QuotedForMessage(display);
+    if (!display || !*display) {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if (wayland && *wayland)
+            return "only a Wayland display is open (WAYLAND_DISPLAY " + QuotedForMessage(wayland) +
+                   ") and Driftmere draws through X11; start it where DISPLAY is set (XWayland)";
+        return "no X display to show a window on (DISPLAY is not set)";
+    }
+    if (!X11DisplayReachable())
+        return "cannot open the X display " + QuotedForMessage(display) + " (DISPLAY)";
     return {};
+}
+
+// A host's window that is at least as large as one of the monitors is the saver's screen; a
+// smaller one is a settings program's preview pane.
+bool CoversAMonitor(WId window) {
+    const auto size = X11WindowSize(window);
+    if (!size) return false;
+    for (const MonitorArea& monitor : CurrentMonitors())
+        if (size->width >= monitor.width && size->height >= monitor.height) return true;
+    return false;
 }
 
 // Once told to end, by a signal or by its own event loop ending, the program is gone within
@@ -91,6 +110,19 @@ void StartEndWatch() {
         signal(SIGALRM, SIG_DFL);
     }
     pthread_attr_destroy(&attr);
+}
+
+// After cleaning up, a copy told to end by a signal ends by that signal, as a host that sent it
+// expects (a status of 0 would read as "exited abnormally").
+void EndBySignalIfTold() {
+    const int sig = g_endSignal;
+    if (sig == 0) return;
+    signal(sig, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, sig);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    raise(sig);
 }
 
 // After the event loop: whatever is left is tidying up, and it may not take longer than the
@@ -192,6 +224,15 @@ int RunSetup() {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
+    // A warning written to a closed pipe (a host's log that has gone) fails quietly instead of
+    // ending the saver. A handler that does nothing rather than SIG_IGN: a program started from
+    // here (the help button's browser) gets the default action back, as it expects.
+    struct sigaction quietPipe {};
+    quietPipe.sa_handler = [](int) {};
+    sigemptyset(&quietPipe.sa_mask);
+    quietPipe.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &quietPipe, nullptr);
+
     std::vector<std::string> args(argv + 1, argv + argc);
     // --add-to-xscreensaver, --remove-from-xscreensaver: an edit of a file, no display needed.
     if (const auto status = RunXScreensaverListEdit(args)) return *status;
@@ -204,6 +245,16 @@ int RunProgram(int argc, char** argv) {
     switch (req.mode) {
         case StartMode::None:
             return 0;
+        case StartMode::Help:
+            std::cout << HelpText() << std::flush;
+            return 0;
+        case StartMode::Version:
+            std::cout << VersionText() << std::flush;
+            return 0;
+        case StartMode::Preview:
+            // No window named: there is nothing to show, display or not.
+            if (req.previewParent == 0) return 0;
+            break;
         case StartMode::Password:
             std::cerr << "driftmere: there is no screen-saver password to change on Linux; "
                          "use your desktop's own lock settings.\n";
@@ -213,38 +264,54 @@ int RunProgram(int argc, char** argv) {
     }
 
     if (const std::string problem = DisplayProblem(); !problem.empty()) {
-        if (req.mode == StartMode::Saver)
-            std::cerr << kDisplayErrorTitle << ' ' << kDisplayErrorText
-                      << " (no display: " << problem << ")\n";
-        else
-            std::cerr << "driftmere: no display to show the window on (" << problem << ")\n";
+        std::cerr << "driftmere: " << problem << '\n';
         return 1;
     }
 
-    // Every copy holds the instance lock; only an unhosted "/s" is turned away by it.
-    InstanceLock lock;
-    if (!lock.Problem().empty())
-        std::cerr << "driftmere: no single-instance lock (" << lock.Problem()
-                  << "); running as if no other copy were running\n";
-    if (!req.hosted &&
-        EndsForSingleInstance(req.modeText, X11TopLevelTitled(std::string(kControlBoxTitle)),
-                              lock.AnotherCopyRunning()))
-        return 0;
-
-    PaintRightAfterEachFrame();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Driftmere"));
-
-    switch (req.mode) {
-        case StartMode::Saver:
-            return RunSaver(req);
-        case StartMode::Preview:
-            return RunPreview(req);
-        case StartMode::Configure:
-            return RunSetup();
-        default:
+    // Only savers hold the instance lock, so only a saver turns a later "/s" away: never a
+    // preview or the Control Box, however far it has got.
+    std::optional<InstanceLock> lock;
+    auto takeLock = [&lock] {
+        lock.emplace();
+        if (!lock->Problem().empty())
+            std::cerr << "driftmere: no single-instance lock (" << lock->Problem()
+                      << "); running as if no other copy were running\n";
+    };
+    if (!req.hosted && CountsAsRunningSaver(req, false)) {
+        takeLock();
+        if (EndsForSingleInstance(req.modeText, lock->AnotherCopyRunning(),
+                                  [] { return X11TopLevelTitled(std::string(kControlBoxTitle)); }))
             return 0;
     }
+
+    int status = 0;
+    {
+        PaintRightAfterEachFrame();
+        QApplication app(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Driftmere"));
+        // Under a host, which starts a copy per monitor, none is turned away; one in a window
+        // as large as a monitor still counts as a running saver.
+        if (req.hosted &&
+            CountsAsRunningSaver(
+                req, req.hostWindow != 0 && CoversAMonitor(static_cast<WId>(req.hostWindow))))
+            takeLock();
+
+        switch (req.mode) {
+            case StartMode::Saver:
+                status = RunSaver(req);
+                break;
+            case StartMode::Preview:
+                status = RunPreview(req);
+                break;
+            case StartMode::Configure:
+                status = RunSetup();
+                break;
+            default:
+                break;
+        }
+    }
+    EndBySignalIfTold();
+    return status;
 }
 
 }  // namespace driftmere

@@ -3,6 +3,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/QuotedForMessage.h"
 #include "settings/IniFileStore.h"
 
 namespace driftmere {
@@ -26,7 +27,7 @@ class WarnOnceStore : public SettingsStore {
     bool Warn(bool ok) {
         if (!ok && !warned_) {
             warned_ = true;
-            std::cerr << "driftmere: cannot save settings to " << path_ << '\n';
+            std::cerr << "driftmere: cannot save settings to " << QuotedPath(path_) << '\n';
         }
         return ok;
     }

@@ -178,7 +178,7 @@ TEST_F(FluidSynthSoundTest, MissingAndGarbageSongsEndQuicklyWithOneWarningEach) 
     const auto lines = Warnings();
     for (const std::string& path : std::span(paths).first(4)) {
         auto names = [&](const std::string& line) {
-            return line.find(path + ':') != line.npos || line.find(path + ' ') != line.npos;
+            return line.find('"' + path + '"') != line.npos;
         };
         EXPECT_EQ(std::ranges::count_if(lines, names), 1) << path;
     }
