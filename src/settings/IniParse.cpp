@@ -7,6 +7,9 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// A UTF-8 byte-order mark, as some editors put at the start of a file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -51,6 +54,8 @@ bool Scanner::Next(Line& line) {
     pos_ = line.next;
 
     std::size_t i = line.begin;
+    // A byte-order mark is kept as it is but is no part of the first line's content.
+    if (i == 0 && text_.substr(0, line.end).starts_with(kByteOrderMark)) i = kByteOrderMark.size();
     while (i < line.end && IsBlank(text_[i])) ++i;
     if (i == line.end || text_[i] == ';' || text_[i] == '#') return true;
     if (text_[i] == '[') {
@@ -246,7 +251,7 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
     }
     out.reserve(text.size() + section.size() + newLine.size() + 5);
     out.append(text);
-    if (!out.empty()) {
+    if (!out.empty() && out != kByteOrderMark) {
         if (out.back() != '\n') out += '\n';
         out += '\n';  // a blank line between sections keeps the file readable
     }

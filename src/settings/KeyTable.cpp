@@ -2,6 +2,7 @@
 
 #include <array>
 #include <iterator>
+#include <vector>
 
 #include "settings/Conversions.h"
 
@@ -27,6 +28,11 @@ constexpr SettingKey kKeys[] = {
     {"System", "MouseSens", "4"},      {"System", "Power", "0"},
     {"System", "SetReg", "2"},         {"Settings", "PwrSave", "1"},
 };
+
+// The music section is written as "Music", the spelling a fresh settings file shows.
+SettingValue FirstRunValueToWrite(const SettingKey& k) {
+    return {k.section == "music" ? std::string_view("Music") : k.section, k.key, k.firstRun};
+}
 
 }  // namespace
 
@@ -62,19 +68,31 @@ void WriteFirstRunSettings(SettingsStore& store) {
     // One change of the store rather than one per key: on a busy machine each replacement of
     // the file (a lock, a rewrite, two syncs) can take tens of milliseconds.
     std::array<SettingValue, std::size(kKeys)> values;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const SettingKey& k = kKeys[i];
-        values[i] = {k.section == "music" ? std::string_view("Music") : k.section, k.key,
-                     k.firstRun};
-    }
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = FirstRunValueToWrite(kKeys[i]);
     store.WriteAll(values);
 }
 
+bool StartsFirstRun(const std::optional<std::string>& marker) {
+    if (!marker) return true;
+    // A marker that is no number (a comment after it, say) is taken as its first-run value 2,
+    // as every unreadable number is; only another number asks for the first run again.
+    const std::optional<double> number = ParseNumber(*marker);
+    if (!number) return false;
+    const std::optional<std::int16_t> whole = ToInt16(*marker);
+    return !whole || *whole != 2;
+}
+
 bool EnsureFirstRun(SettingsStore& store) {
-    auto marker = ToInt16(GetSetting(store, "System", "SetReg"));
-    if (marker && *marker == 2) return false;
-    WriteFirstRunSettings(store);
-    return true;
+    bool firstRun = false;
+    store.Update([&firstRun](const StoredValue& stored) {
+        std::vector<SettingValue> missing;
+        firstRun = StartsFirstRun(stored("System", "SetReg"));
+        if (!firstRun) return missing;
+        for (const SettingKey& k : kKeys)
+            if (!stored(k.section, k.key)) missing.push_back(FirstRunValueToWrite(k));
+        return missing;
+    });
+    return firstRun;
 }
 
 }  // namespace driftmere

@@ -1,7 +1,9 @@
 #pragma once
 // The one table of settings: section, key and first-run value. The saver's first-run writing,
 // its load, and the Control Box all read it; no default is written anywhere else.
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "settings/SettingsStore.h"
@@ -31,8 +33,14 @@ std::string_view CanonicalSection(std::string_view section);
 // it into "music" for every read.
 void WriteFirstRunSettings(SettingsStore& store);
 
-// First-run rule: when "System"/"SetReg" does not read as 2, write the first-run set.
-// Returns true when it wrote.
+// Whether a first-run marker ("System"/"SetReg") asks for the first-run values: when it is
+// absent or a number other than 2. Text that is no number counts as 2.
+bool StartsFirstRun(const std::optional<std::string>& marker);
+
+// The first-run rule, as one change of the store (so a marker read while an editor has the
+// file renamed away cannot start it): when the marker asks for it, every key that is absent
+// gets its first-run value, in the first-run order; a value that is there is never replaced.
+// Returns true when the marker asked for it.
 bool EnsureFirstRun(SettingsStore& store);
 
 }  // namespace driftmere
