@@ -47,12 +47,13 @@ class IniFileStore : public SettingsStore {
         // one file read.
         std::chrono::nanoseconds settleTime = std::chrono::seconds(3);
         // How long a writer waits for the others. A live writer holds the lock for a few
-        // milliseconds and a dead one holds nothing, so only a stopped or hung process makes a
-        // writer wait this long; the write then fails. The Control Box writes on its window's
-        // thread, so this is short enough not to be felt. Once a wait has been given up, later
-        // writes only take the lock when it is free, until one gets it: the holder is stuck,
-        // and each change in the dialog must not freeze it again.
-        std::chrono::nanoseconds lockPatience = std::chrono::milliseconds(250);
+        // milliseconds (a sync on a busy disk may take a good part of this) and a dead one
+        // holds nothing, so only a stopped or hung process makes a writer wait this long; the
+        // write then fails. The Control Box writes on its window's thread, so this is short.
+        // Once a wait has been given up, later writes only take the lock when it is free,
+        // until one gets it: the holder is stuck, and each change in the dialog must not
+        // freeze the dialog again.
+        std::chrono::nanoseconds lockPatience = std::chrono::milliseconds(400);
     };
 
     explicit IniFileStore(std::string path) : IniFileStore(std::move(path), Options{}) {}

@@ -298,10 +298,13 @@ TEST(IniFileStore, DefaultPathFollowsTheXdgRules) {
 TEST(IniFileStoreProcesses, WritersAtOnceLoseNothingAndOneKilledAtAnyInstantLeavesAWholeFile) {
     TempDir dir;
     const std::string path = dir / "settings.ini", padding(64 << 10, 'p');
-    IniFileStore store(path);
+    // Each write waits for the lock as long as it takes: on a loaded machine a writer that
+    // writes again at once can keep the others waiting longer than the usual patience.
+    const IniFileStore::Options patient{.lockPatience = std::chrono::seconds(30)};
+    IniFileStore store(path, patient);
     ASSERT_TRUE(store.Write("Keep", "Padding", padding));
     const pid_t steady = StartChild([&] {
-        IniFileStore mine(path);
+        IniFileStore mine(path, patient);
         for (int i = 0; i < 500; ++i)
             if (!mine.Write("Race", "R" + std::to_string(i), std::to_string(i))) return 1;
         return 0;
@@ -309,7 +312,7 @@ TEST(IniFileStoreProcesses, WritersAtOnceLoseNothingAndOneKilledAtAnyInstantLeav
     std::mt19937 random(2024);
     for (int kill = 0; kill < 200; ++kill) {
         const pid_t churner = StartChild([&] {
-            IniFileStore mine(path);
+            IniFileStore mine(path, patient);
             for (unsigned n = 0;; ++n)
                 mine.Write("Churn", "C" + std::to_string(n % 40),
                            std::string(50 + (n * 37) % 400, static_cast<char>('a' + n % 26)));
