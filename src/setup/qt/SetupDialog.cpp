@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "settings/KeyTable.h"
 #include "setup/ControlBoxTitle.h"
 #include "setup/qt/BackgroundsPage.h"
 #include "setup/qt/DialogWidgets.h"
@@ -91,6 +92,11 @@ void SetupDialog::AddButtons() {
 }
 
 void SetupDialog::Load() {
+    // On a store the saver has never started on, the first-run values come first, in one
+    // change, as the saver's first start writes them: the dialog then shows them, and what the
+    // user sets here is what the saver's first start finds.
+    EnsureFirstRun(store_);
+
     // Each control set here to a value other than the one it holds stores that value again,
     // as a user's change would, so the read-outs get their text on the way. A control whose
     // shown value still differs from the stored text (clamped, rounded, or taken as the
