@@ -9,24 +9,15 @@
 namespace driftmere {
 namespace {
 
+using namespace setting;
+
+// The order in which a fresh file has them.
 constexpr SettingKey kKeys[] = {
-    {"music", "Midi1", "1"},           {"music", "Midi2", "1"},
-    {"music", "Midi3", "1"},           {"music", "Midi4", "1"},
-    {"music", "Midi5", "1"},           {"music", "Midi6", "1"},
-    {"music", "Midi7", "1"},           {"music", "Midi8", "1"},
-    {"music", "SoundOff", "Never"},    {"music", "SoundOn", "True"},
-    {"Settings", "Beach1", "1"},       {"Settings", "Beach2", "1"},
-    {"Settings", "Beach3", "1"},       {"Settings", "CheckFont", "1"},
-    {"Settings", "Drafts", "2"},       {"Settings", "FontName", "Arial"},
-    {"Settings", "FontSizeMsg", "24"}, {"Settings", "Message", "Place a Message Here"},
-    {"Settings", "Mountain1", "1"},    {"Settings", "Mountain2", "1"},
-    {"Settings", "Mountain3", "1"},    {"Settings", "Mountain4", "1"},
-    {"Settings", "Scroll", "1"},       {"Settings", "ScrollSec", "60"},
-    {"Settings", "SelectedFont", "0"}, {"Settings", "ShowBkGrnd", "1"},
-    {"Settings", "ShowMessage", "0"},  {"Settings", "WindSpeed", "11"},
-    {"System", "Clock", "0"},          {"System", "FontSize", "22"},
-    {"System", "MouseSens", "4"},      {"System", "Power", "0"},
-    {"System", "SetReg", "2"},         {"Settings", "PwrSave", "1"},
+    kMidi[0],   kMidi[1],  kMidi[2],     kMidi[3],      kMidi[4],    kMidi[5],     kMidi[6],
+    kMidi[7],   kSoundOff, kSoundOn,     kBeach1,       kBeach2,     kBeach3,      kCheckFont,
+    kDrafts,    kFontName, kFontSizeMsg, kMessage,      kMountain1,  kMountain2,   kMountain3,
+    kMountain4, kScroll,   kScrollSec,   kSelectedFont, kShowBkGrnd, kShowMessage, kWindSpeed,
+    kClock,     kFontSize, kMouseSens,   kPower,        kSetReg,     kPwrSave,
 };
 
 // The music section is written as "Music", the spelling a fresh settings file shows.
@@ -86,7 +77,7 @@ bool EnsureFirstRun(SettingsStore& store) {
     bool firstRun = false;
     store.Update([&firstRun](const StoredValue& stored) {
         std::vector<SettingValue> missing;
-        firstRun = StartsFirstRun(stored("System", "SetReg"));
+        firstRun = StartsFirstRun(stored(kSetReg.section, kSetReg.key));
         if (!firstRun) return missing;
         for (const SettingKey& k : kKeys)
             if (!stored(k.section, k.key)) missing.push_back(FirstRunValueToWrite(k));

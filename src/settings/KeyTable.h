@@ -1,20 +1,15 @@
 #pragma once
-// The one table of settings: section, key and first-run value. The saver's first-run writing,
-// its load, and the Control Box all read it; no default is written anywhere else.
+// The settings as a table, in first-run order, for the store and the first-run write; and the
+// first-run rule.
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "settings/Schema.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
-
-struct SettingKey {
-    std::string_view section;  // canonical spelling: "Settings", "System" or "music"
-    std::string_view key;
-    std::string_view firstRun;
-};
 
 // Every key, in the order WriteFirstRunSettings writes them.
 std::span<const SettingKey> AllSettingKeys();

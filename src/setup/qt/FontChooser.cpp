@@ -74,7 +74,7 @@ int FontChooser::StoredFontEntry() const {
     // that is not installed as such ("Arial" on most systems) is drawn in the family the font
     // configuration puts in its place, so that is the one shown. The index only counts when
     // neither is in the list.
-    const QString name = ToQString(GetSetting(store_, "Settings", "FontName"));
+    const QString name = ToQString(ReadSetting(store_, setting::kFontName));
     for (const QString& family : {name, DrawnFamily(name)}) {
         const int entry =
             fontList_->findText(family, Qt::MatchFixedString | Qt::MatchCaseSensitive);

@@ -103,7 +103,7 @@ void SetupDialog::Load() {
     // first-run value) then stores what it shows. The order below is the order in which those
     // writes reach the store.
     auto loadCheck = [this](QCheckBox* check, const CheckSetting& setting) {
-        check->setChecked(ReadCheck(store_, setting.section, setting.key));
+        check->setChecked(ReadCheck(store_, *setting.setting));
         box_.CheckLoaded(setting, check->isChecked());
     };
     auto loadBar = [this](QScrollBar* bar, const BarSetting& setting) {
@@ -111,7 +111,7 @@ void SetupDialog::Load() {
         box_.BarLoaded(setting, bar->value());
     };
     auto loadText = [this](QLineEdit* edit, const TextSetting& setting) {
-        edit->setText(ToQString(GetSetting(store_, setting.section, setting.key)));
+        edit->setText(ToQString(ReadSetting(store_, *setting.setting)));
     };
     SettingsPage& settings = *settingsPage_;
     BackgroundsPage& backgrounds = *backgroundsPage_;
@@ -133,7 +133,7 @@ void SetupDialog::Load() {
     box_.MusicOnLoaded(sounds.musicOn->isChecked());
     const auto songs = SongChecks();
     for (int i = 0; i < 8; ++i) loadCheck(sounds.songs[i], songs[i]);
-    sounds.stopMusicAfter->setEditText(ToQString(GetSetting(store_, "music", "SoundOff")));
+    sounds.stopMusicAfter->setEditText(ToQString(ReadSetting(store_, setting::kSoundOff)));
 
     loadCheck(settings.showClock, kClockCheck);
     loadText(settings.clockSize, kClockSizeText);

@@ -38,15 +38,15 @@ TEST(ControlBoxReading, BarValuesAreRoundedAndClampedAndTextThatIsNoNumberIsTheF
                  {kWindSpeedBar, "breezy", 11}, {kScrollBar, "", 1}};
     for (const auto& c : cases) {
         MemoryStore store;
-        if (c.value) store.Set(c.bar.section, c.bar.key, c.value);
+        if (c.value) store.Set(c.bar.setting->section, c.bar.setting->key, c.value);
         EXPECT_EQ(ReadBarValue(store, c.bar), c.read)
-            << c.bar.key << " = " << (c.value ? c.value : "absent");
+            << c.bar.setting->key << " = " << (c.value ? c.value : "absent");
     }
     MemoryStore store;
     store.Set("Settings", "CheckFont", "yes");
     store.Set("Settings", "ShowMessage", "yes");
-    EXPECT_TRUE(ReadCheck(store, "Settings", "CheckFont"));
-    EXPECT_FALSE(ReadCheck(store, "Settings", "ShowMessage"));
+    EXPECT_TRUE(ReadCheck(store, setting::kCheckFont));
+    EXPECT_FALSE(ReadCheck(store, setting::kShowMessage));
 }
 
 // The same stored text gives the same controls whatever the user's locale.
@@ -58,8 +58,8 @@ TEST(ControlBoxReading, NumbersReadTheSameUnderEveryLocale) {
     for (const char* locale : {"C", "de_DE.UTF-8", "tr_TR.UTF-8"}) {
         ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr) << locale << ": install locales-all";
         EXPECT_EQ(ReadBarValue(store, kWindSpeedBar), 11) << locale;
-        EXPECT_TRUE(ReadCheck(store, "Settings", "Mountain1")) << locale;   // 0.7 rounds to 1
-        EXPECT_FALSE(ReadCheck(store, "Settings", "Mountain2")) << locale;  // 1.5 to 2
+        EXPECT_TRUE(ReadCheck(store, setting::kMountain1)) << locale;   // 0.7 rounds to 1
+        EXPECT_FALSE(ReadCheck(store, setting::kMountain2)) << locale;  // 1.5 to 2
     }
     std::setlocale(LC_ALL, "C");
 }
