@@ -128,9 +128,14 @@ bool PutInPlace(const std::string& from, const std::string& to, bool replace) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return true;
     if (errno != EINVAL && errno != ENOSYS) return false;
-    if (::link(from.c_str(), to.c_str()) != 0) return false;
-    ::unlink(from.c_str());
-    return true;
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return true;
+    }
+    // A file system with neither (FAT, say): a plain rename, as good as it gets there.
+    if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS)
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    return false;
 }
 
 }  // namespace driftmere::files

@@ -61,7 +61,7 @@ bool ResolveLinks(const std::string& path, std::string& target);
 
 // Renames `from` to `to`. With `replace` false, only while nothing has the name `to`: false
 // with errno EEXIST when something does (where the file system cannot say so atomically, a
-// hard link does the same).
+// hard link does the same; where it has no hard links either, a plain rename is all there is).
 bool PutInPlace(const std::string& from, const std::string& to, bool replace);
 
 }  // namespace driftmere::files
