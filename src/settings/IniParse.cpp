@@ -209,6 +209,8 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
     const std::string encoded = Encode(value, Role::kValue);
     Placement place;
     place.sectionFound = section.empty();
+    // The unnamed section's first key goes after a byte-order mark, which stays first.
+    if (text.starts_with(kByteOrderMark)) place.insertAt = kByteOrderMark.size();
     bool inSection = section.empty();
     bool inFirstSection = inSection;
 
@@ -244,7 +246,9 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
     if (place.sectionFound) {
         out.reserve(text.size() + newLine.size() + 1);
         out.append(text.substr(0, place.insertAt));
-        if (place.insertAt > 0 && text[place.insertAt - 1] != '\n') out += '\n';
+        const bool afterMark =
+            place.insertAt == kByteOrderMark.size() && text.starts_with(kByteOrderMark);
+        if (place.insertAt > 0 && text[place.insertAt - 1] != '\n' && !afterMark) out += '\n';
         out.append(newLine);
         out.append(text.substr(place.insertAt));
         return out;
