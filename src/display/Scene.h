@@ -4,26 +4,28 @@
 #include <cstdint>
 #include <string_view>
 
+#include "settings/Schema.h"
+
 namespace driftmere {
 
 // One backdrop: the setting that chooses it, its picture, the Control Box's small picture of
 // it, the caption and the name of the check box that shows the choice.
 struct Backdrop {
-    std::string_view settingKey;  // "Mountain1", in section "Settings"
-    std::string_view file;        // "mtn01.bmp"
-    std::string_view thumbnail;   // "thumb-mtn01.bmp"
-    std::string_view caption;     // "Mountain 1"
-    std::string_view checkBox;    // "chkBGM1"
+    const SettingKey* setting;   // "Mountain1": chosen for the rotation
+    std::string_view file;       // "mtn01.bmp"
+    std::string_view thumbnail;  // "thumb-mtn01.bmp"
+    std::string_view caption;    // "Mountain 1"
+    std::string_view checkBox;   // "chkBGM1"
 };
 // Backdrop indexes 1..7 are elements 0..6: the mountains, then the beaches.
 inline constexpr std::array<Backdrop, 7> kBackdrops{{
-    {"Mountain1", "mtn01.bmp", "thumb-mtn01.bmp", "Mountain 1", "chkBGM1"},
-    {"Mountain2", "mtn02.bmp", "thumb-mtn02.bmp", "Mountain 2", "chkBGM2"},
-    {"Mountain3", "mtn03.bmp", "thumb-mtn03.bmp", "Mountain 3", "chkBGM3"},
-    {"Mountain4", "mtn04.bmp", "thumb-mtn04.bmp", "Mountain 4", "chkBGM4"},
-    {"Beach1", "beach01.bmp", "thumb-beach01.bmp", "Beach 1", "chkBGB1"},
-    {"Beach2", "beach02.bmp", "thumb-beach02.bmp", "Beach 2", "chkBGB2"},
-    {"Beach3", "beach03.bmp", "thumb-beach03.bmp", "Beach 3", "chkBGB3"},
+    {&setting::kMountain1, "mtn01.bmp", "thumb-mtn01.bmp", "Mountain 1", "chkBGM1"},
+    {&setting::kMountain2, "mtn02.bmp", "thumb-mtn02.bmp", "Mountain 2", "chkBGM2"},
+    {&setting::kMountain3, "mtn03.bmp", "thumb-mtn03.bmp", "Mountain 3", "chkBGM3"},
+    {&setting::kMountain4, "mtn04.bmp", "thumb-mtn04.bmp", "Mountain 4", "chkBGM4"},
+    {&setting::kBeach1, "beach01.bmp", "thumb-beach01.bmp", "Beach 1", "chkBGB1"},
+    {&setting::kBeach2, "beach02.bmp", "thumb-beach02.bmp", "Beach 2", "chkBGB2"},
+    {&setting::kBeach3, "beach03.bmp", "thumb-beach03.bmp", "Beach 3", "chkBGB3"},
 }};
 
 struct BalloonPicture {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "settings/Conversions.h"
-#include "settings/KeyTable.h"
+#include "settings/Schema.h"
 
 namespace driftmere {
 namespace {
@@ -28,11 +28,11 @@ OverlaySettings MakeOverlay(std::string_view clockSwitch, std::string_view clock
                             std::int16_t showMessage, std::string message,
                             std::string_view messageSize, std::string fontName) {
     OverlaySettings o;
-    o.showClock = NumberOr(clockSwitch, FirstRunValue("System", "Clock")) == 1;
-    o.clockSize = OverlayFontSize(clockSize, FirstRunValue("System", "FontSize"));
+    o.showClock = NumberOr(clockSwitch, setting::kClock.firstRun) == 1;
+    o.clockSize = OverlayFontSize(clockSize, setting::kFontSize.firstRun);
     o.showMessage = showMessage == 1;
     o.message = std::move(message);
-    o.messageSize = OverlayFontSize(messageSize, FirstRunValue("Settings", "FontSizeMsg"));
+    o.messageSize = OverlayFontSize(messageSize, setting::kFontSizeMsg.firstRun);
     o.fontName = std::move(fontName);
     return o;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "display/DisplayControl.h"
+#include "settings/Schema.h"
 
 namespace driftmere {
 
@@ -13,11 +14,11 @@ namespace driftmere {
 // saver runs, so they are converted once here rather than on every frame.
 struct OverlaySettings {
     bool showClock = false;
-    std::int32_t clockSize = 22;
+    std::int32_t clockSize = FirstRunWhole(setting::kFontSize);
     bool showMessage = false;
     std::string message;
-    std::int32_t messageSize = 24;
-    std::string fontName = "Arial";
+    std::int32_t messageSize = FirstRunWhole(setting::kFontSizeMsg);
+    std::string fontName = std::string(setting::kFontName.firstRun);
 };
 
 // From the stored texts: the clock shows when "Clock" is the number 1, the message when

@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kSongCount = 8;
 
-constexpr std::string_view kMusicSection = "music";
 // The count goes back to 0 on the tick that takes it past this, so after about a day the music
 // may play again until the limit comes round once more.
 constexpr std::int32_t kSecondsWrap = 86398;
@@ -109,14 +108,14 @@ void Playlist::KeyPrevious() {
 void Playlist::KeyQuit() {
     sound_.StopMidi();
     soundOn_ = false;
-    store_.Write(kMusicSection, "SoundOn", "False");
+    WriteSetting(store_, setting::kSoundOn, "False");
     MidiSounds();
 }
 
 // The song that may be playing is not stopped: the sound control restarts it from the top.
 void Playlist::KeyStart() {
     soundOn_ = true;
-    store_.Write(kMusicSection, "SoundOn", "True");
+    WriteSetting(store_, setting::kSoundOn, "True");
     MidiSounds();
 }
 

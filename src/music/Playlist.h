@@ -8,25 +8,26 @@
 #include <string_view>
 
 #include "music/SoundControl.h"
+#include "settings/Schema.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
 
 struct Song {
-    std::string_view settingKey;  // "Midi1"
-    std::string_view caption;     // "Tranquil"
-    std::string_view file;        // "Tranquil.mid"
+    const Setting<std::int16_t>* setting;  // "Midi1": nonzero plays the song
+    std::string_view caption;              // "Tranquil"
+    std::string_view file;                 // "Tranquil.mid"
 };
 // The playlist, in order: the saver plays it and the Control Box shows its captions.
 inline constexpr std::array<Song, 8> kPlaylist{{
-    {"Midi1", "Tranquil", "Tranquil.mid"},
-    {"Midi2", "Ambiant", "Ambiant.mid"},
-    {"Midi3", "Rocky Mtn High", "colrkymt.mid"},
-    {"Midi4", "PCanon", "pcanon.mid"},
-    {"Midi5", "Dream", "dream.mid"},
-    {"Midi6", "Travels", "travels.mid"},
-    {"Midi7", "Orfeo", "orfeo.mid"},
-    {"Midi8", "Oronico Flow", "OrinocoFlow.mid"},
+    {&setting::kMidi[0], "Tranquil", "Tranquil.mid"},
+    {&setting::kMidi[1], "Ambiant", "Ambiant.mid"},
+    {&setting::kMidi[2], "Rocky Mtn High", "colrkymt.mid"},
+    {&setting::kMidi[3], "PCanon", "pcanon.mid"},
+    {&setting::kMidi[4], "Dream", "dream.mid"},
+    {&setting::kMidi[5], "Travels", "travels.mid"},
+    {&setting::kMidi[6], "Orfeo", "orfeo.mid"},
+    {&setting::kMidi[7], "Oronico Flow", "OrinocoFlow.mid"},
 }};
 
 class Playlist {

@@ -1,5 +1,6 @@
 #include "settings/Conversions.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -39,9 +40,19 @@ std::optional<double> ParseNumber(std::string_view text) {
         if (expDigits == 0) return std::nullopt;
     }
     if (i != s.size()) return std::nullopt;
-    // strtod needs a terminated buffer; the text is short or rejected by the checks above.
-    double value = std::strtod(std::string(s).c_str(), nullptr);
-    if (!std::isfinite(value)) return std::nullopt;
+    // from_chars reads the decimal point as '.' whatever the locale (the C library's strtod
+    // takes the user's: "10.6" would read as 10 under a German one). It takes no '+'.
+    if (s.front() == '+') s.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Too small to hold is as good as zero; too large is no number this system can use.
+        const bool tiny =
+            s.find_first_of("eE") != std::string_view::npos && s[s.find_first_of("eE") + 1] == '-';
+        return tiny ? std::optional<double>(0.0) : std::nullopt;
+    }
+    if (error != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
+        return std::nullopt;
     return value;
 }
 

@@ -11,211 +11,42 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <mutex>
-#include <thread>
 #include <utility>
 #include <vector>
 
+#include "settings/FileLock.h"
 #include "settings/IniParse.h"
 #include "settings/KeyTable.h"
+#include "settings/SettingsFile.h"
 
 namespace driftmere {
 namespace {
 
-class Fd {
-  public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    int get() const { return fd_; }
-    // Closes now and reports whether the close itself succeeded (it can report a late write
-    // error on some file systems).
-    bool Close() {
-        int fd = std::exchange(fd_, -1);
-        return fd < 0 || ::close(fd) == 0;
-    }
+using files::DirName;
+using files::Fd;
+using files::Loaded;
+using files::LoadStatus;
+using files::Nanoseconds;
 
-  private:
-    int fd_;
-};
-
-std::int64_t Nanoseconds(const timespec& t) {
-    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+std::string Lowered(std::string_view name) {
+    std::string lower(name);
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return lower;
 }
 
-enum class LoadStatus { kOk, kAbsent, kUnreadable };
-
-struct Loaded {
-    LoadStatus status = LoadStatus::kAbsent;
-    int error = 0;
-    struct stat st {};
-    std::string bytes;
-};
-
-// Reads the whole file at `path`. Anything but a regular file is unreadable (a FIFO would
-// otherwise block the reader forever), and so is a file above the size bound.
-Loaded LoadFile(const std::string& path) {
-    Loaded result;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) {
-        result.error = errno;
-        result.status =
-            (errno == ENOENT || errno == ENOTDIR) ? LoadStatus::kAbsent : LoadStatus::kUnreadable;
-        return result;
-    }
-    result.status = LoadStatus::kUnreadable;
-    if (::fstat(fd.get(), &result.st) != 0) {
-        result.error = errno;
-        return result;
-    }
-    if (!S_ISREG(result.st.st_mode)) {
-        result.error = S_ISDIR(result.st.st_mode) ? EISDIR : EINVAL;
-        return result;
-    }
-    if (static_cast<std::uint64_t>(result.st.st_size) > IniFileStore::kMaxFileBytes) {
-        result.error = EFBIG;
-        return result;
-    }
-    // The size is a hint only: someone may be editing the file in place as we read it.
-    std::string& bytes = result.bytes;
-    bytes.resize(static_cast<std::size_t>(result.st.st_size) + 1);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (bytes.size() > IniFileStore::kMaxFileBytes) {
-                result.error = EFBIG;
-                bytes.clear();
-                return result;
-            }
-            bytes.resize(bytes.size() * 2);
-        }
-        ssize_t got = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            result.error = errno;
-            bytes.clear();
-            return result;
-        }
-        if (got == 0) break;
-        used += static_cast<std::size_t>(got);
-    }
-    bytes.resize(used);
-    result.status = LoadStatus::kOk;
-    return result;
+// A key's name in the index. The section's length goes first, so that no two pairs of names
+// (which may hold any byte) run together into one.
+std::string IndexName(std::string_view section, std::string_view key) {
+    return std::to_string(section.size()) + '/' + Lowered(section) + Lowered(key);
 }
 
-bool WriteFully(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t put = ::write(fd, data.data(), data.size());
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) {
-            if (put == 0) errno = EIO;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
-}
-
-std::string DirName(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-bool IsDirectory(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Creates `dir` and any missing parents, private to the user (0700) as the XDG rules ask.
-bool MakeFolders(const std::string& dir) {
-    if (IsDirectory(dir)) return true;
-    for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
-        std::string part = dir.substr(0, slash);
-        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-        if (slash == std::string::npos) break;
-    }
-    if (IsDirectory(dir)) return true;
-    errno = ENOTDIR;
-    return false;
-}
-
-bool LockExclusive(int fd, std::chrono::nanoseconds patience) {
-    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
-    if (errno != EWOULDBLOCK) return false;
-
-    // Someone else is writing. Wait in the kernel's queue, which wakes us as soon as the lock
-    // is free (polling would lose the race to a writer that writes again straight away), but
-    // from a helper thread, so that a stopped process holding the lock cannot hang us. The
-    // helper waits on a duplicate of the descriptor: the lock belongs to the open file both
-    // share, and a helper that gets it after we gave up drops it again at once.
-    struct Wait {
-        std::mutex mutex;
-        std::condition_variable changed;
-        bool done = false;
-        bool locked = false;
-        bool abandoned = false;
-    };
-    const int waitFd = ::dup(fd);
-    if (waitFd < 0) return false;
-    auto wait = std::make_shared<Wait>();
-    try {
-        std::thread([wait, waitFd] {
-            int result;
-            do {
-                result = ::flock(waitFd, LOCK_EX);
-            } while (result != 0 && errno == EINTR);
-            std::lock_guard<std::mutex> hold(wait->mutex);
-            wait->done = true;
-            wait->locked = result == 0;
-            if (wait->abandoned && wait->locked) ::flock(waitFd, LOCK_UN);
-            ::close(waitFd);
-            wait->changed.notify_all();
-        }).detach();
-    } catch (...) {  // no thread to be had: wait without a bound rather than fail
-        ::close(waitFd);
-        return ::flock(fd, LOCK_EX) == 0;
-    }
-    std::unique_lock<std::mutex> hold(wait->mutex);
-    if (wait->changed.wait_for(hold, patience, [&] { return wait->done; })) {
-        return wait->locked;
-    }
-    wait->abandoned = true;
-    errno = EWOULDBLOCK;
-    return false;
-}
-
-// The file a settings path stands for: the path itself, or where its chain of symbolic links
-// ends, whether or not a file is there yet (a dotfiles link made before the first run points
-// at nothing). False, with errno set, for a chain that goes round or is too long.
-bool ResolveLinks(const std::string& path, std::string& target) {
-    constexpr int kMaxLinks = 40;  // the kernel's own limit for one path
-    target = path;
-    for (int hop = 0; hop <= kMaxLinks; ++hop) {
-        struct stat st {};
-        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
-        std::string next(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
-        const ssize_t length = ::readlink(target.c_str(), next.data(), next.size());
-        if (length < 0) return false;
-        if (static_cast<std::size_t>(length) >= next.size() || length == 0) {
-            errno = length == 0 ? ENOENT : ENAMETOOLONG;
-            return false;
-        }
-        next.resize(static_cast<std::size_t>(length));
-        // A relative link is relative to the folder the link is in.
-        target = next.front() == '/' ? next : DirName(target) + "/" + next;
-    }
-    errno = ELOOP;
-    return false;
+std::int64_t NowNs() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return Nanoseconds(now);
 }
 
 }  // namespace
@@ -256,7 +87,30 @@ std::string IniFileStore::DefaultPath() {
     return DefaultPathFrom(std::getenv("XDG_CONFIG_HOME"), home);
 }
 
-const std::string* IniFileStore::CurrentText() {
+IniFileStore::Snapshot IniFileStore::SnapshotOf(std::string&& bytes, const Identity& identity) {
+    if (cache_ && cache_->bytes == bytes) {
+        Snapshot same = std::move(*cache_);
+        cache_.reset();
+        same.identity = identity;
+        return same;
+    }
+    ++parses_;
+    Snapshot parsed{identity, std::move(bytes), {}};
+    std::string section;  // keys before the first header belong to the unnamed section
+    ini::Scanner scanner(parsed.bytes);
+    ini::Line line;
+    while (scanner.Next(line)) {
+        if (line.kind == ini::LineKind::kSection) {
+            section = ini::Decode(line.name);
+        } else if (line.kind == ini::LineKind::kKey) {
+            parsed.index.try_emplace(IndexName(section, ini::Decode(line.name)),
+                                     ini::Decode(scanner.Value(line)));
+        }
+    }
+    return parsed;
+}
+
+const IniFileStore::Snapshot* IniFileStore::Current() {
     struct stat st {};
     if (path_.empty() || ::stat(path_.c_str(), &st) != 0) {
         cache_.reset();
@@ -266,28 +120,30 @@ const std::string* IniFileStore::CurrentText() {
         return Identity{s.st_dev, s.st_ino, s.st_size, Nanoseconds(s.st_mtim),
                         Nanoseconds(s.st_ctim)};
     };
-    if (cache_ && cacheTrusted_ && cache_->identity == identityOf(st)) return &cache_->bytes;
-    cache_.reset();
+    if (cache_ && cacheTrusted_ && cache_->identity == identityOf(st)) return &*cache_;
     ++fileLoads_;
-    Loaded loaded = LoadFile(path_);
-    if (loaded.status != LoadStatus::kOk) return nullptr;
+    Loaded loaded = files::LoadFile(path_, kMaxFileBytes);
+    if (loaded.status != LoadStatus::kOk) {
+        cache_.reset();
+        return nullptr;
+    }
     // Any change to the file, even one that puts its modification time back, sets its change
     // time to now; so a file whose change time has settled cannot change unseen.
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
     const std::int64_t changed =
         std::max(Nanoseconds(loaded.st.st_mtim), Nanoseconds(loaded.st.st_ctim));
-    cacheTrusted_ = Nanoseconds(now) - changed >= options_.settleTime.count();
-    cache_ = Snapshot{identityOf(loaded.st), std::move(loaded.bytes)};
-    return &cache_->bytes;
+    cache_ = SnapshotOf(std::move(loaded.bytes), identityOf(loaded.st));
+    cacheTrusted_ = NowNs() - changed >= options_.settleTime.count();
+    return &*cache_;
 }
 
 std::optional<std::string> IniFileStore::Read(std::string_view section, std::string_view key) {
     try {
-        const std::string* text = CurrentText();
-        if (text == nullptr) return std::nullopt;
-        return ini::Lookup(*text, section, key);
-    } catch (...) {  // out of memory on a huge file: the key is as good as absent
+        const Snapshot* now = Current();
+        if (now == nullptr) return std::nullopt;
+        auto found = now->index.find(IndexName(section, key));
+        if (found == now->index.end()) return std::nullopt;
+        return found->second;
+    } catch (...) {  // out of memory: the key is as good as absent
         cache_.reset();
         return std::nullopt;
     }
@@ -299,12 +155,21 @@ bool IniFileStore::Write(std::string_view section, std::string_view key, std::st
 }
 
 bool IniFileStore::WriteAll(std::span<const SettingValue> values) {
+    if (values.empty()) {
+        lastError_.clear();
+        return true;
+    }
+    return Update([values](const StoredValue&) {
+        return std::vector<SettingValue>(values.begin(), values.end());
+    });
+}
+
+bool IniFileStore::Update(const SettingsChange& change) {
     lastError_.clear();
-    if (values.empty()) return true;
-    cache_.reset();
     try {
-        return WriteLocked(values);
+        return UpdateLocked(change);
     } catch (...) {
+        cache_.reset();
         return Fail("cannot save settings to " + path_, ENOMEM);
     }
 }
@@ -318,82 +183,111 @@ bool IniFileStore::Fail(std::string what, int error) {
     return false;
 }
 
-bool IniFileStore::WriteLocked(std::span<const SettingValue> values) {
+bool IniFileStore::UpdateLocked(const SettingsChange& change) {
     if (path_.empty()) return Fail("cannot save settings: no home folder to keep them in", 0);
     const std::string dir = DirName(path_);
-    if (!MakeFolders(dir)) {
+    if (!files::MakeFolders(dir)) {
         int error = errno;
         return Fail("cannot create the settings folder " + dir, error);
     }
 
-    // The lock is opened without following a link and without blocking on a FIFO: a link here
-    // would have us create or lock a file wherever it points, and a lock that is not our plain
-    // file cannot be trusted to be the one every other writer takes. Taking some other name
-    // instead would not exclude a writer that still uses this one, so the write fails and says
-    // what to remove.
-    const std::string lockPath = path_ + ".lock";
-    Fd lock(::open(lockPath.c_str(),
-                   O_RDONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0600));
-    if (lock.get() < 0 && errno == ELOOP) {
-        return Fail("cannot save settings: the lock " + lockPath +
-                        " is a symbolic link; remove it and try again",
-                    0);
-    }
-    struct stat lockStat {};
-    if ((lock.get() < 0 && errno == EISDIR) ||
-        (lock.get() >= 0 && (::fstat(lock.get(), &lockStat) != 0 || !S_ISREG(lockStat.st_mode)))) {
-        return Fail("cannot save settings: the lock " + lockPath +
-                        " is not a plain file; remove it and try again",
-                    0);
-    }
-    if (lock.get() < 0 || !LockExclusive(lock.get(), options_.lockPatience)) {
-        int error = errno;
-        return Fail("cannot save settings to " + path_, error);
+    FileLock lock;
+    switch (lock.Take(path_ + ".lock",
+                      lockStuck_ ? std::chrono::nanoseconds::zero() : options_.lockPatience)) {
+        case FileLock::Result::kLocked:
+            lockStuck_ = false;
+            break;
+        case FileLock::Result::kBusy:
+            lockStuck_ = true;
+            return Fail(
+                "cannot save settings to " + path_ + ": another program holds " + path_ + ".lock",
+                0);
+        case FileLock::Result::kFailed:
+            if (!lock.Problem().empty()) return Fail(lock.Problem(), 0);
+            return Fail("cannot save settings to " + path_, lock.Error());
     }
 
-    // Read again under the lock: what another program wrote a moment ago must be kept.
     std::string target;
-    if (!ResolveLinks(path_, target)) {
+    if (!files::ResolveLinks(path_, target)) {
         int error = errno;
         return Fail("cannot save settings: cannot follow the link " + path_, error);
     }
-    Loaded old = LoadFile(target);
-    if (old.status == LoadStatus::kUnreadable) {
-        return Fail("cannot save settings: cannot read " + target + ", left as it is", old.error);
+    // Only a lock holder uses this name, so whatever is there was left by a writer that died.
+    const std::string temp = target + ".tmp";
+    ::unlink(temp.c_str());
+    // A file put back while we wrote where there was none (an editor saving by renaming the
+    // file away and back, which takes no lock) is read again and changed instead.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const Outcome outcome = Rewrite(target, temp, change);
+        if (outcome != Outcome::kFileAppeared) return outcome == Outcome::kDone;
     }
+    return Fail("cannot save settings to " + target + ": it keeps changing", 0);
+}
+
+IniFileStore::Outcome IniFileStore::Rewrite(const std::string& target, const std::string& temp,
+                                            const SettingsChange& change) {
+    // Read again under the lock: what another program wrote a moment ago must be kept.
+    Loaded old = files::LoadFile(target, kMaxFileBytes);
+    if (old.status == LoadStatus::kUnreadable) {
+        cache_.reset();
+        Fail("cannot save settings: cannot read " + target + ", left as it is", old.error);
+        return Outcome::kFailed;
+    }
+    const bool existed = old.status == LoadStatus::kOk;
+    const Identity oldIdentity{old.st.st_dev, old.st.st_ino, old.st.st_size,
+                               Nanoseconds(old.st.st_mtim), Nanoseconds(old.st.st_ctim)};
+    cache_ = SnapshotOf(std::move(old.bytes), oldIdentity);
+    cacheTrusted_ = existed && NowNs() - std::max(oldIdentity.mtimeNs, oldIdentity.ctimeNs) >=
+                                   options_.settleTime.count();
+    const std::vector<SettingValue> values =
+        change([this](std::string_view section, std::string_view key) {
+            auto found = cache_->index.find(IndexName(section, key));
+            return found == cache_->index.end() ? std::nullopt
+                                                : std::optional<std::string>(found->second);
+        });
 
     // Keys the table knows are created with their usual spelling, so the file holds one
-    // [music] section whether the caller says "Music" or "music".
-    std::string text = old.bytes;
+    // [music] section whether the caller says "Music" or "music". The line Lookup finds is the
+    // one WithValue edits, so the parse stays right by setting each value in it.
+    std::string text = cache_->bytes;
+    Index index = cache_->index;
     for (const SettingValue& v : values) {
         const SettingKey* known = FindSettingKey(v.section, v.key);
         text = ini::WithValue(text, CanonicalSection(v.section),
                               known != nullptr ? known->key : v.key, v.value);
+        index.insert_or_assign(IndexName(v.section, v.key), std::string(v.value));
     }
-    if (old.status == LoadStatus::kOk && text == old.bytes) return true;  // already there
-    if (text.size() > kMaxFileBytes) return Fail("cannot save settings to " + target, EFBIG);
+    // Already there, or nothing to write where there is no file.
+    if (text == cache_->bytes && (existed || values.empty())) return Outcome::kDone;
+    if (text.size() > kMaxFileBytes) {
+        Fail("cannot save settings to " + target, EFBIG);
+        return Outcome::kFailed;
+    }
+    cache_.reset();
 
-    // Only a lock holder uses this name, so whatever is there was left by a writer that died.
-    const std::string temp = target + ".tmp";
-    ::unlink(temp.c_str());
     Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY,
                   0600));
     if (out.get() < 0) {
-        int error = errno;
-        return Fail("cannot save settings in " + DirName(target), error);
+        Fail("cannot save settings in " + DirName(target), errno);
+        return Outcome::kFailed;
     }
-    if (old.status == LoadStatus::kOk) ::fchmod(out.get(), old.st.st_mode & 07777);
-    if (!WriteFully(out.get(), text) || ::fsync(out.get()) != 0 || !out.Close() ||
-        ::rename(temp.c_str(), target.c_str()) != 0) {
+    if (existed) ::fchmod(out.get(), old.st.st_mode & 07777);
+    if (!files::WriteFully(out.get(), text) || ::fsync(out.get()) != 0 || !out.Close() ||
+        !files::PutInPlace(temp, target, existed)) {
         int error = errno;
         ::unlink(temp.c_str());
-        return Fail("cannot save settings to " + target, error);
+        if (!existed && error == EEXIST) return Outcome::kFileAppeared;
+        Fail("cannot save settings to " + target, error);
+        return Outcome::kFailed;
     }
     ++fileReplacements_;
+    // Kept as the last version parsed, not as settled: the next read compares the bytes.
+    cache_ = Snapshot{Identity{}, std::move(text), std::move(index)};
+    cacheTrusted_ = false;
     // The rename itself is durable only once the folder is synced.
     Fd folder(::open(DirName(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder.get() >= 0) ::fsync(folder.get());
-    return true;
+    return Outcome::kDone;
 }
 
 }  // namespace driftmere

@@ -7,6 +7,9 @@ namespace {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// A UTF-8 byte-order mark, as some editors put at the start of a file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -51,6 +54,8 @@ bool Scanner::Next(Line& line) {
     pos_ = line.next;
 
     std::size_t i = line.begin;
+    // A byte-order mark is kept as it is but is no part of the first line's content.
+    if (i == 0 && text_.substr(0, line.end).starts_with(kByteOrderMark)) i = kByteOrderMark.size();
     while (i < line.end && IsBlank(text_[i])) ++i;
     if (i == line.end || text_[i] == ';' || text_[i] == '#') return true;
     if (text_[i] == '[') {
@@ -204,6 +209,8 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
     const std::string encoded = Encode(value, Role::kValue);
     Placement place;
     place.sectionFound = section.empty();
+    // The unnamed section's first key goes after a byte-order mark, which stays first.
+    if (text.starts_with(kByteOrderMark)) place.insertAt = kByteOrderMark.size();
     bool inSection = section.empty();
     bool inFirstSection = inSection;
 
@@ -239,14 +246,16 @@ std::string WithValue(std::string_view text, std::string_view section, std::stri
     if (place.sectionFound) {
         out.reserve(text.size() + newLine.size() + 1);
         out.append(text.substr(0, place.insertAt));
-        if (place.insertAt > 0 && text[place.insertAt - 1] != '\n') out += '\n';
+        const bool afterMark =
+            place.insertAt == kByteOrderMark.size() && text.starts_with(kByteOrderMark);
+        if (place.insertAt > 0 && text[place.insertAt - 1] != '\n' && !afterMark) out += '\n';
         out.append(newLine);
         out.append(text.substr(place.insertAt));
         return out;
     }
     out.reserve(text.size() + section.size() + newLine.size() + 5);
     out.append(text);
-    if (!out.empty()) {
+    if (!out.empty() && out != kByteOrderMark) {
         if (out.back() != '\n') out += '\n';
         out += '\n';  // a blank line between sections keeps the file readable
     }

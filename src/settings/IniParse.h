@@ -11,7 +11,8 @@
 // of them. A backslash escapes what the plain form cannot hold: \\ \n \r \t \0, \xHH for other
 // control bytes, "\ " for a space at either end, \= in a key, \] in a section name, and a key
 // starting with \[ \; or \#. Any other escaped character stands for itself. Bytes from 0x80 up
-// are kept as they are, so UTF-8 text stays readable and invalid UTF-8 still round-trips.
+// are kept as they are, so UTF-8 text stays readable and invalid UTF-8 still round-trips. A UTF-8
+// byte-order mark at the start is kept and read past.
 #include <cstddef>
 #include <cstdint>
 #include <optional>

@@ -2,31 +2,28 @@
 
 #include <array>
 #include <iterator>
+#include <vector>
 
 #include "settings/Conversions.h"
 
 namespace driftmere {
 namespace {
 
+using namespace setting;
+
+// The order in which a fresh file has them.
 constexpr SettingKey kKeys[] = {
-    {"music", "Midi1", "1"},           {"music", "Midi2", "1"},
-    {"music", "Midi3", "1"},           {"music", "Midi4", "1"},
-    {"music", "Midi5", "1"},           {"music", "Midi6", "1"},
-    {"music", "Midi7", "1"},           {"music", "Midi8", "1"},
-    {"music", "SoundOff", "Never"},    {"music", "SoundOn", "True"},
-    {"Settings", "Beach1", "1"},       {"Settings", "Beach2", "1"},
-    {"Settings", "Beach3", "1"},       {"Settings", "CheckFont", "1"},
-    {"Settings", "Drafts", "2"},       {"Settings", "FontName", "Arial"},
-    {"Settings", "FontSizeMsg", "24"}, {"Settings", "Message", "Place a Message Here"},
-    {"Settings", "Mountain1", "1"},    {"Settings", "Mountain2", "1"},
-    {"Settings", "Mountain3", "1"},    {"Settings", "Mountain4", "1"},
-    {"Settings", "Scroll", "1"},       {"Settings", "ScrollSec", "60"},
-    {"Settings", "SelectedFont", "0"}, {"Settings", "ShowBkGrnd", "1"},
-    {"Settings", "ShowMessage", "0"},  {"Settings", "WindSpeed", "11"},
-    {"System", "Clock", "0"},          {"System", "FontSize", "22"},
-    {"System", "MouseSens", "4"},      {"System", "Power", "0"},
-    {"System", "SetReg", "2"},         {"Settings", "PwrSave", "1"},
+    kMidi[0],   kMidi[1],  kMidi[2],     kMidi[3],      kMidi[4],    kMidi[5],     kMidi[6],
+    kMidi[7],   kSoundOff, kSoundOn,     kBeach1,       kBeach2,     kBeach3,      kCheckFont,
+    kDrafts,    kFontName, kFontSizeMsg, kMessage,      kMountain1,  kMountain2,   kMountain3,
+    kMountain4, kScroll,   kScrollSec,   kSelectedFont, kShowBkGrnd, kShowMessage, kWindSpeed,
+    kClock,     kFontSize, kMouseSens,   kPower,        kSetReg,     kPwrSave,
 };
+
+// The music section is written as "Music", the spelling a fresh settings file shows.
+SettingValue FirstRunValueToWrite(const SettingKey& k) {
+    return {k.section == "music" ? std::string_view("Music") : k.section, k.key, k.firstRun};
+}
 
 }  // namespace
 
@@ -62,19 +59,31 @@ void WriteFirstRunSettings(SettingsStore& store) {
     // One change of the store rather than one per key: on a busy machine each replacement of
     // the file (a lock, a rewrite, two syncs) can take tens of milliseconds.
     std::array<SettingValue, std::size(kKeys)> values;
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const SettingKey& k = kKeys[i];
-        values[i] = {k.section == "music" ? std::string_view("Music") : k.section, k.key,
-                     k.firstRun};
-    }
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = FirstRunValueToWrite(kKeys[i]);
     store.WriteAll(values);
 }
 
+bool StartsFirstRun(const std::optional<std::string>& marker) {
+    if (!marker) return true;
+    // A marker that is no number (a comment after it, say) is taken as its first-run value 2,
+    // as every unreadable number is; only another number asks for the first run again.
+    const std::optional<double> number = ParseNumber(*marker);
+    if (!number) return false;
+    const std::optional<std::int16_t> whole = ToInt16(*marker);
+    return !whole || *whole != 2;
+}
+
 bool EnsureFirstRun(SettingsStore& store) {
-    auto marker = ToInt16(GetSetting(store, "System", "SetReg"));
-    if (marker && *marker == 2) return false;
-    WriteFirstRunSettings(store);
-    return true;
+    bool firstRun = false;
+    store.Update([&firstRun](const StoredValue& stored) {
+        std::vector<SettingValue> missing;
+        firstRun = StartsFirstRun(stored(kSetReg.section, kSetReg.key));
+        if (!firstRun) return missing;
+        for (const SettingKey& k : kKeys)
+            if (!stored(k.section, k.key)) missing.push_back(FirstRunValueToWrite(k));
+        return missing;
+    });
+    return firstRun;
 }
 
 }  // namespace driftmere

@@ -1,18 +1,15 @@
 #pragma once
-// The one table of settings: section, key and first-run value. The saver's first-run writing,
-// its load, and the Control Box all read it; no default is written anywhere else.
+// The settings as a table, in first-run order, for the store and the first-run write; and the
+// first-run rule.
+#include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
+#include "settings/Schema.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
-
-struct SettingKey {
-    std::string_view section;  // canonical spelling: "Settings", "System" or "music"
-    std::string_view key;
-    std::string_view firstRun;
-};
 
 // Every key, in the order WriteFirstRunSettings writes them.
 std::span<const SettingKey> AllSettingKeys();
@@ -31,8 +28,14 @@ std::string_view CanonicalSection(std::string_view section);
 // it into "music" for every read.
 void WriteFirstRunSettings(SettingsStore& store);
 
-// First-run rule: when "System"/"SetReg" does not read as 2, write the first-run set.
-// Returns true when it wrote.
+// Whether a first-run marker ("System"/"SetReg") asks for the first-run values: when it is
+// absent or a number other than 2. Text that is no number counts as 2.
+bool StartsFirstRun(const std::optional<std::string>& marker);
+
+// The first-run rule, as one change of the store (so a marker read while an editor has the
+// file renamed away cannot start it): when the marker asks for it, every key that is absent
+// gets its first-run value, in the first-run order; a value that is there is never replaced.
+// Returns true when the marker asked for it.
 bool EnsureFirstRun(SettingsStore& store);
 
 }  // namespace driftmere

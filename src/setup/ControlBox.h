@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "settings/Schema.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
@@ -16,8 +17,7 @@ namespace driftmere {
 // A horizontal scroll bar and the number setting it shows.
 struct BarSetting {
     std::string_view control;
-    std::string_view section;
-    std::string_view key;
+    const Setting<double>* setting;
     int minimum;
     int maximum;
     // Where the bar stands before the stored value is loaded. Loading only writes a value back
@@ -25,17 +25,16 @@ struct BarSetting {
     int initial;
 };
 
-inline constexpr BarSetting kWindSpeedBar{"hsbWindSpeed", "Settings", "WindSpeed", 0, 15, 0};
-inline constexpr BarSetting kDraftBar{"hsbDraft", "Settings", "Drafts", -15, 15, 0};
-inline constexpr BarSetting kMouseSensBar{"hsbMouseS", "System", "MouseSens", 2, 20, 2};
+inline constexpr BarSetting kWindSpeedBar{"hsbWindSpeed", &setting::kWindSpeed, 0, 15, 0};
+inline constexpr BarSetting kDraftBar{"hsbDraft", &setting::kDrafts, -15, 15, 0};
+inline constexpr BarSetting kMouseSensBar{"hsbMouseS", &setting::kMouseSens, 2, 20, 2};
 // The scroll-time bar opens at 15 minutes, the value its read-out shows before loading.
-inline constexpr BarSetting kScrollBar{"hsbScroll", "Settings", "Scroll", 1, 500, 15};
+inline constexpr BarSetting kScrollBar{"hsbScroll", &setting::kScroll, 1, 500, 15};
 
 // A check box that keeps "0" or "1" in one key.
 struct CheckSetting {
     std::string_view control;
-    std::string_view section;
-    std::string_view key;
+    const SettingKey* setting;
     std::string_view caption;
 };
 
@@ -44,25 +43,24 @@ std::span<const CheckSetting> BackdropChecks();
 // The eight song boxes, "Midi1" to "Midi8".
 std::span<const CheckSetting> SongChecks();
 
-inline constexpr CheckSetting kFontsCheck{"chkFonts", "Settings", "CheckFont", "Check1"};
-inline constexpr CheckSetting kShowBackgroundCheck{"chkBackGround", "Settings", "ShowBkGrnd",
+inline constexpr CheckSetting kFontsCheck{"chkFonts", &setting::kCheckFont, "Check1"};
+inline constexpr CheckSetting kShowBackgroundCheck{"chkBackGround", &setting::kShowBkGrnd,
                                                    "Show a background"};
-inline constexpr CheckSetting kClockCheck{"chkClock", "System", "Clock", "Show Clock"};
-inline constexpr CheckSetting kShowMessageCheck{"chkShowMessage", "Settings", "ShowMessage",
+inline constexpr CheckSetting kClockCheck{"chkClock", &setting::kClock, "Show Clock"};
+inline constexpr CheckSetting kShowMessageCheck{"chkShowMessage", &setting::kShowMessage,
                                                 "Show Message"};
-inline constexpr CheckSetting kPowerSaveCheck{"chkPowerSave", "Settings", "PwrSave",
+inline constexpr CheckSetting kPowerSaveCheck{"chkPowerSave", &setting::kPwrSave,
                                               "Disable any Power Saving settings"};
 
 // A text box whose text is stored exactly as typed.
 struct TextSetting {
     std::string_view control;
-    std::string_view section;
-    std::string_view key;
+    const Setting<std::string>* setting;
 };
 
-inline constexpr TextSetting kMessageText{"txtMessage", "Settings", "Message"};
-inline constexpr TextSetting kMessageSizeText{"txtFontSizeMsg", "Settings", "FontSizeMsg"};
-inline constexpr TextSetting kClockSizeText{"txtFontSize", "System", "FontSize"};
+inline constexpr TextSetting kMessageText{"txtMessage", &setting::kMessage};
+inline constexpr TextSetting kMessageSizeText{"txtFontSizeMsg", &setting::kFontSizeMsg};
+inline constexpr TextSetting kClockSizeText{"txtFontSize", &setting::kFontSize};
 
 // The stop-music list: "Never", then minutes from 1 to 480.
 std::span<const std::string_view> SoundOffChoices();
@@ -84,7 +82,7 @@ std::int16_t ScrollSeconds(int minutes);
 int ReadBarValue(SettingsStore& store, const BarSetting& bar);
 // Whether a box opens checked: the stored value reads as 1, the way the saver compares it. A
 // text that is not a number is taken as the key's first-run value.
-bool ReadCheck(SettingsStore& store, std::string_view section, std::string_view key);
+bool ReadCheck(SettingsStore& store, const SettingKey& setting);
 // "music"/"SoundOn" as a flag: "True"/"False" or a number; anything else is its first-run
 // value (on).
 bool ReadMusicOn(SettingsStore& store);
@@ -134,8 +132,8 @@ class ControlBox {
     bool MusicOn() const { return musicOn_; }
 
   private:
-    void Write(std::string_view section, std::string_view key, std::string_view value);
-    bool Stored(std::string_view section, std::string_view key, std::string_view shown);
+    void Write(const SettingKey& setting, std::string_view value);
+    bool Stored(const SettingKey& setting, std::string_view shown);
 
     SettingsStore& store_;
     bool musicOn_ = false;

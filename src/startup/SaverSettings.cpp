@@ -5,74 +5,50 @@
 #include "display/Scene.h"
 #include "music/Playlist.h"
 #include "music/StopChoices.h"
-#include "settings/Conversions.h"
-#include "settings/KeyTable.h"
+#include "settings/Schema.h"
 
 namespace driftmere {
-namespace {
-
-class Reader {
-  public:
-    explicit Reader(SettingsStore& store) : store_(store) {}
-
-    std::string Text(std::string_view section, std::string_view key) {
-        return GetSetting(store_, section, key);
-    }
-    double Number(std::string_view section, std::string_view key) {
-        return NumberOr(Text(section, key), FirstRunValue(section, key));
-    }
-    // The 16-bit conversion: rounded half to even, out of range taken as unreadable.
-    std::int16_t Int16(std::string_view section, std::string_view key) {
-        return Int16Or(Text(section, key), FirstRunValue(section, key));
-    }
-    bool Flag(std::string_view section, std::string_view key) {
-        return BoolOr(Text(section, key), FirstRunValue(section, key));
-    }
-
-  private:
-    SettingsStore& store_;
-};
-
-}  // namespace
 
 SaverSettings LoadSaverSettings(SettingsStore& store) {
-    Reader read(store);
+    using namespace setting;
+    auto read = [&store](const auto& which) { return ReadSetting(store, which); };
     SaverSettings s;
 
     // One fixed order, each key once: the scene, the music, the overlay and the pointer, the
     // monitor.
-    s.scrollSeconds = read.Number("Settings", "ScrollSec");
-    s.windSpeed = read.Number("Settings", "WindSpeed");
-    s.drafts = read.Number("Settings", "Drafts");
-    s.showBackdrops = read.Int16("Settings", "ShowBkGrnd") == 1;
-    for (std::size_t i = 0; i < kBackdrops.size(); ++i) {
-        const std::string_view key = kBackdrops[i].settingKey;
-        // Mountain 4 and Beach 3 are whole numbers (1.4 counts as 1); the others must be 1
-        // exactly.
-        const bool whole = key == "Mountain4" || key == "Beach3";
-        s.backdropChosen[i + 1] =
-            whole ? read.Int16("Settings", key) == 1 : read.Number("Settings", key) == 1;
-    }
+    s.scrollSeconds = read(kScrollSec);
+    s.windSpeed = read(kWindSpeed);
+    s.drafts = read(kDrafts);
+    s.showBackdrops = read(kShowBkGrnd) == 1;
+    // By backdrop index: the mountains, then the beaches.
+    s.backdropChosen = {false,
+                        read(kMountain1) == 1,
+                        read(kMountain2) == 1,
+                        read(kMountain3) == 1,
+                        read(kMountain4) == 1,
+                        read(kBeach1) == 1,
+                        read(kBeach2) == 1,
+                        read(kBeach3) == 1};
 
-    s.soundOn = read.Flag("music", "SoundOn");
+    s.soundOn = read(kSoundOn);
     for (std::size_t i = 0; i < kPlaylist.size(); ++i)
-        s.songEnabled[i] = read.Int16("music", kPlaylist[i].settingKey);
-    s.stopMusicAfter = StopLimitSeconds(read.Text("music", "SoundOff"));
+        s.songEnabled[i] = read(*kPlaylist[i].setting);
+    s.stopMusicAfter = StopLimitSeconds(read(kSoundOff));
 
-    const std::int16_t showMessage = read.Int16("Settings", "ShowMessage");
-    std::string message = read.Text("Settings", "Message");
-    const std::string messageSize = read.Text("Settings", "FontSizeMsg");
-    const bool arial = read.Int16("Settings", "CheckFont") == 1;
-    const std::string clockSwitch = read.Text("System", "Clock");
-    const std::string clockSize = read.Text("System", "FontSize");
-    s.mouseSensitivity = read.Number("System", "MouseSens");
+    const std::int16_t showMessage = read(kShowMessage);
+    std::string message = read(kMessage);
+    const std::string messageSize = read(kFontSizeMsg);
+    const bool arial = read(kCheckFont) == 1;
+    const std::string clockSwitch = read(kClock);
+    const std::string clockSize = read(kFontSize);
+    s.mouseSensitivity = read(kMouseSens);
     // "CheckFont" 1 means Arial whatever "FontName" holds.
-    std::string fontName = read.Text("Settings", "FontName");
+    std::string fontName = read(kFontName);
     if (arial) fontName = "Arial";
     s.overlay = MakeOverlay(clockSwitch, clockSize, showMessage, std::move(message), messageSize,
                             std::move(fontName));
 
-    s.disablePowerSaving = read.Int16("Settings", "PwrSave");
+    s.disablePowerSaving = read(kPwrSave);
     return s;
 }
 

@@ -6,24 +6,26 @@
 #include <optional>
 
 #include "frame/Overlay.h"
+#include "settings/Schema.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
 
 struct SaverSettings {
-    double windSpeed = 11;  // "WindSpeed": 0..15, paced in bands
-    double drafts = 2;      // "Drafts": negative presses down
+    double windSpeed = FirstRunWhole(setting::kWindSpeed);  // 0..15, paced in bands
+    double drafts = FirstRunWhole(setting::kDrafts);        // negative presses down
     bool showBackdrops = true;
     std::array<bool, 8> backdropChosen{};  // by backdrop index 1..7; element 0 unused
-    double scrollSeconds = 60;             // "ScrollSec": seconds between backdrop changes
+    double scrollSeconds = FirstRunWhole(setting::kScrollSec);  // between backdrop changes
     bool soundOn = true;
     std::array<std::int16_t, 8> songEnabled{};   // "Midi1".."Midi8" as 16-bit numbers
     std::optional<std::int16_t> stopMusicAfter;  // seconds; none: the music never stops
     OverlaySettings overlay;
     // A move count equal to this ends the saver; a value the count never equals (below 1, a
     // fraction) means the pointer never does.
-    double mouseSensitivity = 4;
-    std::int16_t disablePowerSaving = 1;  // "PwrSave": nonzero keeps the monitor on
+    double mouseSensitivity = FirstRunWhole(setting::kMouseSens);
+    // "PwrSave": nonzero keeps the monitor on
+    std::int16_t disablePowerSaving = FirstRunWhole(setting::kPwrSave);
 };
 
 // Reads the settings in a fixed order, each once. A value that does not convert is taken as

@@ -16,7 +16,7 @@ class MemoryStore : public SettingsStore {
         std::string section, key, value;
     };
     std::vector<Entry> writes;  // every value written, with the section spelled as the caller did
-    int writeAlls = 0;          // how many of them came in a WriteAll
+    int writeAlls = 0;          // how many changes of more than one value (WriteAll, Update)
 
     std::optional<std::string> Read(std::string_view section, std::string_view key) override {
         auto it = values_.find(Name(section, key));
@@ -32,6 +32,12 @@ class MemoryStore : public SettingsStore {
         ++writeAlls;
         for (const SettingValue& v : values) Write(v.section, v.key, v.value);
         return true;
+    }
+    bool Update(const SettingsChange& change) override {
+        const std::vector<SettingValue> values = change(
+            [this](std::string_view section, std::string_view key) { return Read(section, key); });
+        if (values.empty()) return true;
+        return WriteAll(values);
     }
     void Set(std::string_view section, std::string_view key, std::string_view value) {
         values_[Name(section, key)] = std::string(value);

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QStyle>
@@ -41,31 +42,45 @@ FontChooser::FontChooser(ControlBox& box, SettingsStore& store, QWidget* parent)
     layout->setColumnStretch(1, 1);
 
     connect(skipFonts_, &QCheckBox::toggled, this, &FontChooser::SkipFontsToggled);
-    connect(fontList_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (fillingFonts_ || index < 0) return;
-        box_.FontChosen(index, ToStdString(fontList_->itemText(index)));
+    // Only the user's choice is stored (by mouse or keys, the shown entry again included):
+    // the list's own moves while it is filled and the stored font is shown are not.
+    connect(fontList_, &QComboBox::activated, this, [this](int index) {
+        if (index >= 0) box_.FontChosen(index, ToStdString(fontList_->itemText(index)));
     });
 }
 
 void FontChooser::LoadFonts() {
-    // Refilling moves the current entry around; none of that is the user's choice, and
-    // nothing is chosen until the stored font is selected below.
-    fillingFonts_ = true;
     fontList_->clear();
     fontList_->addItems(QFontDatabase::families());
     fontList_->setCurrentIndex(-1);
-    fillingFonts_ = false;
     ++fontLoads_;
     SelectStoredFont();
 }
 
+namespace {
+
+QString DrawnFamily(const QString& name) {
+    // Built as the saver builds the font for the clock and the message.
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    if (!name.isEmpty()) font.setFamilies({name});
+    return QFontInfo(font).family();
+}
+
+}  // namespace
+
 int FontChooser::StoredFontEntry() const {
-    // The name wins over the index: installing or removing a font moves the entries, and
-    // selecting by the stored index alone would store a different font just by opening the
-    // dialog. The index only counts when the named font is no longer installed.
-    const int named = fontList_->findText(ToQString(GetSetting(store_, "Settings", "FontName")),
-                                          Qt::MatchFixedString | Qt::MatchCaseSensitive);
-    return named >= 0 ? named : ReadSelectedFont(store_, fontList_->count());
+    // The name wins over the index: installing or removing a font moves the entries. A name
+    // that is not installed as such ("Arial" on most systems) is drawn in the family the font
+    // configuration puts in its place, so that is the one shown. The index only counts when
+    // neither is in the list.
+    const QString name = ToQString(ReadSetting(store_, setting::kFontName));
+    for (const QString& family : {name, DrawnFamily(name)}) {
+        const int entry =
+            fontList_->findText(family, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+        if (entry >= 0) return entry;
+    }
+    return ReadSelectedFont(store_, fontList_->count());
 }
 
 void FontChooser::SelectStoredFont() {

@@ -19,10 +19,11 @@ class FontChooser : public QGroupBox {
 
     QCheckBox* skipFontsBox() const { return skipFonts_; }
 
-    // Fills the list with every installed font (emptying it first), then selects the stored
+    // Fills the list with every installed font (emptying it first), then shows the stored
     // font.
     void LoadFonts();
-    // Selects the stored font: its name when installed, else its stored index.
+    // Shows the stored font: its name when installed, else the family drawn in its place, else
+    // its stored index. Stores nothing: only the user's choice in the list is stored.
     void SelectStoredFont();
     // How many times the list has been filled.
     int FontLoads() const { return fontLoads_; }
@@ -36,8 +37,6 @@ class FontChooser : public QGroupBox {
     QComboBox* fontList_ = nullptr;
     QCheckBox* skipFonts_ = nullptr;
     int fontLoads_ = 0;
-    // While the list is being refilled its index changes are not the user's choice.
-    bool fillingFonts_ = false;
 };
 
 }  // namespace driftmere

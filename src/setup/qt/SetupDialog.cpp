@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "settings/KeyTable.h"
 #include "setup/ControlBoxTitle.h"
 #include "setup/qt/BackgroundsPage.h"
 #include "setup/qt/DialogWidgets.h"
@@ -106,13 +107,18 @@ QString SetupDialog::CannotOpenText(const QUrl& url) const {
 }
 
 void SetupDialog::Load() {
+    // On a store the saver has never started on, the first-run values come first, in one
+    // change, as the saver's first start writes them: the dialog then shows them, and what the
+    // user sets here is what the saver's first start finds.
+    EnsureFirstRun(store_);
+
     // Each control set here to a value other than the one it holds stores that value again,
     // as a user's change would, so the read-outs get their text on the way. A control whose
     // shown value still differs from the stored text (clamped, rounded, or taken as the
     // first-run value) then stores what it shows. The order below is the order in which those
     // writes reach the store.
     auto loadCheck = [this](QCheckBox* check, const CheckSetting& setting) {
-        check->setChecked(ReadCheck(store_, setting.section, setting.key));
+        check->setChecked(ReadCheck(store_, *setting.setting));
         box_.CheckLoaded(setting, check->isChecked());
     };
     auto loadBar = [this](QScrollBar* bar, const BarSetting& setting) {
@@ -120,7 +126,7 @@ void SetupDialog::Load() {
         box_.BarLoaded(setting, bar->value());
     };
     auto loadText = [this](QLineEdit* edit, const TextSetting& setting) {
-        edit->setText(ToQString(GetSetting(store_, setting.section, setting.key)));
+        edit->setText(ToQString(ReadSetting(store_, *setting.setting)));
     };
     SettingsPage& settings = *settingsPage_;
     BackgroundsPage& backgrounds = *backgroundsPage_;
@@ -142,7 +148,7 @@ void SetupDialog::Load() {
     box_.MusicOnLoaded(sounds.musicOn->isChecked());
     const auto songs = SongChecks();
     for (int i = 0; i < 8; ++i) loadCheck(sounds.songs[i], songs[i]);
-    sounds.stopMusicAfter->setEditText(ToQString(GetSetting(store_, "music", "SoundOff")));
+    sounds.stopMusicAfter->setEditText(ToQString(ReadSetting(store_, setting::kSoundOff)));
 
     loadCheck(settings.showClock, kClockCheck);
     loadText(settings.clockSize, kClockSizeText);

@@ -22,6 +22,7 @@ class WarnOnceStore : public SettingsStore {
     bool WriteAll(std::span<const SettingValue> values) override {
         return Warn(store_.WriteAll(values));
     }
+    bool Update(const SettingsChange& change) override { return Warn(store_.Update(change)); }
 
   private:
     bool Warn(bool ok) {

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "fakes/MemoryStore.h"
+#include "settings/KeyTable.h"
 #include "setup/qt/DialogWidgets.h"
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"
@@ -232,17 +233,52 @@ class SetupDialogTest : public QObject {
         QCOMPARE(messages.size(), 1);
     }
 
-    // The name wins over the index, so opening never changes the font; the index counts only
-    // when the named font is gone; with CheckFont 1 the list is not even filled. Unticking and
-    // ticking the box refills the list, not doubled, and stores the stored font again.
-    void fontListFollowsTheStoredFontAndTheFontsBox() {
+    // On a store the saver never started on, the first-run values come first, as one change,
+    // and fill in only what is missing; what the user sets then survives the saver's first start,
+    // and opening again changes nothing.
+    void firstOpeningWritesTheFirstRunValuesFirst() {
+        store.Set("Settings", "Message", "Back at 3pm");
+        Open();
+        QCOMPARE(store.writeAlls, 1);
+        QCOMPARE(QString::fromStdString(store.writes.front().key), QStringLiteral("Midi1"));
+        QCOMPARE(Stored(store, "System", "SetReg"), QStringLiteral("2"));
+        QCOMPARE(Text("txtWindSpeed"), QStringLiteral("11 MPH"));
+        QCOMPARE(Find<QLineEdit>("txtMessage")->text(), QStringLiteral("Back at 3pm"));
+        Find<QLineEdit>("txtFontSizeMsg")->setText(QStringLiteral("40"));
+        QVERIFY(!driftmere::EnsureFirstRun(store));
+        QCOMPARE(Stored(store, "Settings", "FontSizeMsg"), QStringLiteral("40"));
+        auto everything = [&] {
+            QStringList values;
+            for (const driftmere::SettingKey& k : driftmere::AllSettingKeys())
+                values << Stored(store, QString::fromUtf8(k.section.data(), k.section.size()),
+                                 QString::fromUtf8(k.key.data(), k.key.size()));
+            return values;
+        };
+        const QStringList before = everything();
+        Open();
+        QCOMPARE(everything(), before);
+    }
+
+    // The name wins over the index; a name not installed as such shows the family the saver
+    // draws in its place; with CheckFont 1 the list is not even filled. Opening never stores a
+    // font, and neither does unticking and ticking the box, which refills the list (not
+    // doubled); only the user's pick does.
+    void fontListShowsTheStoredFontAndStoresOnlyThePick() {
         const QStringList families = QFontDatabase::families();
         QVERIFY(families.size() >= 2);
+        auto drawnIn = [&](const QString& name) {  // as the saver builds its font
+            QFont font;
+            font.setStyleHint(QFont::SansSerif);
+            font.setFamilies({name});
+            return families.indexOf(QFontInfo(font).family());
+        };
         QComboBox* list = nullptr;
         for (auto [checkFont, fontName, loads, index] :
              {std::tuple{"1", families[1], 0, -1},
-              {"0", QStringLiteral("No Such Font"), 1, 0},
+              {"0", QStringLiteral("No Such Font"), 1, drawnIn(QStringLiteral("No Such Font"))},
+              {"0", QStringLiteral("Arial"), 1, drawnIn(QStringLiteral("Arial"))},
               {"0", families[1], 1, 1}}) {
+            store.Set("System", "SetReg", "2");
             store.Set("Settings", "CheckFont", checkFont);
             store.Set("Settings", "SelectedFont", "0");
             store.Set("Settings", "FontName", fontName.toStdString());
@@ -252,20 +288,21 @@ class SetupDialogTest : public QObject {
             QCOMPARE(list->count(), loads ? families.size() : 0);
             QCOMPARE(list->isEnabled(), loads > 0);
             QCOMPARE(list->currentIndex(), index);
-            if (index >= 0) QCOMPARE(Stored(store, "Settings", "FontName"), families[index]);
+            QCOMPARE(TakeWrites(store).filter(QRegularExpression("^(SelectedFont|FontName)=")),
+                     QStringList());
         }
         auto* fonts = Find<QCheckBox>("chkFonts");
-        TakeWrites(store);
         fonts->click();
         QVERIFY(!list->isEnabled());
         fonts->click();
-        QCOMPARE(TakeWrites(store), QStringList({"CheckFont=1", "SelectedFont=1",
-                                                 "FontName=" + families[1], "CheckFont=0"}));
+        QCOMPARE(TakeWrites(store), QStringList({"CheckFont=1", "CheckFont=0"}));
         QVERIFY(list->isEnabled());
         QCOMPARE(dialog->FontLoads(), 2);
         QCOMPARE(list->count(), families.size());
         QCOMPARE(list->currentIndex(), 1);
         list->setCurrentIndex(0);
+        QCOMPARE(TakeWrites(store), QStringList());
+        emit list->activated(0);
         QCOMPARE(TakeWrites(store), QStringList({"SelectedFont=0", "FontName=" + families[0]}));
     }
 

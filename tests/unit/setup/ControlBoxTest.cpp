@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "fakes/MemoryStore.h"
 #include "setup/ControlBox.h"
 
@@ -36,15 +38,30 @@ TEST(ControlBoxReading, BarValuesAreRoundedAndClampedAndTextThatIsNoNumberIsTheF
                  {kWindSpeedBar, "breezy", 11}, {kScrollBar, "", 1}};
     for (const auto& c : cases) {
         MemoryStore store;
-        if (c.value) store.Set(c.bar.section, c.bar.key, c.value);
+        if (c.value) store.Set(c.bar.setting->section, c.bar.setting->key, c.value);
         EXPECT_EQ(ReadBarValue(store, c.bar), c.read)
-            << c.bar.key << " = " << (c.value ? c.value : "absent");
+            << c.bar.setting->key << " = " << (c.value ? c.value : "absent");
     }
     MemoryStore store;
     store.Set("Settings", "CheckFont", "yes");
     store.Set("Settings", "ShowMessage", "yes");
-    EXPECT_TRUE(ReadCheck(store, "Settings", "CheckFont"));
-    EXPECT_FALSE(ReadCheck(store, "Settings", "ShowMessage"));
+    EXPECT_TRUE(ReadCheck(store, setting::kCheckFont));
+    EXPECT_FALSE(ReadCheck(store, setting::kShowMessage));
+}
+
+// The same stored text gives the same controls whatever the user's locale.
+TEST(ControlBoxReading, NumbersReadTheSameUnderEveryLocale) {
+    MemoryStore store;
+    store.Set("Settings", "WindSpeed", "10.6");
+    store.Set("Settings", "Mountain1", "0.7");
+    store.Set("Settings", "Mountain2", "1.5");
+    for (const char* locale : {"C", "de_DE.UTF-8", "tr_TR.UTF-8"}) {
+        ASSERT_NE(std::setlocale(LC_ALL, locale), nullptr) << locale << ": install locales-all";
+        EXPECT_EQ(ReadBarValue(store, kWindSpeedBar), 11) << locale;
+        EXPECT_TRUE(ReadCheck(store, setting::kMountain1)) << locale;   // 0.7 rounds to 1
+        EXPECT_FALSE(ReadCheck(store, setting::kMountain2)) << locale;  // 1.5 to 2
+    }
+    std::setlocale(LC_ALL, "C");
 }
 
 // Checks (on only for 1) and the music flag are read through the dialog in its own test.

@@ -51,11 +51,12 @@ TEST(SaverSession, FirstStartWritesTheFirstRunSetBeforeReadingIt) {
     EXPECT_TRUE(s.host.timer3);
     EXPECT_EQ(s.form->DisablePowerSaving(), 1);
 
-    // A store where only the dialog wrote (no marker) gets the whole first-run set over it.
+    // A store without the marker keeps what it holds and gets the missing keys.
     Session t;
     t.store.Set("Settings", "WindSpeed", "3");
     t.Load();
-    EXPECT_EQ(t.store.Get("Settings", "WindSpeed"), "11");
+    EXPECT_EQ(t.store.Get("Settings", "WindSpeed"), "3");
+    EXPECT_EQ(t.store.Get("Settings", "Drafts"), "2");
 }
 
 TEST(SaverSession, FailedDisplayShowsTheMessageAndStartsNeitherSurfacesNorMusic) {

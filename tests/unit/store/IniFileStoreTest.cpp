@@ -16,6 +16,7 @@
 #include <iterator>
 #include <random>
 
+#include "StoreFiles.h"
 #include "settings/IniFileStore.h"
 #include "settings/IniParse.h"
 #include "settings/KeyTable.h"
@@ -25,63 +26,48 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
+using namespace storetest;
 
-// A fresh folder, removed with everything in it (opened up again if a test made it read-only).
-struct TempDir {
-    std::string path = [] {
-        const char* base = std::getenv("TMPDIR");
-        std::string p = std::string(base && *base ? base : "/tmp") + "/dm-store-XXXXXX";
-        return ::mkdtemp(p.data()) ? p : std::string();
-    }();
-    ~TempDir() {
-        std::error_code ignored;
-        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return path + "/" + name; }
-};
-
-std::string Bytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-unsigned Mode(const std::string& path) {
-    return unsigned(fs::status(path).permissions() & fs::perms::mask);
-}
-
-// Runs `body` in a child process that never returns into the test framework.
-pid_t StartChild(const std::function<int()>& body) {
-    std::fflush(nullptr);  // or the child would print the parent's buffered output again
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit([&]() noexcept { return body(); }());  // a throw ends it, not a test
-    return pid;
-}
-// The child's exit status, or 128 + the signal that ended it.
-int Finish(pid_t pid) {
-    int status = 0;
-    if (pid < 0 || ::waitpid(pid, &status, 0) != pid) return -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// True when every line is a header, a key line or blank: a torn file is not.
-bool WellFormed(const std::string& text) {
-    ini::Scanner scanner(text);
-    ini::Line line;
-    while (scanner.Next(line))
-        if (line.kind == ini::LineKind::kOther && line.end != line.begin) return false;
-    return text.empty() || text.back() == '\n';
-}
-
-TEST(IniFileStore, FirstRunSetIsOneReplacementThatLeavesWhatAWritePerKeyLeaves) {
+// Only a missing marker or another number starts the first run, which adds the missing keys in
+// one replacement and replaces nothing; a marker that is no number counts as done.
+TEST(IniFileStore, FirstRunFillsInOnlyMissingKeysAndOnlyWhenTheMarkerAsks) {
     TempDir dir;
-    IniFileStore store(dir / "config/DriftmereVT/settings.ini");
-    EXPECT_TRUE(EnsureFirstRun(store));
-    EXPECT_FALSE(EnsureFirstRun(store));
+    IniFileStore fresh(dir / "config/DriftmereVT/settings.ini");
+    EXPECT_TRUE(EnsureFirstRun(fresh));
+    EXPECT_FALSE(EnsureFirstRun(fresh));
     EXPECT_EQ(Mode(dir / "config/DriftmereVT"), 0700u);
-    EXPECT_EQ(store.FileReplacements(), 1u);
+    EXPECT_EQ(fresh.FileReplacements(), 1u);
+    const std::string firstRun = Bytes(dir / "config/DriftmereVT/settings.ini");
+    // Byte for byte the file a fresh first run has always written (ctest names the sources).
+    if (const char* source = std::getenv("DRIFTMERE_SOURCE_DIR")) {
+        EXPECT_EQ(firstRun, Bytes(std::string(source) + "/fuzz/seeds/settings/first-run.ini"));
+    }
+    const std::string mine = "[Settings]\nWindSpeed=3\nMessage=Back at 3pm\n";
+    const struct {
+        std::string start;
+        bool firstRun;
+    } cases[] = {{mine, true},
+                 {mine + "[System]\nSetReg=1\n", true},
+                 {mine + "[System]\nSetReg=70000\n", true},
+                 {mine + "[System]\nSetReg=2 ; by hand\n", false},
+                 {mine + "[System]\nSetReg=two\n", false},
+                 {mine + "[system]\nsetreg = 2.4\n", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.start);
+        Put(dir / "settings.ini", c.start);
+        IniFileStore store(dir / "settings.ini");
+        EXPECT_EQ(EnsureFirstRun(store), c.firstRun);
+        const std::string after = Bytes(dir / "settings.ini");
+        for (const ini::Entry& e : ini::Parse(c.start))  // nothing there replaced
+            EXPECT_EQ(ini::Lookup(after, e.section, e.key), e.value) << e.key;
+        EXPECT_EQ(store.FileReplacements(), c.firstRun ? 1u : 0u);
+        EXPECT_EQ(store.Read("Settings", "Drafts"),
+                  c.firstRun ? "2" : std::optional<std::string>());
+        if (c.firstRun) {
+            EXPECT_EQ(ini::Parse(after).size(), ini::Parse(firstRun).size());
+        }
+    }
+    // The whole set written at once leaves what writing it key by key leaves.
     for (const std::string& start :
          {""s, "# mine\n[SETTINGS]\nwindspeed = 3\n\n[Music]\nmidi2=0\n[Other]\nx=1\n"s,
           "[music]\nMidi1=0\n[Settings]\nPwrSave=0\n[music]\nMidi2=0\nMidi2=5\n"s,
@@ -122,6 +108,18 @@ TEST(IniFileStore, HandWrittenFileKeepsItsSpellingCommentsAndUnknownKeys) {
     // A new [music] section is spelled so whichever way the caller spells it.
     EXPECT_TRUE(IniFileStore(dir / "new.ini").Write("Music", "SoundOff", "0"));
     EXPECT_EQ(Bytes(dir / "new.ini"), "[music]\nSoundOff=0\n");
+    // A UTF-8 byte-order mark is kept, and the section after it is found.
+    const std::string bom = "\xEF\xBB\xBF";
+    for (const auto& [start, after] :
+         {std::pair{bom + "[music]\nSoundOn=False\n", bom + "[music]\nSoundOn=False\nSoundOff=0\n"},
+          {bom, bom + "[music]\nSoundOff=0\n"}}) {
+        Put(dir / "bom.ini", start);
+        IniFileStore marked(dir / "bom.ini");
+        EXPECT_EQ(marked.Read("music", "SoundOn"),
+                  start.size() > 3 ? "False" : std::optional<std::string>());
+        EXPECT_TRUE(marked.Write("Music", "SoundOff", "0"));
+        EXPECT_EQ(Bytes(dir / "bom.ini"), after);
+    }
 }
 
 TEST(IniFileStore, ReadsSeeEveryReplacementAtOnce) {
@@ -160,14 +158,14 @@ TEST(IniFileStore, ReadsSeeEveryReplacementAtOnce) {
 
 TEST(IniFileStore, DamagedFilesNeverCrashItAndTheirBytesAreKept) {
     std::mt19937 random(7);
-    std::string binary(64 << 10, '\0'), tenMegabytes, megabyte(1u << 20, 'm');
+    std::string binary(64 << 10, '\0'), manyKeys, longValue(900u << 10, 'm');
     for (char& c : binary) c = static_cast<char>(random());
-    while (tenMegabytes.size() < (10u << 20)) tenMegabytes += std::to_string(random()) + "=1\n";
+    while (manyKeys.size() < (900u << 10)) manyKeys += std::to_string(random()) + "=1\n";
     // Each with a key that reads back as written, invalid UTF-8 included.
     const std::string kinds[][3] = {
         {binary, "", ""},
-        {tenMegabytes, "", ""},
-        {"[Settings]\nMessage=" + megabyte, "Message", megabyte},
+        {manyKeys, "", ""},
+        {"[Settings]\nMessage=" + longValue, "Message", longValue},
         {"[Settings]\nWindSpeed=\xc3\x28\xa0\xa1\nF\xff=\xfe\n", "WindSpeed", "\xc3\x28\xa0\xa1"}};
     for (const auto& [bytes, key, value] : kinds) {
         TempDir dir;
@@ -199,7 +197,7 @@ TEST(IniFileStore, WhatIsNoPlainFileIsNeitherFollowedNorWaitedOn) {
         [&](const std::string& at) { return link("round", at) + link(at, dir / "round"); },
         [&](const std::string& at) {
             Put(at, "");
-            return ::truncate(at.c_str(), IniFileStore::kMaxFileBytes + 1);
+            return ::truncate(at.c_str(), (1 << 20) + 1);
         },
         [&](const std::string& at) { return link(dir / "created-through-it", at); },
         [&](const std::string& at) { return link(dir / "victim", at); }};
@@ -304,10 +302,13 @@ TEST(IniFileStore, DefaultPathFollowsTheXdgRules) {
 TEST(IniFileStoreProcesses, WritersAtOnceLoseNothingAndOneKilledAtAnyInstantLeavesAWholeFile) {
     TempDir dir;
     const std::string path = dir / "settings.ini", padding(64 << 10, 'p');
-    IniFileStore store(path);
+    // Each write waits for the lock as long as it takes: on a loaded machine a writer that
+    // writes again at once can keep the others waiting longer than the usual patience.
+    const IniFileStore::Options patient{.lockPatience = std::chrono::seconds(30)};
+    IniFileStore store(path, patient);
     ASSERT_TRUE(store.Write("Keep", "Padding", padding));
     const pid_t steady = StartChild([&] {
-        IniFileStore mine(path);
+        IniFileStore mine(path, patient);
         for (int i = 0; i < 500; ++i)
             if (!mine.Write("Race", "R" + std::to_string(i), std::to_string(i))) return 1;
         return 0;
@@ -315,7 +316,7 @@ TEST(IniFileStoreProcesses, WritersAtOnceLoseNothingAndOneKilledAtAnyInstantLeav
     std::mt19937 random(2024);
     for (int kill = 0; kill < 200; ++kill) {
         const pid_t churner = StartChild([&] {
-            IniFileStore mine(path);
+            IniFileStore mine(path, patient);
             for (unsigned n = 0;; ++n)
                 mine.Write("Churn", "C" + std::to_string(n % 40),
                            std::string(50 + (n * 37) % 400, static_cast<char>('a' + n % 26)));
@@ -350,6 +351,7 @@ TEST(IniText, EditsOfRandomTextsReadBackAndDisturbNoOtherKey) {
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
     for (int round = 0; round < 3000; ++round) {
         std::string text;
+        if (pick(4) == 0) text = "\xEF\xBB\xBF[s]\nk=1\n";  // a byte-order mark stays first
         for (std::size_t n = pick(60); n > 0; --n) text += alphabet[pick(alphabet.size())];
         std::string value;
         for (std::size_t n = pick(6); n > 0; --n) value += alphabet[pick(alphabet.size())];
@@ -377,12 +379,20 @@ TEST(IniFileStoreProcesses, AStoppedLockHolderMakesAWriteFailNotHang) {
     const IniFileStore::Options patient{.lockPatience = std::chrono::milliseconds(200)};
     IniFileStore store(path, patient);
     ASSERT_TRUE(store.Write("Settings", "WindSpeed", "11"));
+    auto entries = [](const char* folder) {
+        return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    };
     const int held = ::open((path + ".lock").c_str(), O_RDONLY | O_CLOEXEC);
+    const auto threads = entries("/proc/self/task"), descriptors = entries("/proc/self/fd");
     ASSERT_EQ(::flock(held, LOCK_EX), 0);  // another open file: to the store, another program
     EXPECT_FALSE(store.Write("Settings", "WindSpeed", "12"));
     EXPECT_FALSE(store.Write("Settings", "Drafts", "3"));
+    EXPECT_FALSE(IniFileStore(path).Write("Settings", "Drafts", "3"));  // the usual patience
     EXPECT_NE(store.LastError().find(path), std::string::npos) << store.LastError();
     EXPECT_EQ(Bytes(path), "[Settings]\nWindSpeed=11\n");
+    // The waits given up on left no thread and no descriptor behind.
+    EXPECT_EQ(entries("/proc/self/task"), threads);
+    EXPECT_EQ(entries("/proc/self/fd"), descriptors);
     ::close(held);
     EXPECT_TRUE(store.Write("Settings", "WindSpeed", "12")) << store.LastError();
     EXPECT_TRUE(IniFileStore(path, patient).Write("Settings", "Drafts", "3"));
