@@ -5,17 +5,13 @@
 #include <limits>
 #include <string>
 
+#include "platform/AsciiText.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere {
 namespace {
 
-std::string_view Trim(std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
+std::string_view Trim(std::string_view s) { return TrimmedOf(s, " \t\r\n"); }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "settings/FileLock.h"
 #include "settings/IniParse.h"
 #include "settings/KeyTable.h"
@@ -30,17 +31,10 @@ using files::Loaded;
 using files::LoadStatus;
 using files::Nanoseconds;
 
-std::string Lowered(std::string_view name) {
-    std::string lower(name);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 // A key's name in the index. The section's length goes first, so that no two pairs of names
 // (which may hold any byte) run together into one.
 std::string IndexName(std::string_view section, std::string_view key) {
-    return std::to_string(section.size()) + '/' + Lowered(section) + Lowered(key);
+    return std::to_string(section.size()) + '/' + AsciiLowered(section) + AsciiLowered(key);
 }
 
 std::int64_t NowNs() {

@@ -1,5 +1,6 @@
 #include "settings/IniParse.h"
 
+#include "platform/AsciiText.h"
 #include "settings/SettingsStore.h"
 
 namespace driftmere::ini {
@@ -29,11 +30,7 @@ std::size_t FindUnescaped(std::string_view text, std::size_t from, std::size_t t
     return to;
 }
 
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
+std::string_view TrimBlanks(std::string_view s) { return TrimmedOf(s, " \t"); }
 
 // Where a section's new key goes, and whether the section exists at all.
 struct Placement {

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/AsciiText.h"
 #include "settings/Conversions.h"
 
 namespace driftmere {
@@ -27,14 +28,7 @@ SettingValue FirstRunValueToWrite(const SettingKey& k) {
 
 }  // namespace
 
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
+bool SameName(std::string_view a, std::string_view b) { return EqualIgnoringAsciiCase(a, b); }
 
 std::span<const SettingKey> AllSettingKeys() { return kKeys; }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/AsciiText.h"
 #include "settings/Conversions.h"
 
 namespace driftmere {
@@ -13,13 +14,7 @@ std::string NormaliseCommandLine(const std::vector<std::string>& args) {
         if (!joined.empty()) joined += ' ';
         joined += a;
     }
-    std::size_t begin = joined.find_first_not_of(" \t");
-    if (begin == std::string::npos) return {};
-    std::size_t end = joined.find_last_not_of(" \t");
-    std::string text = joined.substr(begin, end - begin + 1);
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return text;
+    return AsciiLowered(TrimmedOf(joined, " \t"));
 }
 
 StartRequest Refused(std::string why) {

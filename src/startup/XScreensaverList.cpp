@@ -3,17 +3,15 @@
 #include <algorithm>
 #include <charconv>
 
+#include "platform/AsciiText.h"
+
 namespace driftmere {
 namespace {
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kSeparator = "\\n";  // a backslash and an n: the end of an entry
 
-std::string_view Trimmed(std::string_view s) {
-    const std::size_t begin = s.find_first_not_of(kBlanks);
-    if (begin == std::string_view::npos) return {};
-    return s.substr(begin, s.find_last_not_of(kBlanks) - begin + 1);
-}
+std::string_view Trimmed(std::string_view s) { return TrimmedOf(s, kBlanks); }
 
 std::string_view TrimmedRight(std::string_view s) {
     const std::size_t end = s.find_last_not_of(kBlanks);
