@@ -1,10 +1,5 @@
 #include "setup/qt/DialogWidgets.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <QByteArray>
 #include <QCheckBox>
 #include <QFile>
 #include <QGroupBox>
@@ -14,40 +9,22 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "platform/linux/RegularFile.h"
+
 namespace driftmere {
 namespace {
 
 // The largest picture file the dialog reads; its own pictures are a small fraction of this.
-constexpr qint64 kMaxPictureBytes = 16 * 1024 * 1024;
-
-// The bytes of a regular file of bounded size, or nothing. The file is opened without
-// blocking, so a pipe or device put in a picture's place cannot hang the dialog.
-QByteArray ReadPictureFile(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) return {};
-    QByteArray bytes;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxPictureBytes) {
-        bytes.resize(static_cast<qsizetype>(st.st_size));
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n =
-                ::read(fd, bytes.data() + got, static_cast<size_t>(bytes.size() - got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) break;
-            got += n;
-        }
-        bytes.truncate(got);
-    }
-    ::close(fd);
-    return bytes;
-}
+constexpr std::size_t kMaxPictureBytes = 16 * 1024 * 1024;
 
 QPixmap ReadPicture(const QString& path) {
+    // Read without blocking, so a pipe or device put in a picture's place cannot hang the dialog.
     QPixmap pixmap;
-    const QByteArray bytes = ReadPictureFile(path);
-    if (!bytes.isEmpty()) pixmap.loadFromData(bytes);
+    const RegularFile file =
+        ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxPictureBytes);
+    if (file.problem.empty() && !file.bytes.empty())
+        pixmap.loadFromData(reinterpret_cast<const uchar*>(file.bytes.data()),
+                            static_cast<uint>(file.bytes.size()));
     return pixmap;
 }
 
