@@ -10,9 +10,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "TestPictures.h"
@@ -24,6 +23,7 @@ namespace driftmere {
 namespace {
 
 using testing::TestPictures;
+using namespace std::chrono_literals;
 
 struct Sink : DisplayEvents {
     int frames = 0, clicks = 0, moves = 0;
@@ -183,50 +183,24 @@ TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
     EXPECT_EQ(sizeAfterResize({1100, 700}), QSize(800, 600));
 }
 
-// Opens the writing end of a FIFO when the loads are still not done a few seconds on: a load
-// that opened the FIFO without O_NONBLOCK waits there for a writer, and is let go by this to fail
-// by assertion instead of hanging the test.
-class FifoWatch {
-  public:
-    explicit FifoWatch(const std::string& path)
-        : thread_([this, path] {
-              std::unique_lock lock(mutex_);
-              if (changed_.wait_for(lock, std::chrono::seconds(5), [this] { return done_; }))
-                  return;
-              const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-              if (fd >= 0) {
-                  waitedForAWriter_ = true;
-                  ::close(fd);
-              }
-          }) {}
-    // True when a load was found waiting on the FIFO.
-    bool Done() {
-        {
-            std::lock_guard lock(mutex_);
-            done_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-        return waitedForAWriter_;
-    }
-
-  private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool done_ = false;
-    bool waitedForAWriter_ = false;
-    std::thread thread_;
-};
-
 TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
     ASSERT_EQ(mkfifo(files("fifo.bmp").c_str(), 0600), 0);  // would block a plain open
     ::testing::internal::CaptureStderr();
     const char* const bad[] = {"missing.bmp", "garbage.bmp", "truncated.bmp", "boundless.bmp",
                                "fifo.bmp"};
-    FifoWatch watch(files("fifo.bmp"));
+    // A load that opened the FIFO without O_NONBLOCK would wait there for a writer: five seconds
+    // on, one comes, so that the test fails instead of hanging.
+    std::atomic<bool> loaded = false, waited = false;
+    std::thread watch([&, fifo = files("fifo.bmp")] {
+        for (int i = 0; i < 500 && !loaded; ++i) std::this_thread::sleep_for(10ms);
+        if (const int fd = loaded ? -1 : ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+            waited = true, ::close(fd);
+    });
     for (const char* name : bad)
         display.LoadPicture(display.CreateSurface(), files(name), kKeyedOrAlpha);
-    EXPECT_FALSE(watch.Done()) << "a picture load waited on a FIFO for a writer";
+    loaded = true;
+    watch.join();
+    EXPECT_FALSE(waited) << "a picture load waited on a FIFO for a writer";
     const SurfaceId backdrop = display.CreateSurface();
     display.LoadPicture(backdrop, files("backdrop.bmp"), kOpaque);
     for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);
