@@ -171,7 +171,7 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
             Ended(generation);
             return;
         case SongCheck::TooLarge:
-            Warn("the song " + path + " is too large to be one of ours; it is skipped");
+            Warn("the song " + path + " is too large (" + problem + "); it is skipped");
             Ended(generation);
             return;
         case SongCheck::TooCostly:

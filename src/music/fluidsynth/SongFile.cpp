@@ -22,7 +22,10 @@ SongCheck ReadSong(const std::string& path, std::vector<char>& data, std::string
                    double* lengthSeconds) {
     RegularFile file = ReadRegularFile(path, kMaxSongBytes);
     data.clear();
-    if (file.tooLarge) return SongCheck::TooLarge;
+    if (file.tooLarge) {
+        problem = "over " + std::to_string(kMaxSongBytes >> 20) + " MB";
+        return SongCheck::TooLarge;
+    }
     if (!file.problem.empty()) {
         problem = file.problem;
         return SongCheck::Unreadable;
