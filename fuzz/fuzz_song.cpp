@@ -1,5 +1,6 @@
 // Songs on arbitrary bytes, through the loading path of the sound control: a song that does not
-// begin like a Standard MIDI File is refused before the player sees it; the rest go to a new
+// parse as a Standard MIDI File, or would cost more than a song may, is refused before the player
+// sees it; the rest go to a new
 // FluidSynth player on one long-lived synthesiser (as the control keeps one), which plays up to
 // half a second through the limiter. Loading the SoundFont for every input, as an offline render
 // does, would cost a hundred times more than the song itself.
@@ -50,8 +51,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The control refuses what does not parse cleanly, before the player sees it.
-    if (!IsWellFormedMidi(data, size)) return 0;
+    // The control refuses what does not parse cleanly or costs too much, before the player sees it.
+    if (CheckMidi(data, size).verdict != MidiVerdict::Playable) return 0;
     fluid_player_t* player = new_fluid_player(g_synth);
     if (!player) return 0;
     if (fluid_player_add_mem(player, data, size) == FLUID_OK &&

@@ -188,7 +188,6 @@ StartRequest ParseStart(const std::vector<std::string>& args, const char* xscree
         req.hosted = true;
         if (windowId) {
             req.hostWindow = *windowId;
-            req.music = false;  // a settings program's preview pane stays silent
         } else if (xscreensaverWindow && *xscreensaverWindow) {
             auto fromHost = ParseWindowId(xscreensaverWindow);
             if (!fromHost)

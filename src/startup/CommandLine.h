@@ -28,7 +28,7 @@ struct StartRequest {
     // screen), take no input, hide no pointer, inhibit nothing, skip the single-instance rule.
     bool hosted = false;
     std::uint64_t hostWindow = 0;
-    bool music = true;  // never in a host's preview pane (-window-id)
+    bool music = true;  // a hosted copy is heard only when its window covers a monitor
     bool showFps = false;
 };
 

@@ -1,28 +1,16 @@
 #!/usr/bin/env bash
-# Two copies under a host, one per monitor, with music on: exactly one is heard. Killing it at
-# once (SIGKILL) lets the other take over with the next song, again as the only stream.
+# Two copies under a host, one per monitor (two Xinerama heads side by side), with music on:
+# exactly one is heard. Killing it at once (SIGKILL) lets the other take over with the next song,
+# again as the only stream.
 # A private PulseAudio server plays into a null sink; its stream list shows who is heard.
 source "$(dirname "$0")/lib.sh"
-unset DRIFTMERE_AUDIO PULSE_SERVER PULSE_RUNTIME_PATH
+source "$(dirname "$0")/../support/pulse-server.sh"
+source "$(dirname "$0")/../support/nested-x.sh"
+trap 'cleanup; stop_nested' EXIT
 export HOME=$WORK/home
 mkdir -p "$HOME"
+start_pulse
 
-# The server and its clients meet at $XDG_RUNTIME_DIR/pulse/native, in the test's own folder.
-cat >"$WORK/pa.conf" <<'CONF'
-load-module module-null-sink sink_name=capture
-set-default-sink capture
-load-module module-native-protocol-unix auth-anonymous=1
-CONF
-env -u DISPLAY pulseaudio -n -F "$WORK/pa.conf" --exit-idle-time=-1 --daemonize=no \
-    --use-pid-file=no >"$WORK/pa.log" 2>&1 &
-PIDS+=("$!")
-wait_for 30 pactl info >/dev/null 2>&1 || { echo "no sound server:"; cat "$WORK/pa.log"; exit 1; }
-
-streams() { pactl list short sink-inputs 2>/dev/null | grep -c . || true; }
-# The pids of the programs that have a stream, one a line.
-players() { pactl list sink-inputs 2>/dev/null | sed -n 's/.*application.process.id = "\([0-9]*\)".*/\1/p'; }
-some_stream() { [ "$(streams)" -ge 1 ]; }
-playing() { [ "$(players)" = "$1" ]; }
 stays_one() {  # stays_one SECONDS: exactly one stream at every look for that long
     local end=$((SECONDS + $1))
     while [ "$SECONDS" -lt "$end" ]; do [ "$(streams)" = 1 ] && sleep 0.2 || return 1; done
@@ -37,7 +25,7 @@ heard() {
     awk -v r="${rms:-0}" 'BEGIN {exit !(r > 0.0005)}'
 }
 
-start_xvfb 800x600
+start_nested 400x600 400x600
 write_settings <"$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini"  # music on
 
 start_host 400 600 0 0

@@ -48,6 +48,21 @@ std::optional<QSize> XcbWindowSize(xcb_connection_t* connection, xcb_window_t wi
     return QSize(geometry->width, geometry->height);
 }
 
+std::optional<QRect> XcbWindowOnScreen(xcb_connection_t* connection, xcb_window_t window) {
+    if (connection == nullptr || window == XCB_NONE) return std::nullopt;
+    xcb_generic_error_t* error = nullptr;
+    auto geometry = OwnReply(
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error), &error);
+    if (!geometry) return std::nullopt;
+    auto origin =
+        OwnReply(xcb_translate_coordinates_reply(
+                     connection,
+                     xcb_translate_coordinates(connection, window, geometry->root, 0, 0), &error),
+                 &error);
+    if (!origin) return std::nullopt;
+    return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
+}
+
 std::string XcbWindowTitle(xcb_connection_t* connection, xcb_window_t window) {
     std::optional<std::string> title =
         TextProperty(connection, window, Atom(connection, "_NET_WM_NAME"),

@@ -4,6 +4,7 @@
 // instead of reporting it.
 #include <xcb/xcb.h>
 
+#include <QRect>
 #include <QSize>
 #include <cstdlib>
 #include <memory>
@@ -30,6 +31,10 @@ XcbReply<T> OwnReply(T* reply, xcb_generic_error_t** error) {
 // The window's size, or nullopt when `window` names no window (a pixmap id has a size too, but
 // no window attributes).
 std::optional<QSize> XcbWindowSize(xcb_connection_t* connection, xcb_window_t window);
+
+// Where the window lies on its screen, in the root window's pixels; nullopt when `window` names
+// no window.
+std::optional<QRect> XcbWindowOnScreen(xcb_connection_t* connection, xcb_window_t window);
 
 // The window's title: _NET_WM_NAME in UTF-8 when it has one, else WM_NAME; empty when neither.
 std::string XcbWindowTitle(xcb_connection_t* connection, xcb_window_t window);

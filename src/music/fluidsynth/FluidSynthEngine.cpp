@@ -1,5 +1,7 @@
 #include "music/fluidsynth/FluidSynthEngine.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -19,6 +21,10 @@ constexpr auto kSilentStep = std::chrono::milliseconds(20);
 constexpr auto kDevicePoll = std::chrono::milliseconds(50);
 // The silent output catches up after a stall in slices of at most this many frames.
 constexpr std::int64_t kMaxFramesPerStep = 44100;
+// The player ends a song once its last note has died away, a few seconds after its last event.
+// A synthesiser that has lost track of a voice counts it as sounding for ever, and the player
+// would never end; past this much after its last event, the song is over all the same.
+constexpr auto kLongestFadeOut = std::chrono::seconds(10);
 
 }  // namespace
 
@@ -126,10 +132,18 @@ void FluidSynthSound::Engine::StopPlayer() {
         fluid_player_stop(player);
         delete_fluid_player(player);
         player = nullptr;
+        // Silencing hundreds of voices at once overflows the synthesiser's list of finished
+        // voices; the ones it loses count as sounding for ever, and no later song would ever end
+        // (a song of a note a millisecond does it). A full reset forgets them, and the next song
+        // starts from the synthesiser's first state, whatever the last one left set.
         fluid_synth_all_sounds_off(synth, -1);
+        fluid_synth_system_reset(synth);
     }
     songData.clear();
     songData.shrink_to_fit();
+    // The player parsed the song on the audio thread, into that thread's own allocation arena,
+    // which keeps its freed pages unless asked to give them back.
+    malloc_trim(0);
 }
 
 void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t generation) {
@@ -145,7 +159,8 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
         return;
     }
     std::string problem;
-    switch (ReadSong(path, songData, problem)) {
+    double lengthSeconds = 0;
+    switch (ReadSong(path, songData, problem, &lengthSeconds)) {
         case SongCheck::Ok:
             break;
         case SongCheck::Unreadable:
@@ -157,7 +172,12 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
             Ended(generation);
             return;
         case SongCheck::TooLarge:
-            Warn("the song " + QuotedPath(path) + " is too large to be a MIDI file");
+            Warn("the song " + QuotedPath(path) + " is too large (" + problem + "); it is skipped");
+            Ended(generation);
+            return;
+        case SongCheck::TooCostly:
+            Warn("the song " + QuotedPath(path) + " asks too much of the synthesiser (" + problem +
+                 "); it is skipped");
             Ended(generation);
             return;
     }
@@ -177,6 +197,10 @@ void FluidSynthSound::Engine::Start(const std::string& path, std::uint64_t gener
     }
     playerGeneration = generation;
     renderStart = SteadyClock::now();
+    songDeadline = renderStart +
+                   std::chrono::duration_cast<SteadyClock::duration>(
+                       std::chrono::duration<double>(std::min(lengthSeconds, 1e7))) +
+                   kLongestFadeOut;
     framesRendered = 0;
     behind = false;
 }
@@ -237,7 +261,8 @@ void FluidSynthSound::Engine::Run() {
         if (stop) StopPlayer();
         if (player) {
             if (renderHere) RenderDue();
-            if (fluid_player_get_status(player) == FLUID_PLAYER_DONE) {
+            if (fluid_player_get_status(player) == FLUID_PLAYER_DONE ||
+                SteadyClock::now() > songDeadline) {
                 StopPlayer();
                 Ended(playerGeneration);
             }

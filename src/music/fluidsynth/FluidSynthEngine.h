@@ -58,6 +58,8 @@ struct FluidSynthSound::Engine {
     std::vector<char> songData;
     std::set<std::string> warned;
     std::chrono::steady_clock::time_point renderStart;
+    // When the song counts as over even if the player still says it plays.
+    std::chrono::steady_clock::time_point songDeadline;
     std::int64_t framesRendered = 0;
     bool behind = false;
     std::vector<std::int16_t> scratch;

@@ -22,7 +22,8 @@ struct SaverRunOptions {
     bool showFps = false;
     // Under a screen-saver host, which owns the pointer, the stacking and the screen blanking.
     bool hosted = false;
-    // False: no synthesiser at all (a preview pane).
+    // False: no synthesiser at all. A copy in a host's window has one only when the window covers
+    // a whole monitor.
     bool music = true;
     std::string dataFolder;  // ends with '/'
 };

@@ -1,6 +1,8 @@
 // The display with its window: events, key codes, letterboxing, repaints, warnings, host sizes.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -8,6 +10,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "TestPictures.h"
 #include "display/qt/KeyCodes.h"
@@ -18,6 +23,7 @@ namespace driftmere {
 namespace {
 
 using testing::TestPictures;
+using namespace std::chrono_literals;
 
 struct Sink : DisplayEvents {
     int frames = 0, clicks = 0, moves = 0;
@@ -182,8 +188,19 @@ TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
     ::testing::internal::CaptureStderr();
     const char* const bad[] = {"missing.bmp", "garbage.bmp", "truncated.bmp", "boundless.bmp",
                                "fifo.bmp"};
+    // A load that opened the FIFO without O_NONBLOCK would wait there for a writer: five seconds
+    // on, one comes, so that the test fails instead of hanging.
+    std::atomic<bool> loaded = false, waited = false;
+    std::thread watch([&, fifo = files("fifo.bmp")] {
+        for (int i = 0; i < 500 && !loaded; ++i) std::this_thread::sleep_for(10ms);
+        if (const int fd = loaded ? -1 : ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
+            waited = true, ::close(fd);
+    });
     for (const char* name : bad)
         display.LoadPicture(display.CreateSurface(), files(name), kKeyedOrAlpha);
+    loaded = true;
+    watch.join();
+    EXPECT_FALSE(waited) << "a picture load waited on a FIFO for a writer";
     const SurfaceId backdrop = display.CreateSurface();
     display.LoadPicture(backdrop, files("backdrop.bmp"), kOpaque);
     for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);

@@ -6,12 +6,34 @@
 #include <array>
 #include <cmath>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "FlightSession.h"
 
 namespace driftmere::testing {
 namespace {
+
+// The start points as the saver has always had them, written out here rather than taken from the
+// code's own table, so that a wrong point there fails: with rising or calm air below the bottom
+// edge or left of the screen, with sinking air above the top edge or left of it.
+using Points = std::array<std::pair<int, int>, 8>;
+constexpr Points kRisingAirStarts = {{{300, 605},
+                                      {220, 605},
+                                      {130, 605},
+                                      {50, 605},
+                                      {-150, 500},
+                                      {-150, 380},
+                                      {-150, 275},
+                                      {-150, 150}}};
+constexpr Points kSinkingAirStarts = {{{350, -170},
+                                       {250, -170},
+                                       {150, -170},
+                                       {50, -170},
+                                       {-160, 50},
+                                       {-160, 150},
+                                       {-160, 300},
+                                       {-160, 450}}};
 
 TEST(Launch, BalloonsTakeOffAtTheirSeconds) {
     Session s;
@@ -119,19 +141,20 @@ TEST(Finish, OrderOfTheFinishDecidesTheDrawsAndASecondFinishStands) {
     t.FrameAfter(10);
     EXPECT_EQ(t.display.Count("SetSurfaceX 103"), 2);
     EXPECT_EQ(t.fleet.Balloon(3).RelaunchDelay, delay3);
-    EXPECT_EQ(t.X(3), kLowStartPoints[place3 - 1].x);
-    EXPECT_EQ(t.Y(3), kLowStartPoints[place3 - 1].y);
+    EXPECT_EQ(std::pair(t.X(3), t.Y(3)), kRisingAirStarts[place3 - 1]);
 }
 
 // Long sessions, the tick count wrapping an hour in: every finish puts the balloon at a start
-// point with a 30 to 55 s delay, and it flies again from there exactly that much later.
+// point with a 30 to 55 s delay, and it flies again from there exactly that much later. Every
+// point of the table for the drafts is used.
 TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
     for (auto [wind, drafts, hours] : {std::tuple{11, 2, 24}, {15, 0, 2}, {5, -5, 2}}) {
         SCOPED_TRACE(::testing::Message() << wind << " " << drafts);
         Session s(wind, drafts, 0xFFFFFFFFu - 3'600'000u);
         s.frameMs = 50;
         s.keepLog = false;
-        const auto& table = drafts < 0 ? kHighStartPoints : kLowStartPoints;
+        const Points& table = drafts < 0 ? kSinkingAirStarts : kRisingAirStarts;
+        std::set<std::pair<int, int>> used;
         struct Track {
             bool flying = false;
             int finishes = 0, finishedAt = 0, x = 0, y = 0;
@@ -145,8 +168,9 @@ TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
                 Track& t = track[k - 1];
                 if (frame && t.flying && !b.Flying) {
                     t = {false, t.finishes + 1, s.fleet.LaunchSeconds(), s.X(k), s.Y(k)};
-                    ASSERT_TRUE(std::ranges::any_of(
-                        table, [&](StartPoint p) { return p.x == t.x && p.y == t.y; }));
+                    ASSERT_TRUE(std::ranges::count(table, std::pair(t.x, t.y)))
+                        << t.x << "," << t.y;
+                    used.emplace(t.x, t.y);
                     ASSERT_EQ(b.RelaunchCount, 0);
                     ASSERT_TRUE(b.RelaunchDelay >= 30 && b.RelaunchDelay <= 55) << b.RelaunchDelay;
                 } else if (!frame && b.Flying && !t.flying && t.finishes > 0) {
@@ -161,6 +185,7 @@ TEST(Finish, LongSessionsRelaunchFromTheChosenPointAfterTheDrawnDelay) {
         s.Run(hours * 3'600'000ull);
         EXPECT_EQ(s.fleet.LaunchSeconds(), hours * 3600);
         for (int k = 1; k <= kBalloonCount; ++k) EXPECT_GT(track[k - 1].finishes, 10 * hours) << k;
+        EXPECT_EQ(used.size(), table.size());
     }
 }
 

@@ -75,6 +75,85 @@ TEST(MidiCheck, AcceptsCleanFilesAndRejectsDamagedOnes) {
     for (const auto& [what, bytes] : bad) EXPECT_FALSE(Check(bytes)) << what;
 }
 
+// A track of `count` notes on keys 0, 1, 2..., each held `hold` ticks and struck `gap` ticks
+// after the previous one ended.
+Bytes Notes(int count, std::uint8_t gap, std::uint8_t hold) {
+    Bytes t;
+    for (int i = 0; i < count; ++i) {
+        const auto key = static_cast<std::uint8_t>(i);
+        t.insert(t.end(), {gap, 0x90, key, 0x40, hold, 0x80, key, 0x00});
+    }
+    return With(t);
+}
+
+Bytes TwoTracks(const Bytes& first, const Bytes& second) {
+    Bytes b = File(first);
+    b[11] = 2;
+    const std::uint8_t size[] = {std::uint8_t(second.size() >> 8), std::uint8_t(second.size())};
+    b.insert(b.end(), {'M', 'T', 'r', 'k', 0, 0, size[0], size[1]});
+    b.insert(b.end(), second.begin(), second.end());
+    return b;
+}
+
+// What a well-formed song may cost: how many events it holds, how many notes start within 10 ms
+// of its time on all tracks together (tempo changes in any track count), and how many sound at
+// once. Each row is a song just past one limit, or a near miss that must still play.
+TEST(MidiCheck, RefusesSongsPastWhatOneSongMayCost) {
+    // 120 beats a minute at 480 ticks a beat: a tick is about a millisecond.
+    const Bytes fast{0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x32};  // 50 microseconds a beat
+    const SongLimits small{.events = 40, .notesAtOnce = 4, .notesSounding = 3};
+    struct Row {
+        const char* what;
+        Bytes song;
+        MidiVerdict verdict;
+        const char* excess;
+    };
+    const Row rows[] = {
+        {"four notes at once", File(Notes(4, 0, 0)), MidiVerdict::Playable, ""},
+        {"five notes at once", File(Notes(5, 0, 0)), MidiVerdict::TooCostly, "5 notes started"},
+        {"five notes 3 ms apart", File(Notes(5, 3, 0)), MidiVerdict::Playable, ""},
+        {"five notes 3 ms apart, at a tempo that puts them within 10 ms",
+         TwoTracks(With(fast), Notes(5, 3, 0)), MidiVerdict::TooCostly, "5 notes started"},
+        {"three notes on one track, two at the same moment on another",
+         TwoTracks(Notes(3, 0, 0), Notes(2, 0, 0)), MidiVerdict::TooCostly, "5 notes started"},
+        {"one key struck twenty times without a note-off", File(With([] {
+             Bytes t;
+             for (int i = 0; i < 20; ++i) t.insert(t.end(), {20, 0x90, 0x3C, 0x40});
+             return t;
+         }())),
+         MidiVerdict::Playable, ""},
+        {"four keys struck and held",
+         File(With({20, 0x90, 1, 0x40, 20, 0x90, 2, 0x40, 20, 0x90, 3, 0x40, 20, 0x90, 4, 0x40})),
+         MidiVerdict::TooCostly, "4 notes sounding"},
+        {"a note-on of velocity 0 lets the key go",
+         File(With({20, 0x90, 1, 0x40, 20, 0x90, 2,  0x40, 20, 0x90,
+                    3,  0x40, 0, 0x90, 1,  0x00, 20, 0x90, 4,  0x40})),
+         MidiVerdict::Playable, ""},
+        {"39 events with the end of track", File(Notes(19, 20, 0)), MidiVerdict::Playable, ""},
+        {"41 events", File(Notes(20, 20, 0)), MidiVerdict::TooCostly, "more than 40 events"},
+    };
+    for (const Row& row : rows) {
+        const MidiCheckResult result = CheckMidi(row.song.data(), row.song.size(), small);
+        EXPECT_EQ(result.verdict, row.verdict) << row.what << ": " << result.excess;
+        EXPECT_EQ(result.excess.rfind(row.excess, 0), 0u) << row.what << ": " << result.excess;
+        EXPECT_TRUE(IsWellFormedMidi(row.song.data(), row.song.size())) << row.what;
+    }
+
+    // The limits a song is played under: a chord on each of 16 channels plays, one more note
+    // at that moment does not. Two beats at 120 a minute last a second.
+    Bytes chords;
+    for (int i = 0; i < 65; ++i)
+        chords.insert(chords.end(), {0x00, std::uint8_t(0x90 | i % 16), std::uint8_t(i), 0x40});
+    const Bytes tooMany = File(With(chords));
+    EXPECT_EQ(CheckMidi(tooMany.data(), tooMany.size()).verdict, MidiVerdict::TooCostly);
+    chords.resize(chords.size() - 4);
+    chords.insert(chords.end(), {0x87, 0x40, 0x80, 0, 0});
+    const Bytes played = File(With(chords));
+    const MidiCheckResult result = CheckMidi(played.data(), played.size());
+    EXPECT_EQ(result.verdict, MidiVerdict::Playable) << result.excess;
+    EXPECT_DOUBLE_EQ(result.lengthMicros, 1e6);
+}
+
 std::vector<float> Sine(float amplitude, int frames) {
     std::vector<float> s(frames);
     for (int i = 0; i < frames; ++i)

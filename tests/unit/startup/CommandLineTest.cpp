@@ -178,7 +178,7 @@ TEST(CommandLine, ScreenSaverHostOptions) {
         const char* env;
         bool hosted, music, fps;
         std::uint64_t window;
-    } cases[] = {{{"--root", "--window-id", "0x1c00007"}, "0x2a", true, false, false, 0x1c00007},
+    } cases[] = {{{"--root", "--window-id", "0x1c00007"}, "0x2a", true, true, false, 0x1c00007},
                  {{"-root"}, "0x2a", true, true, false, 0x2a},
                  {{"-root"}, "42", true, true, false, 42},
                  {{"-root"}, nullptr, true, true, false, 0},  // the whole screen
