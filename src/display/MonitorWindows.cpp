@@ -1,6 +1,7 @@
 #include "display/MonitorWindows.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace driftmere {
 
@@ -68,6 +69,19 @@ std::optional<WindowPlan> PlanWindows(const std::vector<std::uintptr_t>& windowM
         if (!placed[w]) plan.close.push_back(w);
     }
     return plan;
+}
+
+bool CoversAWholeMonitor(const MonitorArea& window, const std::vector<MonitorArea>& monitors) {
+    // In 64 bits: a hostile geometry cannot overflow the sums.
+    const auto right = [](const MonitorArea& a) { return std::int64_t{a.x} + a.width; };
+    const auto bottom = [](const MonitorArea& a) { return std::int64_t{a.y} + a.height; };
+    for (const MonitorArea& m : monitors) {
+        if (Empty(m)) continue;
+        if (window.x <= m.x && window.y <= m.y && right(window) >= right(m) &&
+            bottom(window) >= bottom(m))
+            return true;
+    }
+    return false;
 }
 
 }  // namespace driftmere

@@ -52,4 +52,10 @@ std::vector<std::size_t> MonitorsToCover(const std::vector<MonitorArea>& monitor
 std::optional<WindowPlan> PlanWindows(const std::vector<std::uintptr_t>& windowMonitors,
                                       const std::vector<MonitorArea>& monitors);
 
+// True when `window` (in the screen's pixels) holds the whole of at least one monitor of some
+// size. A screen-saver host gives each monitor a window that covers it; a settings program shows
+// the saver in a preview pane, a window smaller than its screen, and some hosts say nothing else
+// to tell the two apart.
+bool CoversAWholeMonitor(const MonitorArea& window, const std::vector<MonitorArea>& monitors);
+
 }  // namespace driftmere

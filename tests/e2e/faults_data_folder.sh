@@ -65,9 +65,9 @@ crowded_song 100000 >"$WORK/x/share/driftmere/Tranquil.mid"
 { crowded_song 2; head -c 15000000 /dev/zero; } >"$WORK/x/share/driftmere/Ambiant.mid"
 start_named costly "$COPY" /s
 check "the crowded song is skipped with a warning" \
-    wait_for 30 lines_at_least "$WORK/costly.err" 'Tranquil.mid asks too much' 1
+    wait_for 30 lines_at_least "$WORK/costly.err" 'Tranquil.mid" asks too much' 1
 check "the 15 MB song is skipped with a warning" \
-    wait_for 30 lines_at_least "$WORK/costly.err" 'Ambiant.mid is too large' 1
+    wait_for 30 lines_at_least "$WORK/costly.err" 'Ambiant.mid" is too large' 1
 xdotool key n key p key q
 check "the keys still answer (Q stored its value)" wait_for 30 setting_is music SoundOn False
 kill -TERM "$PROG_PID"

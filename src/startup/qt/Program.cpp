@@ -17,7 +17,9 @@
 #include <memory>
 #include <optional>
 
+#include "display/MonitorWindows.h"
 #include "display/qt/Monitors.h"
+#include "display/qt/XcbQueries.h"
 #include "platform/linux/InstanceLock.h"
 #include "platform/linux/X11Windows.h"
 #include "platform/linux/XScreensaverFile.h"
@@ -51,12 +53,14 @@ std::string DisplayProblem() {
 
 // A host's window that is at least as large as one of the monitors is the saver's screen; a
 // smaller one is a settings program's preview pane.
+// A host's window that holds a whole monitor is a saver's screen; one smaller than its screen is
+// a settings program's preview pane, whichever program shows it and however it names the window.
 bool CoversAMonitor(WId window) {
-    const auto size = X11WindowSize(window);
-    if (!size) return false;
-    for (const MonitorArea& monitor : CurrentMonitors())
-        if (size->width >= monitor.width && size->height >= monitor.height) return true;
-    return false;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    const auto area =
+        XcbWindowOnScreen(x11 ? x11->connection() : nullptr, static_cast<xcb_window_t>(window));
+    return area && CoversAWholeMonitor({0, area->x(), area->y(), area->width(), area->height()},
+                                       CurrentMonitors());
 }
 
 // Once told to end, by a signal or by its own event loop ending, the program is gone within
@@ -165,11 +169,12 @@ std::unique_ptr<QSocketNotifier> WatchSignals(std::function<void()> onSignal) {
     return notifier;
 }
 
-int RunSaver(const StartRequest& req) {
+int RunSaver(const StartRequest& req, bool coversAMonitor) {
+    // A copy in a host's window is heard only when that window covers a whole monitor.
     SaverRun run({.hostWindow = static_cast<WId>(req.hostWindow),
                   .showFps = req.showFps,
                   .hosted = req.hosted,
-                  .music = req.music,
+                  .music = req.music && (req.hostWindow == 0 || coversAMonitor),
                   .dataFolder = DataFolder()});
     auto signals_ = WatchSignals([&run] { run.session().CloseDown(); });
     if (!run.Start()) {
@@ -291,14 +296,13 @@ int RunProgram(int argc, char** argv) {
         QApplication::setApplicationName(QStringLiteral("Driftmere"));
         // Under a host, which starts a copy per monitor, none is turned away; one in a window
         // as large as a monitor still counts as a running saver.
-        if (req.hosted &&
-            CountsAsRunningSaver(
-                req, req.hostWindow != 0 && CoversAMonitor(static_cast<WId>(req.hostWindow))))
-            takeLock();
+        const bool coversAMonitor =
+            req.hostWindow != 0 && CoversAMonitor(static_cast<WId>(req.hostWindow));
+        if (req.hosted && CountsAsRunningSaver(req, coversAMonitor)) takeLock();
 
         switch (req.mode) {
             case StartMode::Saver:
-                status = RunSaver(req);
+                status = RunSaver(req, coversAMonitor);
                 break;
             case StartMode::Preview:
                 status = RunPreview(req);

@@ -2,12 +2,8 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <iostream>
 
-#include "display/qt/Monitors.h"
-#include "display/qt/XcbQueries.h"
-#include "music/HostedMusic.h"
 #include "music/SilentSound.h"
 #include "music/TokenSound.h"
 #include "music/fluidsynth/FluidSynthSound.h"
@@ -22,18 +18,6 @@ QtDisplay::Options DisplayOptions(const SaverRunOptions& options) {
     display.hostWindow = options.hostWindow;
     display.showFps = options.showFps;
     return display;
-}
-
-// A copy in a host's window is heard only when that window covers a whole monitor: a preview
-// pane is smaller than its screen, whichever program shows it.
-bool MayPlayMusic(const SaverRunOptions& options) {
-    if (!options.music) return false;
-    if (options.hostWindow == 0) return true;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    const auto area = XcbWindowOnScreen(x11 ? x11->connection() : nullptr,
-                                        static_cast<xcb_window_t>(options.hostWindow));
-    return area && CoversAWholeMonitor({0, area->x(), area->y(), area->width(), area->height()},
-                                       CurrentMonitors());
 }
 
 // A host starts one copy per monitor, and a user may start more: of all the copies that may play
@@ -63,7 +47,7 @@ SaverRun::SaverRun(const SaverRunOptions& options)
     : hosted_(options.hosted),
       store_(IniFileStore::DefaultPath()),
       display_(DisplayOptions(options)),
-      sound_(MakeSound(MayPlayMusic(options))),
+      sound_(MakeSound(options.music)),
       host_(&display_, options.hosted),
       session_({display_, *sound_, store_, clock_, host_, options.dataFolder}) {
     display_.SetEventSink(&session_);

@@ -4,12 +4,12 @@
 #include <climits>
 #include <vector>
 
-#include "music/HostedMusic.h"
+#include "display/MonitorWindows.h"
 
 namespace driftmere {
 namespace {
 
-TEST(HostedMusic, OnlyAWindowCoveringAWholeMonitorIsHeard) {
+TEST(HostWindow, OnlyAWindowCoveringAWholeMonitorIsASaversScreen) {
     const std::vector<MonitorArea> two = {{1, 0, 0, 1920, 1080}, {2, 1920, 0, 1280, 1024}};
     const struct {
         const char* what;
