@@ -37,8 +37,7 @@ bool InhibitService::Register() {
     if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered)
         return false;
     for (const char* path : kPaths)
-        bus_.registerObject(QString::fromLatin1(path), this,
-                            QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals);
+        bus_.registerObject(QString::fromLatin1(path), this, QDBusConnection::ExportAllSlots);
     registered_ = true;
     return true;
 }

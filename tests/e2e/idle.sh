@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# driftmere --idle 0.1: nothing while the user is active, the scene once six seconds pass without
+# input, a key ends it and it comes back; one watcher per user; SIGTERM leaves no process; an
+# inhibitor on the session bus holds it off until released or its holder leaves; and "/s" turns
+# the X server's own blank off.
+source "$(dirname "$0")/lib.sh"
+start_xvfb 800x600
+
+# A session bus of our own, with nobody providing org.freedesktop.ScreenSaver on it.
+dbus-daemon --session --nofork --print-address=3 3>"$WORK/bus" 2>/dev/null &
+PIDS+=("$!")
+wait_for 30 test -s "$WORK/bus"
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$WORK/bus")
+export DBUS_SESSION_BUS_ADDRESS
+
+saver_of() { pgrep -P "$1" 2>/dev/null | head -n1; }  # the watcher's child, if any
+saver_started() { SAVER=$(saver_of "$1") && [ -n "$SAVER" ]; }
+scene_shows() { shot_brighter idle 600x400+100+100 20; }
+black() { shot dark && [ "$(mean_level dark 600x400+100+100)" -lt 10 ]; }
+
+start_program --idle 0.1
+WATCHER=$PROG_PID
+# Input every second for longer than the idle time keeps the saver away.
+active_holds_it_off() {
+    for i in $(seq 10); do
+        xdotool mousemove $((100 + i * 10)) 100
+        sleep 1
+        [ -z "$(saver_of "$WATCHER")" ] || return 1
+    done
+}
+check "no saver while the user is active" active_holds_it_off
+second_ends() { "$BIN" --idle 0.1 2>"$WORK/second.err" && grep -q "already runs" "$WORK/second.err"; }
+check "a second --idle of the same user ends at once, saying why" second_ends
+check "the saver starts after six idle seconds" wait_for 30 saver_started "$WATCHER"
+check "... and shows the scene" wait_for 30 scene_shows
+FIRST=$SAVER
+wait_mapped "$FIRST" 20 || true
+xdotool key x
+check "a key ends the saver" wait_exit "$FIRST" 10
+check "the watcher keeps running" kill -0 "$WATCHER"
+comes_back() { saver_started "$WATCHER" && [ "$SAVER" != "$FIRST" ]; }
+check "it comes back after the next idle time" wait_for 30 comes_back
+check "... with the scene" wait_for 30 scene_shows
+kill -TERM "$WATCHER"
+check "SIGTERM ends the watcher" wait_exit "$WATCHER" 3
+check "... and the saver it ran" wait_exit "$SAVER" 3
+
+# SIGKILL gives the watcher no say: the kernel ends its saver.
+start_program --idle 0.1
+WATCHER=$PROG_PID
+check "a new watcher starts its saver" wait_for 30 saver_started "$WATCHER"
+kill -KILL "$WATCHER"
+check "a saver outlives no SIGKILLed watcher" wait_exit "$SAVER" 5
+
+# An inhibitor held on the session bus: none while held, released by UnInhibit or by leaving.
+# Input first: the inhibitor comes well within the idle time.
+xdotool mousemove 300 300
+start_program --idle 0.1
+WATCHER=$PROG_PID
+inhibit() {
+    coproc PLAYER { "${DRIFTMERE_INHIBITOR:?}" 2>&1; }
+    IFS= read -r -t 20 -u "${PLAYER[0]}" COOKIE
+}
+owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+    -m org.freedesktop.DBus.NameHasOwner org.freedesktop.ScreenSaver | grep -q true; }
+check "the watcher provides org.freedesktop.ScreenSaver" wait_for 20 owned
+check "an inhibitor gets a cookie" inhibit
+check "... a number" test "${COOKIE:-x}" -gt 0 2>/dev/null
+held_off() { for _ in $(seq 12); do sleep 1; [ -z "$(saver_of "$WATCHER")" ] || return 1; done; }
+check "no saver while it is held (twice the idle time)" held_off
+echo release >&"${PLAYER[1]}"
+IFS= read -r -t 20 -u "${PLAYER[0]}" answer || true
+check "UnInhibit is answered" test "${answer:-}" = released
+check "releasing it lets the saver start" wait_for 30 saver_started "$WATCHER"
+exec {PLAYER[1]}>&-
+wait "$PLAYER_PID" 2>/dev/null || true
+xdotool key x
+wait_exit "$SAVER" 10 || true
+inhibit
+# While held, input and idle come and go; a holder that leaves the bus lets go.
+check "held again after the saver" held_off
+HOLDER=$PLAYER_PID
+exec {PLAYER[1]}>&-
+wait "$HOLDER" 2>/dev/null || true
+check "a holder that leaves the bus lets the saver start" wait_for 30 saver_started "$WATCHER"
+kill -TERM "$WATCHER"
+wait_exit "$WATCHER" 3 || true
+
+# The X server's own saver on (an idle hook ran first): "/s" takes it off and shows the scene.
+xset s activate
+check "the X server's saver blanks the screen" wait_for 10 black
+start_program /s
+check "/s turns it off and the scene shows" wait_for 30 scene_shows
+kill -TERM "$PROG_PID"
+wait_exit "$PROG_PID" 5 || true
+finish
