@@ -86,6 +86,25 @@ check "a holder that leaves the bus lets the saver start" wait_for 30 saver_star
 kill -TERM "$WATCHER"
 wait_exit "$WATCHER" 3 || true
 
+# xdg-screensaver suspend on a plain X desktop turns the X server's saver off: no start while so.
+xdotool mousemove 200 200
+start_program --idle 0.1
+WATCHER=$PROG_PID
+wait_for 20 owned || true  # the watcher is up and has seen the saver on
+xset s off
+check "no saver while the X server's saver is turned off" held_off
+xset s 600
+check "the saver starts once it is on again" wait_for 30 saver_started "$WATCHER"
+kill -TERM "$WATCHER"
+wait_exit "$WATCHER" 3 || true
+
+# xscreensaver running on the display (its window carries its version): --idle leaves it be.
+start_host 10 10
+xprop -id "$HOST_ID" -f _SCREENSAVER_VERSION 8s -set _SCREENSAVER_VERSION 6.06
+host_refused() { "$BIN" --idle 0.1 2>"$WORK/host.err" && grep -q xscreensaver "$WORK/host.err"; }
+check "--idle ends at once, saying so, where xscreensaver runs" host_refused
+kill "$HOST_PID"
+
 # The X server's own saver on (an idle hook ran first): "/s" takes it off and shows the scene.
 xset s activate
 check "the X server's saver blanks the screen" wait_for 10 black
