@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # driftmere --idle 0.1: nothing while the user is active, the scene once six seconds pass without
 # input, a key ends it and it comes back; one watcher per user; SIGTERM leaves no process; an
-# inhibitor on the session bus holds it off until released or its holder leaves; and "/s" turns
-# the X server's own blank off.
+# inhibitor on the session bus holds it off until released or its holder leaves, and so does a
+# desktop's own service and the X server's saver turned off; xscreensaver turns it away; and "/s"
+# turns the X server's own blank off.
 source "$(dirname "$0")/lib.sh"
 start_xvfb 800x600
 
@@ -74,8 +75,9 @@ check "UnInhibit is answered" test "${answer:-}" = released
 check "releasing it lets the saver start" wait_for 30 saver_started "$WATCHER"
 exec {PLAYER[1]}>&-
 wait "$PLAYER_PID" 2>/dev/null || true
+wait_mapped "$SAVER" 20 || true
 xdotool key x
-wait_exit "$SAVER" 10 || true
+check "a key ends that saver too" wait_exit "$SAVER" 10
 inhibit
 # While held, input and idle come and go; a holder that leaves the bus lets go.
 check "held again after the saver" held_off
@@ -85,6 +87,25 @@ wait "$HOLDER" 2>/dev/null || true
 check "a holder that leaves the bus lets the saver start" wait_for 30 saver_started "$WATCHER"
 kill -TERM "$WATCHER"
 wait_exit "$WATCHER" 3 || true
+
+# A desktop that provides org.freedesktop.ScreenSaver itself is asked (here its power manager's
+# HasInhibit) before the saver starts.
+coproc DESKTOP { "${DRIFTMERE_INHIBITOR:?}" --desktop 2>&1; }
+desktop_says() { IFS= read -r -t 20 -u "${DESKTOP[0]}" line && [ "$line" = "$1" ]; }
+check "the stand-in desktop owns the service" desktop_says ready
+echo hold >&"${DESKTOP[1]}"
+desktop_says hold || true
+xdotool mousemove 250 250
+start_program --idle 0.1
+WATCHER=$PROG_PID
+check "no saver while the desktop holds savers off" held_off
+echo release >&"${DESKTOP[1]}"
+check "the saver starts once the desktop lets go" wait_for 30 saver_started "$WATCHER"
+kill -TERM "$WATCHER"
+wait_exit "$WATCHER" 3 || true
+DESKTOP_HOLDER=$DESKTOP_PID
+exec {DESKTOP[1]}>&-
+wait "$DESKTOP_HOLDER" 2>/dev/null || true
 
 # xdg-screensaver suspend on a plain X desktop turns the X server's saver off: no start while so.
 xdotool mousemove 200 200

@@ -156,7 +156,8 @@ void X11IdleSource::ReadEvents() {
 bool X11IdleSource::HeldOffBySession() {
     int timeout = 0, interval = 0, blanking = 0, exposures = 0;
     XGetScreenSaver(Dpy(display_), &timeout, &interval, &blanking, &exposures);
-    return startTimeout_ != 0 && timeout == 0;
+    if (startTimeout_ != 0 && timeout == 0) return true;
+    return alsoHeld_ && alsoHeld_();
 }
 
 std::string X11IdleSource::SaverHostRunning() {

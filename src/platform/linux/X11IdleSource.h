@@ -31,6 +31,8 @@ class X11IdleSource : public QObject, public IdleSource {
     // The screen-saver host that already runs on this display, in a few words (empty: none):
     // xscreensaver, or any client that took the X server's screen saver for itself.
     std::string SaverHostRunning();
+    // A further hold that HeldOffBySession reports: the desktop's inhibitors, say.
+    void AlsoHeldOffBy(std::function<bool()> held) { alsoHeld_ = std::move(held); }
     // Input as far as the X server's idle time is concerned (SimulateUserActivity).
     void ResetIdle();
 
@@ -52,6 +54,7 @@ class X11IdleSource : public QObject, public IdleSource {
     std::unique_ptr<QSocketNotifier> notifier_;
     std::function<void()> idleReached_;
     std::function<void()> activity_;
+    std::function<bool()> alsoHeld_;
 };
 
 }  // namespace driftmere

@@ -67,8 +67,6 @@ class ChildSaver : public SaverStarter {
         }
     }
 
-    bool Running() const { return process_.state() != QProcess::NotRunning; }
-
   private:
     QProcess process_;
 };
@@ -124,6 +122,7 @@ std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::
     QObject::connect(&service, &InhibitService::inhibitorsChanged,
                      [&](int count) { watcher.SetInhibitors(static_cast<std::size_t>(count)); });
     QObject::connect(&service, &InhibitService::userActivity, [&] { idle.ResetIdle(); });
+    if (!ownService) idle.AlsoHeldOffBy([&bus] { return DesktopHoldsSaversOff(bus); });
     saver.mayStart = [&] {
         if (const std::string host = idle.SaverHostRunning(); !host.empty()) {
             std::cerr << "driftmere: " << host
@@ -132,7 +131,6 @@ std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::
             QCoreApplication::exit(0);
             return false;
         }
-        if (!ownService && DesktopHoldsSaversOff(bus)) return false;
         service.SetActive(true);
         return true;
     };
