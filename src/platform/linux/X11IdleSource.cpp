@@ -1,5 +1,7 @@
 #include "platform/linux/X11IdleSource.h"
 
+#include <unistd.h>
+
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -41,6 +43,14 @@ bool HasProperty(Display* dpy, Window window, Atom property) {
 // A window gone between listing and asking is an error we ignore, not the end of the program.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
+// The X server is gone (the session ended): so is the watcher, at once and with a failure, which
+// a service manager may restart; the kernel ends a running saver with it.
+int XServerGone(Display*) {
+    const char line[] = "driftmere: the X server went away; --idle ends\n";
+    [[maybe_unused]] ssize_t n = write(STDERR_FILENO, line, sizeof line - 1);
+    _exit(1);
+}
+
 }  // namespace
 
 X11IdleSource::X11IdleSource() = default;
@@ -57,6 +67,7 @@ bool X11IdleSource::Open(std::string& problem) {
         return false;
     }
     display_ = dpy;
+    XSetIOErrorHandler(XServerGone);
     int errorBase = 0, major = 0, minor = 0;
     if (!XSyncQueryExtension(dpy, &syncEventBase_, &errorBase) ||
         !XSyncInitialize(dpy, &major, &minor)) {
