@@ -125,6 +125,12 @@ xprop -id "$HOST_ID" -f _SCREENSAVER_VERSION 8s -set _SCREENSAVER_VERSION 6.06
 host_refused() { "$BIN" --idle 0.1 2>"$WORK/host.err" && grep -q xscreensaver "$WORK/host.err"; }
 check "--idle ends at once, saying so, where xscreensaver runs" host_refused
 kill "$HOST_PID"
+wayland_refused() {
+    local s=0
+    WAYLAND_DISPLAY=wayland-0 "$BIN" --idle 0.1 2>"$WORK/wayland.err" || s=$?
+    [ "$s" -eq 1 ] && grep -q "X11 sessions only" "$WORK/wayland.err"
+}
+check "in a Wayland session it says so and ends" wayland_refused
 
 # The X server's own saver on (an idle hook ran first): "/s" takes it off and shows the scene.
 xset s activate

@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 #include "platform/linux/InhibitService.h"
@@ -79,6 +80,15 @@ std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::
     if (!req->refusal.empty()) {
         std::cerr << "driftmere: " << req->refusal << '\n';
         return 2;
+    }
+
+    // In a Wayland session the X server (XWayland) sees only the input of X programs: its idle
+    // time would start the saver while the user types into any other window.
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) {
+        std::cerr << "driftmere: --idle works in X11 sessions only for now (WAYLAND_DISPLAY is "
+                     "set); in a Wayland session use its idle tool, e.g. swayidle -w timeout "
+                     "600 'driftmere /s'\n";
+        return 1;
     }
 
     // One watcher per user: the lock is the kernel's, dropped however the holder ends.
