@@ -67,8 +67,11 @@ owned() { gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus 
 check "the watcher provides org.freedesktop.ScreenSaver" wait_for 20 owned
 check "an inhibitor gets a cookie" inhibit
 check "... a number" test "${COOKIE:-x}" -gt 0 2>/dev/null
+# Somebody else's UnInhibit with that cookie lets nothing go: only its holder's does.
+gdbus call --session -d org.freedesktop.ScreenSaver -o /ScreenSaver \
+    -m org.freedesktop.ScreenSaver.UnInhibit "${COOKIE:-0}" >/dev/null 2>&1 || true
 held_off() { for _ in $(seq 12); do sleep 1; [ -z "$(saver_of "$WATCHER")" ] || return 1; done; }
-check "no saver while it is held (twice the idle time)" held_off
+check "no saver while it is held (twice the idle time), whoever else calls UnInhibit" held_off
 echo release >&"${PLAYER[1]}"
 IFS= read -r -t 20 -u "${PLAYER[0]}" answer || true
 check "UnInhibit is answered" test "${answer:-}" = released
