@@ -99,12 +99,15 @@ bool DesktopHoldsSaversOff(QDBusConnection bus) {
         QStringLiteral("org.gnome.SessionManager"), QStringLiteral("/org/gnome/SessionManager"),
         QStringLiteral("org.gnome.SessionManager"), QStringLiteral("IsInhibited"));
     gnome << 8u;
+    // Asking must not start a service that is not running.
+    gnome.setAutoStartService(false);
     QDBusReply<bool> inhibited = bus.call(gnome, QDBus::Block, kReplyTimeoutMs);
     if (inhibited.isValid()) return inhibited.value();
     QDBusMessage power = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.PowerManagement"),
         QStringLiteral("/org/freedesktop/PowerManagement/Inhibit"),
         QStringLiteral("org.freedesktop.PowerManagement.Inhibit"), QStringLiteral("HasInhibit"));
+    power.setAutoStartService(false);
     QDBusReply<bool> has = bus.call(power, QDBus::Block, kReplyTimeoutMs);
     return has.isValid() && has.value();
 }
