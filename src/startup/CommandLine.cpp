@@ -238,6 +238,7 @@ std::string VersionText() { return std::string("Driftmere ") + DRIFTMERE_VERSION
 std::string HelpText() {
     return R"(Usage: driftmere [/s | /c | /p WINDOW | /a]
        driftmere --root [--window-id ID] [--fps]
+       driftmere --idle [MINUTES]
        driftmere --add-to-xscreensaver | --remove-from-xscreensaver
        driftmere --help | --version
 
@@ -257,6 +258,8 @@ Options:
   --window-id ID   draw into that X11 window (0x... or decimal); in one smaller
                    than a monitor (a preview pane) it stays silent
   --fps            with the saver: the frame rate and CPU use in a corner
+  --idle [MINUTES] waits until the user has been idle that long (10 without a
+                   number, fractions allowed), runs the saver, and waits again
   --add-to-xscreensaver
                    adds Driftmere to xscreensaver's list in ~/.xscreensaver
   --remove-from-xscreensaver

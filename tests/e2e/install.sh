@@ -19,6 +19,8 @@ check "desktop entry opens the Control Box" grep -qx 'Exec=driftmere /c' "$prefi
 check "MATE's screen saver finds it" grep -qx 'Exec=driftmere --root' "$prefix/share/applications/screensavers/driftmere.desktop"
 check "the icon in the hicolor theme" test -s "$prefix/share/icons/hicolor/256x256/apps/driftmere.png"
 check "AppStream listing" test -s "$(ls "$prefix"/share/metainfo/*.metainfo.xml)"
+check "the systemd user unit runs the installed program's --idle" \
+    grep -qx "ExecStart=$prefix/bin/driftmere --idle" "$prefix/lib/systemd/user/driftmere-idle.service"
 check "man page, compressed" bash -c "gzip -dc '$prefix/share/man/man6/driftmere.6.gz' | grep -q '^.TH DRIFTMERE 6'"
 for f in copyright changelog.gz; do
     check "share/doc/driftmere/$f" test -s "$prefix/share/doc/driftmere/$f"

@@ -27,6 +27,7 @@
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"
 #include "startup/CommandLine.h"
+#include "startup/qt/IdleRun.h"
 #include "startup/qt/SaverRun.h"
 #include "startup/qt/WarnOnceStore.h"
 
@@ -241,6 +242,8 @@ int RunProgram(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     // --add-to-xscreensaver, --remove-from-xscreensaver: an edit of a file, no display needed.
     if (const auto status = RunXScreensaverListEdit(args)) return *status;
+    // --idle [MINUTES]: the idle watcher, which starts "/s" as a child when the user is idle.
+    if (const auto status = RunIdleWatcher(argc, argv, args)) return *status;
     StartRequest req = ParseStart(args, std::getenv("XSCREENSAVER_WINDOW"));
     if (!req.refusal.empty()) {
         std::cerr << "driftmere: " << req.refusal << '\n';

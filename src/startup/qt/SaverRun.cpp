@@ -8,6 +8,7 @@
 #include "music/TokenSound.h"
 #include "music/fluidsynth/FluidSynthSound.h"
 #include "platform/linux/MusicLock.h"
+#include "platform/linux/XServerSaver.h"
 #include "settings/IniFileStore.h"
 
 namespace driftmere {
@@ -63,6 +64,8 @@ bool SaverRun::Start() {
         session_.CloseDown();
         return false;
     }
+    // The X server's own blank would hide the scene until the first input.
+    if (!hosted_) EndXServerSaver();
     if (!hosted_ && session_.DisablePowerSaving() != 0)
         inhibit_ = std::make_unique<PowerInhibit>(
             [](const std::string& line) { std::cerr << line << '\n'; });

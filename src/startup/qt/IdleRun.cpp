@@ -1,0 +1,165 @@
+#include "startup/qt/IdleRun.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <QSocketNotifier>
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/linux/InhibitService.h"
+#include "platform/linux/RuntimeFolder.h"
+#include "platform/linux/X11IdleSource.h"
+#include "startup/IdleWatcher.h"
+
+namespace driftmere {
+namespace {
+
+constexpr const char* kWatcherLockName = "driftmere-idle.lock";
+constexpr int kSaverEndMs = 1500;  // what SIGTERM gives a running saver before it is killed
+
+int g_signalPipe[2] = {-1, -1};
+void OnSignal(int) {
+    const int saved = errno;
+    char c = 1;
+    [[maybe_unused]] ssize_t n = write(g_signalPipe[1], &c, 1);
+    errno = saved;
+}
+
+// The saver as `driftmere /s` runs it, as a child that the kernel ends (SIGTERM) should the
+// watcher die first, however it dies.
+class ChildSaver : public SaverStarter {
+  public:
+    std::function<bool()> mayStart;
+
+    explicit ChildSaver(std::function<void()> ended) {
+        process_.setProgram(QCoreApplication::applicationFilePath());
+        process_.setArguments({QStringLiteral("/s")});
+        process_.setProcessChannelMode(QProcess::ForwardedChannels);
+        process_.setStandardInputFile(QProcess::nullDevice());
+        const pid_t watcher = getpid();
+        process_.setChildProcessModifier([watcher] {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != watcher) _exit(0);  // the watcher died before the line above
+        });
+        QObject::connect(&process_, &QProcess::finished, [ended] { ended(); });
+    }
+
+    bool StartSaver() override {
+        if (mayStart && !mayStart()) return false;
+        process_.start();
+        if (process_.waitForStarted(5000)) return true;
+        std::cerr << "driftmere: could not start the saver ("
+                  << process_.errorString().toStdString() << ")\n";
+        return false;
+    }
+
+    void End() {
+        if (process_.state() == QProcess::NotRunning) return;
+        process_.terminate();
+        if (!process_.waitForFinished(kSaverEndMs)) {
+            process_.kill();
+            process_.waitForFinished(500);
+        }
+    }
+
+  private:
+    QProcess process_;
+};
+
+}  // namespace
+
+std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::string>& args) {
+    const auto req = ParseIdleRequest(args);
+    if (!req) return std::nullopt;
+    if (!req->refusal.empty()) {
+        std::cerr << "driftmere: " << req->refusal << '\n';
+        return 2;
+    }
+
+    // In a Wayland session the X server (XWayland) sees only the input of X programs: its idle
+    // time would start the saver while the user types into any other window.
+    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) {
+        std::cerr << "driftmere: --idle works in X11 sessions only for now (WAYLAND_DISPLAY is "
+                     "set); in a Wayland session use its idle tool, e.g. swayidle -w timeout "
+                     "600 'driftmere /s'\n";
+        return 1;
+    }
+
+    // One watcher per user: the lock is the kernel's, dropped however the holder ends.
+    std::string problem;
+    const int lockFd = OpenRuntimeLockFile(kWatcherLockName, problem);
+    if (lockFd < 0)
+        std::cerr << "driftmere: no single-watcher lock (" << problem
+                  << "); running as if no other watcher were running\n";
+    else if (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+        std::cerr << "driftmere: --idle already runs for this user\n";
+        return 0;
+    }
+
+    QCoreApplication app(argc, argv);
+    X11IdleSource idle;
+    if (!idle.Open(problem)) {
+        std::cerr << "driftmere: --idle needs an X server's idle time (" << problem << ")\n";
+        return 1;
+    }
+    if (const std::string host = idle.SaverHostRunning(); !host.empty()) {
+        std::cerr << "driftmere: " << host
+                  << " runs on this display and starts screen savers itself; --idle ends\n";
+        return 0;
+    }
+
+    IdleWatcher* watcherRef = nullptr;
+    InhibitService* serviceRef = nullptr;
+    ChildSaver saver([&] {
+        if (serviceRef) serviceRef->SetActive(false);
+        if (watcherRef) watcherRef->SaverEnded();
+    });
+    IdleWatcher watcher(idle, saver, req->idleMs);
+    watcherRef = &watcher;
+    idle.SetCallbacks([&] { watcher.OnIdleReached(); }, [&] { watcher.OnActivity(); });
+
+    // The inhibitors: ours when nobody provides the service, else asked of the desktop.
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    InhibitService service(bus);
+    const bool ownService = service.Register();
+    serviceRef = &service;
+    QObject::connect(&service, &InhibitService::inhibitorsChanged,
+                     [&](int count) { watcher.SetInhibitors(static_cast<std::size_t>(count)); });
+    QObject::connect(&service, &InhibitService::userActivity, [&] { idle.ResetIdle(); });
+    if (!ownService) idle.AlsoHeldOffBy([&bus] { return DesktopHoldsSaversOff(bus); });
+    saver.mayStart = [&] {
+        if (const std::string host = idle.SaverHostRunning(); !host.empty()) {
+            std::cerr << "driftmere: " << host
+                      << " now runs on this display and starts screen savers itself; --idle "
+                         "ends\n";
+            QCoreApplication::exit(0);
+            return false;
+        }
+        service.SetActive(true);
+        return true;
+    };
+
+    // SIGTERM, SIGINT, SIGHUP: the saver goes with the watcher.
+    if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
+    struct sigaction sa {};
+    sa.sa_handler = OnSignal;
+    sigemptyset(&sa.sa_mask);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
+    QSocketNotifier signals_(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signals_, &QSocketNotifier::activated, [] { QCoreApplication::exit(0); });
+
+    watcher.Start();
+    const int status = QCoreApplication::exec();
+    watcherRef = nullptr;
+    serviceRef = nullptr;
+    saver.End();
+    return status;
+}
+
+}  // namespace driftmere
