@@ -105,7 +105,8 @@ bool Compositor::LoadPicture(SurfaceId surface, const QString& path, int transpa
     fresh.generation = nextGeneration_++;
     *target = std::move(fresh);
     QSize size;
-    if (!ProbePicture(path, &size, error)) return false;
+    if (!ProbePicture(path, LargestPictureFor(transparency, logicalSize_), &size, error))
+        return false;
     target->path = path;
     target->size = size;
     return true;

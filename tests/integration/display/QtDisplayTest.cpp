@@ -177,20 +177,32 @@ TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
     EXPECT_EQ(sizeAfterResize({1100, 700}), QSize(800, 600));
 }
 
-TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
+// Unreadable pictures, and pictures larger than their role needs (refused from their header,
+// before they are decoded), each warn once and draw nothing.
+TEST_F(QtDisplayTest, EachUnreadableOrOversizedPictureWarnsOnceAndTheRestStillDraws) {
     ASSERT_EQ(mkfifo(files("fifo.bmp").c_str(), 0600), 0);  // would block a plain open
+    QImage wide(321, 20, QImage::Format_RGB32), big(801, 600, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    big.fill(Qt::red);
+    wide.save(files.Path("wide-balloon.bmp"), "BMP");
+    big.save(files.Path("big-backdrop.png"), "PNG");
     ::testing::internal::CaptureStderr();
-    const char* const bad[] = {"missing.bmp", "garbage.bmp", "truncated.bmp", "boundless.bmp",
-                               "fifo.bmp"};
-    for (const char* name : bad)
-        display.LoadPicture(display.CreateSurface(), files(name), kKeyedOrAlpha);
+    const std::pair<const char*, int> bad[] = {
+        {"missing.bmp", kKeyedOrAlpha},   {"garbage.bmp", kKeyedOrAlpha},
+        {"truncated.bmp", kKeyedOrAlpha}, {"boundless.bmp", kKeyedOrAlpha},
+        {"fifo.bmp", kKeyedOrAlpha},      {"wide-balloon.bmp", kKeyedOrAlpha},
+        {"big-backdrop.png", kOpaque}};
+    for (auto [name, transparency] : bad)
+        display.LoadPicture(display.CreateSurface(), files(name), transparency);
     const SurfaceId backdrop = display.CreateSurface();
     display.LoadPicture(backdrop, files("backdrop.bmp"), kOpaque);
     for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);
     display.Flip();
     const std::string warnings = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 5) << warnings;
-    for (const char* name : bad) EXPECT_NE(warnings.find(name), std::string::npos) << name;
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 7) << warnings;
+    for (auto [name, transparency] : bad) EXPECT_NE(warnings.find(name), std::string::npos) << name;
+    EXPECT_NE(warnings.find("321 x 20 pixels is larger than 320 x 320"), std::string::npos);
+    EXPECT_NE(warnings.find("801 x 600 pixels is larger than 800 x 600"), std::string::npos);
     EXPECT_EQ(QColor(display.frameImage().pixel(0, 0)), QColor(10, 120, 200));
 }
 
