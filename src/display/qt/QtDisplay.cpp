@@ -39,20 +39,23 @@ void WarnAboutPicture(const QString& path, const QString& why) {
 
 }  // namespace
 
-QtDisplay::QtDisplay(Options options) : options_(options), frameTimer_(kFrameIntervalMs) {
+QtDisplay::QtDisplay(Options options) : options_(options) {
     compositor_.SetWarningSink(WarnAboutPicture);
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
 QtDisplay::~QtDisplay() {
-    frameTimer_.stop();
+    frameTimer_.Stop();
     keepAbove_.reset();
     windows_.clear();
     hostWatch_.reset();
     host_.reset();
 }
 
-void QtDisplay::SetEventSink(DisplayEvents* sink) { sink_ = sink; }
+void QtDisplay::SetEventSink(DisplayEvents* sink) {
+    sink_ = sink;
+    if (sink_ != nullptr) RequestFrameWithin(0);
+}
 
 QWindow* QtDisplay::window() { return windows_.empty() ? nullptr : windows_.front().get(); }
 
@@ -71,6 +74,11 @@ std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
     DisplayWindow::Listener& listener = *this;
     auto window =
         std::make_unique<DisplayWindow>(compositor_.frame(), listener, options_.hostWindow == 0);
+    // A new size or screen may want another density: composed anew on the next frame, now.
+    auto redraw = [this] { RequestFrameWithin(0); };
+    connect(window.get(), &QWindow::widthChanged, this, redraw);
+    connect(window.get(), &QWindow::heightChanged, this, redraw);
+    connect(window.get(), &QWindow::screenChanged, this, redraw);
     window->setTitle(title_);
     if (pointerHidden_) window->setCursor(Qt::BlankCursor);
     return window;
@@ -127,12 +135,12 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         connect(app, &QGuiApplication::screenRemoved, this, &QtDisplay::FollowScreens);
         connect(app, &QGuiApplication::primaryScreenChanged, this, &QtDisplay::FollowScreens);
     }
-    open_ = true;
     ApplyDensity();
     compositor_.Invalidate();
     fps_.clock.start();
     fps_.periodStartCpu = ProcessCpuSeconds();
-    frameTimer_.start();
+    open_ = true;
+    RequestFrameWithin(0);
     return true;
 }
 
@@ -200,6 +208,31 @@ void QtDisplay::Tick() {
     inFrame_ = true;
     sink_->RenderFrame();
     inFrame_ = false;
+    ScheduleNextFrame();
+}
+
+void QtDisplay::ScheduleNextFrame() {
+    if (sink_ == nullptr || !open_) return;
+    const FrameDue due = sink_->NextFrameDue();
+    switch (due.when) {
+        case FrameDue::When::Steadily:
+            frameTimer_.WakeOnGrid(kFrameIntervalMs);
+            break;
+        case FrameDue::When::AtTick:
+            frameTimer_.WakeAt(FramePacer::TickToNs(due.tick, FramePacer::NowNs()));
+            break;
+        case FrameDue::When::WhenAsked:
+            frameTimer_.Stop();
+            break;
+    }
+}
+
+void QtDisplay::RequestFrameWithin(int ms) {
+    if (!open_) return;
+    const std::int64_t now = FramePacer::NowNs();
+    const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
+    if (const auto set = frameTimer_.wakeAt(); set && *set <= latest) return;
+    frameTimer_.WakeAt(now);
 }
 
 // The one frame is composed at the density the densest window wants; a window that wants less
@@ -297,7 +330,7 @@ void QtDisplay::FollowHost(QSize size) {
 }
 
 void QtDisplay::HostGone() {
-    frameTimer_.stop();
+    frameTimer_.Stop();
     open_ = false;
     // Told later, from the event loop: the host code may well delete this display in its slot,
     // and the watcher calling us is part of it.

@@ -1,13 +1,15 @@
 #pragma once
 // The display control on Qt: a full-screen window on every monitor (or one child of a host
 // program's window) that shows the composed frame scaled to fit with black bars, raises a frame
-// event every 10 ms, and reports keys, clicks and pointer motion from any of its windows.
+// event when its owner has something new to draw (FramePacer.h), and reports keys, clicks and
+// pointer motion from any of its windows.
 //
 // The frame is composed once and every window paints the part a Flip changed from that one
 // frame. Monitors that come or go while the saver runs gain or lose their window.
 //
-// Why 10 ms: a balloon moves at most once per 20 ms, so frames at a divisor of 20 ms give every
-// balloon its full 50 moves a second, which a 60 Hz refresh would halve.
+// An owner that keeps no schedule gets a frame every 10 ms: a balloon moves at most once per
+// 20 ms, so frames at a divisor of 20 ms give every balloon its full 50 moves a second, which a
+// 60 Hz refresh would halve.
 #include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
@@ -67,6 +69,10 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) override;
     void Flip() override;
 
+    // Something changed that the next frame shows (the clock's second, the backdrop, a launch):
+    // a frame comes within `ms` milliseconds, sooner when one is due sooner anyway.
+    void RequestFrameWithin(int ms);
+
     // For tests and measurements: the composed frame, the part of it the last Flip changed, and
     // how often the first window has painted.
     QImage frameImage() const { return compositor_.frame(); }
@@ -83,6 +89,7 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
 
   private:
     void Tick();
+    void ScheduleNextFrame();
     void ApplyDensity();
     void DrawFpsLine();
     void FollowHost(QSize size);
