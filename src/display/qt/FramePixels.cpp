@@ -58,20 +58,4 @@ void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX
     }
 }
 
-void DrawPartDoubled(QImage& frame, const QRect& part, const QImage& image, int sourceX,
-                     int sourceY, bool opaque) {
-    for (int row = 0; row < part.height(); ++row) {
-        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(part.y() + row)) + part.x();
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine((sourceY + row) / 2));
-        for (int x = 0; x < part.width(); ++x) {
-            const QRgb src = in[(sourceX + x) / 2];
-            if (opaque) {
-                out[x] = src;
-            } else {
-                BlendOver(src, out[x]);
-            }
-        }
-    }
-}
-
 }  // namespace driftmere

@@ -182,7 +182,7 @@ QSize LargestPictureFor(int transparency, QSize scene) {
     return transparency == kOpaque ? scene : kLargestBalloon;
 }
 
-TwinPicture ReadTwin(const QString& path, int transparency, QSize size) {
+TwinPicture ReadTwin(const QString& path, int transparency, QSize size, QSize drawnSize) {
     TwinPicture twin;
     const QString name = TwinPath(path);
     const QSize wanted = size * 2;
@@ -202,7 +202,7 @@ TwinPicture ReadTwin(const QString& path, int transparency, QSize size) {
         twin.why = QStringLiteral("it changed while it was read");
         return twin;
     }
-    twin.image = std::move(image);
+    twin.image = Resized(image, drawnSize);
     return twin;
 }
 
@@ -213,12 +213,11 @@ QString TwinPath(const QString& path) {
     return stem + QStringLiteral("@2x.png");
 }
 
-QImage Enlarged(const QImage& picture, int scale) {
-    if (scale <= 1 || picture.isNull()) return picture;
-    // Filtered, as the window would have enlarged the whole frame: repeated pixels would show as
-    // steps once the window scales the frame again to the screen. A premultiplied picture is
-    // filtered premultiplied, so a key-coloured edge fades out instead of taking its colour.
-    return picture.scaled(picture.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+QImage Resized(const QImage& picture, QSize size, bool smooth) {
+    if (picture.isNull() || picture.size() == size) return picture;
+    return picture
+        .scaled(size, Qt::IgnoreAspectRatio,
+                smooth ? Qt::SmoothTransformation : Qt::FastTransformation)
         .convertToFormat(picture.format());
 }
 

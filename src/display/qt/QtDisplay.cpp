@@ -23,7 +23,6 @@ namespace driftmere {
 namespace {
 
 constexpr int kFrameIntervalMs = 10;
-constexpr int kLargestFrame = 8192;
 
 double ProcessCpuSeconds() {
     rusage usage{};
@@ -40,7 +39,8 @@ void WarnAboutPicture(const QString& path, const QString& why) {
 }  // namespace
 
 QtDisplay::QtDisplay(Options options) : options_(options) {
-    compositor_.SetWarningSink(WarnAboutPicture);
+    compositors_.push_back(std::make_unique<Compositor>(scene_));
+    compositors_.front()->SetWarningSink(WarnAboutPicture);
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
@@ -72,8 +72,8 @@ void QtDisplay::SetPointerHidden(bool hidden) {
 
 std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
     DisplayWindow::Listener& listener = *this;
-    auto window =
-        std::make_unique<DisplayWindow>(compositor_.frame(), listener, options_.hostWindow == 0);
+    auto window = std::make_unique<DisplayWindow>(FirstCompositor().frame(), listener,
+                                                  options_.hostWindow == 0);
     // A new size or screen may want another density: composed anew on the next frame, now.
     auto redraw = [this] { RequestFrameWithin(0); };
     connect(window.get(), &QWindow::widthChanged, this, redraw);
@@ -86,10 +86,12 @@ std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
 
 bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text) {
     if (open_) return true;
-    if (width < 1 || height < 1 || width > kLargestFrame || height > kLargestFrame) return false;
-    if (compositor_.frameSize() != QSize(width, height)) {
-        compositor_ = Compositor(QSize(width, height));
-        compositor_.SetWarningSink(WarnAboutPicture);
+    if (width < 1 || height < 1 || width > kLargestFrameSide || height > kLargestFrameSide)
+        return false;
+    if (scene_ != QSize(width, height)) {
+        scene_ = QSize(width, height);
+        compositors_.front() = std::make_unique<Compositor>(scene_);
+        compositors_.front()->SetWarningSink(WarnAboutPicture);
     }
 
     const bool embedded = options_.hostWindow != 0;
@@ -136,7 +138,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         connect(app, &QGuiApplication::primaryScreenChanged, this, &QtDisplay::FollowScreens);
     }
     ApplyDensity();
-    compositor_.Invalidate();
+    ForEach([](Compositor& c) { c.Invalidate(); });
     fps_.clock.start();
     fps_.periodStartCpu = ProcessCpuSeconds();
     open_ = true;
@@ -235,60 +237,114 @@ void QtDisplay::RequestFrameWithin(int ms) {
     frameTimer_.WakeAt(now);
 }
 
-// The one frame is composed at the density the densest window wants; a window that wants less
-// shows it reduced. Checked before every frame, so a window that is resized, moves to a screen of
-// another density or comes with a new monitor is drawn anew at the density that now fits, on the
-// next frame.
+// One frame per distinct size the windows want, each window showing the one of its own size.
+// Checked before every frame, so a window that is resized, moves to a screen of another density or
+// comes with a new monitor is drawn anew at the density that now fits, on the next frame. A
+// compositor no window wants any more takes the next new size (its pictures are made again
+// anyway), or goes.
 void QtDisplay::ApplyDensity() {
     if (windows_.empty()) return;
-    int scale = 1;
+    std::vector<QSize> wanted;
     for (const auto& window : windows_) {
-        const QSize device = window->FrameRect().size() * window->devicePixelRatio();
-        scale = std::max(scale, PictureScaleFor(device, compositor_.frameSize()));
+        const QSize size = window->WantedFrameSize(scene_);
+        if (std::find(wanted.begin(), wanted.end(), size) == wanted.end()) wanted.push_back(size);
     }
-    compositor_.SetScale(scale);
+    const Compositor& source = FirstCompositor();  // alive until the end, wherever it goes
+    std::vector<std::unique_ptr<Compositor>> kept(wanted.size());
+    for (auto& each : compositors_) {
+        const auto at = std::find(wanted.begin(), wanted.end(), each->deviceSize());
+        if (at != wanted.end() && !kept[at - wanted.begin()])
+            kept[at - wanted.begin()] = std::move(each);
+    }
+    std::size_t spare = 0;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (kept[i]) continue;
+        while (spare < compositors_.size() && !compositors_[spare]) ++spare;
+        if (spare < compositors_.size()) {
+            kept[i] = std::move(compositors_[spare]);
+        } else {
+            kept[i] = std::make_unique<Compositor>(scene_);
+            kept[i]->SetWarningSink(WarnAboutPicture);
+            kept[i]->CopySurfacesFrom(source);
+        }
+        kept[i]->SetDeviceSize(wanted[i]);
+    }
+    compositors_ = std::move(kept);
+    for (const auto& window : windows_) window->SetFrame(ForWindow(*window).frame());
 }
 
-SurfaceId QtDisplay::CreateSurface() { return compositor_.CreateSurface(); }
+Compositor& QtDisplay::ForWindow(const DisplayWindow& window) {
+    const QSize size = window.WantedFrameSize(scene_);
+    for (const auto& each : compositors_) {
+        if (each->deviceSize() == size) return *each;
+    }
+    return *compositors_.front();
+}
+
+// Every compositor is told everything, so each holds the same surfaces at the same places.
+SurfaceId QtDisplay::CreateSurface() {
+    SurfaceId id = 0;
+    ForEach([&](Compositor& c) { id = c.CreateSurface(); });
+    return id;
+}
 
 void QtDisplay::LoadPicture(SurfaceId surface, const std::string& path, int transparency) {
     QString error;
-    if (!compositor_.LoadPicture(surface, QString::fromStdString(path), transparency, &error)) {
+    bool loaded = true;
+    const QString name = QString::fromStdString(path);
+    ForEach([&](Compositor& c) { loaded = c.LoadPicture(surface, name, transparency, &error); });
+    if (!loaded) {
         std::cerr << "driftmere: cannot read picture " << path << ": " << error.toStdString()
                   << "\n";
     }
 }
 
 void QtDisplay::SetSurfaceX(SurfaceId surface, std::int32_t x) {
-    compositor_.SetSurfaceX(surface, x);
+    ForEach([&](Compositor& c) { c.SetSurfaceX(surface, x); });
 }
 void QtDisplay::SetSurfaceY(SurfaceId surface, std::int32_t y) {
-    compositor_.SetSurfaceY(surface, y);
+    ForEach([&](Compositor& c) { c.SetSurfaceY(surface, y); });
 }
 void QtDisplay::MoveSurfaceX(SurfaceId surface, std::int32_t n) {
-    compositor_.MoveSurfaceX(surface, n);
+    ForEach([&](Compositor& c) { c.MoveSurfaceX(surface, n); });
 }
 void QtDisplay::MoveSurfaceY(SurfaceId surface, std::int32_t n) {
-    compositor_.MoveSurfaceY(surface, n);
+    ForEach([&](Compositor& c) { c.MoveSurfaceY(surface, n); });
 }
-std::int32_t QtDisplay::GetSurfaceX(SurfaceId surface) { return compositor_.SurfaceX(surface); }
-std::int32_t QtDisplay::GetSurfaceY(SurfaceId surface) { return compositor_.SurfaceY(surface); }
-void QtDisplay::ClearFrame(Colour colour) { compositor_.ClearFrame(colour); }
-void QtDisplay::DrawSurface(SurfaceId surface) { compositor_.DrawSurface(surface); }
+std::int32_t QtDisplay::GetSurfaceX(SurfaceId surface) {
+    return FirstCompositor().SurfaceX(surface);
+}
+std::int32_t QtDisplay::GetSurfaceY(SurfaceId surface) {
+    return FirstCompositor().SurfaceY(surface);
+}
+void QtDisplay::ClearFrame(Colour colour) {
+    ForEach([&](Compositor& c) { c.ClearFrame(colour); });
+}
+void QtDisplay::DrawSurface(SurfaceId surface) {
+    ForEach([&](Compositor& c) { c.DrawSurface(surface); });
+}
 
 void QtDisplay::SetFont(const std::string& name, std::int32_t size) {
-    compositor_.SetFont(name, size);
+    ForEach([&](Compositor& c) { c.SetFont(name, size); });
 }
 
 void QtDisplay::DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) {
-    compositor_.DrawText(text, x, y, colour);
+    ForEach([&](Compositor& c) { c.DrawText(text, x, y, colour); });
 }
 
 void QtDisplay::Flip() {
     if (options_.showFps) DrawFpsLine();
-    lastDamage_ = compositor_.Compose();
-    if (lastDamage_.isEmpty()) return;
-    for (const auto& window : windows_) window->ShowChanged(lastDamage_);
+    std::vector<QRegion> damage;
+    ForEach([&](Compositor& c) { damage.push_back(c.Compose()); });
+    for (std::size_t i = 0; i < windows_.size(); ++i) {
+        const QImage* frame = &windows_[i]->frame();
+        for (std::size_t k = 0; k < compositors_.size(); ++k) {
+            if (&compositors_[k]->frame() != frame) continue;
+            if (i == 0) lastDamage_ = damage[k];
+            if (!damage[k].isEmpty()) windows_[i]->ShowChanged(damage[k]);
+        }
+    }
+    if (windows_.empty()) lastDamage_ = damage.front();
 }
 
 void QtDisplay::DrawFpsLine() {
@@ -314,10 +370,12 @@ void QtDisplay::DrawFpsLine() {
     QFont font;
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(Compositor::PixelSizeForPoints(12));
-    const int y = compositor_.frameSize().height() - QFontMetrics(font).height() - 4;
+    const int y = scene_.height() - QFontMetrics(font).height() - 4;
     // A dark shadow keeps the line readable over a bright sky.
-    compositor_.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);
-    compositor_.DrawTextInFont(fps_.line, font, 4, y, kYellow);
+    ForEach([&](Compositor& c) {
+        c.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);
+        c.DrawTextInFont(fps_.line, font, 4, y, kYellow);
+    });
 }
 
 // Bounded on every resize as when the window opened: a host that grows huge must not take all

@@ -4,8 +4,9 @@
 // event when its owner has something new to draw (FramePacer.h), and reports keys, clicks and
 // pointer motion from any of its windows.
 //
-// The frame is composed once and every window paints the part a Flip changed from that one
-// frame. Monitors that come or go while the saver runs gain or lose their window.
+// The frame is composed once per density in use, at each window's own device pixels, and every
+// window paints the part a Flip changed from the frame of its density, pixel for pixel. Monitors
+// that come or go while the saver runs gain or lose their window.
 //
 // An owner that keeps no schedule gets a frame every 10 ms: a balloon moves at most once per
 // 20 ms, so frames at a divisor of 20 ms give every balloon its full 50 moves a second, which a
@@ -75,13 +76,15 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
 
     // For tests and measurements: the composed frame, the part of it the last Flip changed, and
     // how often the first window has painted.
-    QImage frameImage() const { return compositor_.frame(); }
+    QImage frameImage() const { return FirstCompositor().frame(); }
     QRegion lastDamage() const { return lastDamage_; }
     int paintCount() const { return windows_.empty() ? 0 : windows_.front()->paintCount(); }
     QRegion lastPainted() const {
         return windows_.empty() ? QRegion() : windows_.front()->lastPainted();
     }
-    const Compositor& compositor() const { return compositor_; }
+    const Compositor& compositor() const { return FirstCompositor(); }
+    // How many frames each Flip composes: one per density the windows want.
+    std::size_t compositorCount() const { return compositors_.size(); }
 
   signals:
     // The host window was destroyed (embedded only); the display stops raising frames.
@@ -91,6 +94,12 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void Tick();
     void ScheduleNextFrame();
     void ApplyDensity();
+    const Compositor& FirstCompositor() const { return *compositors_.front(); }
+    Compositor& ForWindow(const DisplayWindow& window);
+    template <typename F>
+    void ForEach(F&& call) {
+        for (const auto& each : compositors_) call(*each);
+    }
     void DrawFpsLine();
     void FollowHost(QSize size);
     void HostGone();
@@ -103,13 +112,15 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void WindowPointerMoved() override;
 
     Options options_;
-    Compositor compositor_;
+    // One per frame size the windows want; the first is the one surfaces are read back from.
+    std::vector<std::unique_ptr<Compositor>> compositors_;
+    QSize scene_{800, 600};
     DisplayEvents* sink_ = nullptr;
     bool open_ = false;
     bool inFrame_ = false;
     bool pointerHidden_ = false;
     FramePacer frameTimer_;
-    QRegion lastDamage_;
+    QRegion lastDamage_;  // of the first window's frame
     // The host's stand-in must outlive our window, its child: declared first, destroyed last.
     std::unique_ptr<QWindow> host_;
     std::unique_ptr<HostWindow> hostWatch_;

@@ -159,8 +159,8 @@ TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
               QRegion(419, 179, 20, 20));
 }
 
-// A window that grows to twice the frame's size is composed at 2x from its next frame on, and at
-// 1x again once it shrinks.
+// A window is composed at its own device pixels from its next frame on: the letterbox of the
+// scene in it, shown pixel for pixel.
 TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
     auto sizeAfterResize = [&](QSize size) {
         display.window()->showNormal();  // a full-screen window keeps its screen's size
@@ -173,8 +173,9 @@ TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
         return display.frameImage().size();
     };
     EXPECT_EQ(sizeAfterResize({1600, 1200}), QSize(1600, 1200));
-    EXPECT_EQ(sizeAfterResize({1920, 1080}), QSize(1600, 1200));
-    EXPECT_EQ(sizeAfterResize({1100, 700}), QSize(800, 600));
+    EXPECT_EQ(sizeAfterResize({1920, 1080}), QSize(1440, 1080));
+    EXPECT_EQ(sizeAfterResize({1100, 700}), QSize(933, 700));
+    EXPECT_EQ(display.compositorCount(), 1u);
 }
 
 // Unreadable pictures, and pictures larger than their role needs (refused from their header,
