@@ -142,8 +142,10 @@ void Compositor::Decode(Surface& surface) {
         why = QStringLiteral("it changed since it was first read");
     } else {
         // Without a twin, scaled once and filtered, as good as the 1x picture can look.
+        // The stand-in is kept at 1x and stretched as it is drawn: a picture of the frame's size
+        // made only for the moment the twin takes would raise the peak memory by that much.
         surface.standIn = readTwin;
-        surface.image = Resized(image, DeviceSizeOf(surface), !readTwin);
+        surface.image = readTwin ? std::move(image) : Resized(image, DeviceSizeOf(surface));
         return;
     }
     surface.broken = true;
@@ -259,6 +261,7 @@ void Compositor::DrawSurface(SurfaceId surface) {
     }
     s->lastDrawn = frameNumber_;
     item.image = s->image;
+    if (s->standIn) item.stretchedTo = drawn;
     item.opaque = s->transparency != kKeyedOrAlpha;
     building_.push_back(std::move(item));
 }
@@ -428,7 +431,12 @@ void Compositor::Paint(const std::vector<QRect>& areas) {
             } else {
                 const int sourceX = static_cast<int>(part.x() - item.x);
                 const int sourceY = static_cast<int>(part.y() - item.y);
-                DrawPart(frame_, part, item.image, sourceX, sourceY, item.opaque);
+                if (item.stretchedTo.isEmpty()) {
+                    DrawPart(frame_, part, item.image, sourceX, sourceY, item.opaque);
+                } else {
+                    DrawPartStretched(frame_, part, item.image, item.stretchedTo, sourceX, sourceY,
+                                      item.opaque);
+                }
             }
         }
     }

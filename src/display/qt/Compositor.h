@@ -110,7 +110,7 @@ class Compositor {
         int transparency = 0;
         QSize size;  // logical; empty: nothing to draw
         // RGB32 when opaque, else ARGB32_Premultiplied, at the current density; null: not
-        // decoded. While the twin is read, the 1x picture scaled roughly stands in.
+        // decoded. While the twin is read, the 1x picture stands in, stretched as it is drawn.
         QImage image;
         bool standIn = false;
         bool broken = false;        // could not be decoded: draws nothing, and is not tried again
@@ -133,6 +133,7 @@ class Compositor {
         std::int64_t x = 0, y = 0;  // where the picture's top-left pixel lands
         QRect bounds;               // the part of the frame it covers (clipped, maybe empty)
         QImage image;               // shared with the surface or text cache, never copied
+        QSize stretchedTo;          // not empty: image is drawn stretched to this size
         QRgb colour = 0;
         bool opaque = false;  // hides everything under its bounds
         bool operator==(const Item& other) const {

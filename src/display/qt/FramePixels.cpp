@@ -58,4 +58,24 @@ void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX
     }
 }
 
+void DrawPartStretched(QImage& frame, const QRect& part, const QImage& image, QSize drawnSize,
+                       int sourceX, int sourceY, bool opaque) {
+    auto source = [](std::int64_t at, int from, int to) {
+        return static_cast<int>(std::min<std::int64_t>(at * from / to, from - 1));
+    };
+    for (int row = 0; row < part.height(); ++row) {
+        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(part.y() + row)) + part.x();
+        const auto* in = reinterpret_cast<const QRgb*>(
+            image.constScanLine(source(sourceY + row, image.height(), drawnSize.height())));
+        for (int x = 0; x < part.width(); ++x) {
+            const QRgb src = in[source(sourceX + x, image.width(), drawnSize.width())];
+            if (opaque) {
+                out[x] = src;
+            } else {
+                BlendOver(src, out[x]);
+            }
+        }
+    }
+}
+
 }  // namespace driftmere

@@ -1,5 +1,6 @@
 #include "display/qt/QtDisplay.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <QCursor>
@@ -39,6 +40,11 @@ void WarnAboutPicture(const QString& path, const QString& why) {
 }  // namespace
 
 QtDisplay::QtDisplay(Options options) : options_(options) {
+    // Frames and pictures are megabytes each, and some live only while a backdrop's twin is read
+    // and scaled. The C library would otherwise raise its threshold for giving such blocks their
+    // own pages to the size of the last one freed, and keep the next ones in its heap after they
+    // are freed: fixed, every large block goes back to the system when it is let go.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     compositors_.push_back(std::make_unique<Compositor>(scene_));
     compositors_.front()->SetWarningSink(WarnAboutPicture);
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
