@@ -65,6 +65,11 @@ void DisplayWindow::paintEvent(QPaintEvent* event) {
     }
 }
 
+void DisplayWindow::exposeEvent(QExposeEvent* event) {
+    QRasterWindow::exposeEvent(event);
+    if (isExposed()) listener_.WindowExposed();
+}
+
 void DisplayWindow::keyPressEvent(QKeyEvent* event) {
     if (!takesInput_) return;
     listener_.WindowKey(event->key());

@@ -20,6 +20,8 @@ class DisplayWindow : public QRasterWindow {
         virtual void WindowKey(int qtKey) = 0;
         virtual void WindowClick() = 0;
         virtual void WindowPointerMoved() = 0;
+        // The window was shown or uncovered (it may not have been drawn while unseen).
+        virtual void WindowExposed() {}
     };
 
     // `frame` is the back buffer; it must outlive the window, or be replaced by SetFrame first.
@@ -51,6 +53,7 @@ class DisplayWindow : public QRasterWindow {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;

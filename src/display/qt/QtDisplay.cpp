@@ -18,6 +18,7 @@
 #include "display/qt/KeyCodes.h"
 #include "display/qt/Monitors.h"
 #include "display/qt/Presentation.h"
+#include "display/qt/Visibility.h"
 
 namespace driftmere {
 
@@ -52,6 +53,7 @@ QtDisplay::QtDisplay(Options options) : options_(options) {
 
 QtDisplay::~QtDisplay() {
     frameTimer_.Stop();
+    visibility_.reset();
     keepAbove_.reset();
     windows_.clear();
     hostWatch_.reset();
@@ -115,6 +117,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
     }
 
     title_ = text.empty() ? QStringLiteral("Driftmere") : QString::fromStdString(text);
+    visibility_ = std::make_unique<Visibility>([this] { RequestFrameWithin(0); });
     if (embedded) {
         auto window = NewWindow();
         host_.reset(QWindow::fromWinId(options_.hostWindow));
@@ -124,6 +127,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         window->setParent(host_.get());
         window->setGeometry(HostedWindowRect(hostSize));
         window->show();
+        visibility_->Watch(static_cast<xcb_window_t>(window->winId()));
         windows_.push_back(std::move(window));
     } else {
         keepAbove_ = std::make_unique<KeepAbove>();
@@ -191,6 +195,7 @@ void QtDisplay::FollowScreens() {
         // The window maps or moves under the pointer without the pointer moving.
         window->SetPointerStart(QCursor::pos(screen));
         window->showFullScreen();
+        if (visibility_) visibility_->Watch(static_cast<xcb_window_t>(window->winId()));
         placed.push_back(std::move(window));
     }
     // What is left in windows_ is the windows that close (and the moved-from empty places).
@@ -212,6 +217,8 @@ void QtDisplay::Tick() {
     // A frame handler that opens a dialog runs a nested event loop; the timer must not start a
     // second frame inside the first.
     if (sink_ == nullptr || !open_ || inFrame_) return;
+    // Nobody would see it: no frame, and none set, until a window is shown again.
+    if (!Seen()) return;
     ApplyDensity();
     inFrame_ = true;
     sink_->RenderFrame();
@@ -235,8 +242,18 @@ void QtDisplay::ScheduleNextFrame() {
     }
 }
 
+bool QtDisplay::Seen() const {
+    if (visibility_ && visibility_->MonitorsOff()) return false;
+    for (const auto& window : windows_) {
+        const bool covered =
+            visibility_ && visibility_->Covered(static_cast<xcb_window_t>(window->winId()));
+        if (window->isExposed() && !covered) return true;
+    }
+    return false;
+}
+
 void QtDisplay::RequestFrameWithin(int ms) {
-    if (!open_) return;
+    if (!open_ || !Seen()) return;
     const std::int64_t now = FramePacer::NowNs();
     const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
     if (const auto set = frameTimer_.wakeAt(); set && *set <= latest) return;
@@ -408,6 +425,8 @@ void QtDisplay::WindowKey(int qtKey) {
 void QtDisplay::WindowClick() {
     if (sink_) sink_->MouseClick();
 }
+
+void QtDisplay::WindowExposed() { RequestFrameWithin(0); }
 
 void QtDisplay::WindowPointerMoved() {
     if (sink_) sink_->MouseMove();

@@ -30,6 +30,7 @@ namespace driftmere {
 
 class HostWindow;
 class KeepAbove;
+class Visibility;
 
 struct QtDisplayOptions {
     // 0: an own full-screen window on every monitor. Otherwise the X11 window to draw in; the
@@ -85,6 +86,8 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     const Compositor& compositor() const { return FirstCompositor(); }
     // How many frames each Flip composes: one per density the windows want.
     std::size_t compositorCount() const { return compositors_.size(); }
+    // Whether a frame is coming (none while nothing is seen, and none while nothing is due).
+    bool frameScheduled() const { return frameTimer_.wakeAt().has_value(); }
 
   signals:
     // The host window was destroyed (embedded only); the display stops raising frames.
@@ -93,6 +96,8 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
   private:
     void Tick();
     void ScheduleNextFrame();
+    // Some window is shown, not wholly covered, on a monitor that is on: without that, no frames.
+    bool Seen() const;
     void ApplyDensity();
     const Compositor& FirstCompositor() const { return *compositors_.front(); }
     Compositor& ForWindow(const DisplayWindow& window);
@@ -110,6 +115,7 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void WindowKey(int qtKey) override;
     void WindowClick() override;
     void WindowPointerMoved() override;
+    void WindowExposed() override;
 
     Options options_;
     // One per frame size the windows want; the first is the one surfaces are read back from.
@@ -127,6 +133,7 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     QString title_;
     std::vector<std::unique_ptr<DisplayWindow>> windows_;
     std::unique_ptr<KeepAbove> keepAbove_;
+    std::unique_ptr<Visibility> visibility_;
 
     struct FpsMeter {
         QElapsedTimer clock;

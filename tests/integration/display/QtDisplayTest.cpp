@@ -1,7 +1,9 @@
 // The display with its window: events, key codes, letterboxing, repaints, warnings, host sizes.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <xcb/xcb.h>
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -205,6 +207,27 @@ TEST_F(QtDisplayTest, EachUnreadableOrOversizedPictureWarnsOnceAndTheRestStillDr
     EXPECT_NE(warnings.find("321 x 20 pixels is larger than 320 x 320"), std::string::npos);
     EXPECT_NE(warnings.find("801 x 600 pixels is larger than 800 x 600"), std::string::npos);
     EXPECT_EQ(QColor(display.frameImage().pixel(0, 0)), QColor(10, 120, 200));
+}
+
+// While every window is wholly covered no frame is raised or set; uncovered, frames come again.
+TEST_F(QtDisplayTest, ACoveredWindowGetsNoFramesUntilUncovered) {
+    auto visibility = [&](std::uint8_t state) {
+        xcb_visibility_notify_event_t event{};
+        event.response_type = XCB_VISIBILITY_NOTIFY;
+        event.window = static_cast<xcb_window_t>(display.window()->winId());
+        event.state = state;
+        qintptr result = 0;
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &event,
+                                                                &result);
+    };
+    ASSERT_TRUE(ProcessUntil([&] { return sink.frames >= 2; }));
+    visibility(XCB_VISIBILITY_FULLY_OBSCURED);
+    const int frames = sink.frames;
+    EXPECT_TRUE(ProcessUntil([&] { return !display.frameScheduled(); }));
+    Settle();
+    EXPECT_EQ(sink.frames, frames);
+    visibility(XCB_VISIBILITY_PARTIALLY_OBSCURED);
+    EXPECT_TRUE(ProcessUntil([&] { return sink.frames > frames; }));
 }
 
 // A huge host gets a bounded window of its shape in its middle; a real screen's size is filled.
