@@ -1,6 +1,7 @@
 #include "display/qt/FramePixels.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace driftmere {
 
@@ -63,16 +64,19 @@ void DrawPartStretched(QImage& frame, const QRect& part, const QImage& image, QS
     auto source = [](std::int64_t at, int from, int to) {
         return static_cast<int>(std::min<std::int64_t>(at * from / to, from - 1));
     };
+    // The image column of each frame column, worked out once for all the rows.
+    std::vector<int> columns(static_cast<std::size_t>(part.width()));
+    for (int x = 0; x < part.width(); ++x)
+        columns[x] = source(sourceX + x, image.width(), drawnSize.width());
     for (int row = 0; row < part.height(); ++row) {
         auto* out = reinterpret_cast<QRgb*>(frame.scanLine(part.y() + row)) + part.x();
         const auto* in = reinterpret_cast<const QRgb*>(
             image.constScanLine(source(sourceY + row, image.height(), drawnSize.height())));
         for (int x = 0; x < part.width(); ++x) {
-            const QRgb src = in[source(sourceX + x, image.width(), drawnSize.width())];
             if (opaque) {
-                out[x] = src;
+                out[x] = in[columns[x]];
             } else {
-                BlendOver(src, out[x]);
+                BlendOver(in[columns[x]], out[x]);
             }
         }
     }

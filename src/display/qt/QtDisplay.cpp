@@ -247,7 +247,7 @@ bool QtDisplay::Seen() const {
     for (const auto& window : windows_) {
         const bool covered =
             visibility_ && visibility_->Covered(static_cast<xcb_window_t>(window->winId()));
-        if (window->isExposed() && !covered) return true;
+        if (window->isVisible() && !covered) return true;
     }
     return false;
 }

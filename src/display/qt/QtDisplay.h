@@ -96,7 +96,8 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
   private:
     void Tick();
     void ScheduleNextFrame();
-    // Some window is shown, not wholly covered, on a monitor that is on: without that, no frames.
+    // Some window is shown (mapped: the first frame is composed while it is being mapped, not
+    // after), not wholly covered, on a monitor that is on: without that, no frames.
     bool Seen() const;
     void ApplyDensity();
     const Compositor& FirstCompositor() const { return *compositors_.front(); }
