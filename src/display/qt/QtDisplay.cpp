@@ -47,7 +47,7 @@ QtDisplay::QtDisplay(Options options) : options_(options) {
     // are freed: fixed, every large block goes back to the system when it is let go.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     compositors_.push_back(std::make_unique<Compositor>(scene_));
-    compositors_.front()->SetWarningSink(WarnAboutPicture);
+    compositors_.front()->SetWarningSink(WarnOnce());
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
@@ -58,6 +58,13 @@ QtDisplay::~QtDisplay() {
     windows_.clear();
     hostWatch_.reset();
     host_.reset();
+}
+
+// Each density reads the pictures it draws for itself: one that cannot be read is told once.
+Compositor::WarningSink QtDisplay::WarnOnce() {
+    return [this](const QString& path, const QString& why) {
+        if (warnedPictures_.insert(path + QChar(0) + why).second) WarnAboutPicture(path, why);
+    };
 }
 
 void QtDisplay::SetEventSink(DisplayEvents* sink) {
@@ -99,7 +106,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
     if (scene_ != QSize(width, height)) {
         scene_ = QSize(width, height);
         compositors_.front() = std::make_unique<Compositor>(scene_);
-        compositors_.front()->SetWarningSink(WarnAboutPicture);
+        compositors_.front()->SetWarningSink(WarnOnce());
     }
 
     const bool embedded = options_.hostWindow != 0;
@@ -287,7 +294,7 @@ void QtDisplay::ApplyDensity() {
             kept[i] = std::move(compositors_[spare]);
         } else {
             kept[i] = std::make_unique<Compositor>(scene_);
-            kept[i]->SetWarningSink(WarnAboutPicture);
+            kept[i]->SetWarningSink(WarnOnce());
             kept[i]->CopySurfacesFrom(source);
         }
         kept[i]->SetDeviceSize(wanted[i]);

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "display/DisplayControl.h"
@@ -101,6 +102,7 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     bool Seen() const;
     void ApplyDensity();
     const Compositor& FirstCompositor() const { return *compositors_.front(); }
+    Compositor::WarningSink WarnOnce();
     Compositor& ForWindow(const DisplayWindow& window);
     template <typename F>
     void ForEach(F&& call) {
@@ -122,6 +124,7 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     // One per frame size the windows want; the first is the one surfaces are read back from.
     std::vector<std::unique_ptr<Compositor>> compositors_;
     QSize scene_{800, 600};
+    std::set<QString> warnedPictures_;
     DisplayEvents* sink_ = nullptr;
     bool open_ = false;
     bool inFrame_ = false;
