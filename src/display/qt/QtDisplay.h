@@ -87,6 +87,10 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     const Compositor& compositor() const { return FirstCompositor(); }
     // How many frames each Flip composes: one per density the windows want.
     std::size_t compositorCount() const { return compositors_.size(); }
+    // Waits for every twin asked for, at every density (Compositor::WaitForDecodes).
+    void WaitForDecodes() {
+        ForEach([](Compositor& c) { c.WaitForDecodes(); });
+    }
     // Whether a frame is coming (none while nothing is seen, and none while nothing is due).
     bool frameScheduled() const { return frameTimer_.wakeAt().has_value(); }
 
