@@ -46,7 +46,7 @@ class Compositor {
     void CopySurfacesFrom(const Compositor& other);
 
     // Told about a picture that turned out unreadable when it was first drawn (once a picture),
-    // or whose 2x twin cannot be used (once a twin; the 1x picture is drawn enlarged instead).
+    // or whose 2x twin cannot be used (once a twin; the 1x picture is drawn scaled instead).
     using WarningSink = std::function<void(const QString& path, const QString& why)>;
     void SetWarningSink(WarningSink sink) { warn_ = std::move(sink); }
 
@@ -118,7 +118,7 @@ class Compositor {
         std::future<TwinPicture> twin;  // being read (and scaled); until then the stand-in
         std::uint64_t twinWantedAt = UINT64_MAX;  // the frame that asked for the twin
         std::int32_t x = 0, y = 0;
-        // Changes with every load and when the twin replaces the enlarged picture, so that new
+        // Changes with every load and when the twin replaces the stand-in, so that new
         // pixels are drawn.
         std::uint32_t generation = 0;
         std::uint64_t lastDrawn = UINT64_MAX;  // the frame number that last drew it
