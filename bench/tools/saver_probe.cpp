@@ -128,6 +128,7 @@ class FrameCounter : public DisplayEvents {
     void KeyDown(std::int16_t keyCode) override { form_.KeyDown(keyCode); }
     void MouseClick() override { form_.MouseClick(); }
     void MouseMove() override { form_.MouseMove(); }
+    FrameDue NextFrameDue() override { return form_.NextFrameDue(); }
 
     double firstFrameMs() const { return firstFrameMs_; }
     // Processor time the whole process had used by then (on a busy machine the wall time is

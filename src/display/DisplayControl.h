@@ -19,6 +19,17 @@ inline constexpr int kOpaque = -2;  // backdrops
 inline constexpr int kKeyedOrAlpha =
     -1;  // balloons: alpha channel, else the top-left colour is not drawn
 
+// When the owner next has something new to draw; the display asks after every frame.
+struct FrameDue {
+    enum class When : std::uint8_t {
+        Steadily,  // every 10 ms
+        AtTick,    // at `tick`, a reading of the saver's millisecond clock (Clock::TickCount)
+        WhenAsked  // not before the display is asked for a frame (by a one-second timer)
+    };
+    When when = When::Steadily;
+    std::uint32_t tick = 0;
+};
+
 // What the display reports to its owner. Letters arrive as their capital's code (N = 78)
 // whatever the shift state; every other key arrives as some other code.
 class DisplayEvents {
@@ -28,6 +39,7 @@ class DisplayEvents {
     virtual void KeyDown(std::int16_t keyCode) = 0;
     virtual void MouseClick() = 0;
     virtual void MouseMove() = 0;
+    virtual FrameDue NextFrameDue() { return {}; }
 };
 
 class DisplayControl {

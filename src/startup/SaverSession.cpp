@@ -1,6 +1,9 @@
 #include "startup/SaverSession.h"
 
+#include <array>
+
 #include "display/Scene.h"
+#include "frame/FrameSchedule.h"
 #include "settings/Conversions.h"
 #include "settings/KeyTable.h"
 
@@ -119,6 +122,18 @@ void SaverSession::RenderFrame() {
     fleet_.FrameStep();
     DrawOverlays(display, settings_.overlay, timeText_);
     display.Flip();
+}
+
+FrameDue SaverSession::NextFrameDue() {
+    if (ended_ || !loaded_) return {FrameDue::When::WhenAsked};
+    std::array<std::uint32_t, kBalloonCount> lastMoves{};
+    std::size_t flying = 0;
+    for (int k = 1; k <= kBalloonCount; ++k) {
+        if (fleet_.Balloon(k).Flying) lastMoves[flying++] = fleet_.LastMoveTick(k);
+    }
+    const auto due = NextMoveDue(parts_.clock.TickCount(), {lastMoves.data(), flying});
+    if (!due) return {FrameDue::When::WhenAsked};
+    return {FrameDue::When::AtTick, *due};
 }
 
 void SaverSession::KeyDown(std::int16_t keyCode) {

@@ -53,6 +53,8 @@ class SaverSession : public DisplayEvents {
     void KeyDown(std::int16_t keyCode) override;
     void MouseClick() override;
     void MouseMove() override;
+    // The next balloon move; the one-second timers ask for their own frames.
+    FrameDue NextFrameDue() override;
     bool Ended() const { return ended_; }
     bool DisplayOpened() const { return displayOpened_; }
     // Nonzero: keep the monitor on while the saver runs ("PwrSave").

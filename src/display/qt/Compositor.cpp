@@ -19,43 +19,53 @@ std::int32_t WrapAdd(std::int32_t a, std::int64_t b) {
 
 // A text box's corner in frame pixels. Far off the frame it only needs to stay far off: kept
 // within a range that cannot overflow the text layout's arithmetic.
-std::int32_t ScaledText(std::int32_t v, int scale) {
+std::int32_t TextCorner(std::int64_t v) {
     constexpr std::int64_t kFar = std::int64_t{1} << 28;
-    return static_cast<std::int32_t>(
-        std::clamp<std::int64_t>(std::int64_t{v} * scale, -kFar, kFar));
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, -kFar, kFar));
 }
-
-// A decoded picture that the last frame did not draw is let go from this size up: a backdrop
-// (1.9 MB at 1x, 7.7 MB at 2x) goes, a balloon (under 0.2 MB at 2x) stays for when it returns.
-constexpr qsizetype kReleaseBytes = 1024 * 1024;
 
 }  // namespace
 
 Compositor::Compositor(QSize frameSize)
-    : logicalSize_(frameSize), frame_(frameSize, QImage::Format_RGB32) {
+    : logicalSize_(frameSize),
+      grid_(frameSize, frameSize),
+      frame_(grid_.device(), QImage::Format_RGB32) {
     frame_.fill(Qt::black);
 }
 
-void Compositor::SetScale(int scale) {
-    scale = std::clamp(scale, 1, 2);
+void Compositor::SetDeviceSize(QSize device) {
     if (!building_.empty()) {
-        pendingScale_ = scale;
+        pendingDevice_ = device;
         return;
     }
-    ApplyScale(scale);
+    ApplyDeviceSize(device);
 }
 
-void Compositor::ApplyScale(int scale) {
-    pendingScale_ = 0;
-    if (scale == scale_) return;
-    scale_ = scale;
+void Compositor::CopySurfacesFrom(const Compositor& other) {
+    if (!surfaces_.empty()) return;
+    for (const Surface& each : other.surfaces_) {
+        Surface& copy = surfaces_.emplace_back();
+        copy.path = each.path;
+        copy.transparency = each.transparency;
+        copy.size = each.size;
+        copy.x = each.x;
+        copy.y = each.y;
+        copy.generation = nextGeneration_++;
+    }
+}
+
+void Compositor::ApplyDeviceSize(QSize device) {
+    pendingDevice_ = QSize();
+    const DeviceGrid grid(logicalSize_, device);
+    if (grid == grid_) return;
+    grid_ = grid;
     // The window may repaint before the next Compose: it finds the last frame, resized.
-    frame_ = frame_.scaled(logicalSize_ * scale_, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+    frame_ = frame_.scaled(grid_.device(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
                  .convertToFormat(QImage::Format_RGB32);
     // Every picture and text picture is the wrong size now: they are made again when drawn.
     for (Surface& each : surfaces_) {
         each.image = QImage();
-        each.doubled = false;
+        each.standIn = false;
     }
     shown_.clear();
     textPictures_.Clear();
@@ -105,7 +115,8 @@ bool Compositor::LoadPicture(SurfaceId surface, const QString& path, int transpa
     fresh.generation = nextGeneration_++;
     *target = std::move(fresh);
     QSize size;
-    if (!ProbePicture(path, &size, error)) return false;
+    if (!ProbePicture(path, LargestPictureFor(transparency, logicalSize_), &size, error))
+        return false;
     target->path = path;
     target->size = size;
     return true;
@@ -118,11 +129,11 @@ bool Compositor::IsDecoded(SurfaceId surface) const {
 
 void Compositor::Decode(Surface& surface) {
     // The twin, a PNG of four times the pixels, takes several times as long to decode as the 1x
-    // picture: it is read on a thread of its own while the 1x picture, each pixel drawn twice
-    // each way, stands in for it, so the first frame and a change of backdrop do not wait for it.
-    // The reading starts with the next frame, once this one is on screen: on a machine of two
-    // cores it would otherwise compete with the first paint.
-    const bool readTwin = scale_ > 1 && !surface.twinUnusable;
+    // picture, and scaling it to the density takes as long again: both are done on a thread of
+    // their own while the 1x picture, scaled roughly, stands in for it, so the first frame and a
+    // change of backdrop do not wait for it. The reading starts with the next frame, once this
+    // one is on screen: on a machine of two cores it would otherwise compete with the first paint.
+    const bool readTwin = grid_.UsesTwins() && !surface.twinUnusable;
     surface.twinWantedAt = readTwin && !surface.twin.valid() ? frameNumber_ : kNever;
     QString why;
     QImage image;
@@ -130,9 +141,11 @@ void Compositor::Decode(Surface& surface) {
     } else if (image.size() != surface.size) {
         why = QStringLiteral("it changed since it was first read");
     } else {
-        // Without a twin, enlarged once and filtered, as good as the 1x picture can look.
-        surface.doubled = readTwin;
-        surface.image = readTwin ? std::move(image) : Enlarged(image, scale_);
+        // Without a twin, scaled once and filtered, as good as the 1x picture can look.
+        // The stand-in is kept at 1x and stretched as it is drawn: a picture of the frame's size
+        // made only for the moment the twin takes would raise the peak memory by that much.
+        surface.standIn = readTwin;
+        surface.image = readTwin ? std::move(image) : Resized(image, DeviceSizeOf(surface));
         return;
     }
     surface.broken = true;
@@ -147,21 +160,26 @@ void Compositor::TakeTwin(Surface& surface) {
     TwinPicture twin = surface.twin.get();
     if (twin.image.isNull()) {
         surface.twinUnusable = true;
-        if (surface.doubled) {
-            surface.image = Enlarged(surface.image, 2);
-            surface.doubled = false;
+        if (surface.standIn) {
+            // Decoded again, filtered this time, and drawn anew.
+            surface.image = QImage();
+            surface.standIn = false;
             surface.generation = nextGeneration_++;
         }
         if (warn_) {
             warn_(TwinPath(surface.path),
-                  twin.why + QStringLiteral(" (the 1x picture is drawn enlarged)"));
+                  twin.why + QStringLiteral(" (the 1x picture is drawn scaled)"));
         }
         return;
     }
-    // Read for a density no longer in use, or for a picture that went unreadable meanwhile.
-    if (scale_ != 2 || surface.broken) return;
+    if (surface.broken || !surface.standIn) return;
+    if (twin.image.size() != DeviceSizeOf(surface)) {
+        // Read for a density no longer in use: read again for this one.
+        surface.twinWantedAt = frameNumber_;
+        return;
+    }
     surface.image = std::move(twin.image);
-    surface.doubled = false;
+    surface.standIn = false;
     surface.generation = nextGeneration_++;  // new pixels: the picture is drawn again
 }
 
@@ -169,9 +187,9 @@ void Compositor::StartTwinReads(bool all) {
     for (Surface& each : surfaces_) {
         if (each.twinWantedAt == kNever || (!all && each.twinWantedAt >= frameNumber_)) continue;
         each.twinWantedAt = kNever;
-        if (each.twin.valid() || each.broken || each.image.isNull()) continue;
-        each.twin =
-            std::async(std::launch::async, ReadTwin, each.path, each.transparency, each.size);
+        if (each.twin.valid() || each.broken || !each.standIn) continue;
+        each.twin = std::async(std::launch::async, ReadTwin, each.path, each.transparency,
+                               each.size, DeviceSizeOf(each));
     }
 }
 
@@ -231,10 +249,10 @@ void Compositor::DrawSurface(SurfaceId surface) {
     item.kind = Kind::Picture;
     item.key =
         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(surface)) << 32) | s->generation;
-    item.x = std::int64_t{s->x} * scale_;
-    item.y = std::int64_t{s->y} * scale_;
-    item.bounds = ClipToFrame(frame_.size(), item.x, item.y, s->size.width() * scale_,
-                              s->size.height() * scale_);
+    item.x = grid_.X(s->x);
+    item.y = grid_.Y(s->y);
+    const QSize drawn = DeviceSizeOf(*s);
+    item.bounds = ClipToFrame(frame_.size(), item.x, item.y, drawn.width(), drawn.height());
     // A picture wholly off the frame is not decoded yet: it is listed all the same, so that the
     // frame it comes into view is seen to differ.
     if (!item.bounds.isEmpty()) {
@@ -243,7 +261,7 @@ void Compositor::DrawSurface(SurfaceId surface) {
     }
     s->lastDrawn = frameNumber_;
     item.image = s->image;
-    item.doubled = s->doubled;
+    if (s->standIn) item.stretchedTo = drawn;
     item.opaque = s->transparency != kKeyedOrAlpha;
     building_.push_back(std::move(item));
 }
@@ -270,8 +288,10 @@ void Compositor::DrawText(const std::string& text, std::int32_t x, std::int32_t 
     QFont font;
     font.setStyleHint(QFont::SansSerif);
     if (!family.isEmpty()) font.setFamilies({family});
-    font.setPixelSize(font_.pixelSize * scale_);
-    const QString key = family + QChar(0) + QString::number(font_.pixelSize * scale_);
+    const int pixelSize =
+        std::max(1, static_cast<int>(std::lround(font_.pixelSize * grid_.ScaleY())));
+    font.setPixelSize(pixelSize);
+    const QString key = family + QChar(0) + QString::number(pixelSize);
     const TextPicture& picture = FindText(QString::fromStdString(text), font, key, x, y, colour);
     textCalls_[slot] = TextCall{font_.family, text, font_.pixelSize, colour, x, y, picture};
     PushText(picture);
@@ -280,15 +300,16 @@ void Compositor::DrawText(const std::string& text, std::int32_t x, std::int32_t 
 void Compositor::DrawTextInFont(const QString& text, const QFont& font, std::int32_t x,
                                 std::int32_t y, Colour colour) {
     if (text.isEmpty()) return;
-    if (scale_ == 1) {
+    if (grid_.device() == logicalSize_) {
         PushText(FindText(text, font, font.key(), x, y, colour));
         return;
     }
     QFont dense = font;
     if (font.pixelSize() > 0) {
-        dense.setPixelSize(font.pixelSize() * scale_);
+        dense.setPixelSize(
+            std::max(1, static_cast<int>(std::lround(font.pixelSize() * grid_.ScaleY()))));
     } else {
-        dense.setPointSizeF(font.pointSizeF() * scale_);
+        dense.setPointSizeF(font.pointSizeF() * grid_.ScaleY());
     }
     PushText(FindText(text, dense, dense.key(), x, y, colour));
 }
@@ -296,7 +317,7 @@ void Compositor::DrawTextInFont(const QString& text, const QFont& font, std::int
 const TextPicture& Compositor::FindText(const QString& text, const QFont& font,
                                         const QString& fontKey, std::int32_t x, std::int32_t y,
                                         Colour colour) {
-    return textPictures_.Find(text, font, fontKey, ScaledText(x, scale_), ScaledText(y, scale_),
+    return textPictures_.Find(text, font, fontKey, TextCorner(grid_.X(x)), TextCorner(grid_.Y(y)),
                               ToRgb(colour), frame_.size(), frameNumber_);
 }
 
@@ -342,22 +363,25 @@ QRegion Compositor::Compose() {
     ++frameNumber_;
     QRegion damage;
     for (const QRect& area : areas) damage += area;
-    if (pendingScale_ != 0 && pendingScale_ != scale_) {
+    if (!pendingDevice_.isEmpty() && DeviceGrid(logicalSize_, pendingDevice_) != grid_) {
         // The frame is resized: every pixel of it is new to the window.
-        ApplyScale(pendingScale_);
+        ApplyDeviceSize(pendingDevice_);
         damage = frame_.rect();
     }
-    pendingScale_ = 0;
+    pendingDevice_ = QSize();
     return damage;
 }
 
 void Compositor::ReleaseUndrawn() {
+    // A decoded picture that the last frame did not draw is let go from a quarter of the frame's
+    // size up: a backdrop goes, a balloon (a fiftieth of the frame) stays for when it returns.
+    const qsizetype large = frame_.sizeInBytes() / 4;
     for (Surface& each : surfaces_) {
         if (each.lastDrawn == frameNumber_) continue;
         TakeTwin(each);
-        if (each.image.sizeInBytes() >= kReleaseBytes) {
+        if (each.image.sizeInBytes() >= large) {
             each.image = QImage();
-            each.doubled = false;
+            each.standIn = false;
         }
     }
 }
@@ -407,10 +431,11 @@ void Compositor::Paint(const std::vector<QRect>& areas) {
             } else {
                 const int sourceX = static_cast<int>(part.x() - item.x);
                 const int sourceY = static_cast<int>(part.y() - item.y);
-                if (item.doubled) {
-                    DrawPartDoubled(frame_, part, item.image, sourceX, sourceY, item.opaque);
-                } else {
+                if (item.stretchedTo.isEmpty()) {
                     DrawPart(frame_, part, item.image, sourceX, sourceY, item.opaque);
+                } else {
+                    DrawPartStretched(frame_, part, item.image, item.stretchedTo, sourceX, sourceY,
+                                      item.opaque);
                 }
             }
         }

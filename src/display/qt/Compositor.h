@@ -8,10 +8,10 @@
 // caller gets that region back and repaints only it on screen. A frame identical to the last
 // composes nothing.
 //
-// Positions, sizes and the frame are logical (800 x 600 for the scene); the frame's pixels are
-// composed at a density of 1 or 2 pixels per logical pixel, with the picture set painted for it.
-// A picture is only read when it is first drawn, at the density then in use, and a large one
-// that the last frame did not draw (a backdrop no longer shown) is let go again.
+// Positions and sizes are logical (800 x 600 for the scene); the frame is composed in the device
+// pixels of the window that shows it (Density.h), each picture scaled once to that density. A
+// picture is only read when it is first drawn, at the density then in use, and a large one that
+// the last frame did not draw (a backdrop no longer shown) is let go again.
 #include <QFont>
 #include <QImage>
 #include <QRegion>
@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "display/DisplayControl.h"
+#include "display/qt/Density.h"
 #include "display/qt/PictureLoading.h"
 #include "display/qt/TextPictures.h"
 
@@ -34,15 +35,18 @@ class Compositor {
 
     // The logical size of the frame.
     QSize frameSize() const { return logicalSize_; }
-    // The composed frame (RGB32), as of the last Compose: frameSize() times scale() pixels.
+    // The composed frame (RGB32), as of the last Compose: deviceSize() pixels.
     const QImage& frame() const { return frame_; }
-    int scale() const { return scale_; }
-    // Composes at `scale` (1 or 2) pixels per logical pixel from now on, everything anew. Called
-    // while a frame's draw list is being built, it takes effect after that frame's Compose.
-    void SetScale(int scale);
+    QSize deviceSize() const { return grid_.device(); }
+    // Composes a frame of `device` pixels from now on, everything anew. Called while a frame's
+    // draw list is being built, it takes effect after that frame's Compose.
+    void SetDeviceSize(QSize device);
+    // Makes every surface the other compositor has, with the same pictures and positions (for a
+    // second density of the same scene). Only for a compositor without surfaces.
+    void CopySurfacesFrom(const Compositor& other);
 
     // Told about a picture that turned out unreadable when it was first drawn (once a picture),
-    // or whose 2x twin cannot be used (once a twin; the 1x picture is drawn enlarged instead).
+    // or whose 2x twin cannot be used (once a twin; the 1x picture is drawn scaled instead).
     using WarningSink = std::function<void(const QString& path, const QString& why)>;
     void SetWarningSink(WarningSink sink) { warn_ = std::move(sink); }
 
@@ -51,9 +55,10 @@ class Compositor {
     // kKeyedOrAlpha: the file's alpha channel when it has a real one, else every pixel of the
     // top-left pixel's colour is left out. Only the file's first bytes are read now (only a
     // regular file, a folder, FIFO or device is refused without blocking); the picture is
-    // decoded when first drawn. At scale 2 the twin TwinPath(path) is drawn, or the picture
-    // enlarged when the twin is missing or unusable. On failure the surface draws nothing, false
-    // is returned and *error says why. An unknown surface number is an error too.
+    // decoded when first drawn. Above the scene's density the twin TwinPath(path) is drawn, scaled
+    // to the density, or the picture itself scaled when the twin is missing or unusable. On failure
+    // the surface draws nothing, false is returned and *error says why. An unknown surface number
+    // is an error too.
     bool LoadPicture(SurfaceId surface, const QString& path, int transparency, QString* error);
     // Whether the surface's picture is decoded now (for tests and measurements).
     bool IsDecoded(SurfaceId surface) const;
@@ -68,8 +73,8 @@ class Compositor {
     void MoveSurfaceY(SurfaceId surface, std::int32_t n);  // a positive n moves up
     std::int32_t SurfaceX(SurfaceId surface) const;
     std::int32_t SurfaceY(SurfaceId surface) const;
-    // The picture as it is drawn at the current scale (empty when it could not be read or is not
-    // decoded yet).
+    // The picture as it is drawn at the current density (empty when it could not be read or is
+    // not decoded yet).
     QImage SurfaceImage(SurfaceId surface) const;
 
     // The draw list of the frame being built. Every frame starts from black; later items paint
@@ -104,16 +109,16 @@ class Compositor {
         QString path;
         int transparency = 0;
         QSize size;  // logical; empty: nothing to draw
-        // RGB32 when opaque, else ARGB32_Premultiplied; null: not decoded. At scale_, or at 1x
-        // (doubled) while the twin is read.
+        // RGB32 when opaque, else ARGB32_Premultiplied, at the current density; null: not
+        // decoded. While the twin is read, the 1x picture stands in, stretched as it is drawn.
         QImage image;
-        bool doubled = false;
+        bool standIn = false;
         bool broken = false;        // could not be decoded: draws nothing, and is not tried again
-        bool twinUnusable = false;  // at scale 2 the picture is drawn enlarged
-        std::future<TwinPicture> twin;  // being read; until then the picture is drawn enlarged
+        bool twinUnusable = false;  // the 1x picture is scaled instead
+        std::future<TwinPicture> twin;  // being read (and scaled); until then the stand-in
         std::uint64_t twinWantedAt = UINT64_MAX;  // the frame that asked for the twin
         std::int32_t x = 0, y = 0;
-        // Changes with every load and when the twin replaces the enlarged picture, so that new
+        // Changes with every load and when the twin replaces the stand-in, so that new
         // pixels are drawn.
         std::uint32_t generation = 0;
         std::uint64_t lastDrawn = UINT64_MAX;  // the frame number that last drew it
@@ -128,7 +133,7 @@ class Compositor {
         std::int64_t x = 0, y = 0;  // where the picture's top-left pixel lands
         QRect bounds;               // the part of the frame it covers (clipped, maybe empty)
         QImage image;               // shared with the surface or text cache, never copied
-        bool doubled = false;       // image is drawn at twice its size
+        QSize stretchedTo;          // not empty: image is drawn stretched to this size
         QRgb colour = 0;
         bool opaque = false;  // hides everything under its bounds
         bool operator==(const Item& other) const {
@@ -155,7 +160,8 @@ class Compositor {
     // Starts reading the twins asked for before this frame (all: also those of this frame).
     void StartTwinReads(bool all);
     static constexpr std::uint64_t kNever = UINT64_MAX;
-    void ApplyScale(int scale);
+    void ApplyDeviceSize(QSize device);
+    QSize DeviceSizeOf(const Surface& surface) const { return grid_.Size(surface.size); }
     void ReleaseUndrawn();
     Surface* Find(SurfaceId surface);
     const Surface* Find(SurfaceId surface) const;
@@ -166,8 +172,8 @@ class Compositor {
     void Paint(const std::vector<QRect>& areas);
 
     QSize logicalSize_;
-    int scale_ = 1;
-    int pendingScale_ = 0;  // 0: none
+    DeviceGrid grid_;
+    QSize pendingDevice_;  // empty: none
     QImage frame_;
     WarningSink warn_;
     std::vector<Surface> surfaces_;  // surface n is element n - 1

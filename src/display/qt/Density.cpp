@@ -1,19 +1,31 @@
 #include "display/qt/Density.h"
 
-#include <cstdint>
+#include <algorithm>
+
+#include "display/qt/Presentation.h"
 
 namespace driftmere {
 
-int PictureScaleFor(QSize letterboxDevicePixels, QSize logicalFrame) {
-    if (logicalFrame.isEmpty() || letterboxDevicePixels.isEmpty()) return 1;
-    // Both sides must reach 1.5 times: a letterbox is the frame's shape, so they agree but for
-    // rounding, and the smaller one decides. Compared in whole numbers: 2 * device >= 3 * logical.
-    const auto reaches = [](int device, int logical) {
-        return 2 * static_cast<std::int64_t>(device) >= 3 * static_cast<std::int64_t>(logical);
+namespace {
+
+QSize AtLeastOne(QSize size) { return {std::max(size.width(), 1), std::max(size.height(), 1)}; }
+
+}  // namespace
+
+DeviceGrid::DeviceGrid(QSize logical, QSize device)
+    : logical_(AtLeastOne(logical)), device_(AtLeastOne(device)) {}
+
+QSize DeviceGrid::Size(QSize size) const {
+    auto scaled = [](std::int64_t n, int device, int logical) {
+        return static_cast<int>(std::max<std::int64_t>((n * device + logical / 2) / logical, 1));
     };
-    const bool dense = reaches(letterboxDevicePixels.width(), logicalFrame.width()) &&
-                       reaches(letterboxDevicePixels.height(), logicalFrame.height());
-    return dense ? kLargestPictureScale : 1;
+    return {scaled(size.width(), device_.width(), logical_.width()),
+            scaled(size.height(), device_.height(), logical_.height())};
+}
+
+QSize FrameSizeFor(QSize windowDevicePixels, QSize scene) {
+    const QSize letterbox = LetterboxRect(scene, AtLeastOne(windowDevicePixels)).size();
+    return AtLeastOne(letterbox.boundedTo({kLargestFrameSide, kLargestFrameSide}));
 }
 
 }  // namespace driftmere

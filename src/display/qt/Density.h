@@ -1,19 +1,52 @@
 #pragma once
-// Which of the painted picture sets fits a window best. Every picture comes painted at the
-// scene's own size (1x) and at twice that (2x); the scene is composed with the set whose pixels
-// are closest to the screen's, so the window scales the frame as little as it can.
+// The scene is composed at the density of the screen that shows it: a letterbox of 1440 x 1080
+// device pixels gets a frame of exactly 1440 x 1080, shown pixel for pixel. Every picture is
+// scaled once to that density (from the twice-as-dense set whenever the density is above the
+// scene's own, so enlarged pictures keep their detail), and positions and sizes in scene pixels
+// land on device pixels by DeviceGrid.
 #include <QSize>
+#include <cstdint>
 
 namespace driftmere {
 
-// The largest picture set there is.
-inline constexpr int kLargestPictureScale = 2;
+class DeviceGrid {
+  public:
+    DeviceGrid() = default;
+    // `device` is clamped to at least one pixel each way.
+    DeviceGrid(QSize logical, QSize device);
 
-// 1 or 2: the picture set for a letterbox of `letterboxDevicePixels` showing a logical frame of
-// `logicalFrame`. The 2x set is chosen from 1.5 device pixels per logical pixel up. Below that
-// the 1x set enlarged loses less than the 2x set costs: four times the pixels to decode, keep
-// and compose. From 1.5 up (1920 x 1080 gives 1.8) the enlarged 1x set is visibly soft while the
-// 2x set is only reduced, which keeps its detail.
-int PictureScaleFor(QSize letterboxDevicePixels, QSize logicalFrame);
+    QSize logical() const { return logical_; }
+    QSize device() const { return device_; }
+    // The device pixel a scene pixel's top-left corner lands on: rounded down, so every scene
+    // position has one place, and the scene's right and bottom edges land on the frame's.
+    std::int64_t X(std::int64_t x) const { return FloorDiv(x * device_.width(), logical_.width()); }
+    std::int64_t Y(std::int64_t y) const {
+        return FloorDiv(y * device_.height(), logical_.height());
+    }
+    // A picture of `size` scene pixels at this density: rounded to the nearest, at least 1.
+    QSize Size(QSize size) const;
+    // Whether the pictures come from the twice-as-dense set: any density above the scene's own.
+    bool UsesTwins() const {
+        return device_.width() > logical_.width() || device_.height() > logical_.height();
+    }
+    // Device pixels per scene pixel, up and down.
+    double ScaleY() const { return double(device_.height()) / logical_.height(); }
+
+    bool operator==(const DeviceGrid&) const = default;
+
+  private:
+    static std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+        const std::int64_t q = a / b;
+        return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+    }
+
+    QSize logical_{800, 600};
+    QSize device_{800, 600};
+};
+
+// The frame a window of `windowDevicePixels` (its size times its device pixel ratio) needs: the
+// letterbox of the scene in it, at most kLargestFrameSide each way and at least 1 x 1.
+inline constexpr int kLargestFrameSide = 8192;
+QSize FrameSizeFor(QSize windowDevicePixels, QSize scene);
 
 }  // namespace driftmere

@@ -6,22 +6,28 @@
 #include <QWheelEvent>
 #include <algorithm>
 
+#include "display/qt/Density.h"
 #include "display/qt/Presentation.h"
 
 namespace driftmere {
 
 DisplayWindow::DisplayWindow(const QImage& frame, Listener& listener, bool takesInput)
-    : frame_(frame), listener_(listener), takesInput_(takesInput) {
+    : frame_(&frame), listener_(listener), takesInput_(takesInput) {
     // Inside a host window the host owns the keyboard and the mouse, and the stacking: let its
     // events through. Shown by itself, the saver asks a window manager to keep it above others.
     if (!takesInput_) setFlag(Qt::WindowTransparentForInput, true);
     if (takesInput_) setFlag(Qt::WindowStaysOnTopHint, true);
 }
 
-QRect DisplayWindow::FrameRect() const { return LetterboxRect(frame_.size(), size()); }
+QRect DisplayWindow::FrameRect() const { return LetterboxRect(frame_->size(), size()); }
+
+QSize DisplayWindow::WantedFrameSize(QSize scene) const {
+    const qreal ratio = devicePixelRatio();
+    return FrameSizeFor(QSize(qRound(width() * ratio), qRound(height() * ratio)), scene);
+}
 
 void DisplayWindow::ShowChanged(const QRegion& changed) {
-    const QRegion area = WindowRegionFor(changed, frame_.size(), FrameRect());
+    const QRegion area = WindowRegionFor(changed, frame_->size(), FrameRect());
     if (!area.isEmpty()) update(area);
 }
 
@@ -33,15 +39,18 @@ void DisplayWindow::paintEvent(QPaintEvent* event) {
     for (const QRect& bar : event->region() - QRegion(target)) painter.fillRect(bar, Qt::black);
     const QRegion inside = event->region() & target;
     if (inside.isEmpty()) return;
-    if (target.size() == frame_.size()) {
+    const QImage& frame = *frame_;
+    if (target.size() == frame.size()) {
         // One to one: plain copies of the changed rectangles.
         for (const QRect& r : inside) {
-            painter.drawImage(r.topLeft(), frame_, r.translated(-target.topLeft()));
+            painter.drawImage(r.topLeft(), frame, r.translated(-target.topLeft()));
         }
         return;
     }
+    // Scaled: only for a frame of another density, until the next frame is composed at this
+    // window's own, and under a device pixel ratio other than 1.
     painter.setRenderHint(QPainter::SmoothPixmapTransform,
-                          NeedsSmoothScaling(frame_.size(), target));
+                          NeedsSmoothScaling(frame.size(), target));
     // Scaled in bands of at most 64 rows: Qt hands a scaled draw of 96 rows or more to its
     // worker threads, and waking them for every changed rectangle, fifty times a second, cost
     // more CPU than the scaling itself. The clip only narrows which rows are drawn, so the
@@ -51,9 +60,14 @@ void DisplayWindow::paintEvent(QPaintEvent* event) {
         for (int top = r.top(); top <= r.bottom(); top += kRowsPerBand) {
             painter.setClipRect(
                 QRect(r.left(), top, r.width(), std::min(kRowsPerBand, r.bottom() + 1 - top)));
-            painter.drawImage(target, frame_);
+            painter.drawImage(target, frame);
         }
     }
+}
+
+void DisplayWindow::exposeEvent(QExposeEvent* event) {
+    QRasterWindow::exposeEvent(event);
+    if (isExposed()) listener_.WindowExposed();
 }
 
 void DisplayWindow::keyPressEvent(QKeyEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // A window the saver is shown in: it paints the composed frame letterboxed into whatever size it
 // has, and passes input on to its listener. Running by itself the saver has one on each monitor,
-// all painting from the same frame; inside a host's window it has one, which takes no input.
+// each painting from the frame composed at its density (monitors of one density share one);
+// inside a host's window it has one, which takes no input.
 #include <QPoint>
 #include <QRasterWindow>
 #include <QRegion>
@@ -19,10 +20,16 @@ class DisplayWindow : public QRasterWindow {
         virtual void WindowKey(int qtKey) = 0;
         virtual void WindowClick() = 0;
         virtual void WindowPointerMoved() = 0;
+        // The window was shown or uncovered (it may not have been drawn while unseen).
+        virtual void WindowExposed() {}
     };
 
-    // `frame` is the back buffer; it must outlive the window.
+    // `frame` is the back buffer; it must outlive the window, or be replaced by SetFrame first.
     DisplayWindow(const QImage& frame, Listener& listener, bool takesInput);
+    void SetFrame(const QImage& frame) { frame_ = &frame; }
+    const QImage& frame() const { return *frame_; }
+    // The frame this window shows pixel for pixel: its letterbox in device pixels.
+    QSize WantedFrameSize(QSize scene) const;
 
     // Repaints the window pixels that show the region `changed` of the frame (in frame pixels).
     void ShowChanged(const QRegion& changed);
@@ -46,13 +53,14 @@ class DisplayWindow : public QRasterWindow {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
   private:
-    const QImage& frame_;
+    const QImage* frame_;
     Listener& listener_;
     bool takesInput_;
     std::optional<QPoint> lastPointer_;

@@ -3,21 +3,31 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
-#include <cstdint>
+#include <algorithm>
 #include <ctime>
 
 namespace driftmere {
 
-FramePacer::FramePacer(int intervalMs, QObject* parent) : QObject(parent), intervalMs_(intervalMs) {
+namespace {
+
+constexpr std::int64_t kNsPerMs = 1'000'000;
+constexpr std::int64_t kIntoTheTick = kNsPerMs / 4;
+
+}  // namespace
+
+FramePacer::FramePacer(QObject* parent) : QObject(parent) {
     fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ >= 0) {
         notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
         notifier_->setEnabled(false);
-        connect(notifier_.get(), &QSocketNotifier::activated, this, &FramePacer::OnTimerFd);
+        connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+            std::uint64_t expirations = 0;
+            if (read(fd_, &expirations, sizeof expirations) == sizeof expirations) Fire();
+        });
     } else {
         fallback_.setTimerType(Qt::PreciseTimer);
-        fallback_.setInterval(intervalMs_);
-        connect(&fallback_, &QTimer::timeout, this, &FramePacer::frame);
+        fallback_.setSingleShot(true);
+        connect(&fallback_, &QTimer::timeout, this, &FramePacer::Fire);
     }
 }
 
@@ -26,26 +36,42 @@ FramePacer::~FramePacer() {
     if (fd_ >= 0) close(fd_);
 }
 
-void FramePacer::start() {
-    if (fd_ < 0) {
-        fallback_.start();
-        return;
-    }
+std::int64_t FramePacer::NowNs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::int64_t interval = std::int64_t(intervalMs_) * 1'000'000;
-    const std::int64_t nowNs = std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
-    // The next multiple of the interval, a quarter of a millisecond in.
-    const std::int64_t first = (nowNs / interval + 1) * interval + 250'000;
+    return std::int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}
+
+std::int64_t FramePacer::TickToNs(std::uint32_t tick, std::int64_t nowNs) {
+    const std::int64_t nowMs = nowNs / kNsPerMs;
+    // The signed difference of the two 32-bit counts: right across the wrap.
+    const auto ahead = static_cast<std::int32_t>(tick - static_cast<std::uint32_t>(nowMs));
+    return (nowMs + ahead) * kNsPerMs + kIntoTheTick;
+}
+
+void FramePacer::WakeAt(std::int64_t atNs) {
+    wakeAt_ = atNs;
+    if (fd_ < 0) {
+        const std::int64_t inMs = (atNs - NowNs() + kNsPerMs - 1) / kNsPerMs;
+        fallback_.start(static_cast<int>(std::clamp<std::int64_t>(inMs, 0, 60'000)));
+        return;
+    }
+    // An absolute time in the past fires at once.
+    const std::int64_t at = std::max<std::int64_t>(atNs, 1);
     itimerspec spec{};
-    spec.it_value.tv_sec = first / 1'000'000'000;
-    spec.it_value.tv_nsec = first % 1'000'000'000;
-    spec.it_interval.tv_nsec = interval;
+    spec.it_value.tv_sec = at / 1'000'000'000;
+    spec.it_value.tv_nsec = at % 1'000'000'000;
     timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
     notifier_->setEnabled(true);
 }
 
-void FramePacer::stop() {
+void FramePacer::WakeOnGrid(int intervalMs) {
+    const std::int64_t interval = std::int64_t(std::max(intervalMs, 1)) * kNsPerMs;
+    WakeAt((NowNs() / interval + 1) * interval + kIntoTheTick);
+}
+
+void FramePacer::Stop() {
+    wakeAt_.reset();
     if (fd_ < 0) {
         fallback_.stop();
         return;
@@ -55,10 +81,8 @@ void FramePacer::stop() {
     notifier_->setEnabled(false);
 }
 
-void FramePacer::OnTimerFd() {
-    // Frames missed while the program was busy are not made up: one frame, then the grid.
-    std::uint64_t expirations = 0;
-    if (read(fd_, &expirations, sizeof expirations) != sizeof expirations) return;
+void FramePacer::Fire() {
+    wakeAt_.reset();
     emit frame();
 }
 

@@ -1,35 +1,52 @@
 #pragma once
-// Raises a frame every 10 ms on a grid tied to the millisecond tick the saver reads: each frame
-// comes a quarter of a millisecond after a tick that is a multiple of 10. A balloon moves when
-// 20 ms have passed since the tick read after its last move; frames anchored this way read
-// ticks exactly 10 ms apart, so a frame that fires a little late still reads 20 ticks after the
-// one two frames before, not 19, and the balloon keeps its 50 moves a second (a free-running
-// 10 ms timer drifts against the tick and costs about one move in eight).
+// Raises a frame when one is due, and only then: at a tick of the millisecond clock the saver
+// reads (CLOCK_MONOTONIC in whole milliseconds), a quarter of a millisecond into that tick, so
+// the frame reads the tick it was set for even when it fires a little late. A balloon moves when
+// 20 ms have passed since the tick read after its last move: woken for exactly that tick it keeps
+// its 50 moves a second, and between moves the program sleeps.
+//
+// Each wake is set anew after every frame (or when something asks for a frame sooner); a wake
+// that is not set again is the last.
 #include <QObject>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace driftmere {
 
 class FramePacer : public QObject {
     Q_OBJECT
   public:
-    explicit FramePacer(int intervalMs, QObject* parent = nullptr);
+    explicit FramePacer(QObject* parent = nullptr);
     ~FramePacer() override;
-    void start();
-    void stop();
+
+    // Now on CLOCK_MONOTONIC, in nanoseconds.
+    static std::int64_t NowNs();
+    // The wake for the millisecond tick `tick` (the clock's milliseconds as a wrapping 32-bit
+    // count), taken as the one nearest to `nowNs`: a quarter of a millisecond into it.
+    static std::int64_t TickToNs(std::uint32_t tick, std::int64_t nowNs);
+
+    // One frame at `atNs` (at once when that is past), replacing any wake already set.
+    void WakeAt(std::int64_t atNs);
+    // One frame at the next multiple of `intervalMs`, a quarter of a millisecond in.
+    void WakeOnGrid(int intervalMs);
+    // No frame until a wake is set again.
+    void Stop();
+    // When the frame set is due; empty when none is.
+    std::optional<std::int64_t> wakeAt() const { return wakeAt_; }
 
   signals:
     void frame();
 
   private:
-    void OnTimerFd();
+    void Fire();
 
-    int intervalMs_;
     int fd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
     QTimer fallback_;  // where the kernel offers no timerfd
+    std::optional<std::int64_t> wakeAt_;
 };
 
 }  // namespace driftmere

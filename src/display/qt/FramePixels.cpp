@@ -1,6 +1,7 @@
 #include "display/qt/FramePixels.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace driftmere {
 
@@ -46,29 +47,55 @@ inline void BlendOver(QRgb src, QRgb& out) {
 
 void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
               bool opaque) {
+    // The frame's pixels are taken once: each scanLine() call of a writable image checks whether
+    // it must be copied first.
+    uchar* const bits = frame.bits();
+    const qsizetype stride = frame.bytesPerLine();
+    const int width = part.width();
     for (int row = 0; row < part.height(); ++row) {
-        auto* out = reinterpret_cast<QRgb*>(frame.scanLine(part.y() + row)) + part.x();
+        auto* out = reinterpret_cast<QRgb*>(bits + (part.y() + row) * stride) + part.x();
         const auto* in =
             reinterpret_cast<const QRgb*>(image.constScanLine(sourceY + row)) + sourceX;
         if (opaque) {
-            std::copy_n(in, part.width(), out);
+            std::copy_n(in, width, out);
             continue;
         }
-        for (int x = 0; x < part.width(); ++x) BlendOver(in[x], out[x]);
+        // A balloon is mostly solid inside and clear around: runs of either are copied or
+        // skipped whole, and only the pixels of its edge are blended.
+        for (int x = 0; x < width;) {
+            const std::uint32_t alpha = qAlpha(in[x]);
+            int end = x + 1;
+            if (alpha == 255) {
+                while (end < width && qAlpha(in[end]) == 255) ++end;
+                std::copy(in + x, in + end, out + x);
+            } else if (alpha == 0) {
+                while (end < width && qAlpha(in[end]) == 0) ++end;
+            } else {
+                BlendOver(in[x], out[x]);
+            }
+            x = end;
+        }
     }
 }
 
-void DrawPartDoubled(QImage& frame, const QRect& part, const QImage& image, int sourceX,
-                     int sourceY, bool opaque) {
+void DrawPartStretched(QImage& frame, const QRect& part, const QImage& image, QSize drawnSize,
+                       int sourceX, int sourceY, bool opaque) {
+    auto source = [](std::int64_t at, int from, int to) {
+        return static_cast<int>(std::min<std::int64_t>(at * from / to, from - 1));
+    };
+    // The image column of each frame column, worked out once for all the rows.
+    std::vector<int> columns(static_cast<std::size_t>(part.width()));
+    for (int x = 0; x < part.width(); ++x)
+        columns[x] = source(sourceX + x, image.width(), drawnSize.width());
     for (int row = 0; row < part.height(); ++row) {
         auto* out = reinterpret_cast<QRgb*>(frame.scanLine(part.y() + row)) + part.x();
-        const auto* in = reinterpret_cast<const QRgb*>(image.constScanLine((sourceY + row) / 2));
+        const auto* in = reinterpret_cast<const QRgb*>(
+            image.constScanLine(source(sourceY + row, image.height(), drawnSize.height())));
         for (int x = 0; x < part.width(); ++x) {
-            const QRgb src = in[(sourceX + x) / 2];
             if (opaque) {
-                out[x] = src;
+                out[x] = in[columns[x]];
             } else {
-                BlendOver(src, out[x]);
+                BlendOver(in[columns[x]], out[x]);
             }
         }
     }

@@ -21,9 +21,10 @@ void FillPart(QImage& frame, const QRect& part, QRgb colour);
 void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
               bool opaque);
 
-// The same with `image` drawn twice its size, each pixel as a square of four; (sourceX, sourceY)
-// counts pixels of the doubled picture.
-void DrawPartDoubled(QImage& frame, const QRect& part, const QImage& image, int sourceX,
-                     int sourceY, bool opaque);
+// The same with `image` stretched to `drawnSize`, each pixel drawn taking the image pixel it
+// falls in (no filtering: quick, for a picture that stands in briefly); (sourceX, sourceY)
+// counts pixels of the stretched picture.
+void DrawPartStretched(QImage& frame, const QRect& part, const QImage& image, QSize drawnSize,
+                       int sourceX, int sourceY, bool opaque);
 
 }  // namespace driftmere

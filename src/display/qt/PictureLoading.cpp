@@ -88,9 +88,20 @@ QString TruncatedBmpReason(const QByteArray& head, std::int64_t fileSize) {
     return {};
 }
 
-// A picture is drawn on a frame of 800 x 600, and at the 2x density it takes four times its
-// pixels: one larger than 2048 x 2048 (16 MB, 64 MB at 2x) is refused before it is decoded.
-constexpr std::int64_t kMaxPicturePixels = std::int64_t{2048} * 2048;
+// The width and height a BMP's header gives (any header of 40 bytes or more); empty for another
+// format or a shorter header.
+QSize BmpHeaderSize(const QByteArray& head) {
+    if (head.size() < 26 || head[0] != 'B' || head[1] != 'M') return {};
+    auto i32 = [&](int at) {
+        std::uint32_t v = 0;
+        for (int k = 3; k >= 0; --k) v = v << 8 | static_cast<unsigned char>(head[at + k]);
+        return static_cast<std::int64_t>(static_cast<std::int32_t>(v));
+    };
+    if (i32(14) < 40) return {};
+    const std::int64_t width = std::abs(i32(18)), height = std::abs(i32(22));
+    if (width > INT32_MAX / 2 || height > INT32_MAX / 2) return {};
+    return {static_cast<int>(width), static_cast<int>(height)};
+}
 
 // Enough of the file for the reader to tell its format and size: a BMP's headers and a PNG's
 // first chunk are well within it.
@@ -130,7 +141,7 @@ bool ReadHead(const QString& path, QByteArray* head, std::int64_t* fileSize, QSt
 
 }  // namespace
 
-bool ProbePicture(const QString& path, QSize* size, QString* error) {
+bool ProbePicture(const QString& path, QSize largest, QSize* size, QString* error) {
     QByteArray head;
     std::int64_t fileSize = 0;
     if (!ReadHead(path, &head, &fileSize, error)) return false;
@@ -145,31 +156,39 @@ bool ProbePicture(const QString& path, QSize* size, QString* error) {
         if (error) *error = reader.errorString();
         return false;
     }
+    // A picture whose size is not in its first bytes could only be measured by decoding it,
+    // which is what the bound is there to avoid. Qt does not tell every BMP's size (not one with
+    // a version 4 header written top-down): then it is read from the header here.
     QSize found = reader.size();
+    if (found.isEmpty()) found = BmpHeaderSize(head);
     if (found.isEmpty()) {
-        // A format whose size is not in its first bytes: read it whole, once.
-        QImage picture;
-        if (!ReadPicture(path, kOpaque, &picture, error)) return false;
-        found = picture.size();
+        if (error) *error = QStringLiteral("its size is not in its header");
+        return false;
     }
-    if (static_cast<std::int64_t>(found.width()) * found.height() > kMaxPicturePixels) {
+    if (found.width() > largest.width() || found.height() > largest.height()) {
         if (error)
-            *error = QStringLiteral("%1 x %2 pixels is too large")
+            *error = QStringLiteral("%1 x %2 pixels is larger than %3 x %4")
                          .arg(found.width())
-                         .arg(found.height());
+                         .arg(found.height())
+                         .arg(largest.width())
+                         .arg(largest.height());
         return false;
     }
     *size = found;
     return true;
 }
 
-TwinPicture ReadTwin(const QString& path, int transparency, QSize size) {
+QSize LargestPictureFor(int transparency, QSize scene) {
+    return transparency == kOpaque ? scene : kLargestBalloon;
+}
+
+TwinPicture ReadTwin(const QString& path, int transparency, QSize size, QSize drawnSize) {
     TwinPicture twin;
     const QString name = TwinPath(path);
     const QSize wanted = size * 2;
     QSize found;
     QImage image;
-    if (!ProbePicture(name, &found, &twin.why)) return twin;
+    if (!ProbePicture(name, wanted, &found, &twin.why)) return twin;
     if (found != wanted) {
         twin.why = QStringLiteral("%1 x %2 pixels instead of %3 x %4")
                        .arg(found.width())
@@ -183,7 +202,7 @@ TwinPicture ReadTwin(const QString& path, int transparency, QSize size) {
         twin.why = QStringLiteral("it changed while it was read");
         return twin;
     }
-    twin.image = std::move(image);
+    twin.image = Resized(image, drawnSize);
     return twin;
 }
 
@@ -194,12 +213,11 @@ QString TwinPath(const QString& path) {
     return stem + QStringLiteral("@2x.png");
 }
 
-QImage Enlarged(const QImage& picture, int scale) {
-    if (scale <= 1 || picture.isNull()) return picture;
-    // Filtered, as the window would have enlarged the whole frame: repeated pixels would show as
-    // steps once the window scales the frame again to the screen. A premultiplied picture is
-    // filtered premultiplied, so a key-coloured edge fades out instead of taking its colour.
-    return picture.scaled(picture.size() * scale, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+QImage Resized(const QImage& picture, QSize size, bool smooth) {
+    if (picture.isNull() || picture.size() == size) return picture;
+    return picture
+        .scaled(size, Qt::IgnoreAspectRatio,
+                smooth ? Qt::SmoothTransformation : Qt::FastTransformation)
         .convertToFormat(picture.format());
 }
 

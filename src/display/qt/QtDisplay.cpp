@@ -1,5 +1,6 @@
 #include "display/qt/QtDisplay.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <QCursor>
@@ -17,6 +18,7 @@
 #include "display/qt/KeyCodes.h"
 #include "display/qt/Monitors.h"
 #include "display/qt/Presentation.h"
+#include "display/qt/Visibility.h"
 #include "platform/QuotedForMessage.h"
 
 namespace driftmere {
@@ -24,7 +26,6 @@ namespace driftmere {
 namespace {
 
 constexpr int kFrameIntervalMs = 10;
-constexpr int kLargestFrame = 8192;
 
 double ProcessCpuSeconds() {
     rusage usage{};
@@ -40,20 +41,37 @@ void WarnAboutPicture(const QString& path, const QString& why) {
 
 }  // namespace
 
-QtDisplay::QtDisplay(Options options) : options_(options), frameTimer_(kFrameIntervalMs) {
-    compositor_.SetWarningSink(WarnAboutPicture);
+QtDisplay::QtDisplay(Options options) : options_(options) {
+    // Frames and pictures are megabytes each, and some live only while a backdrop's twin is read
+    // and scaled. The C library would otherwise raise its threshold for giving such blocks their
+    // own pages to the size of the last one freed, and keep the next ones in its heap after they
+    // are freed: fixed, every large block goes back to the system when it is let go.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
+    compositors_.push_back(std::make_unique<Compositor>(scene_));
+    compositors_.front()->SetWarningSink(WarnOnce());
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
 QtDisplay::~QtDisplay() {
-    frameTimer_.stop();
+    frameTimer_.Stop();
+    visibility_.reset();
     keepAbove_.reset();
     windows_.clear();
     hostWatch_.reset();
     host_.reset();
 }
 
-void QtDisplay::SetEventSink(DisplayEvents* sink) { sink_ = sink; }
+// Each density reads the pictures it draws for itself: one that cannot be read is told once.
+Compositor::WarningSink QtDisplay::WarnOnce() {
+    return [this](const QString& path, const QString& why) {
+        if (warnedPictures_.insert(path + QChar(0) + why).second) WarnAboutPicture(path, why);
+    };
+}
+
+void QtDisplay::SetEventSink(DisplayEvents* sink) {
+    sink_ = sink;
+    if (sink_ != nullptr) RequestFrameWithin(0);
+}
 
 QWindow* QtDisplay::window() { return windows_.empty() ? nullptr : windows_.front().get(); }
 
@@ -70,8 +88,13 @@ void QtDisplay::SetPointerHidden(bool hidden) {
 
 std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
     DisplayWindow::Listener& listener = *this;
-    auto window =
-        std::make_unique<DisplayWindow>(compositor_.frame(), listener, options_.hostWindow == 0);
+    auto window = std::make_unique<DisplayWindow>(FirstCompositor().frame(), listener,
+                                                  options_.hostWindow == 0);
+    // A new size or screen may want another density: composed anew on the next frame, now.
+    auto redraw = [this] { RequestFrameWithin(0); };
+    connect(window.get(), &QWindow::widthChanged, this, redraw);
+    connect(window.get(), &QWindow::heightChanged, this, redraw);
+    connect(window.get(), &QWindow::screenChanged, this, redraw);
     window->setTitle(title_);
     if (pointerHidden_) window->setCursor(Qt::BlankCursor);
     return window;
@@ -79,10 +102,12 @@ std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
 
 bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text) {
     if (open_) return true;
-    if (width < 1 || height < 1 || width > kLargestFrame || height > kLargestFrame) return false;
-    if (compositor_.frameSize() != QSize(width, height)) {
-        compositor_ = Compositor(QSize(width, height));
-        compositor_.SetWarningSink(WarnAboutPicture);
+    if (width < 1 || height < 1 || width > kLargestFrameSide || height > kLargestFrameSide)
+        return false;
+    if (scene_ != QSize(width, height)) {
+        scene_ = QSize(width, height);
+        compositors_.front() = std::make_unique<Compositor>(scene_);
+        compositors_.front()->SetWarningSink(WarnOnce());
     }
 
     const bool embedded = options_.hostWindow != 0;
@@ -100,6 +125,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
     }
 
     title_ = text.empty() ? QStringLiteral("Driftmere") : QString::fromStdString(text);
+    visibility_ = std::make_unique<Visibility>([this] { RequestFrameWithin(0); });
     if (embedded) {
         auto window = NewWindow();
         host_.reset(QWindow::fromWinId(options_.hostWindow));
@@ -109,6 +135,7 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         window->setParent(host_.get());
         window->setGeometry(HostedWindowRect(hostSize));
         window->show();
+        visibility_->Watch(static_cast<xcb_window_t>(window->winId()));
         windows_.push_back(std::move(window));
     } else {
         keepAbove_ = std::make_unique<KeepAbove>();
@@ -128,12 +155,12 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         connect(app, &QGuiApplication::screenRemoved, this, &QtDisplay::FollowScreens);
         connect(app, &QGuiApplication::primaryScreenChanged, this, &QtDisplay::FollowScreens);
     }
-    open_ = true;
     ApplyDensity();
-    compositor_.Invalidate();
+    ForEach([](Compositor& c) { c.Invalidate(); });
     fps_.clock.start();
     fps_.periodStartCpu = ProcessCpuSeconds();
-    frameTimer_.start();
+    open_ = true;
+    RequestFrameWithin(0);
     return true;
 }
 
@@ -176,6 +203,7 @@ void QtDisplay::FollowScreens() {
         // The window maps or moves under the pointer without the pointer moving.
         window->SetPointerStart(QCursor::pos(screen));
         window->showFullScreen();
+        if (visibility_) visibility_->Watch(static_cast<xcb_window_t>(window->winId()));
         placed.push_back(std::move(window));
     }
     // What is left in windows_ is the windows that close (and the moved-from empty places).
@@ -197,66 +225,157 @@ void QtDisplay::Tick() {
     // A frame handler that opens a dialog runs a nested event loop; the timer must not start a
     // second frame inside the first.
     if (sink_ == nullptr || !open_ || inFrame_) return;
+    // Nobody would see it: no frame, and none set, until a window is shown again.
+    if (!Seen()) return;
     ApplyDensity();
     inFrame_ = true;
     sink_->RenderFrame();
     inFrame_ = false;
+    ScheduleNextFrame();
 }
 
-// The one frame is composed at the density the densest window wants; a window that wants less
-// shows it reduced. Checked before every frame, so a window that is resized, moves to a screen of
-// another density or comes with a new monitor is drawn anew at the density that now fits, on the
-// next frame.
+void QtDisplay::ScheduleNextFrame() {
+    if (sink_ == nullptr || !open_) return;
+    const FrameDue due = sink_->NextFrameDue();
+    switch (due.when) {
+        case FrameDue::When::Steadily:
+            frameTimer_.WakeOnGrid(kFrameIntervalMs);
+            break;
+        case FrameDue::When::AtTick:
+            frameTimer_.WakeAt(FramePacer::TickToNs(due.tick, FramePacer::NowNs()));
+            break;
+        case FrameDue::When::WhenAsked:
+            frameTimer_.Stop();
+            break;
+    }
+}
+
+bool QtDisplay::Seen() const {
+    if (visibility_ && visibility_->MonitorsOff()) return false;
+    for (const auto& window : windows_) {
+        const bool covered =
+            visibility_ && visibility_->Covered(static_cast<xcb_window_t>(window->winId()));
+        if (window->isVisible() && !covered) return true;
+    }
+    return false;
+}
+
+void QtDisplay::RequestFrameWithin(int ms) {
+    if (!open_ || !Seen()) return;
+    const std::int64_t now = FramePacer::NowNs();
+    const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
+    if (const auto set = frameTimer_.wakeAt(); set && *set <= latest) return;
+    frameTimer_.WakeAt(now);
+}
+
+// One frame per distinct size the windows want, each window showing the one of its own size.
+// Checked before every frame, so a window that is resized, moves to a screen of another density or
+// comes with a new monitor is drawn anew at the density that now fits, on the next frame. A
+// compositor no window wants any more takes the next new size (its pictures are made again
+// anyway), or goes.
 void QtDisplay::ApplyDensity() {
     if (windows_.empty()) return;
-    int scale = 1;
+    std::vector<QSize> wanted;
     for (const auto& window : windows_) {
-        const QSize device = window->FrameRect().size() * window->devicePixelRatio();
-        scale = std::max(scale, PictureScaleFor(device, compositor_.frameSize()));
+        const QSize size = window->WantedFrameSize(scene_);
+        if (std::find(wanted.begin(), wanted.end(), size) == wanted.end()) wanted.push_back(size);
     }
-    compositor_.SetScale(scale);
+    const Compositor& source = FirstCompositor();  // alive until the end, wherever it goes
+    std::vector<std::unique_ptr<Compositor>> kept(wanted.size());
+    for (auto& each : compositors_) {
+        const auto at = std::find(wanted.begin(), wanted.end(), each->deviceSize());
+        if (at != wanted.end() && !kept[at - wanted.begin()])
+            kept[at - wanted.begin()] = std::move(each);
+    }
+    std::size_t spare = 0;
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        if (kept[i]) continue;
+        while (spare < compositors_.size() && !compositors_[spare]) ++spare;
+        if (spare < compositors_.size()) {
+            kept[i] = std::move(compositors_[spare]);
+        } else {
+            kept[i] = std::make_unique<Compositor>(scene_);
+            kept[i]->SetWarningSink(WarnOnce());
+            kept[i]->CopySurfacesFrom(source);
+        }
+        kept[i]->SetDeviceSize(wanted[i]);
+    }
+    compositors_ = std::move(kept);
+    for (const auto& window : windows_) window->SetFrame(ForWindow(*window).frame());
 }
 
-SurfaceId QtDisplay::CreateSurface() { return compositor_.CreateSurface(); }
+Compositor& QtDisplay::ForWindow(const DisplayWindow& window) {
+    const QSize size = window.WantedFrameSize(scene_);
+    for (const auto& each : compositors_) {
+        if (each->deviceSize() == size) return *each;
+    }
+    return *compositors_.front();
+}
+
+// Every compositor is told everything, so each holds the same surfaces at the same places.
+SurfaceId QtDisplay::CreateSurface() {
+    SurfaceId id = 0;
+    ForEach([&](Compositor& c) { id = c.CreateSurface(); });
+    return id;
+}
 
 void QtDisplay::LoadPicture(SurfaceId surface, const std::string& path, int transparency) {
     QString error;
-    if (!compositor_.LoadPicture(surface, QString::fromStdString(path), transparency, &error)) {
+    bool loaded = true;
+    const QString name = QString::fromStdString(path);
+    ForEach([&](Compositor& c) { loaded = c.LoadPicture(surface, name, transparency, &error); });
+    if (!loaded) {
         std::cerr << "driftmere: cannot read picture " << QuotedPath(path) << ": "
                   << error.toStdString() << "\n";
     }
 }
 
 void QtDisplay::SetSurfaceX(SurfaceId surface, std::int32_t x) {
-    compositor_.SetSurfaceX(surface, x);
+    ForEach([&](Compositor& c) { c.SetSurfaceX(surface, x); });
 }
 void QtDisplay::SetSurfaceY(SurfaceId surface, std::int32_t y) {
-    compositor_.SetSurfaceY(surface, y);
+    ForEach([&](Compositor& c) { c.SetSurfaceY(surface, y); });
 }
 void QtDisplay::MoveSurfaceX(SurfaceId surface, std::int32_t n) {
-    compositor_.MoveSurfaceX(surface, n);
+    ForEach([&](Compositor& c) { c.MoveSurfaceX(surface, n); });
 }
 void QtDisplay::MoveSurfaceY(SurfaceId surface, std::int32_t n) {
-    compositor_.MoveSurfaceY(surface, n);
+    ForEach([&](Compositor& c) { c.MoveSurfaceY(surface, n); });
 }
-std::int32_t QtDisplay::GetSurfaceX(SurfaceId surface) { return compositor_.SurfaceX(surface); }
-std::int32_t QtDisplay::GetSurfaceY(SurfaceId surface) { return compositor_.SurfaceY(surface); }
-void QtDisplay::ClearFrame(Colour colour) { compositor_.ClearFrame(colour); }
-void QtDisplay::DrawSurface(SurfaceId surface) { compositor_.DrawSurface(surface); }
+std::int32_t QtDisplay::GetSurfaceX(SurfaceId surface) {
+    return FirstCompositor().SurfaceX(surface);
+}
+std::int32_t QtDisplay::GetSurfaceY(SurfaceId surface) {
+    return FirstCompositor().SurfaceY(surface);
+}
+void QtDisplay::ClearFrame(Colour colour) {
+    ForEach([&](Compositor& c) { c.ClearFrame(colour); });
+}
+void QtDisplay::DrawSurface(SurfaceId surface) {
+    ForEach([&](Compositor& c) { c.DrawSurface(surface); });
+}
 
 void QtDisplay::SetFont(const std::string& name, std::int32_t size) {
-    compositor_.SetFont(name, size);
+    ForEach([&](Compositor& c) { c.SetFont(name, size); });
 }
 
 void QtDisplay::DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) {
-    compositor_.DrawText(text, x, y, colour);
+    ForEach([&](Compositor& c) { c.DrawText(text, x, y, colour); });
 }
 
 void QtDisplay::Flip() {
     if (options_.showFps) DrawFpsLine();
-    lastDamage_ = compositor_.Compose();
-    if (lastDamage_.isEmpty()) return;
-    for (const auto& window : windows_) window->ShowChanged(lastDamage_);
+    std::vector<QRegion> damage;
+    ForEach([&](Compositor& c) { damage.push_back(c.Compose()); });
+    for (std::size_t i = 0; i < windows_.size(); ++i) {
+        const QImage* frame = &windows_[i]->frame();
+        for (std::size_t k = 0; k < compositors_.size(); ++k) {
+            if (&compositors_[k]->frame() != frame) continue;
+            if (i == 0) lastDamage_ = damage[k];
+            if (!damage[k].isEmpty()) windows_[i]->ShowChanged(damage[k]);
+        }
+    }
+    if (windows_.empty()) lastDamage_ = damage.front();
 }
 
 void QtDisplay::DrawFpsLine() {
@@ -282,10 +401,12 @@ void QtDisplay::DrawFpsLine() {
     QFont font;
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(Compositor::PixelSizeForPoints(12));
-    const int y = compositor_.frameSize().height() - QFontMetrics(font).height() - 4;
+    const int y = scene_.height() - QFontMetrics(font).height() - 4;
     // A dark shadow keeps the line readable over a bright sky.
-    compositor_.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);
-    compositor_.DrawTextInFont(fps_.line, font, 4, y, kYellow);
+    ForEach([&](Compositor& c) {
+        c.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);
+        c.DrawTextInFont(fps_.line, font, 4, y, kYellow);
+    });
 }
 
 // Bounded on every resize as when the window opened: a host that grows huge must not take all
@@ -298,7 +419,7 @@ void QtDisplay::FollowHost(QSize size) {
 }
 
 void QtDisplay::HostGone() {
-    frameTimer_.stop();
+    frameTimer_.Stop();
     open_ = false;
     // Told later, from the event loop: the host code may well delete this display in its slot,
     // and the watcher calling us is part of it.
@@ -312,6 +433,8 @@ void QtDisplay::WindowKey(int qtKey) {
 void QtDisplay::WindowClick() {
     if (sink_) sink_->MouseClick();
 }
+
+void QtDisplay::WindowExposed() { RequestFrameWithin(0); }
 
 void QtDisplay::WindowPointerMoved() {
     if (sink_) sink_->MouseMove();

@@ -1,13 +1,16 @@
 #pragma once
 // The display control on Qt: a full-screen window on every monitor (or one child of a host
 // program's window) that shows the composed frame scaled to fit with black bars, raises a frame
-// event every 10 ms, and reports keys, clicks and pointer motion from any of its windows.
+// event when its owner has something new to draw (FramePacer.h), and reports keys, clicks and
+// pointer motion from any of its windows.
 //
-// The frame is composed once and every window paints the part a Flip changed from that one
-// frame. Monitors that come or go while the saver runs gain or lose their window.
+// The frame is composed once per density in use, at each window's own device pixels, and every
+// window paints the part a Flip changed from the frame of its density, pixel for pixel. Monitors
+// that come or go while the saver runs gain or lose their window.
 //
-// Why 10 ms: a balloon moves at most once per 20 ms, so frames at a divisor of 20 ms give every
-// balloon its full 50 moves a second, which a 60 Hz refresh would halve.
+// An owner that keeps no schedule gets a frame every 10 ms: a balloon moves at most once per
+// 20 ms, so frames at a divisor of 20 ms give every balloon its full 50 moves a second, which a
+// 60 Hz refresh would halve.
 #include <QElapsedTimer>
 #include <QImage>
 #include <QObject>
@@ -16,6 +19,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "display/DisplayControl.h"
@@ -27,6 +31,7 @@ namespace driftmere {
 
 class HostWindow;
 class KeepAbove;
+class Visibility;
 
 struct QtDisplayOptions {
     // 0: an own full-screen window on every monitor. Otherwise the X11 window to draw in; the
@@ -67,15 +72,27 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) override;
     void Flip() override;
 
+    // Something changed that the next frame shows (the clock's second, the backdrop, a launch):
+    // a frame comes within `ms` milliseconds, sooner when one is due sooner anyway.
+    void RequestFrameWithin(int ms);
+
     // For tests and measurements: the composed frame, the part of it the last Flip changed, and
     // how often the first window has painted.
-    QImage frameImage() const { return compositor_.frame(); }
+    QImage frameImage() const { return FirstCompositor().frame(); }
     QRegion lastDamage() const { return lastDamage_; }
     int paintCount() const { return windows_.empty() ? 0 : windows_.front()->paintCount(); }
     QRegion lastPainted() const {
         return windows_.empty() ? QRegion() : windows_.front()->lastPainted();
     }
-    const Compositor& compositor() const { return compositor_; }
+    const Compositor& compositor() const { return FirstCompositor(); }
+    // How many frames each Flip composes: one per density the windows want.
+    std::size_t compositorCount() const { return compositors_.size(); }
+    // Waits for every twin asked for, at every density (Compositor::WaitForDecodes).
+    void WaitForDecodes() {
+        ForEach([](Compositor& c) { c.WaitForDecodes(); });
+    }
+    // Whether a frame is coming (none while nothing is seen, and none while nothing is due).
+    bool frameScheduled() const { return frameTimer_.wakeAt().has_value(); }
 
   signals:
     // The host window was destroyed (embedded only); the display stops raising frames.
@@ -83,7 +100,18 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
 
   private:
     void Tick();
+    void ScheduleNextFrame();
+    // Some window is shown (mapped: the first frame is composed while it is being mapped, not
+    // after), not wholly covered, on a monitor that is on: without that, no frames.
+    bool Seen() const;
     void ApplyDensity();
+    const Compositor& FirstCompositor() const { return *compositors_.front(); }
+    Compositor::WarningSink WarnOnce();
+    Compositor& ForWindow(const DisplayWindow& window);
+    template <typename F>
+    void ForEach(F&& call) {
+        for (const auto& each : compositors_) call(*each);
+    }
     void DrawFpsLine();
     void FollowHost(QSize size);
     void HostGone();
@@ -94,21 +122,26 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void WindowKey(int qtKey) override;
     void WindowClick() override;
     void WindowPointerMoved() override;
+    void WindowExposed() override;
 
     Options options_;
-    Compositor compositor_;
+    // One per frame size the windows want; the first is the one surfaces are read back from.
+    std::vector<std::unique_ptr<Compositor>> compositors_;
+    QSize scene_{800, 600};
+    std::set<QString> warnedPictures_;
     DisplayEvents* sink_ = nullptr;
     bool open_ = false;
     bool inFrame_ = false;
     bool pointerHidden_ = false;
     FramePacer frameTimer_;
-    QRegion lastDamage_;
+    QRegion lastDamage_;  // of the first window's frame
     // The host's stand-in must outlive our window, its child: declared first, destroyed last.
     std::unique_ptr<QWindow> host_;
     std::unique_ptr<HostWindow> hostWatch_;
     QString title_;
     std::vector<std::unique_ptr<DisplayWindow>> windows_;
     std::unique_ptr<KeepAbove> keepAbove_;
+    std::unique_ptr<Visibility> visibility_;
 
     struct FpsMeter {
         QElapsedTimer clock;

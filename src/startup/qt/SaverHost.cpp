@@ -35,8 +35,19 @@ SaverHost::SaverHost(QtDisplay* display, bool hosted)
 }
 
 void SaverHost::Attach(SaverSession& form) {
-    connect(&timer1_, &QTimer::timeout, this, [&form] { form.BackdropAndLaunchTick(); });
-    connect(&timer2_, &QTimer::timeout, this, [&form] { form.ClockAndTimeoutTick(); });
+    // Between balloon moves the display sleeps: what these two timers change (the backdrop, a
+    // launch, the clock's second) is shown by a frame they ask for. Within 25 ms, so that while
+    // balloons fly the frame of their next move (at most 20 ms away, and up to 2 more when it
+    // gathers them) shows it, and no frame is added between their moves.
+    constexpr int kShownWithinMs = 25;
+    connect(&timer1_, &QTimer::timeout, this, [this, &form] {
+        form.BackdropAndLaunchTick();
+        if (display_) display_->RequestFrameWithin(kShownWithinMs);
+    });
+    connect(&timer2_, &QTimer::timeout, this, [this, &form] {
+        form.ClockAndTimeoutTick();
+        if (display_) display_->RequestFrameWithin(kShownWithinMs);
+    });
     connect(&timer3_, &QTimer::timeout, this, [&form] { form.SongWatcherTick(); });
     timer1_.start();
     timer2_.start();

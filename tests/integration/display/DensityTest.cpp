@@ -1,5 +1,5 @@
-// The frame at two pixels per logical pixel: the density chosen, partial redraws, the pictures'
-// twice-as-dense twins and their decoding only when drawn.
+// The frame at the window's own device pixels: where scene pixels land, partial redraws at every
+// common density, the pictures' twice-as-dense twins and their decoding only when drawn.
 #include <gtest/gtest.h>
 
 #include <QFile>
@@ -12,15 +12,34 @@
 namespace driftmere {
 namespace {
 
-TEST(PictureScaleForTest, TheTwiceDenseSetFromOneAndAHalfDevicePixelsPerLogicalPixel) {
-    const QSize logical(800, 600);
-    // {width, height, scale}; 1600 x 1200 is an 800 x 600 window at a device pixel ratio of 2.
-    const int cases[][3] = {{800, 600, 1},   {1199, 899, 1},    {1200, 900, 2},
-                            {1440, 1080, 2}, {2880, 2160, 2},   {1200, 899, 1},
-                            {0, 0, 1},       {-1600, -1200, 1}, {1600, 1200, 2}};
-    for (auto [w, h, scale] : cases)
-        EXPECT_EQ(PictureScaleFor({w, h}, logical), scale) << w << "x" << h;
-    EXPECT_EQ(PictureScaleFor({1600, 1200}, {}), 1);
+TEST(DeviceGridTest, ScenePixelsLandOnDevicePixelsRoundedDown) {
+    const QSize scene(800, 600);
+    struct Case {
+        QSize window, frame;
+        std::int64_t x, deviceX, y, deviceY;
+        QSize picture, devicePicture;
+    };
+    const Case cases[] = {
+        {{800, 600}, {800, 600}, 13, 13, -7, -7, {130, 170}, {130, 170}},
+        {{1366, 768}, {1024, 768}, 1, 1, 599, 766, {130, 170}, {166, 218}},            // 1.28
+        {{1064, 798}, {1064, 798}, -1, -2, 300, 399, {104, 148}, {138, 197}},          // 1.33
+        {{1920, 1080}, {1440, 1080}, 799, 1438, -171, -308, {130, 170}, {234, 306}},   // 1.8
+        {{1920, 1200}, {1600, 1200}, -120, -240, 590, 1180, {40, 30}, {80, 60}},       // 2
+        {{2160, 1620}, {2160, 1620}, 3, 8, 1, 2, {1, 1}, {3, 3}},                      // 2.7
+        {{3840, 2160}, {2880, 2160}, 800, 2880, 600, 2160, {800, 600}, {2880, 2160}},  // 3.6
+        {{0, 0}, {1, 1}, 400, 0, 0, 0, {800, 600}, {1, 1}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.window.width());
+        ASSERT_EQ(FrameSizeFor(c.window, scene), c.frame);
+        const DeviceGrid grid(scene, c.frame);
+        EXPECT_EQ(grid.X(c.x), c.deviceX);
+        EXPECT_EQ(grid.Y(c.y), c.deviceY);
+        EXPECT_EQ(grid.Size(c.picture), c.devicePicture);
+        EXPECT_EQ(grid.UsesTwins(), c.frame.width() > 800);
+    }
+    // The farthest wrapped positions stay in range.
+    EXPECT_EQ(DeviceGrid(scene, {2880, 2160}).X(INT32_MIN), INT64_C(-7730941133));
     EXPECT_EQ(TwinPath("/data/mtn01.bmp"), "/data/mtn01@2x.png");
     EXPECT_EQ(TwinPath("/da.ta/picture"), "/da.ta/picture@2x.png");
 }
@@ -49,50 +68,68 @@ class DensityTest : public testing::PictureFixture {
     QStringList warnings;
 };
 
-// Redrawing only what changed gives exactly a full redraw's picture, frame after frame, at either
-// density: balloons move, overlap, come and go over a backdrop with a twin, the clear colour and
-// the text change, and the density changes in the middle of a frame.
-TEST_F(DensityTest, PartialRedrawsMatchAFullRedrawAtEitherDensity) {
+// Redrawing only what changed gives exactly a full redraw's picture, frame after frame, at every
+// density a screen commonly has: balloons move, overlap, come and go over a backdrop with a twin,
+// the clear colour and the text change, and the density changes in the middle of a frame. Two
+// densities composed side by side from the same calls, as for two monitors, each match theirs.
+TEST_F(DensityTest, PartialRedrawsMatchAFullRedrawAtEveryDensity) {
     WriteTwin("backdrop@2x.png", {80, 60}, QColor(30, 90, 160));
-    Compositor fresh;
-    std::vector<SurfaceId> ids;  // the same in both
+    // 1, 1.28, 1.33, 1.8, 2, 2.7 and 3.6 device pixels per scene pixel; the second pair is
+    // another density beside the first.
+    const QSize densities[] = {{800, 600},   {1024, 768},  {1064, 798}, {1440, 1080},
+                               {1600, 1200}, {2160, 1620}, {2880, 2160}};
+    constexpr int kStepsEach = 24;
+    Compositor fresh, other, otherFresh;
+    std::vector<Compositor*> all = {&c, &fresh, &other, &otherFresh};
+    for (Compositor* each : {&fresh, &other, &otherFresh})
+        each->SetWarningSink([](const QString&, const QString&) {});
+    std::vector<SurfaceId> ids;  // the same in all
     for (const QString name : {"backdrop.bmp", "keyed.bmp", "alpha.bmp", "keyed.bmp"}) {
         const int transparency = name == "backdrop.bmp" ? kOpaque : kKeyedOrAlpha;
         ids.push_back(Load(c, name, transparency));
-        Load(fresh, name, transparency);
+        for (Compositor* each : {&fresh, &other, &otherFresh}) Load(*each, name, transparency);
     }
-    c.SetScale(2);
-    fresh.SetScale(2);
     QRandomGenerator random(11);
-    for (int step = 0; step < 360; ++step) {
+    const int steps = kStepsEach * std::size(densities);
+    for (int step = 0; step < steps; ++step) {
+        const int at = step / kStepsEach;
+        if (step == 0)
+            for (Compositor* each : all)
+                each->SetDeviceSize(densities[each == &c || each == &fresh ? 0 : 3]);
         const Colour clear = random.bounded(3) == 0 ? 0x204060 : kBlack;
-        for (Compositor* each : {&c, &fresh}) each->ClearFrame(clear);
+        for (Compositor* each : all) each->ClearFrame(clear);
         for (SurfaceId s : ids) {
-            c.MoveSurfaceX(s, random.bounded(-3, 4));
-            c.MoveSurfaceY(s, random.bounded(-3, 4));
+            const int dx = random.bounded(-3, 4), dy = random.bounded(-3, 4);
+            for (Compositor* each : all) each->MoveSurfaceX(s, dx), each->MoveSurfaceY(s, dy);
             const int x = c.SurfaceX(s), y = c.SurfaceY(s);
             if (x < -30 || x > 120 || y < -30 || y > 120)
-                c.SetSurfaceX(s, 40), c.SetSurfaceY(s, 40);
-            fresh.SetSurfaceX(s, c.SurfaceX(s));
-            fresh.SetSurfaceY(s, c.SurfaceY(s));
+                for (Compositor* each : all) each->SetSurfaceX(s, 40), each->SetSurfaceY(s, 40);
             if (random.bounded(5) != 0)
-                for (Compositor* each : {&c, &fresh}) each->DrawSurface(s);
+                for (Compositor* each : all) each->DrawSurface(s);
         }
-        for (Compositor* each : {&c, &fresh}) {
+        for (Compositor* each : all) {
             each->SetFont("Arial", 12);
             if (step % 50 < 25)
                 each->DrawText(std::to_string(step / 7), 20 + step % 30, 10, kYellow);
             each->DrawTextInFont(QStringLiteral("FPS"), QFont(), 5, 80, kYellow);
             // Asked for mid-frame, the new density starts with the next frame.
-            if (step == 120 || step == 240) each->SetScale(step == 120 ? 1 : 2);
-            // The twins read in the background arrive at the next draw, in both alike.
+            if ((step + 1) % kStepsEach == 0 && step + 1 < steps) {
+                const bool first = each == &c || each == &fresh;
+                each->SetDeviceSize(densities[(at + 1 + (first ? 0 : 3)) % std::size(densities)]);
+            }
+            // The twins read in the background arrive at the next draw, in all alike.
             each->WaitForDecodes();
         }
         c.Compose();
+        other.Compose();
         fresh.Invalidate();
         fresh.Compose();
+        otherFresh.Invalidate();
+        otherFresh.Compose();
         ASSERT_EQ(c.frame(), fresh.frame()) << "step " << step;
-        ASSERT_EQ(c.frame().size(), QSize(800, 600) * (step >= 120 && step < 240 ? 1 : 2));
+        ASSERT_EQ(other.frame(), otherFresh.frame()) << "step " << step;
+        const std::size_t shown = std::min<std::size_t>((step + 1) / kStepsEach, 6);
+        ASSERT_EQ(c.frame().size(), densities[shown]);
     }
     // The balloons have no twins: one warning for each, however often they are decoded again.
     EXPECT_EQ(warnings.size(), 3) << warnings.join('\n').toStdString();
@@ -102,7 +139,7 @@ TEST_F(DensityTest, ALogicalPositionLandsOnTwiceItsPixelsAndAOnePixelMoveRedraws
     WriteTwin("backdrop@2x.png", {80, 60}, QColor(30, 90, 160));
     const SurfaceId backdrop = Load(c, "backdrop.bmp", kOpaque, 100, 50);
     const SurfaceId balloon = Load(c, "keyed.bmp", kKeyedOrAlpha, 300, 200);  // no twin
-    c.SetScale(2);
+    c.SetDeviceSize({1600, 1200});
     auto frame = [&] {
         c.ClearFrame(kBlack);
         c.DrawSurface(backdrop);
@@ -145,7 +182,7 @@ TEST_F(DensityTest, PicturesAreDecodedWhenFirstDrawnAndAnUndrawnBackdropIsLetGo)
     const SurfaceId b = Load(c, "b.bmp", kOpaque);
     const SurfaceId balloon = Load(c, "keyed.bmp", kKeyedOrAlpha);
     const SurfaceId away = Load(c, "keyed.bmp", kKeyedOrAlpha, -500);
-    c.SetScale(2);
+    c.SetDeviceSize({1600, 1200});
     // Replaced after loading: what is drawn is what the file holds when first drawn.
     big.fill(QColor(10, 10, 200));
     big.save(files.Path("a.bmp"), "BMP");
@@ -185,7 +222,7 @@ TEST_F(DensityTest, AnUnusableTwinFallsBackToTheEnlargedPictureWithOneWarning) {
         if (each == "wrong size") WriteTwin("backdrop@2x.png", {81, 60}, Qt::white);
         if (each == "garbage") QFile::copy(files.Path("garbage.bmp"), twin);
         const SurfaceId s = Load(dense, "backdrop.bmp", kOpaque, 10, 20);
-        dense.SetScale(2);
+        dense.SetDeviceSize({1600, 1200});
         for (int i = 0; i < 3; ++i) {
             dense.ClearFrame(kBlack);
             dense.DrawSurface(s);

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
@@ -165,8 +167,8 @@ TEST_F(QtDisplayTest, AWideWindowShowsTheFrameScaledBetweenBlackBars) {
               QRegion(419, 179, 20, 20));
 }
 
-// A window that grows to twice the frame's size is composed at 2x from its next frame on, and at
-// 1x again once it shrinks.
+// A window is composed at its own device pixels from its next frame on: the letterbox of the
+// scene in it, shown pixel for pixel.
 TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
     auto sizeAfterResize = [&](QSize size) {
         display.window()->showNormal();  // a full-screen window keeps its screen's size
@@ -179,15 +181,26 @@ TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
         return display.frameImage().size();
     };
     EXPECT_EQ(sizeAfterResize({1600, 1200}), QSize(1600, 1200));
-    EXPECT_EQ(sizeAfterResize({1920, 1080}), QSize(1600, 1200));
-    EXPECT_EQ(sizeAfterResize({1100, 700}), QSize(800, 600));
+    EXPECT_EQ(sizeAfterResize({1920, 1080}), QSize(1440, 1080));
+    EXPECT_EQ(sizeAfterResize({1100, 700}), QSize(933, 700));
+    EXPECT_EQ(display.compositorCount(), 1u);
 }
 
-TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
+// Unreadable pictures, and pictures larger than their role needs (refused from their header,
+// before they are decoded), each warn once and draw nothing.
+TEST_F(QtDisplayTest, EachUnreadableOrOversizedPictureWarnsOnceAndTheRestStillDraws) {
     ASSERT_EQ(mkfifo(files("fifo.bmp").c_str(), 0600), 0);  // would block a plain open
+    QImage wide(321, 20, QImage::Format_RGB32), big(801, 600, QImage::Format_RGB32);
+    wide.fill(Qt::red);
+    big.fill(Qt::red);
+    wide.save(files.Path("wide-balloon.bmp"), "BMP");
+    big.save(files.Path("big-backdrop.png"), "PNG");
     ::testing::internal::CaptureStderr();
-    const char* const bad[] = {"missing.bmp", "garbage.bmp", "truncated.bmp", "boundless.bmp",
-                               "fifo.bmp"};
+    const std::pair<const char*, int> bad[] = {
+        {"missing.bmp", kKeyedOrAlpha},   {"garbage.bmp", kKeyedOrAlpha},
+        {"truncated.bmp", kKeyedOrAlpha}, {"boundless.bmp", kKeyedOrAlpha},
+        {"fifo.bmp", kKeyedOrAlpha},      {"wide-balloon.bmp", kKeyedOrAlpha},
+        {"big-backdrop.png", kOpaque}};
     // A load that opened the FIFO without O_NONBLOCK would wait there for a writer: five seconds
     // on, one comes, so that the test fails instead of hanging.
     std::atomic<bool> loaded = false, waited = false;
@@ -196,8 +209,8 @@ TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
         if (const int fd = loaded ? -1 : ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0)
             waited = true, ::close(fd);
     });
-    for (const char* name : bad)
-        display.LoadPicture(display.CreateSurface(), files(name), kKeyedOrAlpha);
+    for (auto [name, transparency] : bad)
+        display.LoadPicture(display.CreateSurface(), files(name), transparency);
     loaded = true;
     watch.join();
     EXPECT_FALSE(waited) << "a picture load waited on a FIFO for a writer";
@@ -206,9 +219,32 @@ TEST_F(QtDisplayTest, EachUnreadablePictureWarnsOnceAndTheRestStillDraws) {
     for (SurfaceId s = 1; s <= backdrop; ++s) display.DrawSurface(s);
     display.Flip();
     const std::string warnings = ::testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 5) << warnings;
-    for (const char* name : bad) EXPECT_NE(warnings.find(name), std::string::npos) << name;
+    EXPECT_EQ(std::count(warnings.begin(), warnings.end(), '\n'), 7) << warnings;
+    for (auto [name, transparency] : bad) EXPECT_NE(warnings.find(name), std::string::npos) << name;
+    EXPECT_NE(warnings.find("321 x 20 pixels is larger than 320 x 320"), std::string::npos);
+    EXPECT_NE(warnings.find("801 x 600 pixels is larger than 800 x 600"), std::string::npos);
     EXPECT_EQ(QColor(display.frameImage().pixel(0, 0)), QColor(10, 120, 200));
+}
+
+// While every window is wholly covered no frame is raised or set; uncovered, frames come again.
+TEST_F(QtDisplayTest, ACoveredWindowGetsNoFramesUntilUncovered) {
+    auto visibility = [&](std::uint8_t state) {
+        xcb_visibility_notify_event_t event{};
+        event.response_type = XCB_VISIBILITY_NOTIFY;
+        event.window = static_cast<xcb_window_t>(display.window()->winId());
+        event.state = state;
+        qintptr result = 0;
+        QAbstractEventDispatcher::instance()->filterNativeEvent("xcb_generic_event_t", &event,
+                                                                &result);
+    };
+    ASSERT_TRUE(ProcessUntil([&] { return sink.frames >= 2; }));
+    visibility(XCB_VISIBILITY_FULLY_OBSCURED);
+    const int frames = sink.frames;
+    EXPECT_TRUE(ProcessUntil([&] { return !display.frameScheduled(); }));
+    Settle();
+    EXPECT_EQ(sink.frames, frames);
+    visibility(XCB_VISIBILITY_PARTIALLY_OBSCURED);
+    EXPECT_TRUE(ProcessUntil([&] { return sink.frames > frames; }));
 }
 
 // A huge host gets a bounded window of its shape in its middle; a real screen's size is filled.
