@@ -2,7 +2,7 @@
 
 namespace driftmere {
 
-void BackdropRotation::GetCheckedBackGrounds(const std::array<bool, 8>& chosen) {
+void BackdropRotation::ChooseBackdrops(const std::array<bool, 8>& chosen) {
     // Walk from Beach 3 down to Mountain 1 so that the last assignment, the smallest chosen
     // index, is where the rotation starts.
     for (int i = 7; i >= 1; --i) {

@@ -11,7 +11,7 @@ class BackdropRotation {
   public:
     // chosen[i] for backdrop index i = 1..7 (element 0 unused). Called once at load; the
     // rotation starts at the first chosen backdrop in table order.
-    void GetCheckedBackGrounds(const std::array<bool, 8>& chosen);
+    void ChooseBackdrops(const std::array<bool, 8>& chosen);
     // The change interval as the stored number of seconds (held as a number; a value the
     // counter never equals means the backdrop never changes).
     void SetScrollSeconds(double seconds) { scrollSec_ = seconds; }

@@ -85,7 +85,7 @@ void Fleet::SetStartingState() {
     Balloon(1).Flying = true;
 }
 
-void Fleet::GetWind(double windSpeed, double drafts) {
+void Fleet::SetWind(double windSpeed, double drafts) {
     drafts_ = drafts;
     if (auto d = DividerFor(windSpeed)) windDivider_.fill(*d);
     if (auto d = DraftDividerFor(drafts_)) draftDivider_.fill(*d);

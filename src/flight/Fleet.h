@@ -58,7 +58,7 @@ class Fleet {
     void SetStartingState();
     // Turns the wind speed and drafts settings into the move pacing; also keeps the drafts
     // value for the start points.
-    void GetWind(double windSpeed, double drafts);
+    void SetWind(double windSpeed, double drafts);
     // Scene loading gives each balloon (1..13) its surface.
     void SetSurface(int balloon, SurfaceId surface);
     // One frame's balloon step for every flying balloon, in the order 1..13: draw, move when

@@ -40,8 +40,8 @@ void SaverSession::Load() {
     playlist_.SetSoundOn(settings_.soundOn);
     for (int i = 0; i < 8; ++i) playlist_.SetSongEnabled(i, settings_.songEnabled[i]);
     rotation_.SetScrollSeconds(settings_.scrollSeconds);
-    fleet_.GetWind(settings_.windSpeed, settings_.drafts);
-    rotation_.GetCheckedBackGrounds(settings_.backdropChosen);
+    fleet_.SetWind(settings_.windSpeed, settings_.drafts);
+    rotation_.ChooseBackdrops(settings_.backdropChosen);
     timeout_.SetLimit(settings_.stopMusicAfter);
 
     parts_.host.SetPointerHidden(true);

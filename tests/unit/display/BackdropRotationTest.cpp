@@ -11,7 +11,7 @@ BackdropRotation Rotation(std::initializer_list<int> chosenIndexes, double scrol
     BackdropRotation r;
     for (int i = 1; i <= 7; ++i) r.SetSurface(i, 100 + i);
     r.SetScrollSeconds(scrollSec);
-    r.GetCheckedBackGrounds(chosen);
+    r.ChooseBackdrops(chosen);
     return r;
 }
 

@@ -37,7 +37,7 @@ struct Session {
         display.nextSurface = 101;  // surface numbers unlike balloon numbers, so mix-ups show
         clock.tick = start;
         fleet.SetStartingState();
-        fleet.GetWind(wind, drafts);
+        fleet.SetWind(wind, drafts);
         fleet.ResetLaunchSeconds();
         for (int k = 1; k <= kBalloonCount; ++k) {
             SurfaceId s = display.CreateSurface();
