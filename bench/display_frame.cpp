@@ -40,7 +40,7 @@ struct Scene {
     std::string timeText = "12:00:00";
 
     explicit Scene(bool withWindow) {
-        if (withWindow) display.OpenDisplay(800, 600, 16, "");
+        if (withWindow) display.OpenDisplay(800, 600);
         const std::string data = DataFolder();
         for (int i = 0; i < 7; ++i) {
             backdrops[i] = display.CreateSurface();

@@ -8,16 +8,21 @@
 
 namespace driftmere {
 
+// The scene's logical size: every position, limit and move is in these pixels.
+inline constexpr int kSceneWidth = 800;
+inline constexpr int kSceneHeight = 600;
+
 using SurfaceId = std::int32_t;
 // red + 256 * green + 65536 * blue
 using Colour = std::int32_t;
 inline constexpr Colour kBlack = 0;
 inline constexpr Colour kYellow = 65535;
 
-// Transparency argument of LoadPicture.
-inline constexpr int kOpaque = -2;  // backdrops
-inline constexpr int kKeyedOrAlpha =
-    -1;  // balloons: alpha channel, else the top-left colour is not drawn
+// How LoadPicture treats a picture's pixels.
+enum Transparency : std::int8_t {
+    kOpaque,        // backdrops: every pixel is drawn
+    kKeyedOrAlpha,  // balloons: the alpha channel, else the top-left pixel's colour is not drawn
+};
 
 // When the owner next has something new to draw; the display asks after every frame.
 struct FrameDue {
@@ -48,12 +53,14 @@ class DisplayControl {
 
     virtual void SetEventSink(DisplayEvents* sink) = 0;
 
-    // False when no display could be had.
-    virtual bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& text) = 0;
+    // Opens the display for a logical scene of this size (pixels of the pictures at 1x), shown
+    // scaled to fit each screen. False when no display could be had.
+    virtual bool OpenDisplay(int sceneWidth, int sceneHeight) = 0;
     // A new number on every call.
     virtual SurfaceId CreateSurface() = 0;
     // path is UTF-8. A missing or unreadable file leaves a surface that draws nothing.
-    virtual void LoadPicture(SurfaceId surface, const std::string& path, int transparency) = 0;
+    virtual void LoadPicture(SurfaceId surface, const std::string& path,
+                             Transparency transparency) = 0;
     virtual void SetSurfaceX(SurfaceId surface, std::int32_t x) = 0;
     virtual void SetSurfaceY(SurfaceId surface, std::int32_t y) = 0;
     // x grows by n.

@@ -58,7 +58,7 @@ void SaverSession::Load() {
 void SaverSession::OpenDisplayAndLoadPictures() {
     DisplayControl& display = parts_.display;
     playlist_.SetDataFolder(parts_.dataFolder);
-    if (!display.OpenDisplay(800, 600, 16, "")) {
+    if (!display.OpenDisplay(kSceneWidth, kSceneHeight)) {
         parts_.host.ShowMessage(std::string(kDisplayErrorText), std::string(kDisplayErrorTitle));
         return;
     }

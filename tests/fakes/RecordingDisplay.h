@@ -24,8 +24,8 @@ class RecordingDisplay : public DisplayControl {
     SurfaceId nextSurface = 1;
 
     void SetEventSink(DisplayEvents*) override {}
-    bool OpenDisplay(int w, int h, int bpp, const std::string& text) override {
-        Log("OpenDisplay", w, h, bpp, '"' + text + '"');
+    bool OpenDisplay(int w, int h) override {
+        Log("OpenDisplay", w, h);
         return openResult;
     }
     SurfaceId CreateSurface() override {
@@ -33,9 +33,9 @@ class RecordingDisplay : public DisplayControl {
         Log("CreateSurface ->", nextSurface);
         return nextSurface++;
     }
-    void LoadPicture(SurfaceId s, const std::string& path, int transparency) override {
+    void LoadPicture(SurfaceId s, const std::string& path, Transparency transparency) override {
         At(s);
-        Log("LoadPicture", s, path, transparency);
+        Log("LoadPicture", s, path, transparency == kOpaque ? "opaque" : "keyed or alpha");
     }
     void SetSurfaceX(SurfaceId s, std::int32_t x) override { Log("SetSurfaceX", s, At(s).x = x); }
     void SetSurfaceY(SurfaceId s, std::int32_t y) override { Log("SetSurfaceY", s, At(s).y = y); }

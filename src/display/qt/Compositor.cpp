@@ -100,7 +100,7 @@ const Compositor::Surface* Compositor::Find(SurfaceId surface) const {
     return &surfaces_[surface - 1];
 }
 
-bool Compositor::LoadPicture(SurfaceId surface, const QString& path, int transparency,
+bool Compositor::LoadPicture(SurfaceId surface, const QString& path, Transparency transparency,
                              QString* error) {
     Surface* target = Find(surface);
     if (target == nullptr) {

@@ -59,7 +59,8 @@ class Compositor {
     // to the density, or the picture itself scaled when the twin is missing or unusable. On failure
     // the surface draws nothing, false is returned and *error says why. An unknown surface number
     // is an error too.
-    bool LoadPicture(SurfaceId surface, const QString& path, int transparency, QString* error);
+    bool LoadPicture(SurfaceId surface, const QString& path, Transparency transparency,
+                     QString* error);
     // Whether the surface's picture is decoded now (for tests and measurements).
     bool IsDecoded(SurfaceId surface) const;
     // Starts reading every twin asked for and waits until all are read; the next draw of a
@@ -107,7 +108,7 @@ class Compositor {
   private:
     struct Surface {
         QString path;
-        int transparency = 0;
+        Transparency transparency = kOpaque;
         QSize size;  // logical; empty: nothing to draw
         // RGB32 when opaque, else ARGB32_Premultiplied, at the current density; null: not
         // decoded. While the twin is read, the 1x picture stands in, stretched as it is drawn.

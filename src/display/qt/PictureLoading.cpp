@@ -178,11 +178,11 @@ bool ProbePicture(const QString& path, QSize largest, QSize* size, QString* erro
     return true;
 }
 
-QSize LargestPictureFor(int transparency, QSize scene) {
+QSize LargestPictureFor(Transparency transparency, QSize scene) {
     return transparency == kOpaque ? scene : kLargestBalloon;
 }
 
-TwinPicture ReadTwin(const QString& path, int transparency, QSize size, QSize drawnSize) {
+TwinPicture ReadTwin(const QString& path, Transparency transparency, QSize size, QSize drawnSize) {
     TwinPicture twin;
     const QString name = TwinPath(path);
     const QSize wanted = size * 2;
@@ -221,7 +221,7 @@ QImage Resized(const QImage& picture, QSize size, bool smooth) {
         .convertToFormat(picture.format());
 }
 
-bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error) {
+bool ReadPicture(const QString& path, Transparency transparency, QImage* out, QString* error) {
     // The file is read here, and only its bytes reach the image reader: a FIFO or a device in
     // its place would otherwise block the whole program inside the reader's open().
     const RegularFile file =

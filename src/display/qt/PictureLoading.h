@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QString>
 
+#include "display/DisplayControl.h"
+
 namespace driftmere {
 
 // Reads the picture at `path` into *out. transparency kOpaque: an RGB32 image drawn as it is;
@@ -11,7 +13,7 @@ namespace driftmere {
 // real one, else leaves out every pixel of the top-left pixel's colour. Only a regular file is
 // read (a folder, FIFO or device is refused without blocking). On failure *out is left alone,
 // false is returned and *error says why.
-bool ReadPicture(const QString& path, int transparency, QImage* out, QString* error);
+bool ReadPicture(const QString& path, Transparency transparency, QImage* out, QString* error);
 
 // The checks of ReadPicture that need only the file's first bytes (a regular file, not too large,
 // a picture format, a BMP as long as its header says), without decoding it, and the picture's
@@ -22,7 +24,7 @@ bool ProbePicture(const QString& path, QSize largest, QSize* size, QString* erro
 // The largest picture each role needs at the scene's own density: a backdrop fills the scene, a
 // balloon is a few hundred pixels (the largest of ours is 130 x 170). Twins are exactly twice.
 inline constexpr QSize kLargestBalloon(320, 320);
-QSize LargestPictureFor(int transparency, QSize scene);
+QSize LargestPictureFor(Transparency transparency, QSize scene);
 
 // The twice-as-dense twin of the picture at `path`, whose own size is `size`, scaled to
 // `drawnSize`. The twin is checked to be exactly twice `size` before it is decoded, so a stray
@@ -31,7 +33,7 @@ struct TwinPicture {
     QImage image;
     QString why;
 };
-TwinPicture ReadTwin(const QString& path, int transparency, QSize size, QSize drawnSize);
+TwinPicture ReadTwin(const QString& path, Transparency transparency, QSize size, QSize drawnSize);
 
 // The path of the twice-as-dense twin of a picture: "name.bmp" -> "name@2x.png".
 QString TwinPath(const QString& path);

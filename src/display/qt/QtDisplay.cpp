@@ -95,12 +95,12 @@ std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
     connect(window.get(), &QWindow::widthChanged, this, redraw);
     connect(window.get(), &QWindow::heightChanged, this, redraw);
     connect(window.get(), &QWindow::screenChanged, this, redraw);
-    window->setTitle(title_);
+    window->setTitle(QStringLiteral("Driftmere"));
     if (pointerHidden_) window->setCursor(Qt::BlankCursor);
     return window;
 }
 
-bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text) {
+bool QtDisplay::OpenDisplay(int width, int height) {
     if (open_) return true;
     if (width < 1 || height < 1 || width > kLargestFrameSide || height > kLargestFrameSide)
         return false;
@@ -124,7 +124,6 @@ bool QtDisplay::OpenDisplay(int width, int height, int, const std::string& text)
         return false;
     }
 
-    title_ = text.empty() ? QStringLiteral("Driftmere") : QString::fromStdString(text);
     visibility_ = std::make_unique<Visibility>([this] { RequestFrameWithin(0); });
     if (embedded) {
         auto window = NewWindow();
@@ -319,7 +318,7 @@ SurfaceId QtDisplay::CreateSurface() {
     return id;
 }
 
-void QtDisplay::LoadPicture(SurfaceId surface, const std::string& path, int transparency) {
+void QtDisplay::LoadPicture(SurfaceId surface, const std::string& path, Transparency transparency) {
     QString error;
     bool loaded = true;
     const QString name = QString::fromStdString(path);

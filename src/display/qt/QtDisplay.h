@@ -57,9 +57,10 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     const std::vector<std::unique_ptr<DisplayWindow>>& windows() const { return windows_; }
 
     void SetEventSink(DisplayEvents* sink) override;
-    bool OpenDisplay(int width, int height, int bitsPerPixel, const std::string& text) override;
+    bool OpenDisplay(int sceneWidth, int sceneHeight) override;
     SurfaceId CreateSurface() override;
-    void LoadPicture(SurfaceId surface, const std::string& path, int transparency) override;
+    void LoadPicture(SurfaceId surface, const std::string& path,
+                     Transparency transparency) override;
     void SetSurfaceX(SurfaceId surface, std::int32_t x) override;
     void SetSurfaceY(SurfaceId surface, std::int32_t y) override;
     void MoveSurfaceX(SurfaceId surface, std::int32_t n) override;
@@ -138,7 +139,6 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     // The host's stand-in must outlive our window, its child: declared first, destroyed last.
     std::unique_ptr<QWindow> host_;
     std::unique_ptr<HostWindow> hostWatch_;
-    QString title_;
     std::vector<std::unique_ptr<DisplayWindow>> windows_;
     std::unique_ptr<KeepAbove> keepAbove_;
     std::unique_ptr<Visibility> visibility_;

@@ -28,29 +28,29 @@ SaverHost::SaverHost(QtDisplay* display, bool hosted)
     : display_(display),
       hosted_(hosted),
       timeFormat_(TimeOfDayFormat(QLocale::system().timeFormat(QLocale::LongFormat))) {
-    for (QTimer* t : {&timer1_, &timer2_, &timer3_}) {
+    for (QTimer* t : {&backdropAndLaunchTimer_, &clockAndTimeoutTimer_, &songWatcherTimer_}) {
         t->setInterval(1000);
         t->setTimerType(Qt::CoarseTimer);
     }
 }
 
-void SaverHost::Attach(SaverSession& form) {
+void SaverHost::Attach(SaverSession& session) {
     // Between balloon moves the display sleeps: what these two timers change (the backdrop, a
     // launch, the clock's second) is shown by a frame they ask for. Within 25 ms, so that while
     // balloons fly the frame of their next move (at most 20 ms away, and up to 2 more when it
     // gathers them) shows it, and no frame is added between their moves.
     constexpr int kShownWithinMs = 25;
-    connect(&timer1_, &QTimer::timeout, this, [this, &form] {
-        form.BackdropAndLaunchTick();
+    connect(&backdropAndLaunchTimer_, &QTimer::timeout, this, [this, &session] {
+        session.BackdropAndLaunchTick();
         if (display_) display_->RequestFrameWithin(kShownWithinMs);
     });
-    connect(&timer2_, &QTimer::timeout, this, [this, &form] {
-        form.ClockAndTimeoutTick();
+    connect(&clockAndTimeoutTimer_, &QTimer::timeout, this, [this, &session] {
+        session.ClockAndTimeoutTick();
         if (display_) display_->RequestFrameWithin(kShownWithinMs);
     });
-    connect(&timer3_, &QTimer::timeout, this, [&form] { form.SongWatcherTick(); });
-    timer1_.start();
-    timer2_.start();
+    connect(&songWatcherTimer_, &QTimer::timeout, this, [&session] { session.SongWatcherTick(); });
+    backdropAndLaunchTimer_.start();
+    clockAndTimeoutTimer_.start();
 }
 
 void SaverHost::SetPointerHidden(bool hidden) {
@@ -71,9 +71,10 @@ void SaverHost::ShowMessage(const std::string& text, const std::string& title) {
 
 void SaverHost::SetSongWatcherEnabled(bool enabled) {
     if (enabled)
-        timer3_.start();  // restarting counts its second anew, as switching a timer on does
+        songWatcherTimer_
+            .start();  // restarting counts its second anew, as switching a timer on does
     else
-        timer3_.stop();
+        songWatcherTimer_.stop();
 }
 
 std::string SaverHost::TimeText(double secondsOfDay) {
@@ -84,9 +85,9 @@ std::string SaverHost::TimeText(double secondsOfDay) {
 
 void SaverHost::RequestQuit(int status) {
     exitStatus_ = status;
-    timer1_.stop();
-    timer2_.stop();
-    timer3_.stop();
+    backdropAndLaunchTimer_.stop();
+    clockAndTimeoutTimer_.stop();
+    songWatcherTimer_.stop();
     QCoreApplication::exit(status);
 }
 

@@ -20,7 +20,7 @@ class SaverHost : public QObject, public SessionHost {
 
     // Connects the timers to the session and starts BackdropAndLaunchTick and ClockAndTimeoutTick,
     // which tick from the moment the session loads.
-    void Attach(SaverSession& form);
+    void Attach(SaverSession& session);
     int exitStatus() const { return exitStatus_; }
 
     void SetPointerHidden(bool hidden) override;
@@ -32,7 +32,7 @@ class SaverHost : public QObject, public SessionHost {
   private:
     QtDisplay* display_;
     bool hosted_;
-    QTimer timer1_, timer2_, timer3_;
+    QTimer backdropAndLaunchTimer_, clockAndTimeoutTimer_, songWatcherTimer_;  // each every second
     QString timeFormat_;
     int exitStatus_ = 0;
 };

@@ -85,7 +85,7 @@ TEST_F(DensityTest, PartialRedrawsMatchAFullRedrawAtEveryDensity) {
         each->SetWarningSink([](const QString&, const QString&) {});
     std::vector<SurfaceId> ids;  // the same in all
     for (const QString name : {"backdrop.bmp", "keyed.bmp", "alpha.bmp", "keyed.bmp"}) {
-        const int transparency = name == "backdrop.bmp" ? kOpaque : kKeyedOrAlpha;
+        const Transparency transparency = name == "backdrop.bmp" ? kOpaque : kKeyedOrAlpha;
         ids.push_back(Load(c, name, transparency));
         for (Compositor* each : {&fresh, &other, &otherFresh}) Load(*each, name, transparency);
     }

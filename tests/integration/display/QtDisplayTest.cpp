@@ -51,7 +51,7 @@ class QtDisplayTest : public ::testing::Test {
   protected:
     void SetUp() override {
         display.SetEventSink(&sink);
-        ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+        ASSERT_TRUE(display.OpenDisplay(800, 600));
         ASSERT_NE(display.window(), nullptr);
         ProcessUntil([&] { return display.window()->isExposed() && display.paintCount() > 0; });
         Settle();
@@ -196,7 +196,7 @@ TEST_F(QtDisplayTest, EachUnreadableOrOversizedPictureWarnsOnceAndTheRestStillDr
     wide.save(files.Path("wide-balloon.bmp"), "BMP");
     big.save(files.Path("big-backdrop.png"), "PNG");
     ::testing::internal::CaptureStderr();
-    const std::pair<const char*, int> bad[] = {
+    const std::pair<const char*, Transparency> bad[] = {
         {"missing.bmp", kKeyedOrAlpha},   {"garbage.bmp", kKeyedOrAlpha},
         {"truncated.bmp", kKeyedOrAlpha}, {"boundless.bmp", kKeyedOrAlpha},
         {"fifo.bmp", kKeyedOrAlpha},      {"wide-balloon.bmp", kKeyedOrAlpha},
@@ -268,7 +268,7 @@ TEST(QtDisplayHost, FpsLineAppearsInTheBottomLeftCorner) {
     QtDisplay display(QtDisplay::Options{.hostWindow = 0, .showFps = true});
     Sink sink;
     display.SetEventSink(&sink);
-    ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+    ASSERT_TRUE(display.OpenDisplay(800, 600));
     ProcessUntil([&] { return false; }, 1100);
     display.Flip();
     int yellow = 0;

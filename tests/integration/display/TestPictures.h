@@ -77,7 +77,8 @@ class TestPictures {
 // A compositor and the pictures, each loaded into a new surface at a place.
 class PictureFixture : public ::testing::Test {
   protected:
-    SurfaceId Load(Compositor& into, const QString& name, int transparency, int x = 0, int y = 0) {
+    SurfaceId Load(Compositor& into, const QString& name, Transparency transparency, int x = 0,
+                   int y = 0) {
         const SurfaceId s = into.CreateSurface();
         QString error;
         EXPECT_TRUE(into.LoadPicture(s, files.Path(name), transparency, &error))
@@ -86,7 +87,7 @@ class PictureFixture : public ::testing::Test {
         into.SetSurfaceY(s, y);
         return s;
     }
-    SurfaceId Load(const QString& name, int transparency, int x = 0, int y = 0) {
+    SurfaceId Load(const QString& name, Transparency transparency, int x = 0, int y = 0) {
         return Load(c, name, transparency, x, y);
     }
     TestPictures files;

@@ -43,7 +43,7 @@ struct TwoScreens {
 TEST(TwoDensities, EachMonitorsFrameMatchesAFullRedrawAtItsDensity) {
     testing::TestPictures files;
     QtDisplay display;
-    ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+    ASSERT_TRUE(display.OpenDisplay(800, 600));
     ASSERT_EQ(display.windows().size(), 2u);
     const auto& windows = display.windows();
     // Composing a frame makes the display look at its windows' sizes.
