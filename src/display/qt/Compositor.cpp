@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 
 #include "display/qt/FramePixels.h"
 #include "display/qt/PictureLoading.h"
@@ -41,6 +42,28 @@ void Compositor::SetDeviceSize(QSize device) {
     ApplyDeviceSize(device);
 }
 
+void Compositor::SetFrameMemory(FrameMemory memory) {
+    frameMemory_ = std::move(memory);
+    frame_ = NewFrame(frame_.size(), frame_);
+}
+
+QImage Compositor::NewFrame(QSize size, const QImage& pixels) const {
+    QImage fresh;
+    if (frameMemory_) {
+        fresh = frameMemory_(size);
+    } else {
+        fresh = QImage(size, QImage::Format_RGB32);
+    }
+    const QImage scaled = pixels.size() == size
+                              ? pixels
+                              : pixels.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                                    .convertToFormat(QImage::Format_RGB32);
+    const auto rowBytes = static_cast<std::size_t>(size.width()) * 4;
+    for (int y = 0; y < size.height(); ++y)
+        std::memcpy(fresh.scanLine(y), scaled.constScanLine(y), rowBytes);
+    return fresh;
+}
+
 void Compositor::CopySurfacesFrom(const Compositor& other) {
     if (!surfaces_.empty()) return;
     for (const Surface& each : other.surfaces_) {
@@ -60,8 +83,7 @@ void Compositor::ApplyDeviceSize(QSize device) {
     if (grid == grid_) return;
     grid_ = grid;
     // The window may repaint before the next Compose: it finds the last frame, resized.
-    frame_ = frame_.scaled(grid_.device(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                 .convertToFormat(QImage::Format_RGB32);
+    frame_ = NewFrame(grid_.device(), frame_);
     // Every picture and text picture is the wrong size now: they are made again when drawn.
     for (Surface& each : surfaces_) {
         each.image = QImage();
