@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstring>
 
 #include "display/qt/FramePixels.h"
 #include "display/qt/PictureLoading.h"
@@ -42,25 +41,9 @@ void Compositor::SetDeviceSize(QSize device) {
     ApplyDeviceSize(device);
 }
 
-void Compositor::SetFrameMemory(FrameMemory memory) {
-    frameMemory_ = std::move(memory);
-    frame_ = NewFrame(frame_.size(), frame_);
-}
-
 QImage Compositor::NewFrame(QSize size, const QImage& pixels) const {
-    QImage fresh;
-    if (frameMemory_) {
-        fresh = frameMemory_(size);
-    } else {
-        fresh = QImage(size, QImage::Format_RGB32);
-    }
-    const QImage scaled = pixels.size() == size
-                              ? pixels
-                              : pixels.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                                    .convertToFormat(QImage::Format_RGB32);
-    const auto rowBytes = static_cast<std::size_t>(size.width()) * 4;
-    for (int y = 0; y < size.height(); ++y)
-        std::memcpy(fresh.scanLine(y), scaled.constScanLine(y), rowBytes);
+    QImage fresh = frameMemory_ ? frameMemory_(size) : QImage(size, QImage::Format_RGB32);
+    FillScaled(fresh, pixels);
     return fresh;
 }
 

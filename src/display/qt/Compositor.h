@@ -44,7 +44,10 @@ class Compositor {
     // Where frames are made from now on (SharedFrames::Frame): a black RGB32 image of the size
     // asked. The frame in use moves there now.
     using FrameMemory = std::function<QImage(QSize)>;
-    void SetFrameMemory(FrameMemory memory);
+    void SetFrameMemory(FrameMemory memory) {
+        frameMemory_ = std::move(memory);
+        frame_ = NewFrame(frame_.size(), frame_);
+    }
     // Makes every surface the other compositor has, with the same pictures and positions (for a
     // second density of the same scene). Only for a compositor without surfaces.
     void CopySurfacesFrom(const Compositor& other);

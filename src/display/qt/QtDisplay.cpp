@@ -68,14 +68,6 @@ Compositor::WarningSink QtDisplay::WarnOnce() {
     };
 }
 
-std::unique_ptr<Compositor> QtDisplay::NewCompositor() {
-    auto compositor = std::make_unique<Compositor>(scene_);
-    compositor->SetWarningSink(WarnOnce());
-    if (sharedFrames_.enabled())
-        compositor->SetFrameMemory([this](QSize size) { return sharedFrames_.Frame(size); });
-    return compositor;
-}
-
 void QtDisplay::SetEventSink(DisplayEvents* sink) {
     sink_ = sink;
     if (sink_ != nullptr) RequestFrameWithin(0);

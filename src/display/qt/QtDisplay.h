@@ -108,7 +108,13 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void ApplyDensity();
     const Compositor& FirstCompositor() const { return *compositors_.front(); }
     Compositor::WarningSink WarnOnce();
-    std::unique_ptr<Compositor> NewCompositor();
+    std::unique_ptr<Compositor> NewCompositor() {
+        auto compositor = std::make_unique<Compositor>(scene_);
+        compositor->SetWarningSink(WarnOnce());
+        if (sharedFrames_.enabled())
+            compositor->SetFrameMemory([this](QSize size) { return sharedFrames_.Frame(size); });
+        return compositor;
+    }
     Compositor& ForWindow(const DisplayWindow& window);
     template <typename F>
     void ForEach(F&& call) {
