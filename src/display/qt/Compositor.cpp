@@ -41,6 +41,12 @@ void Compositor::SetDeviceSize(QSize device) {
     ApplyDeviceSize(device);
 }
 
+QImage Compositor::NewFrame(QSize size, const QImage& pixels) const {
+    QImage fresh = frameMemory_ ? frameMemory_(size) : QImage(size, QImage::Format_RGB32);
+    FillScaled(fresh, pixels);
+    return fresh;
+}
+
 void Compositor::CopySurfacesFrom(const Compositor& other) {
     if (!surfaces_.empty()) return;
     for (const Surface& each : other.surfaces_) {
@@ -60,8 +66,7 @@ void Compositor::ApplyDeviceSize(QSize device) {
     if (grid == grid_) return;
     grid_ = grid;
     // The window may repaint before the next Compose: it finds the last frame, resized.
-    frame_ = frame_.scaled(grid_.device(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
-                 .convertToFormat(QImage::Format_RGB32);
+    frame_ = NewFrame(grid_.device(), frame_);
     // Every picture and text picture is the wrong size now: they are made again when drawn.
     for (Surface& each : surfaces_) {
         each.image = QImage();

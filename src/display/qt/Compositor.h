@@ -41,6 +41,13 @@ class Compositor {
     // Composes a frame of `device` pixels from now on, everything anew. Called while a frame's
     // draw list is being built, it takes effect after that frame's Compose.
     void SetDeviceSize(QSize device);
+    // Where frames are made from now on (SharedFrames::Frame): a black RGB32 image of the size
+    // asked. The frame in use moves there now.
+    using FrameMemory = std::function<QImage(QSize)>;
+    void SetFrameMemory(FrameMemory memory) {
+        frameMemory_ = std::move(memory);
+        frame_ = NewFrame(frame_.size(), frame_);
+    }
     // Makes every surface the other compositor has, with the same pictures and positions (for a
     // second density of the same scene). Only for a compositor without surfaces.
     void CopySurfacesFrom(const Compositor& other);
@@ -162,6 +169,8 @@ class Compositor {
     void StartTwinReads(bool all);
     static constexpr std::uint64_t kNever = UINT64_MAX;
     void ApplyDeviceSize(QSize device);
+    // A frame of `size` from the frame memory holding `pixels` scaled to it.
+    QImage NewFrame(QSize size, const QImage& pixels) const;
     QSize DeviceSizeOf(const Surface& surface) const { return grid_.Size(surface.size); }
     void ReleaseUndrawn();
     Surface* Find(SurfaceId surface);
@@ -176,6 +185,7 @@ class Compositor {
     DeviceGrid grid_;
     QSize pendingDevice_;  // empty: none
     QImage frame_;
+    FrameMemory frameMemory_;
     WarningSink warn_;
     std::vector<Surface> surfaces_;  // surface n is element n - 1
     std::uint32_t nextGeneration_ = 1;

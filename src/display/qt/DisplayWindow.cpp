@@ -8,11 +8,14 @@
 
 #include "display/qt/Density.h"
 #include "display/qt/Presentation.h"
+#include "display/qt/SharedFrames.h"
 
 namespace driftmere {
 
-DisplayWindow::DisplayWindow(const QImage& frame, Listener& listener, bool takesInput)
-    : frame_(&frame), listener_(listener), takesInput_(takesInput) {
+DisplayWindow::DisplayWindow(const QImage& frame, Listener& listener, bool takesInput,
+                             SharedFrames* shared)
+    : frame_(&frame), shared_(shared), listener_(listener), takesInput_(takesInput) {
+    setSurfaceType(QSurface::RasterSurface);
     // Inside a host window the host owns the keyboard and the mouse, and the stacking: let its
     // events through. Shown by itself, the saver asks a window manager to keep it above others.
     if (!takesInput_) setFlag(Qt::WindowTransparentForInput, true);
@@ -26,18 +29,63 @@ QSize DisplayWindow::WantedFrameSize(QSize scene) const {
     return FrameSizeFor(QSize(qRound(width() * ratio), qRound(height() * ratio)), scene);
 }
 
-void DisplayWindow::ShowChanged(const QRegion& changed) {
-    const QRegion area = WindowRegionFor(changed, frame_->size(), FrameRect());
-    if (!area.isEmpty()) update(area);
+DisplayWindow::~DisplayWindow() {
+    if (shared_ != nullptr && handle() != nullptr)
+        shared_->Forget(static_cast<xcb_window_t>(winId()));
 }
 
-void DisplayWindow::paintEvent(QPaintEvent* event) {
+void DisplayWindow::ShowChanged(const QRegion& changed) {
+    if (!isExposed()) return;  // painted whole when it shows
+    const QRegion area = WindowRegionFor(changed, frame_->size(), FrameRect());
+    if (!area.isEmpty()) Present(area);
+}
+
+void DisplayWindow::Present(const QRegion& area) {
     ++paintCount_;
-    lastPainted_ = event->region();
-    QPainter painter(this);
+    lastPainted_ = area;
+    if (PresentShared(area)) {
+        store_.reset();  // not needed while the server reads the frame itself
+        return;
+    }
+    PaintThroughQt(area);
+}
+
+bool DisplayWindow::PresentShared(const QRegion& area) {
+    if (shared_ == nullptr || !shared_->enabled() || devicePixelRatio() != 1) return false;
     const QRect target = FrameRect();
-    for (const QRect& bar : event->region() - QRegion(target)) painter.fillRect(bar, Qt::black);
-    const QRegion inside = event->region() & target;
+    if (target.size() != frame_->size()) return false;
+    const auto window = static_cast<xcb_window_t>(winId());
+    const QRegion inside = area & target;
+    for (const QRect& r : inside) {
+        if (!shared_->Put(window, *frame_, r.translated(-target.topLeft()), r.topLeft())) {
+            // Only the first can fail (the frame or the window cannot be shared): nothing sent.
+            return false;
+        }
+    }
+    for (const QRect& bar : area - QRegion(target)) {
+        if (!shared_->Fill(window, bar)) return false;
+    }
+    return true;
+}
+
+void DisplayWindow::PaintThroughQt(QRegion area) {
+    if (!store_) store_ = std::make_unique<QBackingStore>(this);
+    if (store_->size() != size()) {
+        store_->resize(size());
+        area = QRect(QPoint(), size());  // a new store holds nothing yet
+    }
+    store_->beginPaint(area);
+    QPainter painter(store_->paintDevice());
+    PaintFrame(painter, area);
+    painter.end();
+    store_->endPaint();
+    store_->flush(area);
+}
+
+void DisplayWindow::PaintFrame(QPainter& painter, const QRegion& area) const {
+    const QRect target = FrameRect();
+    for (const QRect& bar : area - QRegion(target)) painter.fillRect(bar, Qt::black);
+    const QRegion inside = area & target;
     if (inside.isEmpty()) return;
     const QImage& frame = *frame_;
     if (target.size() == frame.size()) {
@@ -65,9 +113,11 @@ void DisplayWindow::paintEvent(QPaintEvent* event) {
     }
 }
 
-void DisplayWindow::exposeEvent(QExposeEvent* event) {
-    QRasterWindow::exposeEvent(event);
-    if (isExposed()) listener_.WindowExposed();
+void DisplayWindow::exposeEvent(QExposeEvent*) {
+    if (!isExposed()) return;
+    Present(QRect(QPoint(), size()));
+    if (shared_ != nullptr) shared_->Flush();
+    listener_.WindowExposed();
 }
 
 void DisplayWindow::keyPressEvent(QKeyEvent* event) {

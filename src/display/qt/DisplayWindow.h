@@ -1,17 +1,24 @@
 #pragma once
 // A window the saver is shown in: it paints the composed frame letterboxed into whatever size it
-// has, and passes input on to its listener. Running by itself the saver has one on each monitor,
-// each painting from the frame composed at its density (monitors of one density share one);
-// inside a host's window it has one, which takes no input.
+// has, and passes input on to its listener. A frame the X server can read (SharedFrames.h) is
+// handed to the server part by part; any other, or under a device pixel ratio other than 1, is
+// painted through a backing store of the window's size, made only then. Running by itself the saver
+// has one on each monitor, each painting from the frame composed at its density (monitors of one
+// density share one); inside a host's window it has one, which takes no input.
+#include <QBackingStore>
+#include <QPainter>
 #include <QPoint>
-#include <QRasterWindow>
 #include <QRegion>
+#include <QWindow>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace driftmere {
 
-class DisplayWindow : public QRasterWindow {
+class SharedFrames;
+
+class DisplayWindow : public QWindow {
     Q_OBJECT
   public:
     class Listener {
@@ -25,13 +32,17 @@ class DisplayWindow : public QRasterWindow {
     };
 
     // `frame` is the back buffer; it must outlive the window, or be replaced by SetFrame first.
-    DisplayWindow(const QImage& frame, Listener& listener, bool takesInput);
+    // `shared` (may be null) must outlive the window too.
+    DisplayWindow(const QImage& frame, Listener& listener, bool takesInput,
+                  SharedFrames* shared = nullptr);
+    ~DisplayWindow() override;
     void SetFrame(const QImage& frame) { frame_ = &frame; }
     const QImage& frame() const { return *frame_; }
     // The frame this window shows pixel for pixel: its letterbox in device pixels.
     QSize WantedFrameSize(QSize scene) const;
 
-    // Repaints the window pixels that show the region `changed` of the frame (in frame pixels).
+    // Repaints the window pixels that show the region `changed` of the frame (in frame pixels),
+    // now. Parts handed to the X server go out with the next SharedFrames::Flush.
     void ShowChanged(const QRegion& changed);
     // The frame's place in the window as it is now.
     QRect FrameRect() const;
@@ -51,8 +62,10 @@ class DisplayWindow : public QRasterWindow {
     int paintCount() const { return paintCount_; }
     QRegion lastPainted() const { return lastPainted_; }
 
+    // Whether it paints through a backing store of its own now (for tests).
+    bool paintsThroughQt() const { return store_ != nullptr; }
+
   protected:
-    void paintEvent(QPaintEvent* event) override;
     void exposeEvent(QExposeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -60,7 +73,15 @@ class DisplayWindow : public QRasterWindow {
     void wheelEvent(QWheelEvent* event) override;
 
   private:
+    // Repaints `area` (window pixels), bars included.
+    void Present(const QRegion& area);
+    bool PresentShared(const QRegion& area);
+    void PaintThroughQt(QRegion area);
+    void PaintFrame(QPainter& painter, const QRegion& area) const;
+
     const QImage* frame_;
+    SharedFrames* shared_;
+    std::unique_ptr<QBackingStore> store_;
     Listener& listener_;
     bool takesInput_;
     std::optional<QPoint> lastPointer_;

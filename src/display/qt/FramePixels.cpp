@@ -1,6 +1,7 @@
 #include "display/qt/FramePixels.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace driftmere {
@@ -14,6 +15,17 @@ QRect ClipToFrame(QSize frame, std::int64_t x, std::int64_t y, std::int64_t widt
     if (right <= left || bottom <= top) return {};
     return QRect(static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
                  static_cast<int>(bottom - top));
+}
+
+void FillScaled(QImage& frame, const QImage& pixels) {
+    const QImage scaled =
+        pixels.size() == frame.size()
+            ? pixels
+            : pixels.scaled(frame.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                  .convertToFormat(QImage::Format_RGB32);
+    const auto rowBytes = static_cast<std::size_t>(frame.width()) * 4;
+    for (int y = 0; y < frame.height(); ++y)
+        std::memcpy(frame.scanLine(y), scaled.constScanLine(y), rowBytes);
 }
 
 void FillPart(QImage& frame, const QRect& part, QRgb colour) {

@@ -13,6 +13,10 @@ namespace driftmere {
 QRect ClipToFrame(QSize frame, std::int64_t x, std::int64_t y, std::int64_t width,
                   std::int64_t height);
 
+// Fills the RGB32 `frame` with `pixels` (RGB32), stretched to its size when they differ (each
+// pixel taking the one it falls in).
+void FillScaled(QImage& frame, const QImage& pixels);
+
 // Paints `part` of an RGB32 frame in one opaque colour.
 void FillPart(QImage& frame, const QRect& part, QRgb colour);
 

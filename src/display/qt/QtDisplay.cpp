@@ -41,14 +41,14 @@ void WarnAboutPicture(const QString& path, const QString& why) {
 
 }  // namespace
 
-QtDisplay::QtDisplay(Options options) : options_(options) {
+QtDisplay::QtDisplay(Options options)
+    : options_(options), sharedFrames_(SharedFrames::UsableConnection()) {
     // Frames and pictures are megabytes each, and some live only while a backdrop's twin is read
     // and scaled. The C library would otherwise raise its threshold for giving such blocks their
     // own pages to the size of the last one freed, and keep the next ones in its heap after they
     // are freed: fixed, every large block goes back to the system when it is let go.
     mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-    compositors_.push_back(std::make_unique<Compositor>(scene_));
-    compositors_.front()->SetWarningSink(WarnOnce());
+    compositors_.push_back(NewCompositor());
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
@@ -89,7 +89,7 @@ void QtDisplay::SetPointerHidden(bool hidden) {
 std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
     DisplayWindow::Listener& listener = *this;
     auto window = std::make_unique<DisplayWindow>(FirstCompositor().frame(), listener,
-                                                  options_.hostWindow == 0);
+                                                  options_.hostWindow == 0, &sharedFrames_);
     // A new size or screen may want another density: composed anew on the next frame, now.
     auto redraw = [this] { RequestFrameWithin(0); };
     connect(window.get(), &QWindow::widthChanged, this, redraw);
@@ -106,8 +106,7 @@ bool QtDisplay::OpenDisplay(int width, int height) {
         return false;
     if (scene_ != QSize(width, height)) {
         scene_ = QSize(width, height);
-        compositors_.front() = std::make_unique<Compositor>(scene_);
-        compositors_.front()->SetWarningSink(WarnOnce());
+        compositors_.front() = NewCompositor();
     }
 
     const bool embedded = options_.hostWindow != 0;
@@ -293,8 +292,7 @@ void QtDisplay::ApplyDensity() {
         if (spare < compositors_.size()) {
             kept[i] = std::move(compositors_[spare]);
         } else {
-            kept[i] = std::make_unique<Compositor>(scene_);
-            kept[i]->SetWarningSink(WarnOnce());
+            kept[i] = NewCompositor();
             kept[i]->CopySurfacesFrom(source);
         }
         kept[i]->SetDeviceSize(wanted[i]);
@@ -365,6 +363,8 @@ void QtDisplay::DrawText(const std::string& text, std::int32_t x, std::int32_t y
 void QtDisplay::Flip() {
     if (options_.showFps) DrawFpsLine();
     std::vector<QRegion> damage;
+    // The server may still be reading the last frame's parts from the memory drawn into now.
+    sharedFrames_.WaitUntilRead();
     ForEach([&](Compositor& c) { damage.push_back(c.Compose()); });
     for (std::size_t i = 0; i < windows_.size(); ++i) {
         const QImage* frame = &windows_[i]->frame();
@@ -375,6 +375,7 @@ void QtDisplay::Flip() {
         }
     }
     if (windows_.empty()) lastDamage_ = damage.front();
+    sharedFrames_.Flush();
 }
 
 void QtDisplay::DrawFpsLine() {

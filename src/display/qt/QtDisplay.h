@@ -26,6 +26,7 @@
 #include "display/qt/Compositor.h"
 #include "display/qt/DisplayWindow.h"
 #include "display/qt/FramePacer.h"
+#include "display/qt/SharedFrames.h"
 
 namespace driftmere {
 
@@ -108,6 +109,13 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void ApplyDensity();
     const Compositor& FirstCompositor() const { return *compositors_.front(); }
     Compositor::WarningSink WarnOnce();
+    std::unique_ptr<Compositor> NewCompositor() {
+        auto compositor = std::make_unique<Compositor>(scene_);
+        compositor->SetWarningSink(WarnOnce());
+        if (sharedFrames_.enabled())
+            compositor->SetFrameMemory([this](QSize size) { return sharedFrames_.Frame(size); });
+        return compositor;
+    }
     Compositor& ForWindow(const DisplayWindow& window);
     template <typename F>
     void ForEach(F&& call) {
@@ -126,6 +134,8 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void WindowExposed() override;
 
     Options options_;
+    // Frames the X server reads itself; outlives the compositors' frames and the windows.
+    SharedFrames sharedFrames_;
     // One per frame size the windows want; the first is the one surfaces are read back from.
     std::vector<std::unique_ptr<Compositor>> compositors_;
     QSize scene_{800, 600};
