@@ -93,7 +93,7 @@ TEST(SharedFrames, TheWindowShowsTheComposedFrameAfterEveryPartialRepaint) {
     if (!xserver.running) GTEST_SKIP() << "no Xvfb";
     testing::TestPictures files;
     QtDisplay display;
-    ASSERT_TRUE(display.OpenDisplay(800, 600, 16, ""));
+    ASSERT_TRUE(display.OpenDisplay(800, 600));
     DisplayWindow& window = *display.windows().front();
     ASSERT_TRUE(ProcessUntil([&] { return window.isExposed() && window.paintCount() > 0; }));
     std::vector<SurfaceId> ids;
