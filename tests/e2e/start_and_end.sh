@@ -20,7 +20,6 @@ prints() {
         [ ! -s "$WORK/said.err" ]
 }
 check "--help lists the modes and options" prints "--remove-from-xscreensaver" "$BIN" --help
-check "-h is --help" prints "^  /p WINDOW" "$BIN" -h
 check "--version names the program and its version" prints "^Driftmere [0-9]+\.[0-9]+" \
     "$BIN" --version
 

@@ -79,18 +79,22 @@ class FluidSynthSoundTest : public ::testing::Test {
         if (!dir.empty()) fs::remove_all(dir);
     }
 
-    // A song of `beats` half-second piano notes: 120 beats a minute, 480 ticks a beat.
-    static std::string SongBytes(int beats) {
-        std::string track("\0\xFF\x51\x03\x07\xA1\x20\0\xC0\0", 10);
-        for (int beat = 0; beat < beats; ++beat) {
-            const char note = static_cast<char>(60 + beat * 5 % 12);
-            track += {'\0', '\x90', note, 100, '\x83', '\x60', '\x80', note, '\0'};
-        }
+    // A file of one track of these events (end of track added), 480 ticks a beat.
+    static std::string MidiFile(std::string track) {
         track.append("\0\xFF\x2F\0", 4);
         std::string file("MThd\0\0\0\6\0\0\0\1\1\xE0MTrk", 18);
         for (int shift = 24; shift >= 0; shift -= 8)
             file += static_cast<char>(track.size() >> shift);
         return file + track;
+    }
+    // A song of `beats` half-second piano notes, 120 beats a minute, then `extra` events.
+    static std::string SongBytes(int beats, const std::string& extra = {}) {
+        std::string track("\0\xFF\x51\x03\x07\xA1\x20\0\xC0\0", 10);
+        for (int beat = 0; beat < beats; ++beat) {
+            const char note = static_cast<char>(60 + beat * 5 % 12);
+            track += {'\0', '\x90', note, 100, '\x83', '\x60', '\x80', note, '\0'};
+        }
+        return MidiFile(track + extra);
     }
     std::string Song(const std::string& name, int beats) { return Put(name, SongBytes(beats)); }
     std::string Put(const std::string& name, const std::string& bytes) {
@@ -161,12 +165,9 @@ TEST_F(FluidSynthSoundTest, PlaysInTimeWithoutADeviceRestartsWithANewSongAndStop
 TEST_F(FluidSynthSoundTest, TheSongAfterADenseOneEnds) {
     std::string track("\0\xC0\0", 3);
     for (int i = 0; i < 4000; ++i) track += {'\1', '\x90', 60, 64, '\1', '\x80', 60, '\0'};
-    track.append("\0\xFF\x2F\0", 4);
-    std::string file("MThd\0\0\0\6\0\0\0\1\1\xE0MTrk", 18);
-    for (int shift = 24; shift >= 0; shift -= 8) file += static_cast<char>(track.size() >> shift);
     FluidSynthSound sound(Options());
     ASSERT_TRUE(sound.WaitUntilReady());
-    sound.PlayMidi(Put("dense.mid", file + track));
+    sound.PlayMidi(Put("dense.mid", MidiFile(track)));
     std::this_thread::sleep_for(1s);
     ASSERT_TRUE(sound.IsPlaying());
     sound.PlayMidi(Song("next.mid", 2));
@@ -184,18 +185,14 @@ TEST_F(FluidSynthSoundTest, MissingGarbageAndCostlySongsEndQuicklyWithOneWarning
     for (int i = 0; i < 5000; ++i) noise[i] = static_cast<char>(i * 7919);
     const std::string fifo = (dir / "fifo.mid").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    std::string crowded = SongBytes(1);
     std::string chord;
     for (int key = 0; key < 65; ++key) chord += {'\0', '\x90', static_cast<char>(key), 64};
-    crowded.insert(crowded.size() - 4, chord);  // before the end of track
-    for (int i = 0; i < 4; ++i)                 // the track's new length
-        crowded[18 + i] = static_cast<char>((crowded.size() - 22) >> (24 - 8 * i));
     const std::string paths[] = {(dir / "absent.mid").string(),
                                  Put("garbage.mid", noise),
                                  dir.string(),
                                  fifo,
                                  Put("huge.mid", SongBytes(8) + std::string(3 << 20, '\0')),
-                                 Put("crowded.mid", crowded),
+                                 Put("crowded.mid", SongBytes(1, chord)),
                                  Put("cut.mid", SongBytes(8).substr(0, 30))};
     FluidSynthSound sound(Options());
     ASSERT_TRUE(sound.WaitUntilReady());
