@@ -14,11 +14,11 @@
 #include "display/MonitorWindows.h"
 #include "display/qt/Density.h"
 #include "display/qt/HostWindow.h"
-#include "display/qt/KeepAbove.h"
+#include "platform/x11/KeepAbove.h"
 #include "display/qt/KeyCodes.h"
 #include "display/qt/Monitors.h"
 #include "display/qt/Presentation.h"
-#include "display/qt/Visibility.h"
+#include "platform/x11/Visibility.h"
 #include "platform/QuotedForMessage.h"
 
 namespace driftmere {

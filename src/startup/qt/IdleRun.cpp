@@ -12,9 +12,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/linux/InhibitService.h"
+#include "startup/qt/InhibitService.h"
 #include "platform/linux/RuntimeFolder.h"
-#include "platform/linux/X11IdleSource.h"
+#include "platform/x11/X11IdleSource.h"
 #include "startup/IdleWatcher.h"
 
 namespace driftmere {

@@ -19,10 +19,10 @@
 
 #include "display/MonitorWindows.h"
 #include "display/qt/Monitors.h"
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XcbQueries.h"
 #include "platform/linux/InstanceLock.h"
-#include "platform/linux/X11Windows.h"
-#include "platform/linux/XScreensaverFile.h"
+#include "platform/x11/X11Windows.h"
+#include "startup/qt/XScreensaverFile.h"
 #include "settings/IniFileStore.h"
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"

@@ -7,8 +7,8 @@
 #include "music/SilentSound.h"
 #include "music/TokenSound.h"
 #include "music/fluidsynth/FluidSynthSound.h"
-#include "platform/linux/MusicLock.h"
-#include "platform/linux/XServerSaver.h"
+#include "startup/qt/MusicLock.h"
+#include "platform/x11/XServerSaver.h"
 #include "settings/IniFileStore.h"
 
 namespace driftmere {

@@ -9,7 +9,7 @@
 #include "display/qt/QtDisplay.h"
 #include "music/SoundControl.h"
 #include "platform/linux/LinuxClock.h"
-#include "platform/linux/PowerInhibit.h"
+#include "platform/x11/PowerInhibit.h"
 #include "startup/SaverSession.h"
 #include "startup/qt/SaverHost.h"
 #include "startup/qt/WarnOnceStore.h"
