@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "startup/qt/InhibitService.h"
 #include "platform/linux/RuntimeFolder.h"
 #include "platform/x11/X11IdleSource.h"
 #include "startup/IdleWatcher.h"
+#include "startup/qt/InhibitService.h"
 
 namespace driftmere {
 namespace {

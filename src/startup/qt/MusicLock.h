@@ -11,7 +11,8 @@ namespace driftmere {
 
 class MusicLock : public MusicToken {
   public:
-    MusicLock() : lock_("driftmere-music.lock", [](const std::string& problem) { Warn(problem); }) {}
+    MusicLock()
+        : lock_("driftmere-music.lock", [](const std::string& problem) { Warn(problem); }) {}
 
     bool TryTake() override { return lock_.TryTake(); }
     bool Held() const override { return lock_.Held(); }
