@@ -1,14 +1,16 @@
 #pragma once
 // The real adapters, chosen here and nowhere else: what the program asks of the desktop session
 // (is there a display, how large is a host's window, is the Control Box open) and what the saver
-// runs with (the sound control, the screen kept on, the server's own blank ended). Today every
-// answer comes from X11 (Qt draws there too); a Wayland client goes in beside it, chosen here.
+// runs with (the sound control, the screen kept on, the server's own blank ended, the idle time
+// for --idle). Today every answer comes from X11 (Qt draws there too); a Wayland client goes in
+// beside it, chosen here.
 #include <QWindow>
 #include <memory>
 #include <optional>
 #include <string>
 
 #include "music/SoundControl.h"
+#include "platform/x11/X11IdleSource.h"
 
 namespace driftmere {
 
@@ -36,5 +38,8 @@ void EndServerBlank();
 // Keeps the screen on for as long as the handle lives; `warn` hears at most one line when
 // there is no way to.
 std::shared_ptr<void> KeepScreenOn(void (*warn)(const std::string&));
+
+// The user's idle time for `driftmere --idle`, as the session's server counts it.
+using SessionIdleSource = X11IdleSource;
 
 }  // namespace driftmere
