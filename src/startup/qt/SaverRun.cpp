@@ -52,7 +52,7 @@ bool SaverRun::Start() {
         session_.CloseDown();
         return false;
     }
-    // The X server's own blank would hide the scene until the first input.
+    // The display server's own blank would hide the scene until the first input.
     if (!hosted_) EndServerBlank();
     if (!hosted_ && session_.DisablePowerSaving() != 0)
         keptOn_ = KeepScreenOn([](const std::string& line) { std::cerr << line << '\n'; });
