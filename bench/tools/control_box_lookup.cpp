@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/X11Windows.h"
+#include "platform/x11/X11Windows.h"
 #include "setup/ControlBoxTitle.h"
 
 int main(int argc, char** argv) {

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+#include "platform/linux/RegularFile.h"
+
 namespace driftmere::files {
 
 std::int64_t Nanoseconds(const timespec& t) {
@@ -12,52 +14,19 @@ std::int64_t Nanoseconds(const timespec& t) {
 }
 
 Loaded LoadFile(const std::string& path, std::size_t maxBytes) {
+    // The size is a hint only: someone may be editing the file in place as we read it, and
+    // the reader checks the bound against what it reads.
+    RegularFile file = ReadRegularFile(path, maxBytes);
     Loaded result;
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-    if (fd.get() < 0) {
-        result.error = errno;
-        result.status =
-            (errno == ENOENT || errno == ENOTDIR) ? LoadStatus::kAbsent : LoadStatus::kUnreadable;
-        return result;
+    result.st = file.info;
+    result.error = file.error;
+    if (file.error == 0) {
+        result.status = LoadStatus::kOk;
+        result.bytes.assign(file.bytes.begin(), file.bytes.end());
+    } else {
+        result.status = (file.error == ENOENT || file.error == ENOTDIR) ? LoadStatus::kAbsent
+                                                                        : LoadStatus::kUnreadable;
     }
-    result.status = LoadStatus::kUnreadable;
-    if (::fstat(fd.get(), &result.st) != 0) {
-        result.error = errno;
-        return result;
-    }
-    if (!S_ISREG(result.st.st_mode)) {
-        result.error = S_ISDIR(result.st.st_mode) ? EISDIR : EINVAL;
-        return result;
-    }
-    if (static_cast<std::uint64_t>(result.st.st_size) > maxBytes) {
-        result.error = EFBIG;
-        return result;
-    }
-    // The size is a hint only: someone may be editing the file in place as we read it.
-    std::string& bytes = result.bytes;
-    bytes.resize(static_cast<std::size_t>(result.st.st_size) + 1);
-    std::size_t used = 0;
-    for (;;) {
-        if (used == bytes.size()) {
-            if (bytes.size() > maxBytes) {
-                result.error = EFBIG;
-                bytes.clear();
-                return result;
-            }
-            bytes.resize(bytes.size() * 2);
-        }
-        ssize_t got = ::read(fd.get(), bytes.data() + used, bytes.size() - used);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            result.error = errno;
-            bytes.clear();
-            return result;
-        }
-        if (got == 0) break;
-        used += static_cast<std::size_t>(got);
-    }
-    bytes.resize(used);
-    result.status = LoadStatus::kOk;
     return result;
 }
 

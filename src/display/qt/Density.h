@@ -7,6 +7,8 @@
 #include <QSize>
 #include <cstdint>
 
+#include "display/DenseTwin.h"
+
 namespace driftmere {
 
 class DeviceGrid {
@@ -27,7 +29,7 @@ class DeviceGrid {
     QSize Size(QSize size) const;
     // Whether the pictures come from the twice-as-dense set: any density above the scene's own.
     bool UsesTwins() const {
-        return device_.width() > logical_.width() || device_.height() > logical_.height();
+        return DrawsDenseTwin(double(device_.width()) / logical_.width(), ScaleY());
     }
     // Device pixels per scene pixel, up and down.
     double ScaleY() const { return double(device_.height()) / logical_.height(); }

@@ -4,7 +4,7 @@
 
 #include <QGuiApplication>
 
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XcbQueries.h"
 
 namespace driftmere {
 

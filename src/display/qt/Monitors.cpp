@@ -1,10 +1,8 @@
 #include "display/qt/Monitors.h"
 
-#include <xcb/xinerama.h>
-
 #include <QGuiApplication>
 
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XineramaHeads.h"
 
 namespace driftmere {
 
@@ -18,28 +16,6 @@ MonitorArea Monitor(const QRect& r) {
     return {static_cast<std::uintptr_t>(id), r.x(), r.y(), r.width(), r.height()};
 }
 
-std::vector<QRect> XineramaHeads() {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (connection == nullptr) return {};
-    xcb_generic_error_t* error = nullptr;
-    const auto active = OwnReply(
-        xcb_xinerama_is_active_reply(connection, xcb_xinerama_is_active(connection), &error),
-        &error);
-    if (!active || active->state == 0) return {};
-    const auto screens = OwnReply(xcb_xinerama_query_screens_reply(
-                                      connection, xcb_xinerama_query_screens(connection), &error),
-                                  &error);
-    if (!screens) return {};
-    std::vector<QRect> out;
-    const xcb_xinerama_screen_info_t* heads = xcb_xinerama_query_screens_screen_info(screens.get());
-    const int count = xcb_xinerama_query_screens_screen_info_length(screens.get());
-    for (int i = 0; i < count; ++i) {
-        out.emplace_back(heads[i].x_org, heads[i].y_org, heads[i].width, heads[i].height);
-    }
-    return out;
-}
-
 }  // namespace
 
 std::vector<MonitorArea> CurrentMonitors() {
@@ -48,7 +24,9 @@ std::vector<MonitorArea> CurrentMonitors() {
     for (QScreen* screen : screens) scaled = scaled || screen->devicePixelRatio() != 1.0;
     std::vector<MonitorArea> monitors;
     if (!scaled && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        for (const QRect& head : XineramaHeads()) monitors.push_back(Monitor(head));
+        auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+        for (const QRect& head : XineramaHeads(x11 ? x11->connection() : nullptr))
+            monitors.push_back(Monitor(head));
     }
     if (!monitors.empty()) return monitors;
     for (QScreen* screen : screens) monitors.push_back(Monitor(screen->geometry()));

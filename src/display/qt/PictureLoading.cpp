@@ -110,32 +110,14 @@ constexpr std::size_t kHeadBytes = 512;
 // The first bytes of the file at `path` and its length, with the same checks as a whole read:
 // opened without blocking, a regular file, within the size bound.
 bool ReadHead(const QString& path, QByteArray* head, std::int64_t* fileSize, QString* error) {
-    const std::string name = QFile::encodeName(path).toStdString();
-    const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    auto fail = [&](const QString& why) {
-        if (fd >= 0) ::close(fd);
-        if (error) *error = why;
+    const RegularFile file =
+        ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxPictureBytes, kHeadBytes);
+    if (!file.problem.empty()) {
+        if (error) *error = QString::fromLocal8Bit(file.problem);
         return false;
-    };
-    if (fd < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    if (!S_ISREG(st.st_mode)) return fail(QStringLiteral("not a regular file"));
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxPictureBytes)
-        return fail(QStringLiteral("larger than %1 bytes").arg(kMaxPictureBytes));
-    head->resize(static_cast<qsizetype>(kHeadBytes));
-    qsizetype got = 0;
-    while (got < head->size()) {
-        const ssize_t n =
-            ::read(fd, head->data() + got, static_cast<std::size_t>(head->size() - got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
-        if (n == 0) break;
-        got += n;
     }
-    ::close(fd);
-    head->resize(got);
-    *fileSize = st.st_size;
+    *head = QByteArray(file.bytes.data(), static_cast<qsizetype>(file.bytes.size()));
+    *fileSize = file.info.st_size;
     return true;
 }
 

@@ -14,12 +14,12 @@
 #include "display/MonitorWindows.h"
 #include "display/qt/Density.h"
 #include "display/qt/HostWindow.h"
-#include "display/qt/KeepAbove.h"
 #include "display/qt/KeyCodes.h"
 #include "display/qt/Monitors.h"
 #include "display/qt/Presentation.h"
-#include "display/qt/Visibility.h"
 #include "platform/QuotedForMessage.h"
+#include "platform/x11/KeepAbove.h"
+#include "platform/x11/Visibility.h"
 
 namespace driftmere {
 

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <algorithm>
 
+#include "display/DenseTwin.h"
 #include "platform/linux/RegularFile.h"
 
 namespace driftmere {
@@ -88,7 +89,7 @@ QLabel* MakeReadout(const char* name, const QString& text, const QString& widest
 }
 
 QPixmap LoadDialogPicture(const QString& folder, const QString& name, qreal density) {
-    if (density > 1.0) {
+    if (DrawsDenseTwin(density, density)) {
         QPixmap dense = ReadPicture(folder + name + QStringLiteral("@2x.png"));
         if (!dense.isNull()) {
             dense.setDevicePixelRatio(2.0);

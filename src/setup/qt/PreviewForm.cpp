@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QPainter>
 
+#include "display/DenseTwin.h"
 #include "platform/linux/RegularFile.h"
 
 namespace driftmere {
@@ -32,8 +33,8 @@ PreviewForm::PreviewForm(QString dataFolder, QWidget* parent)
 
 const QImage& PreviewForm::PictureFor(QSize devicePixels) {
     const QSize own = sizeHint();
-    const bool large = 2 * devicePixels.width() >= 3 * own.width() ||
-                       2 * devicePixels.height() >= 3 * own.height();
+    const bool large = DrawsDenseTwin(double(devicePixels.width()) / own.width(),
+                                      double(devicePixels.height()) / own.height());
     if ((large || image_.isNull()) && !denseRead_) {
         denseRead_ = true;
         dense_ = ReadPreviewPicture(denseName_);

@@ -1,8 +1,8 @@
 #pragma once
 // The still picture shown in a host's preview pane: the 153 x 115 preview picture stretched
-// over the whole widget, or plain sky blue when the picture cannot be read. A pane of one and a
-// half times that many device pixels or more shows the twice-as-dense preview@2x.png instead,
-// when there is one.
+// over the whole widget, or plain sky blue when the picture cannot be read. A pane of more device
+// pixels than that, either way, shows the twice-as-dense preview@2x.png instead, when there is
+// one.
 #include <QImage>
 #include <QString>
 #include <QWidget>

@@ -1,7 +1,6 @@
 #include "startup/qt/IdleRun.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
@@ -12,10 +11,10 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "platform/linux/InhibitService.h"
-#include "platform/linux/RuntimeFolder.h"
-#include "platform/linux/X11IdleSource.h"
+#include "platform/linux/ExclusiveLock.h"
 #include "startup/IdleWatcher.h"
+#include "startup/qt/InhibitService.h"
+#include "startup/qt/RealAdapters.h"
 
 namespace driftmere {
 namespace {
@@ -92,19 +91,18 @@ std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::
     }
 
     // One watcher per user: the lock is the kernel's, dropped however the holder ends.
-    std::string problem;
-    const int lockFd = OpenRuntimeLockFile(kWatcherLockName, problem);
-    if (lockFd < 0)
+    ExclusiveLock oneWatcher(kWatcherLockName, [](const std::string& problem) {
         std::cerr << "driftmere: no single-watcher lock (" << problem
                   << "); running as if no other watcher were running\n";
-    else if (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+    });
+    if (!oneWatcher.TryTake()) {
         std::cerr << "driftmere: --idle already runs for this user\n";
         return 0;
     }
 
     QCoreApplication app(argc, argv);
-    X11IdleSource idle;
-    if (!idle.Open(problem)) {
+    SessionIdleSource idle;
+    if (std::string problem; !idle.Open(problem)) {
         std::cerr << "driftmere: --idle needs an X server's idle time (" << problem << ")\n";
         return 1;
     }

@@ -17,52 +17,19 @@
 #include <memory>
 #include <optional>
 
-#include "display/MonitorWindows.h"
-#include "display/qt/Monitors.h"
-#include "display/qt/XcbQueries.h"
 #include "platform/linux/InstanceLock.h"
-#include "platform/linux/X11Windows.h"
-#include "platform/linux/XScreensaverFile.h"
 #include "settings/IniFileStore.h"
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"
 #include "startup/CommandLine.h"
 #include "startup/qt/IdleRun.h"
+#include "startup/qt/RealAdapters.h"
 #include "startup/qt/SaverRun.h"
 #include "startup/qt/WarnOnceStore.h"
+#include "startup/qt/XScreensaverFile.h"
 
 namespace driftmere {
 namespace {
-
-// Empty when there is an X display to show windows on; otherwise why there is none, as one
-// plain line for a terminal.
-std::string DisplayProblem() {
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if (platform && *platform && std::string(platform) != "xcb") return {};
-    const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) {
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        if (wayland && *wayland)
-            return "only a Wayland display is open (WAYLAND_DISPLAY " + QuotedForMessage(wayland) +
-                   ") and Driftmere draws through X11; start it where DISPLAY is set (XWayland)";
-        return "no X display to show a window on (DISPLAY is not set)";
-    }
-    if (!X11DisplayReachable())
-        return "cannot open the X display " + QuotedForMessage(display) + " (DISPLAY)";
-    return {};
-}
-
-// A host's window that is at least as large as one of the monitors is the saver's screen; a
-// smaller one is a settings program's preview pane.
-// A host's window that holds a whole monitor is a saver's screen; one smaller than its screen is
-// a settings program's preview pane, whichever program shows it and however it names the window.
-bool CoversAMonitor(WId window) {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    const auto area =
-        XcbWindowOnScreen(x11 ? x11->connection() : nullptr, static_cast<xcb_window_t>(window));
-    return area && CoversAWholeMonitor({0, area->x(), area->y(), area->width(), area->height()},
-                                       CurrentMonitors());
-}
 
 // Once told to end, by a signal or by its own event loop ending, the program is gone within
 // kEndDeadline whatever a thread is stuck in: an X server that no longer answers, an audio
@@ -190,8 +157,7 @@ int RunSaver(const StartRequest& req, bool coversAMonitor) {
 int RunPreview(const StartRequest& req) {
     // A number that names no window leaves nothing to show the picture in: end at once rather
     // than keep an invisible window alive forever.
-    auto size =
-        X11WindowSize(static_cast<std::uint64_t>(static_cast<std::uint32_t>(req.previewParent)));
+    auto size = ForeignWindowSize(static_cast<WId>(req.previewParent));
     if (!size) return 0;
     PreviewForm form(QString::fromStdString(DataFolder()));
     form.setWindowTitle(QStringLiteral("Preview"));
@@ -199,18 +165,18 @@ int RunPreview(const StartRequest& req) {
     QWindow* host =
         QWindow::fromWinId(static_cast<WId>(static_cast<std::uint32_t>(req.previewParent)));
     form.windowHandle()->setParent(host);
-    form.setGeometry(0, 0, size->width, size->height);
+    form.setGeometry(0, 0, size->width(), size->height());
     form.show();
     // The picture lives as long as its host window, and follows its size.
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto now = X11WindowSize(static_cast<std::uint32_t>(req.previewParent));
+        auto now = ForeignWindowSize(static_cast<WId>(req.previewParent));
         if (!now) {
             QCoreApplication::exit(0);
             return;
         }
-        if (now->width != form.width() || now->height != form.height())
-            form.setGeometry(0, 0, now->width, now->height);
+        if (now->width() != form.width() || now->height() != form.height())
+            form.setGeometry(0, 0, now->width(), now->height());
     });
     watch.start(250);
     return QApplication::exec();
@@ -287,8 +253,7 @@ int RunProgram(int argc, char** argv) {
     };
     if (!req.hosted && CountsAsRunningSaver(req, false)) {
         takeLock();
-        if (EndsForSingleInstance(req.modeText, lock->AnotherCopyRunning(),
-                                  [] { return X11TopLevelTitled(std::string(kControlBoxTitle)); }))
+        if (EndsForSingleInstance(req.modeText, lock->AnotherCopyRunning(), ControlBoxOpen))
             return 0;
     }
 

@@ -4,12 +4,8 @@
 #include <QFileInfo>
 #include <iostream>
 
-#include "music/SilentSound.h"
-#include "music/TokenSound.h"
-#include "music/fluidsynth/FluidSynthSound.h"
-#include "platform/linux/MusicLock.h"
-#include "platform/linux/XServerSaver.h"
 #include "settings/IniFileStore.h"
+#include "startup/qt/RealAdapters.h"
 
 namespace driftmere {
 namespace {
@@ -19,14 +15,6 @@ QtDisplay::Options DisplayOptions(const SaverRunOptions& options) {
     display.hostWindow = options.hostWindow;
     display.showFps = options.showFps;
     return display;
-}
-
-// A host starts one copy per monitor, and a user may start more: of all the copies that may play
-// music, only the one holding the user's music lock makes a synthesiser and is heard.
-std::unique_ptr<SoundControl> MakeSound(bool music) {
-    if (!music) return std::make_unique<SilentSound>();
-    return std::make_unique<TokenSound>(std::make_unique<MusicLock>(),
-                                        [] { return std::make_unique<FluidSynthSound>(); });
 }
 
 }  // namespace
@@ -64,11 +52,10 @@ bool SaverRun::Start() {
         session_.CloseDown();
         return false;
     }
-    // The X server's own blank would hide the scene until the first input.
-    if (!hosted_) EndXServerSaver();
+    // The display server's own blank would hide the scene until the first input.
+    if (!hosted_) EndServerBlank();
     if (!hosted_ && session_.DisablePowerSaving() != 0)
-        inhibit_ = std::make_unique<PowerInhibit>(
-            [](const std::string& line) { std::cerr << line << '\n'; });
+        keptOn_ = KeepScreenOn([](const std::string& line) { std::cerr << line << '\n'; });
     return true;
 }
 

@@ -9,7 +9,6 @@
 #include "display/qt/QtDisplay.h"
 #include "music/SoundControl.h"
 #include "platform/linux/LinuxClock.h"
-#include "platform/linux/PowerInhibit.h"
 #include "startup/SaverSession.h"
 #include "startup/qt/SaverHost.h"
 #include "startup/qt/WarnOnceStore.h"
@@ -55,7 +54,7 @@ class SaverRun {
     std::unique_ptr<SoundControl> sound_;
     SaverHost host_;
     SaverSession session_;
-    std::unique_ptr<PowerInhibit> inhibit_;
+    std::shared_ptr<void> keptOn_;  // the screen kept on while it lives
 };
 
 // The data folder lies beside the program's folder: <prefix>/bin/driftmere reads

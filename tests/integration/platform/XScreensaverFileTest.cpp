@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/linux/XScreensaverFile.h"
+#include "startup/qt/XScreensaverFile.h"
 
 namespace driftmere {
 namespace {

@@ -389,6 +389,28 @@ class SetupDialogTest : public QObject {
         for (QPoint p : {QPoint(2, 2), QPoint(2, 297), QPoint(397, 2), QPoint(397, 297)})
             QCOMPARE(QColor(shot.pixel(p)), QColor(p.x() < 200 ? Qt::green : Qt::red));
     }
+
+    // The twin is drawn by the rule the scene follows: as soon as the pane is larger than the
+    // picture either way, never at the picture's own size or smaller.
+    void paneLargerThanThePictureShowsTheDenseTwin() {
+        QTemporaryDir data;
+        for (const auto& [name, colour] :
+             {std::pair{"/preview.bmp", Qt::green}, std::pair{"/preview@2x.png", Qt::blue}}) {
+            QImage picture(name[8] == '@' ? QSize(306, 230) : QSize(153, 115),
+                           QImage::Format_RGB32);
+            picture.fill(colour);
+            QVERIFY(picture.save(data.path() + QLatin1String(name)));
+        }
+        const std::pair<QSize, Qt::GlobalColor> cases[] = {{{153, 115}, Qt::green},
+                                                           {{100, 80}, Qt::green},
+                                                           {{154, 115}, Qt::blue},
+                                                           {{120, 116}, Qt::blue}};
+        for (const auto& [size, colour] : cases) {
+            PreviewForm form(data.path() + u'/');
+            form.resize(size);
+            QCOMPARE(QColor(form.grab().toImage().pixel(1, 1)), QColor(colour));
+        }
+    }
 };
 
 int main(int argc, char** argv) {

@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "display/qt/RaiseBudget.h"
+#include "platform/x11/RaiseBudget.h"
 
 namespace driftmere {
 namespace {

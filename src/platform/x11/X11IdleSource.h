@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "startup/IdleWatcher.h"
+#include "platform/IdleSource.h"
 
 namespace driftmere {
 

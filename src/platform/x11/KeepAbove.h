@@ -24,7 +24,7 @@
 #include <memory>
 #include <vector>
 
-#include "display/qt/RaiseBudget.h"
+#include "platform/x11/RaiseBudget.h"
 
 namespace driftmere {
 

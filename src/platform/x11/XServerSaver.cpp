@@ -1,4 +1,4 @@
-#include "platform/linux/XServerSaver.h"
+#include "platform/x11/XServerSaver.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/scrnsaver.h>

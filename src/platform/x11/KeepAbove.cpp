@@ -1,4 +1,4 @@
-#include "display/qt/KeepAbove.h"
+#include "platform/x11/KeepAbove.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XcbQueries.h"
 
 namespace driftmere {
 

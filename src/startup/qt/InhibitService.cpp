@@ -1,4 +1,4 @@
-#include "platform/linux/InhibitService.h"
+#include "startup/qt/InhibitService.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

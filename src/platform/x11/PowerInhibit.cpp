@@ -1,4 +1,4 @@
-#include "platform/linux/PowerInhibit.h"
+#include "platform/x11/PowerInhibit.h"
 
 // Qt first: Xlib's macros (Bool, Status) break Qt headers that follow them.
 // clang-format off

@@ -1,4 +1,4 @@
-#include "platform/linux/X11IdleSource.h"
+#include "platform/x11/X11IdleSource.h"
 
 #include <unistd.h>
 

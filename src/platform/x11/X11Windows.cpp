@@ -1,11 +1,11 @@
-#include "platform/linux/X11Windows.h"
+#include "platform/x11/X11Windows.h"
 
 #include <xcb/xcb.h>
 
 #include <utility>
 #include <vector>
 
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XcbQueries.h"
 
 namespace driftmere {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/linux/XScreensaverFile.h"
+#include "startup/qt/XScreensaverFile.h"
 
 #include <fcntl.h>
 #include <pwd.h>

@@ -1,10 +1,10 @@
-#include "display/qt/Visibility.h"
+#include "platform/x11/Visibility.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <cstdint>
 
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XcbQueries.h"
 
 // Xlib's macros (Status, None, Bool ...) clash with Qt's names: included after every Qt header.
 #include <X11/Xlib.h>

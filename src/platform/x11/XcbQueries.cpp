@@ -1,4 +1,4 @@
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XcbQueries.h"
 
 #include <cstring>
 

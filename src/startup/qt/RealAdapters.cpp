@@ -1,0 +1,69 @@
+#include "startup/qt/RealAdapters.h"
+
+#include <QGuiApplication>
+#include <cstdlib>
+
+#include "display/MonitorWindows.h"
+#include "display/qt/Monitors.h"
+#include "music/SilentSound.h"
+#include "music/TokenSound.h"
+#include "music/fluidsynth/FluidSynthSound.h"
+#include "platform/QuotedForMessage.h"
+#include "platform/x11/PowerInhibit.h"
+#include "platform/x11/X11Windows.h"
+#include "platform/x11/XServerSaver.h"
+#include "platform/x11/XcbQueries.h"
+#include "setup/ControlBoxTitle.h"
+#include "startup/qt/MusicLock.h"
+
+namespace driftmere {
+
+std::string DisplayProblem() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform && *platform && std::string(platform) != "xcb") return {};
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        if (wayland && *wayland)
+            return "only a Wayland display is open (WAYLAND_DISPLAY " + QuotedForMessage(wayland) +
+                   ") and Driftmere draws through X11; start it where DISPLAY is set (XWayland)";
+        return "no X display to show a window on (DISPLAY is not set)";
+    }
+    if (!X11DisplayReachable())
+        return "cannot open the X display " + QuotedForMessage(display) + " (DISPLAY)";
+    return {};
+}
+
+// A host's window that holds a whole monitor is a saver's screen; one smaller than its screen is
+// a settings program's preview pane, whichever program shows it and however it names the window.
+bool CoversAMonitor(WId window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    const auto area =
+        XcbWindowOnScreen(x11 ? x11->connection() : nullptr, static_cast<xcb_window_t>(window));
+    return area && CoversAWholeMonitor({0, area->x(), area->y(), area->width(), area->height()},
+                                       CurrentMonitors());
+}
+
+std::optional<QSize> ForeignWindowSize(WId window) {
+    const auto size = X11WindowSize(static_cast<std::uint64_t>(static_cast<std::uint32_t>(window)));
+    if (!size) return std::nullopt;
+    return QSize(size->width, size->height);
+}
+
+bool ControlBoxOpen() { return X11TopLevelTitled(std::string(kControlBoxTitle)); }
+
+// A host starts one copy per monitor, and a user may start more: of all the copies that may play
+// music, only the one holding the user's music lock makes a synthesiser and is heard.
+std::unique_ptr<SoundControl> MakeSound(bool music) {
+    if (!music) return std::make_unique<SilentSound>();
+    return std::make_unique<TokenSound>(std::make_unique<MusicLock>(),
+                                        [] { return std::make_unique<FluidSynthSound>(); });
+}
+
+void EndServerBlank() { EndXServerSaver(); }
+
+std::shared_ptr<void> KeepScreenOn(void (*warn)(const std::string&)) {
+    return std::make_shared<PowerInhibit>(warn);
+}
+
+}  // namespace driftmere

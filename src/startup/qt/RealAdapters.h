@@ -1,0 +1,45 @@
+#pragma once
+// The real adapters, chosen here and nowhere else: what the program asks of the desktop session
+// (is there a display, how large is a host's window, is the Control Box open) and what the saver
+// runs with (the sound control, the screen kept on, the server's own blank ended, the idle time
+// for --idle). Today every answer comes from X11 (Qt draws there too); a Wayland client goes in
+// beside it, chosen here.
+#include <QWindow>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "music/SoundControl.h"
+#include "platform/x11/X11IdleSource.h"
+
+namespace driftmere {
+
+// Empty when there is a display to show windows on; otherwise why there is none, as one plain
+// line for a terminal.
+std::string DisplayProblem();
+
+// Whether a host's window holds a whole monitor (a saver's screen), rather than a settings
+// program's preview pane. Needs the application object.
+bool CoversAMonitor(WId window);
+
+// The size of another program's window, or nullopt when `window` names none.
+std::optional<QSize> ForeignWindowSize(WId window);
+
+// Whether the Control Box is open on this display (in this copy or another).
+bool ControlBoxOpen();
+
+// The saver's sound: silent when `music` is off, else a synthesiser in the one copy that holds
+// the user's music lock.
+std::unique_ptr<SoundControl> MakeSound(bool music);
+
+// Ends the display server's own blank, which would hide the scene until the first input.
+void EndServerBlank();
+
+// Keeps the screen on for as long as the handle lives; `warn` hears at most one line when
+// there is no way to.
+std::shared_ptr<void> KeepScreenOn(void (*warn)(const std::string&));
+
+// The user's idle time for `driftmere --idle`, as the session's server counts it.
+using SessionIdleSource = X11IdleSource;
+
+}  // namespace driftmere
