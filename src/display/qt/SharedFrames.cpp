@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "display/qt/XcbQueries.h"
+#include "platform/x11/XcbQueries.h"
 
 namespace driftmere {
 
