@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                 line.compare(0, req->modeText.size(), req->modeText) == 0),
                 "the mode is the command line's first two characters");
         Require(req->mode != StartMode::Preview || !req->hosted, "a preview is never hosted");
-        (void)EndsForSingleInstance(req->modeText, true, true);
+        (void)EndsForSingleInstance(req->modeText, true, [] { return true; });
+        Require(!CountsAsRunningSaver(*req, false) || req->mode == StartMode::Saver,
+                "only a saver counts as a running saver");
         (void)PreviewHandle(line);
     }
 
