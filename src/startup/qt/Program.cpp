@@ -42,6 +42,19 @@ volatile sig_atomic_t g_endSignal = 0;
 std::atomic<int> g_endStatus{0};
 std::atomic<bool> g_endWatchRunning{false};
 
+// After cleaning up, a copy told to end by a signal ends by that signal, as a host that sent it
+// expects (a status of 0 would read as "exited abnormally").
+void EndBySignalIfTold() {
+    const int sig = g_endSignal;
+    if (sig == 0) return;
+    signal(sig, SIG_DFL);
+    sigset_t one;
+    sigemptyset(&one);
+    sigaddset(&one, sig);
+    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
+    raise(sig);
+}
+
 void* EndWatch(void*) {
     // Signals belong to the main thread's handler, never to this one.
     sigset_t all;
@@ -54,15 +67,7 @@ void* EndWatch(void*) {
     }
     const char line[] = "driftmere: still busy two seconds after being told to end; ending now\n";
     [[maybe_unused]] ssize_t n = write(STDERR_FILENO, line, sizeof line - 1);
-    if (const int sig = g_endSignal; sig != 0) {
-        // End as the signal would have ended us, so the parent sees what happened.
-        signal(sig, SIG_DFL);
-        sigset_t one;
-        sigemptyset(&one);
-        sigaddset(&one, sig);
-        pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-        raise(sig);
-    }
+    EndBySignalIfTold();  // so the parent sees what happened
     _exit(g_endStatus);
 }
 
@@ -84,18 +89,6 @@ void StartEndWatch() {
     pthread_attr_destroy(&attr);
 }
 
-// After cleaning up, a copy told to end by a signal ends by that signal, as a host that sent it
-// expects (a status of 0 would read as "exited abnormally").
-void EndBySignalIfTold() {
-    const int sig = g_endSignal;
-    if (sig == 0) return;
-    signal(sig, SIG_DFL);
-    sigset_t one;
-    sigemptyset(&one);
-    sigaddset(&one, sig);
-    pthread_sigmask(SIG_UNBLOCK, &one, nullptr);
-    raise(sig);
-}
 
 // After the event loop: whatever is left is tidying up, and it may not take longer than the
 // deadline either.
