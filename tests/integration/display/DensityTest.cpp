@@ -60,11 +60,6 @@ class DensityTest : public testing::PictureFixture {
             warnings.push_back(path + ": " + why);
         });
     }
-    void WriteTwin(const QString& name, QSize size, QColor colour) {
-        QImage twin(size, QImage::Format_RGB32);
-        twin.fill(colour);
-        twin.save(files.Path(name), "PNG");
-    }
     QStringList warnings;
 };
 
@@ -72,7 +67,7 @@ class DensityTest : public testing::PictureFixture {
 // density a screen commonly has: balloons move, overlap, come and go over a backdrop with a twin,
 // the clear colour and the text change, and the density changes in the middle of a frame.
 TEST_F(DensityTest, PartialRedrawsMatchAFullRedrawAtEveryDensity) {
-    WriteTwin("backdrop@2x.png", {80, 60}, QColor(30, 90, 160));
+    files.Solid("backdrop@2x.png", {80, 60}, QColor(30, 90, 160));
     // 1, 1.28, 1.33, 1.8, 2, 2.7 and 3.6 device pixels per scene pixel.
     const QSize densities[] = {{800, 600},   {1024, 768},  {1064, 798}, {1440, 1080},
                                {1600, 1200}, {2160, 1620}, {2880, 2160}};
@@ -126,7 +121,7 @@ TEST_F(DensityTest, PartialRedrawsMatchAFullRedrawAtEveryDensity) {
 }
 
 TEST_F(DensityTest, ALogicalPositionLandsOnTwiceItsPixelsAndAOnePixelMoveRedrawsTwoRows) {
-    WriteTwin("backdrop@2x.png", {80, 60}, QColor(30, 90, 160));
+    files.Solid("backdrop@2x.png", {80, 60}, QColor(30, 90, 160));
     const SurfaceId backdrop = Load(c, "backdrop.bmp", kOpaque, 100, 50);
     const SurfaceId balloon = Load(c, "keyed.bmp", kKeyedOrAlpha, 300, 200);  // no twin
     c.SetDeviceSize({1600, 1200});
@@ -163,19 +158,15 @@ TEST_F(DensityTest, ALogicalPositionLandsOnTwiceItsPixelsAndAOnePixelMoveRedraws
 
 TEST_F(DensityTest, PicturesAreDecodedWhenFirstDrawnAndAnUndrawnBackdropIsLetGo) {
     // 400 x 400 pictures: large enough (2.4 MB at 2x) to be let go when not drawn.
-    QImage big(400, 400, QImage::Format_RGB32);
-    big.fill(QColor(200, 10, 10));
-    big.save(files.Path("a.bmp"), "BMP");
-    big.save(files.Path("b.bmp"), "BMP");
-    WriteTwin("b@2x.png", {800, 800}, QColor(10, 200, 10));
+    for (const char* name : {"a.bmp", "b.bmp"}) files.Solid(name, {400, 400}, QColor(200, 10, 10));
+    files.Solid("b@2x.png", {800, 800}, QColor(10, 200, 10));
     const SurfaceId a = Load(c, "a.bmp", kOpaque);
     const SurfaceId b = Load(c, "b.bmp", kOpaque);
     const SurfaceId balloon = Load(c, "keyed.bmp", kKeyedOrAlpha);
     const SurfaceId away = Load(c, "keyed.bmp", kKeyedOrAlpha, -500);
     c.SetDeviceSize({1600, 1200});
     // Replaced after loading: what is drawn is what the file holds when first drawn.
-    big.fill(QColor(10, 10, 200));
-    big.save(files.Path("a.bmp"), "BMP");
+    files.Solid("a.bmp", {400, 400}, QColor(10, 10, 200));
 
     auto frame = [&](SurfaceId backdrop) {
         c.ClearFrame(kBlack);
@@ -209,7 +200,7 @@ TEST_F(DensityTest, AnUnusableTwinFallsBackToTheEnlargedPictureWithOneWarning) {
         QStringList seen;
         dense.SetWarningSink([&](const QString& path, const QString&) { seen.push_back(path); });
         QFile::remove(twin);
-        if (each == "wrong size") WriteTwin("backdrop@2x.png", {81, 60}, Qt::white);
+        if (each == "wrong size") files.Solid("backdrop@2x.png", {81, 60}, Qt::white);
         if (each == "garbage") QFile::copy(files.Path("garbage.bmp"), twin);
         const SurfaceId s = Load(dense, "backdrop.bmp", kOpaque, 10, 20);
         dense.SetDeviceSize({1600, 1200});
