@@ -97,8 +97,7 @@ WATCHER=$PROG_PID
 check "no saver while the desktop holds savers off" held_off
 echo release >&"${DESKTOP[1]}"
 check "the saver starts once the desktop lets go" wait_for 30 saver_started "$WATCHER"
-kill -TERM "$WATCHER"
-wait_exit "$WATCHER" 3 || true
+end_quietly "$WATCHER"
 DESKTOP_HOLDER=$DESKTOP_PID
 exec {DESKTOP[1]}>&-
 wait "$DESKTOP_HOLDER" 2>/dev/null || true
@@ -112,8 +111,7 @@ xset s off
 check "no saver while the X server's saver is turned off" held_off
 xset s 600
 check "the saver starts once it is on again" wait_for 30 saver_started "$WATCHER"
-kill -TERM "$WATCHER"
-wait_exit "$WATCHER" 3 || true
+end_quietly "$WATCHER"
 
 # xscreensaver running on the display (its window carries its version): --idle leaves it be.
 start_host 10 10
@@ -133,6 +131,5 @@ xset s activate
 check "the X server's saver blanks the screen" wait_for 10 black
 start_program /s
 check "/s turns it off and the scene shows" wait_for 30 scene_shows
-kill -TERM "$PROG_PID"
-wait_exit "$PROG_PID" 5 || true
+end_quietly "$PROG_PID"
 finish

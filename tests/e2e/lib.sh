@@ -42,6 +42,8 @@ wait_for() {
 start_program() { start_named program "$BIN" "$@"; }
 
 wait_exit() { wait_for "$2" none_running "$1"; }  # wait_exit PID SECONDS
+# end_quietly PID...: SIGTERM to each and a wait for their end, where that end is not checked.
+end_quietly() { kill -TERM "$@" 2>/dev/null || true; wait_for 10 none_running "$@" || true; }
 
 # none_running PID...: true when none of the processes runs any more.
 none_running() {

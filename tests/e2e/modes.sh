@@ -12,8 +12,7 @@ saver_runs_beside() {
     start_named beside "$BIN" /s
     local ok=0
     wait_mapped "$PROG_PID" 30 || ok=1
-    kill "$PROG_PID" 2>/dev/null || true
-    wait_exit "$PROG_PID" 10
+    end_quietly "$PROG_PID"
     return "$ok"
 }
 
@@ -74,16 +73,14 @@ hosted=$PROG_PID
 check "a copy in a monitor-sized host window draws there" wait_for 30 host_holds 1
 check "it counts as a running saver" wait_for 10 saver_counted
 check "a /s beside it ends at once with status 0" timeout 20 "$BIN" /s
-kill "$hosted" "$HOST_PID"
-wait_exit "$hosted" 10
+end_quietly "$hosted" "$HOST_PID"
 
 # The Control Box is no running saver either, from its start on.
 start_program /c
 box=$PROG_PID
 check "/c shows the Driftmere Control Box" wait_window "Driftmere Control Box" 30
 check "the Control Box does not count as a running saver" no_saver_counted
-kill "$box"
-wait_exit "$box" 10
+end_quietly "$box"
 
 # Single instance: a second /s ends at once while the first runs...
 start_program /s

@@ -190,11 +190,8 @@ TEST_F(QtDisplayTest, TheDensityFollowsTheWindowsSize) {
 // before they are decoded), each warn once and draw nothing.
 TEST_F(QtDisplayTest, EachUnreadableOrOversizedPictureWarnsOnceAndTheRestStillDraws) {
     ASSERT_EQ(mkfifo(files("fifo.bmp").c_str(), 0600), 0);  // would block a plain open
-    QImage wide(321, 20, QImage::Format_RGB32), big(801, 600, QImage::Format_RGB32);
-    wide.fill(Qt::red);
-    big.fill(Qt::red);
-    wide.save(files.Path("wide-balloon.bmp"), "BMP");
-    big.save(files.Path("big-backdrop.png"), "PNG");
+    files.Solid("wide-balloon.bmp", {321, 20}, Qt::red);
+    files.Solid("big-backdrop.png", {801, 600}, Qt::red);
     ::testing::internal::CaptureStderr();
     const std::pair<const char*, Transparency> bad[] = {
         {"missing.bmp", kKeyedOrAlpha},   {"garbage.bmp", kKeyedOrAlpha},

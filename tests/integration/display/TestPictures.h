@@ -17,9 +17,7 @@ inline constexpr QRgb kKey = 0xffff00ff;  // magenta corners: the colour left ou
 class TestPictures {
   public:
     TestPictures() {
-        QImage backdrop(40, 30, QImage::Format_RGB888);  // one colour
-        backdrop.fill(QColor(10, 120, 200));
-        backdrop.save(Path("backdrop.bmp"), "BMP");
+        Solid("backdrop.bmp", {40, 30}, QColor(10, 120, 200));
         // Green inside, key-coloured corners 4 pixels deep.
         QImage balloon(20, 20, QImage::Format_RGB888);
         balloon.fill(QColor(0, 200, 0));
@@ -49,6 +47,12 @@ class TestPictures {
     }
 
     QString Path(const QString& name) const { return dir_.filePath(name); }
+    // A picture of one colour, in the format its name ends in.
+    void Solid(const QString& name, QSize size, QColor colour) const {
+        QImage picture(size, QImage::Format_RGB32);
+        picture.fill(colour);
+        picture.save(Path(name));
+    }
     std::string operator()(const QString& name) const { return Path(name).toStdString(); }
 
   private:
