@@ -42,11 +42,18 @@ void PaintAround(QImage& frame, const QRect& part, const QImage* image, QRgb col
     uchar* const bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
     const int left = part.x(), right = part.x() + part.width();
+    // Where later pictures hide little of the part (the whole frame drawn anew), one copy a row
+    // costs less than several short ones.
+    auto size = [](const QRect& r) { return std::int64_t{r.width()} * r.height(); };
+    std::int64_t covered = 0;
+    for (const Cover& cover : covers) covered += size(cover.bounds);
+    const std::size_t count = covered * 4 >= size(part) ? covers.size() : 0;
     std::vector<Span> hidden;
     hidden.reserve(covers.size());
     for (int y = part.top(); y <= part.bottom(); ++y) {
         hidden.clear();
-        for (const Cover& cover : covers) {
+        for (std::size_t i = 0; i < count; ++i) {
+            const Cover& cover = covers[i];
             if (y < cover.bounds.top() || y > cover.bounds.bottom()) continue;
             std::int64_t begin = cover.bounds.left(), end = cover.bounds.right() + 1;
             if (cover.runs != nullptr) {
