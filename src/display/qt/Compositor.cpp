@@ -6,6 +6,7 @@
 
 #include "display/qt/FramePixels.h"
 #include "display/qt/PictureLoading.h"
+#include "display/qt/SolidRuns.h"
 
 namespace driftmere {
 
@@ -350,12 +351,12 @@ QRegion Compositor::Compose() {
         const std::size_t count = std::max(building_.size(), shown_.size());
         for (std::size_t i = 0; i < count; ++i) {
             if (i >= shown_.size()) {
-                AddArea(areas, building_[i].bounds);
+                AddToAreas(areas, building_[i].bounds);
             } else if (i >= building_.size()) {
-                AddArea(areas, shown_[i].bounds);
+                AddToAreas(areas, shown_[i].bounds);
             } else if (!(building_[i] == shown_[i])) {
-                AddArea(areas, shown_[i].bounds);
-                AddArea(areas, building_[i].bounds);
+                AddToAreas(areas, shown_[i].bounds);
+                AddToAreas(areas, building_[i].bounds);
             }
         }
     }
@@ -391,59 +392,58 @@ void Compositor::ReleaseUndrawn() {
     }
 }
 
-void Compositor::AddArea(std::vector<QRect>& areas, QRect area) {
-    if (area.isEmpty()) return;
-    // A balloon that moved a pixel overlaps its old place almost entirely: one rectangle around
-    // both costs fewer painter calls than the pieces of their exact union. Rectangles are joined
-    // only when the box around them is no larger than the two together.
-    auto size = [](const QRect& r) { return static_cast<std::int64_t>(r.width()) * r.height(); };
-    for (bool joined = true; joined;) {
-        joined = false;
-        for (auto it = areas.begin(); it != areas.end(); ++it) {
-            if (!it->intersects(area)) continue;
-            const QRect both = it->united(area);
-            if (size(both) <= size(*it) + size(area)) {
-                area = both;
-                areas.erase(it);
-                joined = true;
-                break;
-            }
-        }
-    }
-    areas.push_back(area);
-}
-
 void Compositor::Paint(const std::vector<QRect>& areas) {
+    std::vector<Cover> covers;
     for (const QRect& area : areas) {
         // Whatever lies under the topmost opaque item that covers the whole area (the clear, the
-        // backdrop) cannot show: start there.
+        // backdrop) cannot show: start there. That item is painted only where no later opaque
+        // pixel lands (a balloon's solid inside), and the items above it as they are.
         std::size_t first = shown_.size();
         while (first > 0 &&
                !(shown_[first - 1].opaque && shown_[first - 1].bounds.contains(area))) {
             --first;
         }
-        if (first == 0) {
-            FillPart(frame_, area, qRgb(0, 0, 0));
-        } else {
-            --first;
-        }
+        covers.clear();
         for (std::size_t i = first; i < shown_.size(); ++i) {
             const Item& item = shown_[i];
-            const QRect part = item.bounds & area;
-            if (part.isEmpty()) continue;
-            if (item.kind == Kind::Fill) {
-                FillPart(frame_, part, item.colour);
-            } else {
-                const int sourceX = static_cast<int>(part.x() - item.x);
-                const int sourceY = static_cast<int>(part.y() - item.y);
-                if (item.stretchedTo.isEmpty()) {
-                    DrawPart(frame_, part, item.image, sourceX, sourceY, item.opaque);
-                } else {
-                    DrawPartStretched(frame_, part, item.image, item.stretchedTo, sourceX, sourceY,
-                                      item.opaque);
-                }
+            if (!item.bounds.intersects(area)) continue;
+            if (item.opaque) {
+                covers.push_back({item.bounds & area, item.x, item.y, nullptr});
+            } else if (item.kind == Kind::Picture && item.stretchedTo.isEmpty()) {
+                covers.push_back(
+                    {item.bounds & area, item.x, item.y, &solidRuns_.Of(item.image, frameNumber_)});
             }
         }
+        const Item* under = first == 0 ? nullptr : &shown_[first - 1];
+        if (under == nullptr || under->kind == Kind::Fill) {
+            PaintAround(frame_, area, nullptr, under ? under->colour : qRgb(0, 0, 0), 0, 0, covers);
+        } else if (under->stretchedTo.isEmpty()) {
+            PaintAround(frame_, area, &under->image, 0, static_cast<int>(area.x() - under->x),
+                        static_cast<int>(area.y() - under->y), covers);
+        } else {
+            DrawItem(*under, area);  // a backdrop standing in for its twin, for a moment
+        }
+        for (std::size_t i = first; i < shown_.size(); ++i) {
+            const QRect part = shown_[i].bounds & area;
+            if (!part.isEmpty()) DrawItem(shown_[i], part);
+        }
+    }
+    solidRuns_.Trim(frameNumber_);
+}
+
+void Compositor::DrawItem(const Item& item, const QRect& part) {
+    if (item.kind == Kind::Fill) {
+        FillPart(frame_, part, item.colour);
+        return;
+    }
+    const int sourceX = static_cast<int>(part.x() - item.x);
+    const int sourceY = static_cast<int>(part.y() - item.y);
+    if (item.stretchedTo.isEmpty()) {
+        DrawPart(frame_, part, item.image, sourceX, sourceY, item.opaque,
+                 item.opaque ? nullptr : &solidRuns_.Of(item.image, frameNumber_));
+    } else {
+        DrawPartStretched(frame_, part, item.image, item.stretchedTo, sourceX, sourceY,
+                          item.opaque);
     }
 }
 

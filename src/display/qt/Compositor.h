@@ -25,6 +25,7 @@
 #include "display/DisplayControl.h"
 #include "display/qt/Density.h"
 #include "display/qt/PictureLoading.h"
+#include "display/qt/SolidRuns.h"
 #include "display/qt/TextPictures.h"
 
 namespace driftmere {
@@ -178,8 +179,8 @@ class Compositor {
     const TextPicture& FindText(const QString& text, const QFont& font, const QString& fontKey,
                                 std::int32_t x, std::int32_t y, Colour colour);
     void PushText(const TextPicture& picture);
-    static void AddArea(std::vector<QRect>& areas, QRect area);
     void Paint(const std::vector<QRect>& areas);
+    void DrawItem(const Item& item, const QRect& part);
 
     QSize logicalSize_;
     DeviceGrid grid_;
@@ -193,6 +194,7 @@ class Compositor {
     std::vector<Item> building_, shown_;
     bool fullRedraw_ = true;
     TextPictures textPictures_;
+    SolidRunCache solidRuns_;
     std::vector<TextCall> textCalls_;
     std::size_t textSlot_ = 0;
     std::uint64_t frameNumber_ = 0;

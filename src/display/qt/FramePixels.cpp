@@ -58,7 +58,7 @@ inline void BlendOver(QRgb src, QRgb& out) {
 }  // namespace
 
 void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
-              bool opaque) {
+              bool opaque, const std::vector<Span>* solidRuns) {
     // The frame's pixels are taken once: each scanLine() call of a writable image checks whether
     // it must be copied first.
     uchar* const bits = frame.bits();
@@ -74,19 +74,31 @@ void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX
         }
         // A balloon is mostly solid inside and clear around: runs of either are copied or
         // skipped whole, and only the pixels of its edge are blended.
-        for (int x = 0; x < width;) {
-            const std::uint32_t alpha = qAlpha(in[x]);
-            int end = x + 1;
-            if (alpha == 255) {
-                while (end < width && qAlpha(in[end]) == 255) ++end;
-                std::copy(in + x, in + end, out + x);
-            } else if (alpha == 0) {
-                while (end < width && qAlpha(in[end]) == 0) ++end;
-            } else {
-                BlendOver(in[x], out[x]);
+        auto blend = [in, out](int from, int to) {
+            for (int x = from; x < to;) {
+                const std::uint32_t alpha = qAlpha(in[x]);
+                int end = x + 1;
+                if (alpha == 255) {
+                    while (end < to && qAlpha(in[end]) == 255) ++end;
+                    std::copy(in + x, in + end, out + x);
+                } else if (alpha == 0) {
+                    while (end < to && qAlpha(in[end]) == 0) ++end;
+                } else {
+                    BlendOver(in[x], out[x]);
+                }
+                x = end;
             }
-            x = end;
+        };
+        if (solidRuns == nullptr) {
+            blend(0, width);
+            continue;
         }
+        const Span run = (*solidRuns)[static_cast<std::size_t>(sourceY + row)];
+        const int begin = std::clamp(run.begin - sourceX, 0, width);
+        const int end = std::clamp(run.end - sourceX, begin, width);
+        blend(0, begin);
+        std::copy(in + begin, in + end, out + begin);
+        blend(end, width);
     }
 }
 
@@ -111,6 +123,28 @@ void DrawPartStretched(QImage& frame, const QRect& part, const QImage& image, QS
             }
         }
     }
+}
+
+void AddToAreas(std::vector<QRect>& areas, QRect area) {
+    if (area.isEmpty()) return;
+    // A balloon that moved a pixel overlaps its old place almost entirely: one rectangle around
+    // both costs fewer painter calls than the pieces of their exact union. Rectangles are joined
+    // only when the box around them is no larger than the two together.
+    auto size = [](const QRect& r) { return static_cast<std::int64_t>(r.width()) * r.height(); };
+    for (bool joined = true; joined;) {
+        joined = false;
+        for (auto it = areas.begin(); it != areas.end(); ++it) {
+            if (!it->intersects(area)) continue;
+            const QRect both = it->united(area);
+            if (size(both) <= size(*it) + size(area)) {
+                area = both;
+                areas.erase(it);
+                joined = true;
+                break;
+            }
+        }
+    }
+    areas.push_back(area);
 }
 
 }  // namespace driftmere

@@ -5,8 +5,15 @@
 #include <QImage>
 #include <QRect>
 #include <cstdint>
+#include <vector>
 
 namespace driftmere {
+
+// Columns [begin, end) of one row; empty when end <= begin.
+struct Span {
+    int begin = 0;
+    int end = 0;
+};
 
 // The part of a frame of `frame` size that the rectangle at (x, y) covers; empty when none.
 // Takes 64-bit values so a far-off position cannot overflow.
@@ -21,14 +28,19 @@ void FillScaled(QImage& frame, const QImage& pixels);
 void FillPart(QImage& frame, const QRect& part, QRgb colour);
 
 // Draws `part` of the frame from `image`, whose pixel (sourceX, sourceY) lands on part's
-// top-left corner. An opaque image is copied; a premultiplied one is blended over what is there.
+// top-left corner. An opaque image is copied; a premultiplied one is blended over what is there,
+// the wholly opaque run of each row (`solidRuns`, when known) copied without looking at it.
 void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
-              bool opaque);
+              bool opaque, const std::vector<Span>* solidRuns = nullptr);
 
 // The same with `image` stretched to `drawnSize`, each pixel drawn taking the image pixel it
 // falls in (no filtering: quick, for a picture that stands in briefly); (sourceX, sourceY)
 // counts pixels of the stretched picture.
 void DrawPartStretched(QImage& frame, const QRect& part, const QImage& image, QSize drawnSize,
                        int sourceX, int sourceY, bool opaque);
+
+// Adds `area` to the rectangles to redraw, joined with those it overlaps where the box around
+// both is no larger than the two apart (empty areas are left out).
+void AddToAreas(std::vector<QRect>& areas, QRect area);
 
 }  // namespace driftmere
