@@ -89,7 +89,6 @@ void StartEndWatch() {
     pthread_attr_destroy(&attr);
 }
 
-
 // After the event loop: whatever is left is tidying up, and it may not take longer than the
 // deadline either.
 void EndWithin(int status) {
