@@ -28,14 +28,8 @@ HostWindow::HostWindow(WId id, std::function<void(QSize)> resized, std::function
     xcb_connection_t* connection = Connection();
     if (connection == nullptr) return;
     const auto window = static_cast<xcb_window_t>(id);
-    // Each client has its own event mask on a window; add to ours rather than replace it, in
-    // case this process created the host itself.
-    std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    const XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, window), nullptr));
-    if (attributes) mask |= attributes->your_event_mask;
-    xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(connection);
+    // Added to ours rather than in its place, in case this process created the host itself.
+    XcbAddEventMask(connection, window, XCB_EVENT_MASK_STRUCTURE_NOTIFY);
 }
 
 bool HostWindow::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {

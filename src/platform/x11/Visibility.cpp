@@ -43,13 +43,7 @@ void Visibility::Watch(xcb_window_t window) {
     auto* x11 = X11();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (connection == nullptr) return;
-    // Added to the events Qt asks for on the window, not in their place.
-    std::uint32_t mask = XCB_EVENT_MASK_VISIBILITY_CHANGE;
-    const XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, window), nullptr));
-    if (attributes) mask |= attributes->your_event_mask;
-    xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(connection);
+    XcbAddEventMask(connection, window, XCB_EVENT_MASK_VISIBILITY_CHANGE);
 }
 
 bool Visibility::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {

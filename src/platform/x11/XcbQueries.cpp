@@ -73,4 +73,13 @@ std::string XcbWindowTitle(xcb_connection_t* connection, xcb_window_t window) {
     return title ? std::string(title->c_str()) : std::string();
 }
 
+void XcbAddEventMask(xcb_connection_t* connection, xcb_window_t window, std::uint32_t events) {
+    std::uint32_t mask = events;
+    const XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), nullptr));
+    if (attributes) mask |= attributes->your_event_mask;
+    xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
+    xcb_flush(connection);
+}
+
 }  // namespace driftmere

@@ -39,4 +39,8 @@ std::optional<QRect> XcbWindowOnScreen(xcb_connection_t* connection, xcb_window_
 // The window's title: _NET_WM_NAME in UTF-8 when it has one, else WM_NAME; empty when neither.
 std::string XcbWindowTitle(xcb_connection_t* connection, xcb_window_t window);
 
+// Asks for `events` on the window as well as what this client asks for already: each client has
+// its own event mask on a window, and Qt's own requests on it must stay.
+void XcbAddEventMask(xcb_connection_t* connection, xcb_window_t window, std::uint32_t events);
+
 }  // namespace driftmere
