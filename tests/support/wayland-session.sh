@@ -1,0 +1,140 @@
+# A private headless Wayland compositor for a test or a measurement. Source it, then
+# start_sway [WIDTHxHEIGHT...] (one output per size) or start_mutter [WIDTHxHEIGHT...]; run programs
+# in the session with as_session CMD... or in the background with session_exec CMD & (as its
+# user, with only the session's variables: no X display); stop_session at the end.
+#
+# sway refuses to run as root, so a root caller runs the compositor and every client as a normal
+# user made for the tests ("driftmere-test"); clients started as root could not reach its socket.
+# That user may not be able to enter the folder the build lives in (/root is 0700), so
+# session_copy_program puts a copy of the program and its data where it can.
+SESSION_PID="" SESSION_BUS_PID="" SESSION_DIR="" SESSION_USER="" SESSION_KIND="" SESSION_ENV=()
+
+session_user() {
+    if [ "$(id -u)" -ne 0 ]; then
+        SESSION_USER=$(id -un)
+        return
+    fi
+    SESSION_USER=driftmere-test
+    id "$SESSION_USER" >/dev/null 2>&1 ||
+        useradd --system --no-create-home --home-dir /nonexistent --shell /usr/sbin/nologin \
+            "$SESSION_USER"
+}
+
+# as_session CMD...: runs CMD as the session's user with the session's environment.
+as_session() { (session_exec "$@"); }
+
+# session_exec CMD...: the same in place of the current shell. `session_exec CMD &` runs it in
+# the background with $! its own pid (setpriv and env exec the command itself).
+session_exec() {
+    if [ "$(id -u)" -eq 0 ]; then
+        exec setpriv --reuid="$SESSION_USER" --regid="$SESSION_USER" --clear-groups -- \
+            env -i "${SESSION_ENV[@]}" "$@"
+    fi
+    exec env -i "${SESSION_ENV[@]}" "$@"
+}
+
+# A folder of the session's own, owned by its user: runtime folder, home, config, logs.
+make_session_dir() {
+    session_user
+    SESSION_DIR=$(mktemp -d "${TMPDIR:-/tmp}/driftmere-wl.XXXXXX")
+    mkdir -p "$SESSION_DIR/run" "$SESSION_DIR/home" "$SESSION_DIR/config"
+    chmod 700 "$SESSION_DIR/run"
+    chmod 755 "$SESSION_DIR"
+    [ "$(id -u)" -ne 0 ] || chown -R "$SESSION_USER" "$SESSION_DIR"
+    SESSION_ENV=(PATH=/usr/local/bin:/usr/bin:/bin HOME="$SESSION_DIR/home"
+        XDG_RUNTIME_DIR="$SESSION_DIR/run" XDG_CONFIG_HOME="$SESSION_DIR/config"
+        LANG="${LANG:-C.UTF-8}" DRIFTMERE_AUDIO="${DRIFTMERE_AUDIO:-none}")
+}
+
+# wait_socket SECONDS: waits for the compositor's socket and adds WAYLAND_DISPLAY to the session.
+wait_socket() {
+    local end=$((SECONDS + $1)) sock
+    while [ "$SECONDS" -lt "$end" ]; do
+        sock=$(find "$SESSION_DIR/run" -maxdepth 1 -name 'wayland-[0-9]*' -type s -printf '%f\n' |
+            head -n1)
+        if [ -n "$sock" ]; then
+            SESSION_ENV+=(WAYLAND_DISPLAY="$sock")
+            export SESSION_WAYLAND_DISPLAY=$sock
+            return 0
+        fi
+        kill -0 "$SESSION_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "the $SESSION_KIND session did not start:" >&2
+    cat "$SESSION_DIR/log" >&2 2>/dev/null
+    return 1
+}
+
+# start_sway [WIDTHxHEIGHT...]: headless sway with one output per size (800x600 when none), no
+# Xwayland, no bar. SWAYSOCK is in the session; sway_msg talks to it.
+start_sway() {
+    stop_session
+    SESSION_KIND=sway
+    make_session_dir
+    local sizes=("${@:-800x600}") i=1 size
+    {
+        echo "xwayland disable"
+        echo "default_border none"
+        for size in "${sizes[@]}"; do
+            echo "output HEADLESS-$i mode $size position $(((i - 1) * 4000)) 0"
+            i=$((i + 1))
+        done
+    } >"$SESSION_DIR/sway.conf"
+    SESSION_ENV+=(SWAYSOCK="$SESSION_DIR/run/sway.sock")
+    session_exec WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        sway -c "$SESSION_DIR/sway.conf" >"$SESSION_DIR/log" 2>&1 &
+    SESSION_PID=$!
+    wait_socket 30 || return 1
+    local want=${#sizes[@]}
+    until [ "$(sway_msg -t get_outputs | grep -c '"name": "HEADLESS-')" -ge 1 ]; do sleep 0.1; done
+    # Headless sway starts with one output; the others are made on request.
+    for ((i = 2; i <= want; i++)); do sway_msg create_output >/dev/null; done
+    local end=$((SECONDS + 10))
+    until [ "$(sway_msg -t get_outputs | grep -c '"name": "HEADLESS-')" -ge "$want" ]; do
+        [ "$SECONDS" -lt "$end" ] || { echo "sway made too few outputs" >&2; return 1; }
+        sleep 0.1
+    done
+}
+
+sway_msg() { as_session swaymsg -s "$SESSION_DIR/run/sway.sock" "$@"; }
+
+# session_copy_program BIN: a copy of the program and its data folder the session's user can
+# run; prints the copy's path.
+session_copy_program() {
+    local bin=$1 prefix=$SESSION_DIR/prefix
+    mkdir -p "$prefix/bin" "$prefix/share"
+    cp "$bin" "$prefix/bin/driftmere"
+    cp -r "$(dirname "$bin")/../share/driftmere" "$prefix/share/"
+    [ "$(id -u)" -ne 0 ] || chown -R "$SESSION_USER" "$prefix"
+    echo "$prefix/bin/driftmere"
+}
+
+# session_shot OUTPUT FILE: a screenshot of one output (grim).
+session_shot() {
+    as_session grim -o "$1" "$SESSION_DIR/shot.png" && cp "$SESSION_DIR/shot.png" "$2"
+}
+
+# stop_session: ends the compositor (and its clients) and removes the session's folder.
+stop_session() {
+    [ -z "$SESSION_PID" ] || { kill -TERM "$SESSION_PID"; wait "$SESSION_PID"; } 2>/dev/null || true
+    [ -z "$SESSION_BUS_PID" ] || { kill -TERM "$SESSION_BUS_PID"; wait "$SESSION_BUS_PID"; } 2>/dev/null || true
+    [ -z "$SESSION_DIR" ] || rm -rf "$SESSION_DIR"
+    SESSION_PID="" SESSION_BUS_PID="" SESSION_DIR="" SESSION_ENV=()
+}
+
+# start_mutter [WIDTHxHEIGHT...]: headless mutter (GNOME's compositor: no layer shell) with one
+# virtual monitor per size, on a session bus of its own that as_session's programs share.
+start_mutter() {
+    stop_session
+    SESSION_KIND=mutter
+    make_session_dir
+    local sizes=("${@:-800x600}") size args=()
+    for size in "${sizes[@]}"; do args+=(--virtual-monitor "$size"); done
+    session_exec dbus-daemon --session --nofork --nopidfile \
+        --address="unix:path=$SESSION_DIR/run/bus" >/dev/null 2>&1 &
+    SESSION_BUS_PID=$!
+    SESSION_ENV+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$SESSION_DIR/run/bus")
+    session_exec mutter --headless --wayland --no-x11 "${args[@]}" >"$SESSION_DIR/log" 2>&1 &
+    SESSION_PID=$!
+    wait_socket 60
+}
