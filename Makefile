@@ -30,8 +30,8 @@ build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	@if [ -z "$$DISPLAY" ]; then \
-		echo "No display to show the saver on; run it under Xvfb: xvfb-run -s '-screen 0 800x600x24' $(BUILD)/bin/driftmere /s"; \
+	@if [ -z "$$DISPLAY" ] && [ -z "$$WAYLAND_DISPLAY" ]; then \
+		echo "No display to show the saver on (neither DISPLAY nor WAYLAND_DISPLAY is set); run it under Xvfb: xvfb-run -s '-screen 0 800x600x24' $(BUILD)/bin/driftmere /s"; \
 		exit 1; fi
 	$(BUILD)/bin/driftmere /s
 
