@@ -15,11 +15,10 @@ namespace driftmere {
 
 XKeyboard* XKeyboard::OfApplication() {
     static QPointer<XKeyboard> made;
-    static bool tried = false;
-    if (tried) return made;
+    static QPointer<QGuiApplication> triedFor;
     auto* app = qGuiApp;
-    if (app == nullptr) return nullptr;
-    tried = true;
+    if (made != nullptr || app == nullptr || triedFor == app) return made;
+    triedFor = app;
     auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
     if (connection == nullptr) return nullptr;
