@@ -20,6 +20,26 @@ check "... still running" kill -0 "$PROG_PID"
 xdotool key x
 check "a key other than N, P, Q, S ends the saver" wait_exit "$PROG_PID" 10
 
+# Layouts put on while the saver runs. Dvorak is taken at its word; under a Cyrillic layout the
+# keys of N, P, Q and S type Cyrillic letters and still work the music; any other letter ends it.
+start_program /s
+check "the saver shows its window" wait_mapped "$PROG_PID" 30
+xdotool key s
+check "S writes SoundOn=True under the US layout" wait_for 10 setting_is music SoundOn True
+setxkbmap us dvorak
+xdotool key q
+check "Q under Dvorak (on the key of X) writes SoundOn=False" wait_for 10 setting_is music SoundOn False
+setxkbmap ru
+check "under ru the key of N (57) types Cyrillic_te" test "$(xmodmap -pke | awk '$4 == "Cyrillic_te" { print $2 }')" = 57
+xdotool key Cyrillic_yeru
+check "the key of S under ru writes SoundOn=True" wait_for 10 setting_is music SoundOn True
+xdotool key Cyrillic_te key Cyrillic_ze key Cyrillic_shorti
+check "the keys of N and P under ru keep the saver, Q's writes False" wait_for 10 setting_is music SoundOn False
+xdotool key Cyrillic_ef
+check "another Cyrillic letter (the key of A) ends the saver" wait_exit "$PROG_PID" 10
+check "... with status 0" test "$(exit_status "$PROG_PID")" = 0
+setxkbmap us
+
 # No backdrop, clock and message on.
 sed -i -e 's/^ShowBkGrnd=.*/ShowBkGrnd=0/' -e 's/^ShowMessage=.*/ShowMessage=1/' -e 's/^Clock=.*/Clock=1/' "$SETTINGS"
 start_program /s

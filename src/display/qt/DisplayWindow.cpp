@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "display/qt/Density.h"
+#include "display/qt/KeyCodes.h"
 #include "display/qt/Presentation.h"
 #include "display/qt/SharedFrames.h"
 
@@ -122,7 +123,7 @@ void DisplayWindow::exposeEvent(QExposeEvent*) {
 
 void DisplayWindow::keyPressEvent(QKeyEvent* event) {
     if (!takesInput_) return;
-    listener_.WindowKey(event->key());
+    listener_.WindowKey(SaverQtKeyFor(*event));
 }
 
 void DisplayWindow::mousePressEvent(QMouseEvent*) {

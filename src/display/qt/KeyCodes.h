@@ -5,6 +5,8 @@
 // gives a letter's code.
 #include <cstdint>
 
+class QKeyEvent;
+
 namespace driftmere {
 
 // qtKey is a Qt::Key value. Letters give 65..90. Space, digits and punctuation below 'A' keep
@@ -14,5 +16,12 @@ namespace driftmere {
 // key, because the user who touches any key wants the screen back. A key Qt cannot name (0)
 // gives 0.
 std::int16_t KeyCodeFor(int qtKey);
+
+// The Qt key the saver takes for a key press. On an X server a key gives the Qt key of the Latin
+// letter the X keymap gives it under the rule of platform/xkb/SaverKeys.h (the physical N key is
+// Key_N under a Cyrillic layout), and a key that gives no letter there never gives a letter's
+// Qt key. Where there is no X keymap (another platform, or a press made up by a program with no
+// keycode), the event's own key.
+int SaverQtKeyFor(const QKeyEvent& event);
 
 }  // namespace driftmere
