@@ -21,6 +21,7 @@ start_probe() {
 }
 
 said() { lines_at_least "$WORK/probe.out" "$1" "${2:-1}"; }  # said PATTERN [TIMES]
+not_said() { [ "$(lines_matching "$WORK/probe.out" "$1")" -eq 0 ]; }
 
 # covered OUTPUT WIDTH HEIGHT R G B: the output shows the colour everywhere below the probe's
 # moving square (its top 32 rows).
@@ -63,6 +64,12 @@ check "both outputs get a surface of their size" \
 check "the first output is covered" wait_for 20 covered HEADLESS-1 800 600 $GREEN
 check "the second output is covered" wait_for 20 covered HEADLESS-2 640 480 $GREEN
 check "only what changed is redrawn, in every buffer" one_square HEADLESS-1 800
+
+sway_msg output HEADLESS-2 scale 2 >/dev/null
+check "an output scaled by 2 takes frames of its device size" \
+    wait_for 20 said '^ready [0-9]+ 640x480 scale 2$'
+check "announced once, not at the size before the scale came" not_said '320x240'
+check "and stays covered" wait_for 20 covered HEADLESS-2 640 480 $GREEN
 
 sway_msg create_output >/dev/null
 check "an output made while it runs gets a surface" wait_for 20 said '^ready ' 3

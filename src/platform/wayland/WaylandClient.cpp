@@ -318,6 +318,9 @@ void Connection::Dispatch() {
     }
     if (wl_display_dispatch_pending(display_) < 0) return Broken();
     DropGone();
+    for (auto& output : outputs_) {
+        if (output->surface != nullptr) output->surface->Settle();
+    }
     Flush();
 }
 
