@@ -1,11 +1,13 @@
 #include "platform/wayland/WaylandClient.h"
 
 #include <poll.h>
+#include <sys/stat.h>
 #include <wayland-client.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -52,8 +54,9 @@ class Connection final : public WaylandClient {
 
     bool Start(std::string* problem);
     // Waits until the compositor has handled every request sent so far, dispatching what it
-    // sends meanwhile; false when it breaks the connection or does not answer in time.
-    bool RoundTrip(int timeoutMs);
+    // sends meanwhile, for at most `timeoutMs`.
+    enum class Answer { kAnswered, kBroken, kSilent };
+    Answer RoundTrip(int timeoutMs);
 
     int fd() const override { return disconnected_ ? -1 : wl_display_get_fd(display_); }
     void Dispatch() override;
@@ -239,7 +242,7 @@ Output* Connection::Find(OutputId name) const {
     return nullptr;
 }
 
-bool Connection::RoundTrip(int timeoutMs) {
+Connection::Answer Connection::RoundTrip(int timeoutMs) {
     static const wl_callback_listener listener = {
         .done = [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; },
     };
@@ -273,7 +276,8 @@ bool Connection::RoundTrip(int timeoutMs) {
         }
     }
     wl_callback_destroy(sync);
-    return answered && !broken;
+    if (broken) return Answer::kBroken;
+    return answered ? Answer::kAnswered : Answer::kSilent;
 }
 
 bool Connection::Start(std::string* problem) {
@@ -285,12 +289,17 @@ bool Connection::Start(std::string* problem) {
     wl_registry_add_listener(registry_, &listener, this);
     // The first round trip lists the globals; the second brings what the bound outputs and the
     // seat say about themselves.
-    if (!RoundTrip(kSetupTimeoutMs) || !RoundTrip(kSetupTimeoutMs)) {
-        *problem = wl_display_get_error(display_) != 0
-                       ? "the Wayland compositor broke the connection while it was being set up"
-                       : "the Wayland compositor did not answer within " +
-                             std::to_string(kSetupTimeoutMs / 1000) + " seconds";
-        return false;
+    for (int round = 0; round < 2; ++round) {
+        const Answer answer = RoundTrip(kSetupTimeoutMs);
+        if (answer == Answer::kBroken) {
+            *problem = "the Wayland compositor broke the connection while it was being set up";
+            return false;
+        }
+        if (answer == Answer::kSilent) {
+            *problem = "the Wayland compositor did not answer within " +
+                       std::to_string(kSetupTimeoutMs / 1000) + " seconds";
+            return false;
+        }
     }
     if (globals_.compositor == nullptr || globals_.shm == nullptr) {
         *problem = "the Wayland compositor offers no surfaces in shared memory";
@@ -411,6 +420,17 @@ std::unique_ptr<WaylandClient> WaylandClient::Connect(ClientEvents& events, std:
     if (name == nullptr || *name == '\0') {
         *problem = "no Wayland compositor: WAYLAND_DISPLAY is not set";
         return nullptr;
+    }
+    // libwayland takes WAYLAND_SOCKET, a descriptor a compositor that started us passed down,
+    // before any name. One that is not a socket is some other file of ours: never used.
+    if (const char* inherited = std::getenv("WAYLAND_SOCKET")) {
+        struct stat info {};
+        char* end = nullptr;
+        const long fd = std::strtol(inherited, &end, 10);
+        if (end == inherited || *end != '\0' || fd < 0 || fd > INT_MAX ||
+            ::fstat(static_cast<int>(fd), &info) != 0 || !S_ISSOCK(info.st_mode)) {
+            ::unsetenv("WAYLAND_SOCKET");
+        }
     }
     wl_display* display = wl_display_connect(nullptr);
     if (display == nullptr) {

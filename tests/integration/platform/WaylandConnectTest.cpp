@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -37,7 +38,8 @@ int ListeningSocket(const std::string& path) {
 
 // Whatever WAYLAND_DISPLAY names, Connect ends with a client or with one line saying why, and
 // raises nothing: no compositor named, nothing there, not a socket, a peer that hangs up at
-// once, one that takes the connection and never answers.
+// once, one that takes the connection and never answers; and an inherited WAYLAND_SOCKET that is
+// some other file is neither used nor closed.
 TEST(WaylandConnect, RefusesEveryPlaceWithoutACompositorInOneLine) {
     QTemporaryDir dir;
     const std::string root = dir.path().toStdString() + '/';
@@ -49,11 +51,16 @@ TEST(WaylandConnect, RefusesEveryPlaceWithoutACompositorInOneLine) {
     struct Case {
         const char* display;  // null: unset
         const char* saying;
+        bool inheritsFile;  // WAYLAND_SOCKET names an open regular file
     };
     const Case cases[] = {
-        {nullptr, "WAYLAND_DISPLAY is not set"}, {"", "WAYLAND_DISPLAY is not set"},
-        {"missing", "no Wayland compositor at"}, {"plain", "no Wayland compositor at"},
-        {"hangs-up", "broke the connection"},    {"silent", "did not answer"},
+        {nullptr, "WAYLAND_DISPLAY is not set", false},
+        {"", "WAYLAND_DISPLAY is not set", false},
+        {"missing", "no Wayland compositor at", false},
+        {"plain", "no Wayland compositor at", false},
+        {"hangs-up", "broke the connection", false},
+        {"silent", "did not answer", false},
+        {"missing", "no Wayland compositor at", true},
     };
     const char* saved = std::getenv("WAYLAND_DISPLAY");
     const std::string previous = saved != nullptr ? saved : "";
@@ -65,12 +72,16 @@ TEST(WaylandConnect, RefusesEveryPlaceWithoutACompositorInOneLine) {
             const std::string path = *c.display != '\0' ? root + c.display : "";
             ::setenv("WAYLAND_DISPLAY", path.c_str(), 1);
         }
+        const int file = ::open((root + "plain").c_str(), O_RDONLY | O_CLOEXEC);
+        if (c.inheritsFile) ::setenv("WAYLAND_SOCKET", std::to_string(file).c_str(), 1);
         NoEvents events;
         std::string problem;
         EXPECT_EQ(WaylandClient::Connect(events, &problem), nullptr);
         EXPECT_NE(problem.find(c.saying), std::string::npos) << problem;
         EXPECT_EQ(problem.find('\n'), std::string::npos);
         EXPECT_EQ(events.raised, 0);
+        EXPECT_EQ(::close(file), 0) << "the inherited file was closed";
+        ::unsetenv("WAYLAND_SOCKET");
     }
     if (saved != nullptr) ::setenv("WAYLAND_DISPLAY", previous.c_str(), 1);
     closer.join();
