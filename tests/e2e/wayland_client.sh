@@ -5,16 +5,22 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../support/wayland-session.sh"
 PROBE_BIN=${DRIFTMERE_WLCLIENT_PROBE:?}
 COLOUR_WINDOW_BIN=${DRIFTMERE_COLOUR_WINDOW:?}
+VIRTUAL_POINTER_BIN=${DRIFTMERE_VIRTUAL_POINTER:?}
 trap 'stop_session; cleanup' EXIT
 
 # The probe's colour (20c040) and the window's that must stay below it (ff00ff).
 GREEN="32 192 64"
 MAGENTA="255 0 255"
 
+# session_copy BIN NAME: a copy of a test program the session's user can run.
+session_copy() {
+    cp "$1" "$SESSION_DIR/$2"
+    [ "$(id -u)" -ne 0 ] || chown "$SESSION_USER" "$SESSION_DIR/$2"
+}
+
 # start_probe ARGS...: the probe in the session; its lines in $WORK/probe.out, pid in $PROBE_PID.
 start_probe() {
-    cp "$PROBE_BIN" "$SESSION_DIR/probe"
-    [ "$(id -u)" -ne 0 ] || chown "$SESSION_USER" "$SESSION_DIR/probe"
+    session_copy "$PROBE_BIN" probe
     session_exec "$SESSION_DIR/probe" "$@" >"$WORK/probe.out" 2>"$WORK/probe.err" &
     PROBE_PID=$!
     PIDS+=("$PROBE_PID")
@@ -78,8 +84,7 @@ check "and is covered" wait_for 20 shows HEADLESS-3 $GREEN
 # Held off while the probe's inhibitors are on: four times the timeout passes without it.
 session_exec swayidle timeout 1 "touch $SESSION_DIR/idle-fired" >/dev/null 2>&1 &
 PIDS+=($!)
-cp "$COLOUR_WINDOW_BIN" "$SESSION_DIR/colour_window"
-[ "$(id -u)" -ne 0 ] || chown "$SESSION_USER" "$SESSION_DIR/colour_window"
+session_copy "$COLOUR_WINDOW_BIN" colour_window
 session_exec QT_QPA_PLATFORM=wayland "$SESSION_DIR/colour_window" ff00ff >/dev/null 2>&1 &
 WINDOW_PID=$!
 PIDS+=("$WINDOW_PID")
@@ -91,6 +96,33 @@ check "the idle timeout does not fire while the inhibitor is on" test ! -e "$SES
 as_session wtype -s 300 n
 check "N is read as 78" wait_for 20 said '^key 78$'
 check "and the probe goes on" kill -0 "$PROBE_PID"
+# Headless sway has no pointer: the test makes one. Each command is answered once sway has
+# handled it, and the probe's events come in the order sway sent them.
+session_copy "$VIRTUAL_POINTER_BIN" virtual_pointer
+mkfifo "$SESSION_DIR/pointer.in"
+session_exec "$SESSION_DIR/virtual_pointer" <"$SESSION_DIR/pointer.in" >"$WORK/pointer.out" 2>&1 &
+PIDS+=($!)
+exec 3>"$SESSION_DIR/pointer.in"
+POINTER_COMMANDS=0
+pointer() {
+    echo "$1" >&3
+    POINTER_COMMANDS=$((POINTER_COMMANDS + 1))
+    wait_for 10 lines_at_least "$WORK/pointer.out" '^done$' "$POINTER_COMMANDS"
+}
+moves=0
+until said '^moved$' || [ "$moves" -ge 10 ]; do
+    pointer "move 10 10"
+    moves=$((moves + 1))
+    wait_for 1 said '^moved$' || true
+done
+check "the pointer moving is reported" said '^moved$'
+check "but not where it first is on entering" [ "$moves" -ge 2 ]
+pointer scroll
+pointer click
+check "a button is a click" wait_for 10 said '^click$'
+check "a scroll before it is nothing" [ "$(lines_matching "$WORK/probe.out" '^moved$')" -eq 1 ]
+exec 3>&-
+
 as_session wtype -s 300 x
 check "another key ends it" wait_exit "$PROBE_PID" 20
 check "the fullscreen window shows once it has gone" wait_for 20 shows HEADLESS-1 $MAGENTA
