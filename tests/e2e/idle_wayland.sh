@@ -66,4 +66,5 @@ check "the watcher adds a six-second idle watch to GNOME's idle monitor" wait_fo
 check "the saver is started from it" wait_for 30 started 1
 kill -TERM "$WATCHER"
 check "SIGTERM ends that watcher too" wait_exit "$WATCHER" 3
+[ "$FAILS" -eq 0 ] || { echo "--- the last watcher's stderr:"; cat "$WORK/watcher.err"; }
 finish
