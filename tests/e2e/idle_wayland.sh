@@ -64,6 +64,9 @@ start_watcher
 watch_added() { grep -A1 'member=AddIdleWatch' "$WORK/bus.log" | grep -q 'uint64 6000'; }
 check "the watcher adds a six-second idle watch to GNOME's idle monitor" wait_for 20 watch_added
 check "the saver is started from it" wait_for 30 started 1
+owned() { as_session gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus \
+    -m org.freedesktop.DBus.NameHasOwner org.freedesktop.ScreenSaver | grep -q true; }
+check "the watcher provides org.freedesktop.ScreenSaver on GNOME's bus" owned
 kill -TERM "$WATCHER"
 check "SIGTERM ends that watcher too" wait_exit "$WATCHER" 3
 [ "$FAILS" -eq 0 ] || { echo "--- the last watcher's stderr:"; cat "$WORK/watcher.err"; }
