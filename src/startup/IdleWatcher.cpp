@@ -53,6 +53,13 @@ void IdleWatcher::SaverEnded() {
     if (state_ == State::Running) WaitAgain();
 }
 
+void IdleWatcher::SaverFailed() {
+    if (state_ != State::Running) return;
+    // The idle watch that started it has fired; only input (OnActivity) starts the wait again.
+    state_ = State::Waiting;
+    source_.WatchActivity();
+}
+
 void IdleWatcher::SetInhibitors(std::size_t count) {
     inhibitors_ = count;
     // The user has been idle all along; the idle time counts again from the release.

@@ -36,6 +36,9 @@ class IdleWatcher {
     void OnActivity();
     // From the program.
     void SaverEnded();
+    // The saver failed right after it started (it cannot run in this session, say): it would
+    // fail again at every idle time, so the next try waits until the user has come back.
+    void SaverFailed();
     // The number of inhibitors held (a video player's Inhibit on the session bus, say).
     void SetInhibitors(std::size_t count);
 

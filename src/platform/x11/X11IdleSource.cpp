@@ -4,6 +4,7 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 // Qt first: Xlib's macros (Bool, Status) break Qt headers that follow them.
@@ -171,8 +172,9 @@ bool X11IdleSource::HeldOffBySession() {
     return alsoHeld_ && alsoHeld_();
 }
 
-std::string X11IdleSource::SaverHostRunning() {
-    Display* dpy = Dpy(display_);
+namespace {
+
+std::string SaverHostOn(Display* dpy) {
     // xscreensaver marks its own window, a child of the root, with its version.
     const Atom version = XInternAtom(dpy, "_SCREENSAVER_VERSION", True);
     if (version == None) return {};
@@ -191,6 +193,20 @@ std::string X11IdleSource::SaverHostRunning() {
     }
     XSync(dpy, False);
     XSetErrorHandler(previous);
+    return host;
+}
+
+}  // namespace
+
+std::string X11IdleSource::SaverHostRunning() { return SaverHostOn(Dpy(display_)); }
+
+std::string SaverHostOnXDisplay() {
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) return {};
+    Display* dpy = XOpenDisplay(nullptr);
+    if (!dpy) return {};
+    std::string host = SaverHostOn(dpy);
+    XCloseDisplay(dpy);
     return host;
 }
 

@@ -57,4 +57,9 @@ class X11IdleSource : public QObject, public IdleSource {
     std::function<bool()> alsoHeld_;
 };
 
+// The screen-saver host on the X display DISPLAY names, from a short connection of its own, for
+// a session whose idle time comes from elsewhere (XWayland in a Wayland session); empty when none
+// or no X display.
+std::string SaverHostOnXDisplay();
+
 }  // namespace driftmere

@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 #include "platform/linux/ExclusiveLock.h"
 #include "startup/IdleWatcher.h"
@@ -21,6 +23,8 @@ namespace {
 
 constexpr const char* kWatcherLockName = "driftmere-idle.lock";
 constexpr int kSaverEndMs = 1500;  // what SIGTERM gives a running saver before it is killed
+// A saver that fails within this of its start could not run at all (no display it can draw on).
+constexpr qint64 kFailsAtOnceMs = 3000;
 
 int g_signalPipe[2] = {-1, -1};
 void OnSignal(int) {
@@ -36,7 +40,8 @@ class ChildSaver : public SaverStarter {
   public:
     std::function<bool()> mayStart;
 
-    explicit ChildSaver(std::function<void()> ended) {
+    // `ended` hears whether the saver failed at once rather than ran.
+    explicit ChildSaver(std::function<void(bool)> ended) {
         process_.setProgram(QCoreApplication::applicationFilePath());
         process_.setArguments({QStringLiteral("/s")});
         process_.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -46,12 +51,17 @@ class ChildSaver : public SaverStarter {
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (getppid() != watcher) _exit(0);  // the watcher died before the line above
         });
-        QObject::connect(&process_, &QProcess::finished, [ended] { ended(); });
+        QObject::connect(&process_, &QProcess::finished,
+                         [this, ended](int code, QProcess::ExitStatus status) {
+                             const bool failed = status != QProcess::NormalExit || code != 0;
+                             ended(failed && !ran_.hasExpired(kFailsAtOnceMs));
+                         });
     }
 
     bool StartSaver() override {
         if (mayStart && !mayStart()) return false;
         process_.start();
+        ran_.start();
         if (process_.waitForStarted(5000)) return true;
         std::cerr << "driftmere: could not start the saver ("
                   << process_.errorString().toStdString() << ")\n";
@@ -69,6 +79,7 @@ class ChildSaver : public SaverStarter {
 
   private:
     QProcess process_;
+    QElapsedTimer ran_;
 };
 
 }  // namespace
@@ -79,15 +90,6 @@ std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::
     if (!req->refusal.empty()) {
         std::cerr << "driftmere: " << req->refusal << '\n';
         return 2;
-    }
-
-    // In a Wayland session the X server (XWayland) sees only the input of X programs: its idle
-    // time would start the saver while the user types into any other window.
-    if (const char* wayland = std::getenv("WAYLAND_DISPLAY"); wayland && *wayland) {
-        std::cerr << "driftmere: --idle works in X11 sessions only for now (WAYLAND_DISPLAY is "
-                     "set); in a Wayland session use its idle tool, e.g. swayidle -w timeout "
-                     "600 'driftmere /s'\n";
-        return 1;
     }
 
     // One watcher per user: the lock is the kernel's, dropped however the holder ends.
@@ -101,11 +103,14 @@ std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::
     }
 
     QCoreApplication app(argc, argv);
-    SessionIdleSource idle;
-    if (std::string problem; !idle.Open(problem)) {
-        std::cerr << "driftmere: --idle needs an X server's idle time (" << problem << ")\n";
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    std::string problem;
+    const std::unique_ptr<SessionIdleSource> source = OpenSessionIdleSource(bus, problem);
+    if (!source) {
+        std::cerr << "driftmere: --idle cannot learn the user's idle time: " << problem << '\n';
         return 1;
     }
+    SessionIdleSource& idle = *source;
     if (const std::string host = idle.SaverHostRunning(); !host.empty()) {
         std::cerr << "driftmere: " << host
                   << " runs on this display and starts screen savers itself; --idle ends\n";
@@ -114,16 +119,26 @@ std::optional<int> RunIdleWatcher(int argc, char** argv, const std::vector<std::
 
     IdleWatcher* watcherRef = nullptr;
     InhibitService* serviceRef = nullptr;
-    ChildSaver saver([&] {
+    ChildSaver saver([&](bool failedAtOnce) {
         if (serviceRef) serviceRef->SetActive(false);
-        if (watcherRef) watcherRef->SaverEnded();
+        if (!watcherRef) return;
+        if (failedAtOnce) {
+            std::cerr << "driftmere: the saver failed as it started; --idle tries again once "
+                         "the user has been back and idle again\n";
+            watcherRef->SaverFailed();
+        } else {
+            watcherRef->SaverEnded();
+        }
     });
     IdleWatcher watcher(idle, saver, req->idleMs);
     watcherRef = &watcher;
-    idle.SetCallbacks([&] { watcher.OnIdleReached(); }, [&] { watcher.OnActivity(); });
+    idle.SetCallbacks([&] { watcher.OnIdleReached(); }, [&] { watcher.OnActivity(); },
+                      [](const std::string& server) {
+                          std::cerr << "driftmere: " << server << " went away; --idle ends\n";
+                          QCoreApplication::exit(1);
+                      });
 
     // The inhibitors: ours when nobody provides the service, else asked of the desktop.
-    QDBusConnection bus = QDBusConnection::sessionBus();
     InhibitService service(bus);
     const bool ownService = service.Register();
     serviceRef = &service;

@@ -9,12 +9,14 @@
 #include "music/TokenSound.h"
 #include "music/fluidsynth/FluidSynthSound.h"
 #include "platform/QuotedForMessage.h"
+#include "platform/wayland/WaylandIdleSource.h"
 #include "platform/x11/PowerInhibit.h"
 #include "platform/x11/X11Windows.h"
 #include "platform/x11/XServerSaver.h"
 #include "platform/x11/XcbQueries.h"
 #include "setup/ControlBoxTitle.h"
 #include "startup/qt/MusicLock.h"
+#include "startup/qt/MutterIdleSource.h"
 
 namespace driftmere {
 
@@ -64,6 +66,38 @@ void EndServerBlank() { EndXServerSaver(); }
 
 std::shared_ptr<void> KeepScreenOn(void (*warn)(const std::string&)) {
     return std::make_shared<PowerInhibit>(warn);
+}
+
+std::unique_ptr<SessionIdleSource> OpenSessionIdleSource(QDBusConnection bus,
+                                                         std::string& problem) {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    SessionOffers offers;
+    offers.waylandSession = set("WAYLAND_DISPLAY");
+    offers.xDisplay = set("DISPLAY");
+    auto wayland = std::make_unique<wayland::WaylandIdleSource>();
+    if (offers.waylandSession) {
+        if (!wayland->Connect(problem)) return nullptr;
+        offers.extIdleNotify = wayland->protocol() == wayland::IdleProtocol::ExtIdleNotify;
+        offers.kdeIdle = wayland->protocol() == wayland::IdleProtocol::KdeIdle;
+        if (!offers.extIdleNotify && !offers.kdeIdle)
+            offers.mutterIdleMonitor = MutterIdleSource::Offered(bus);
+    }
+    switch (ChooseIdleSource(offers)) {
+        case IdleSourceKind::XServer:
+            return X11SessionIdle(problem);
+        case IdleSourceKind::ExtIdleNotify:
+        case IdleSourceKind::KdeIdle:
+            return WaylandSessionIdle(std::move(wayland));
+        case IdleSourceKind::MutterIdleMonitor:
+            return MutterSessionIdle(bus, problem);
+        case IdleSourceKind::None:
+            break;
+    }
+    problem = NoIdleSourceReason(offers);
+    return nullptr;
 }
 
 }  // namespace driftmere

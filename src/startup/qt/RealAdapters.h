@@ -10,7 +10,7 @@
 #include <string>
 
 #include "music/SoundControl.h"
-#include "platform/x11/X11IdleSource.h"
+#include "startup/qt/SessionIdle.h"
 
 namespace driftmere {
 
@@ -39,7 +39,9 @@ void EndServerBlank();
 // there is no way to.
 std::shared_ptr<void> KeepScreenOn(void (*warn)(const std::string&));
 
-// The user's idle time for `driftmere --idle`, as the session's server counts it.
-using SessionIdleSource = X11IdleSource;
+// The user's idle time for `driftmere --idle`, from what the session offers: in a Wayland
+// session the compositor's idle protocol, else GNOME's idle monitor on `bus`; elsewhere the X
+// server. nullptr with `problem` set when there is none.
+std::unique_ptr<SessionIdleSource> OpenSessionIdleSource(QDBusConnection bus, std::string& problem);
 
 }  // namespace driftmere

@@ -120,7 +120,7 @@ TEST_F(IdleWatcherTest, InhibitorsHoldItOffAndItsIdleTimeCountsFromTheRelease) {
     EXPECT_EQ(starter.starts, 2);
 }
 
-TEST_F(IdleWatcherTest, HoldsAndFailedStartsAreLookedAtAgainOncePerIdleTime) {
+TEST_F(IdleWatcherTest, HoldsAndFailedStartsAreLookedAtAgainOncePerIdleTimeOrAfterInput) {
     idle.sessionHold = true;  // xdg-screensaver suspend on a plain X desktop: no word when it ends
     idle.Pass(3 * kIdle);
     EXPECT_EQ(starter.starts, 0);
@@ -132,6 +132,15 @@ TEST_F(IdleWatcherTest, HoldsAndFailedStartsAreLookedAtAgainOncePerIdleTime) {
     EXPECT_EQ(starter.starts, 1) << "a saver that cannot start is retried in a loop";
     idle.Pass(1);
     EXPECT_EQ(starter.starts, 2);
+    starter.works = true;
+    idle.Pass(kIdle);
+    EXPECT_EQ(starter.starts, 3);
+    watcher.SaverFailed();  // started, then ended with a failure at once
+    idle.Pass(5 * kIdle);
+    EXPECT_EQ(starter.starts, 3) << "a saver that fails at once is restarted without input";
+    idle.Input();
+    idle.Pass(kIdle);
+    EXPECT_EQ(starter.starts, 4);
 }
 
 TEST(ParseIdleRequestTest, MinutesWithFractionsWithinASecondAndADay) {
