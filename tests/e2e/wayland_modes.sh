@@ -86,4 +86,25 @@ else
     check "  with status 0" test "$(exit_status "$saver")" = 0
 fi
 check "/s tried no X server" test -z "$(x_connections "$SESSION_DIR/saver.trace")"
+
+# GNOME's compositor: the Control Box is a Wayland window there too, and a key from mutter's
+# remote desktop reaches it (Escape closes it, status 0).
+start_mutter 800x600
+PROG=$(session_copy_program "$BIN")
+session_exec "$PROG" /c >"$SESSION_DIR/setup.err" 2>&1 &
+setup=$!
+PIDS+=("$setup")
+escape_closes() { mutter_key Escape && wait_for 2 none_running "$setup"; }
+check "under mutter, Escape from mutter_key closes the Control Box" wait_for 60 escape_closes
+check "  (status 0)" test "$(exit_status "$setup")" = 0
+
+# KDE's compositor: the Control Box opens there and KWin gives it the keyboard.
+start_kwin 800x600
+PROG=$(session_copy_program "$BIN")
+session_exec env WAYLAND_DEBUG=1 "$PROG" /c >"$SESSION_DIR/setup.err" 2>&1 &
+setup=$!
+PIDS+=("$setup")
+has_keyboard() { grep -qE 'wl_keyboard@[0-9]+\.enter' "$SESSION_DIR/setup.err"; }
+check "under KWin, the Control Box opens with the keyboard" wait_for 60 has_keyboard
+end_quietly "$setup"
 finish
