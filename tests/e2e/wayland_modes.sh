@@ -98,6 +98,19 @@ escape_closes() { mutter_key Escape && wait_for 2 none_running "$setup"; }
 check "under mutter, Escape from mutter_key closes the Control Box" wait_for 60 escape_closes
 check "  (status 0)" test "$(exit_status "$setup")" = 0
 
+# The same under mutter drawing into an X window, where it can be photographed: the Control Box's
+# light grey over the dark desktop.
+start_mutter_nested 800x600
+PROG=$(session_copy_program "$BIN")
+session_exec "$PROG" /c >"$SESSION_DIR/setup.err" 2>&1 &
+setup=$!
+PIDS+=("$setup")
+box_shown() {
+    session_shot 1 "$WORK/box.png" && [ "$(mean_level box 400x300+0+0)" -gt 150 ]
+}
+check "under nested mutter, a screenshot shows the Control Box" wait_for 60 box_shown
+check "  and Escape closes it" wait_for 60 escape_closes
+
 # KDE's compositor: the Control Box opens there and KWin gives it the keyboard.
 start_kwin 800x600
 PROG=$(session_copy_program "$BIN")
