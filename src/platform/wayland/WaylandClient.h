@@ -7,7 +7,9 @@
 // go while it runs gain or lose their surface.
 //
 // The owner runs the event loop: it watches fd() and calls Dispatch() when it is readable, and
-// Flush() after presenting.
+// Flush() after presenting. Events are raised from inside Dispatch() (and Present(), for a
+// buffer that cannot be made); the owner may present from them but must not destroy the client
+// there. Connect() raises none.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -40,7 +42,8 @@ class ClientEvents {
     // The output's surface is ready for frames of `width` x `height` device pixels (the output's
     // size times its scale); called again when that changes. Until then nothing is presented.
     virtual void SurfaceReady(OutputId output, int width, int height, int scale) = 0;
-    // The output and its surface are gone.
+    // The output and its surface are gone (the output was removed, or the compositor closed the
+    // surface). Only for an output that had SurfaceReady.
     virtual void SurfaceGone(OutputId output) = 0;
     // The compositor has shown the last frame presented on this output and would show a next one
     // now (its frame callback). An output that is not seen (switched off, hidden) sends none.
@@ -51,7 +54,8 @@ class ClientEvents {
     // The pointer moved to another place on some output (its first report after entering a
     // surface only says where it is, and is not counted).
     virtual void PointerMoved() = 0;
-    // The compositor went away or broke the connection; nothing more comes. `why` is one line.
+    // The compositor went away or broke the connection, or no buffer could be made for a frame;
+    // nothing more comes, and fd() is -1 from then on. `why` is one line.
     virtual void Disconnected(const std::string& why) = 0;
 };
 
@@ -64,7 +68,7 @@ class WaylandClient {
     // there is no compositor to reach or it offers no way to cover an output.
     static std::unique_ptr<WaylandClient> Connect(ClientEvents& events, std::string* problem);
 
-    // The connection's file descriptor, to watch for reading.
+    // The connection's file descriptor, to watch for reading; -1 once disconnected.
     virtual int fd() const = 0;
     // Reads and handles whatever the compositor sent; events are raised from inside.
     virtual void Dispatch() = 0;
@@ -74,6 +78,9 @@ class WaylandClient {
     // Shows `frame` centred on the output's surface with black bars around it, redrawing at least
     // the `changed` rectangles (frame pixels; the whole frame the first time and after
     // SurfaceReady) in a buffer the compositor is not reading, then commits with a frame callback.
+    // Only the changed rectangles are damaged. A frame larger than the surface is cut evenly on
+    // both sides. When all three buffers are still read, the frame is dropped and its changes
+    // kept; FrameWanted follows when one is free.
     virtual void Present(OutputId output, const FramePixels& frame,
                          const std::vector<PixelRect>& changed) = 0;
     // Whether a frame presented on the output still waits for its frame callback.

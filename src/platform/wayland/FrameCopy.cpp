@@ -1,0 +1,107 @@
+#include "platform/wayland/FrameCopy.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace driftmere::wayland {
+namespace {
+
+// Past this many rectangles a missed-damage list is merged into one.
+constexpr std::size_t kMaxDamageRects = 8;
+
+bool Contains(const PixelRect& outer, const PixelRect& inner) {
+    return inner.x >= outer.x && inner.y >= outer.y &&
+           inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
+}
+
+PixelRect Bounds(const PixelRect& a, const PixelRect& b) {
+    const int left = std::min(a.x, b.x);
+    const int top = std::min(a.y, b.y);
+    const int right = std::max(a.x + a.width, b.x + b.width);
+    const int bottom = std::max(a.y + a.height, b.y + b.height);
+    return {left, top, right - left, bottom - top};
+}
+
+void FillBlack(const BufferPixels& buffer, int x, int y, int width, int height) {
+    const PixelRect area = ClipRect({x, y, width, height}, buffer.width, buffer.height);
+    if (IsEmpty(area)) return;
+    // XRGB8888 black is all zero bytes, padding included.
+    for (int row = area.y; row < area.y + area.height; ++row) {
+        std::memset(buffer.pixels + static_cast<std::size_t>(row) * buffer.stride + area.x * 4, 0,
+                    static_cast<std::size_t>(area.width) * 4);
+    }
+}
+
+}  // namespace
+
+FramePlacement CentreFrame(int frameWidth, int frameHeight, int bufferWidth, int bufferHeight) {
+    // Halving the difference rounds towards zero for both signs, so a frame one pixel larger
+    // than the buffer loses that pixel on the right, and one smaller leaves it on the right.
+    return {(bufferWidth - frameWidth) / 2, (bufferHeight - frameHeight) / 2};
+}
+
+bool IsEmpty(const PixelRect& rect) { return rect.width <= 0 || rect.height <= 0; }
+
+PixelRect ClipRect(const PixelRect& rect, int width, int height) {
+    // In 64 bits, so that a rectangle far out (INT_MAX wide) cannot wrap around into the area.
+    const std::int64_t left = std::max<std::int64_t>(rect.x, 0);
+    const std::int64_t top = std::max<std::int64_t>(rect.y, 0);
+    const std::int64_t right = std::min<std::int64_t>(std::int64_t{rect.x} + rect.width, width);
+    const std::int64_t bottom = std::min<std::int64_t>(std::int64_t{rect.y} + rect.height, height);
+    if (right <= left || bottom <= top) return {};
+    return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
+            static_cast<int>(bottom - top)};
+}
+
+void AddDamage(std::vector<PixelRect>& list, const PixelRect& rect) {
+    if (IsEmpty(rect)) return;
+    for (const PixelRect& have : list) {
+        if (Contains(have, rect)) return;
+    }
+    std::erase_if(list, [&](const PixelRect& have) { return Contains(rect, have); });
+    list.push_back(rect);
+    if (list.size() > kMaxDamageRects) {
+        PixelRect all = list.front();
+        for (const PixelRect& have : list) all = Bounds(all, have);
+        list.assign(1, all);
+    }
+}
+
+PixelRect CopyFrameArea(const FramePixels& frame, const PixelRect& area, FramePlacement at,
+                        const BufferPixels& buffer) {
+    // The part of the area inside the frame, then the part of that inside the buffer.
+    PixelRect source = ClipRect(area, frame.width, frame.height);
+    PixelRect target = ClipRect({source.x + at.x, source.y + at.y, source.width, source.height},
+                                buffer.width, buffer.height);
+    if (IsEmpty(source) || IsEmpty(target)) return {};
+    source = {target.x - at.x, target.y - at.y, target.width, target.height};
+    const std::size_t rowBytes = static_cast<std::size_t>(target.width) * 4;
+    for (int row = 0; row < target.height; ++row) {
+        const std::uint8_t* from = frame.pixels +
+                                   static_cast<std::size_t>(source.y + row) * frame.stride +
+                                   static_cast<std::size_t>(source.x) * 4;
+        std::uint8_t* to = buffer.pixels +
+                           static_cast<std::size_t>(target.y + row) * buffer.stride +
+                           static_cast<std::size_t>(target.x) * 4;
+        std::memcpy(to, from, rowBytes);
+    }
+    return target;
+}
+
+void PaintBars(const BufferPixels& buffer, int frameWidth, int frameHeight, FramePlacement at) {
+    const PixelRect covered =
+        ClipRect({at.x, at.y, frameWidth, frameHeight}, buffer.width, buffer.height);
+    if (IsEmpty(covered)) {
+        FillBlack(buffer, 0, 0, buffer.width, buffer.height);
+        return;
+    }
+    FillBlack(buffer, 0, 0, buffer.width, covered.y);
+    const int below = covered.y + covered.height;
+    FillBlack(buffer, 0, below, buffer.width, buffer.height - below);
+    FillBlack(buffer, 0, covered.y, covered.x, covered.height);
+    const int right = covered.x + covered.width;
+    FillBlack(buffer, right, covered.y, buffer.width - right, covered.height);
+}
+
+}  // namespace driftmere::wayland

@@ -1,0 +1,51 @@
+#pragma once
+// One XRGB8888 buffer in shared memory the compositor reads from: a sealed memfd mapped here and
+// handed over as a wl_buffer. The compositor says when it has stopped reading (release); until
+// then the buffer is not drawn into.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/wayland/FrameCopy.h"
+
+struct wl_buffer;
+struct wl_shm;
+
+namespace driftmere::wayland {
+
+class ShmBuffer {
+  public:
+    // Null with *problem set when the memory or the buffer could not be made. The size is the
+    // caller's to bound; this only refuses what does not fit a wl_shm pool (2 GiB).
+    static std::unique_ptr<ShmBuffer> Create(wl_shm* shm, int width, int height,
+                                             std::string* problem);
+    ~ShmBuffer();
+    ShmBuffer(const ShmBuffer&) = delete;
+    ShmBuffer& operator=(const ShmBuffer&) = delete;
+
+    wl_buffer* buffer() const { return buffer_; }
+    BufferPixels pixels() const { return {memory_, width_, height_, width_ * 4}; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+    // Whether the compositor may be reading it (from attach until its release).
+    bool busy = false;
+    // Frame rectangles changed since this buffer was last drawn: drawn into it next time.
+    std::vector<PixelRect> missed;
+    // Set when nothing it holds can be kept (new, or the frame's size changed): next time it is
+    // drawn whole, bars included.
+    bool stale = true;
+    // Called when the compositor has stopped reading it.
+    std::function<void()> onRelease;
+
+  private:
+    ShmBuffer() = default;
+    wl_buffer* buffer_ = nullptr;
+    std::uint8_t* memory_ = nullptr;
+    std::size_t bytes_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+}  // namespace driftmere::wayland

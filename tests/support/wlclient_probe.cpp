@@ -1,0 +1,136 @@
+// A bare client of the saver's Wayland platform for the end-to-end tests: covers every output
+// with one colour, prints each event on a line of its own, and ends on a key other than N, as
+// the saver does.
+//   wlclient_probe [--colour RRGGBB] [--inhibit] [--animate]
+// --animate redraws a small square that moves a step a frame, so that frames keep coming.
+// Exit status: 0 after a key, 1 when the compositor went away, 2 when it could not connect.
+#include <poll.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/wayland/WaylandClient.h"
+
+using namespace driftmere::wayland;
+
+namespace {
+
+constexpr int kSquare = 32;
+
+struct Picture {
+    std::vector<std::uint8_t> pixels;
+    int width = 0;
+    int height = 0;
+    int step = 0;
+    bool first = true;
+};
+
+class Probe final : public ClientEvents {
+  public:
+    std::uint32_t colour = 0x20c040;
+    bool animate = false;
+    WaylandClient* client = nullptr;
+    int exitStatus = -1;
+
+    void SurfaceReady(OutputId output, int width, int height, int scale) override {
+        std::printf("ready %u %dx%d scale %d\n", output, width, height, scale);
+        Picture& picture = pictures_[output];
+        picture.width = width;
+        picture.height = height;
+        picture.pixels.assign(static_cast<std::size_t>(width) * height * 4, 0);
+        Fill(picture, {0, 0, width, height}, colour);
+        picture.first = true;
+        Show(output);
+    }
+    void SurfaceGone(OutputId output) override {
+        std::printf("gone %u\n", output);
+        pictures_.erase(output);
+    }
+    void FrameWanted(OutputId output) override {
+        if (animate) Show(output);
+    }
+    void KeyDown(std::int16_t code) override {
+        std::printf("key %d\n", code);
+        if (code != 'N') exitStatus = 0;
+    }
+    void Click() override { std::printf("click\n"); }
+    void PointerMoved() override { std::printf("moved\n"); }
+    void Disconnected(const std::string& why) override {
+        std::printf("disconnected %s\n", why.c_str());
+        exitStatus = 1;
+    }
+
+  private:
+    static void Fill(Picture& picture, const PixelRect& rect, std::uint32_t rgb) {
+        for (int y = rect.y; y < rect.y + rect.height && y < picture.height; ++y) {
+            for (int x = rect.x; x < rect.x + rect.width && x < picture.width; ++x) {
+                std::memcpy(&picture.pixels[(static_cast<std::size_t>(y) * picture.width + x) * 4],
+                            &rgb, 4);
+            }
+        }
+    }
+
+    void Show(OutputId output) {
+        Picture& picture = pictures_[output];
+        std::vector<PixelRect> changed;
+        if (picture.first) {
+            changed.push_back({0, 0, picture.width, picture.height});
+            picture.first = false;
+        } else if (animate) {
+            // The square's old place goes back to the colour, its new place is white.
+            const int span = picture.width > kSquare ? picture.width - kSquare : 1;
+            PixelRect old = {picture.step % span, 0, kSquare, kSquare};
+            Fill(picture, old, colour);
+            ++picture.step;
+            PixelRect now = {picture.step % span, 0, kSquare, kSquare};
+            Fill(picture, now, 0xffffff);
+            changed = {old, now};
+        }
+        client->Present(output,
+                        {picture.pixels.data(), picture.width, picture.height, picture.width * 4},
+                        changed);
+    }
+
+    std::map<OutputId, Picture> pictures_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    Probe probe;
+    bool inhibit = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--colour") == 0 && i + 1 < argc) {
+            probe.colour = std::strtoul(argv[++i], nullptr, 16) & 0xffffff;
+        } else if (std::strcmp(argv[i], "--inhibit") == 0) {
+            inhibit = true;
+        } else if (std::strcmp(argv[i], "--animate") == 0) {
+            probe.animate = true;
+        } else {
+            std::fprintf(stderr, "usage: %s [--colour RRGGBB] [--inhibit] [--animate]\n", argv[0]);
+            return 2;
+        }
+    }
+    std::string problem;
+    auto client = WaylandClient::Connect(probe, &problem);
+    if (client == nullptr) {
+        std::printf("no client: %s\n", problem.c_str());
+        return 2;
+    }
+    probe.client = client.get();
+    std::printf("above %d\n", client->AboveEverything() ? 1 : 0);
+    if (inhibit) std::printf("inhibit %d\n", client->SetIdleInhibited(true) ? 1 : 0);
+    client->Flush();
+    while (probe.exitStatus < 0) {
+        pollfd ready = {client->fd(), POLLIN, 0};
+        if (::poll(&ready, 1, -1) < 0) continue;
+        client->Dispatch();
+        client->Flush();
+    }
+    return probe.exitStatus;
+}
