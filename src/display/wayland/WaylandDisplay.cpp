@@ -204,6 +204,8 @@ void WaylandDisplay::Flip() {
         const wayland::FramePixels pixels{frame.constBits(), frame.width(), frame.height(),
                                           static_cast<int>(frame.bytesPerLine())};
         client_->Present(id, pixels, RectsOf(output.unshown));
+        // A buffer that could not be made ends the connection from inside Present.
+        if (gone_) return;
         output.unshown = QRegion();
         output.wants = false;
         output.whole = false;
@@ -253,7 +255,6 @@ void WaylandDisplay::Lose(const std::string& why) {
     gone_ = true;
     pacer_.Stop();
     if (readable_) readable_->setEnabled(false);
-    outputs_.clear();
     std::cerr << "driftmere: " << (why.empty() ? "the Wayland compositor went away" : why) << '\n';
     if (lost_) {
         QMetaObject::invokeMethod(
