@@ -13,19 +13,24 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "platform/linux/InstanceLock.h"
 #include "settings/IniFileStore.h"
 #include "setup/qt/PreviewForm.h"
 #include "setup/qt/SetupDialog.h"
 #include "startup/CommandLine.h"
+#include "startup/PlatformChoice.h"
 #include "startup/qt/IdleRun.h"
 #include "startup/qt/RealAdapters.h"
 #include "startup/qt/SaverRun.h"
 #include "startup/qt/WarnOnceStore.h"
+#include "startup/qt/WaylandSaver.h"
 #include "startup/qt/XScreensaverFile.h"
 
 namespace driftmere {
@@ -185,6 +190,41 @@ int RunSetup() {
     return status;
 }
 
+// Qt's platform for this copy alone, given on its command line rather than in the environment
+// so that programs started from here (the help's browser) choose their own. On Wayland the saver
+// draws through a client of its own, so Qt gets no display at all; the Control Box is an ordinary
+// Wayland window. Empty: Qt's own choice (QT_QPA_PLATFORM, which the user may have set).
+std::string QtPlatformFor(Platform platform, StartMode mode) {
+    const char* set = std::getenv("QT_QPA_PLATFORM");
+    const bool userChose = set && *set;
+    if (platform == Platform::Wayland) {
+        if (mode == StartMode::Saver) return "offscreen";
+        return userChose ? "" : "wayland";
+    }
+    // X11 also where a Wayland compositor answers (DRIFTMERE_PLATFORM=x11, a preview).
+    return userChose ? "" : "xcb";
+}
+
+// The program's arguments with "-platform NAME" added; Qt keeps pointers to them for as long as
+// the application lives.
+struct QtArguments {
+    QtArguments(int argc, char** argv, std::string platform) : platform_(std::move(platform)) {
+        values.assign(argv, argv + argc);
+        if (!platform_.empty()) {
+            values.push_back(flag_.data());
+            values.push_back(platform_.data());
+        }
+        count = static_cast<int>(values.size());
+        values.push_back(nullptr);
+    }
+    int count = 0;
+    std::vector<char*> values;
+
+  private:
+    std::string flag_ = "-platform";
+    std::string platform_;
+};
+
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
@@ -229,7 +269,14 @@ int RunProgram(int argc, char** argv) {
             break;
     }
 
-    if (const std::string problem = DisplayProblem(); !problem.empty()) {
+    const PlatformChoice where = ChoosePlatform(SessionVariablesNow(
+        req.hosted || (req.mode == StartMode::Preview && req.previewParent != 0)));
+    if (where.platform == Platform::None) {
+        std::cerr << "driftmere: " << where.problem << '\n';
+        return where.badSetting ? 2 : 1;
+    }
+    const bool onX11 = where.platform == Platform::X11;
+    if (const std::string problem = onX11 ? DisplayProblem() : ""; !problem.empty()) {
         std::cerr << "driftmere: " << problem << '\n';
         return 1;
     }
@@ -245,14 +292,19 @@ int RunProgram(int argc, char** argv) {
     };
     if (!req.hosted && CountsAsRunningSaver(req, false)) {
         takeLock();
-        if (EndsForSingleInstance(req.modeText, lock->AnotherCopyRunning(), ControlBoxOpen))
+        // The Control Box is found by its X window's title; a Wayland client's windows cannot
+        // be looked up by anyone, so there it counts as not open.
+        const auto controlBoxOpen =
+            onX11 ? std::function<bool()>(ControlBoxOpen) : [] { return false; };
+        if (EndsForSingleInstance(req.modeText, lock->AnotherCopyRunning(), controlBoxOpen))
             return 0;
     }
 
     int status = 0;
     {
         PaintRightAfterEachFrame();
-        QApplication app(argc, argv);
+        QtArguments qtArgs(argc, argv, QtPlatformFor(where.platform, req.mode));
+        QApplication app(qtArgs.count, qtArgs.values.data());
         QApplication::setApplicationName(QStringLiteral("Driftmere"));
         // Under a host, which starts a copy per monitor, none is turned away; one in a window
         // as large as a monitor still counts as a running saver.
@@ -262,7 +314,8 @@ int RunProgram(int argc, char** argv) {
 
         switch (req.mode) {
             case StartMode::Saver:
-                status = RunSaver(req, coversAMonitor);
+                status = onX11 ? RunSaver(req, coversAMonitor) : RunWaylandSaver(req);
+                if (!onX11) EndWithin(status);
                 break;
             case StartMode::Preview:
                 status = RunPreview(req);

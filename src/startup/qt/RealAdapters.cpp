@@ -23,13 +23,8 @@ std::string DisplayProblem() {
     const char* platform = std::getenv("QT_QPA_PLATFORM");
     if (platform && *platform && std::string(platform) != "xcb") return {};
     const char* display = std::getenv("DISPLAY");
-    if (!display || !*display) {
-        const char* wayland = std::getenv("WAYLAND_DISPLAY");
-        if (wayland && *wayland)
-            return "only a Wayland display is open (WAYLAND_DISPLAY " + QuotedForMessage(wayland) +
-                   ") and Driftmere draws through X11; start it where DISPLAY is set (XWayland)";
-        return "no X display to show a window on (DISPLAY is not set)";
-    }
+    if (!display || !*display)
+        return "no display to show a window on (neither DISPLAY nor WAYLAND_DISPLAY names one)";
     if (!X11DisplayReachable())
         return "cannot open the X display " + QuotedForMessage(display) + " (DISPLAY)";
     return {};

@@ -14,8 +14,8 @@
 
 namespace driftmere {
 
-// Empty when there is a display to show windows on; otherwise why there is none, as one plain
-// line for a terminal.
+// On X11 (see PlatformChoice): empty when the X server DISPLAY names answers; otherwise why
+// not, as one plain line for a terminal.
 std::string DisplayProblem();
 
 // Whether a host's window holds a whole monitor (a saver's screen), rather than a settings
