@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# The saver in a Wayland session with no X server: a headless sway with two outputs of different
+# sizes. Both show the scene, an output made while it runs is covered (letterboxed: it is not
+# 4:3), N leaves it running and another key ends it with 0, and with the power setting on the
+# compositor's idle timeout does not fire while it runs but does once it has ended.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/../support/wayland-session.sh"
+trap 'stop_session; cleanup' EXIT
+
+start_sway 1024x768 640x480
+SAVER=$(session_copy_program "$BIN")
+mkdir -p "$SESSION_DIR/config/DriftmereVT"
+sed 's/^PwrSave=.*/PwrSave=1/' "$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini" \
+    >"$SESSION_DIR/config/DriftmereVT/settings.ini"
+[ "$(id -u)" -ne 0 ] || chown -R "$SESSION_USER" "$SESSION_DIR/config"
+
+# rgb OUTPUT GEOMETRY: a screenshot of the output, and the mean colour of a part of it as "R G B".
+rgb() {
+    session_shot "$1" "$WORK/$1.png" &&
+        convert "$WORK/$1.png" -crop "$2" +repage -scale '1x1!' \
+            -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n' info:
+}
+# sky OUTPUT GEOMETRY: the part is sky (blue well above red): the backdrop is shown there.
+sky() { local r g b; read -r r g b < <(rgb "$1" "$2") && [ "$b" -gt $((r + 40)) ]; }
+# black OUTPUT GEOMETRY: the part is black (a letterbox bar, or nothing drawn yet).
+black() { local r g b; read -r r g b < <(rgb "$1" "$2") && [ $((r + g + b)) -lt 6 ]; }
+
+session_exec "$SAVER" /s >"$WORK/program.out" 2>"$WORK/program.err" &
+SAVER_PID=$!
+PIDS+=("$SAVER_PID")
+check "the first output shows the scene" wait_for 30 sky HEADLESS-1 1024x60+0+0
+check "the second output shows the scene" wait_for 30 sky HEADLESS-2 640x40+0+0
+
+# The compositor's idle timeout counts only while nobody holds it off.
+session_exec swayidle -w timeout 2 "touch $SESSION_DIR/home/idle" >/dev/null 2>&1 &
+IDLE_PID=$!
+PIDS+=("$IDLE_PID")
+idle_fired() { [ -e "$SESSION_DIR/home/idle" ]; }
+# Three times the timeout: the only way to see that something does not happen.
+fired=no
+wait_for 6 idle_fired && fired=yes
+check "the idle timeout does not fire while it runs with the power setting on" test $fired = no
+
+sway_msg create_output >/dev/null
+wait_for 10 eval 'sway_msg -t get_outputs | grep -q HEADLESS-3'
+size=$(sway_msg -t get_outputs | grep -A30 '"HEADLESS-3"' | grep -m1 -oE '"width": [0-9]+' |
+    grep -oE '[0-9]+')
+check "an output made while it runs shows the scene" wait_for 30 sky HEADLESS-3 40x40+$((size / 2 - 20))+0
+if [ "$size" -gt 800 ]; then  # wider than 4:3 when it is 1280x720, headless sway's own size
+    check "that output is letterboxed: black at its sides" black HEADLESS-3 20x200+0+200
+fi
+
+as_session wtype -s 300 n
+check "N is a music key: the saver goes on" kill -0 "$SAVER_PID"
+check "and still shows the scene" sky HEADLESS-1 1024x60+0+0
+as_session wtype -s 300 x
+check "another key ends it" wait_exit "$SAVER_PID" 20
+check "with status 0" test "$(exit_status "$SAVER_PID")" -eq 0
+check "the idle timeout fires once it has ended" wait_for 20 idle_fired
+check "nothing was said on stderr" test ! -s "$WORK/program.err"
+finish
