@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The saver in a Wayland session with no X server: a headless sway with two outputs of different
-# sizes. Both show the scene, an output made while it runs is covered (letterboxed: it is not
-# 4:3), N leaves it running and another key ends it with 0, and with the power setting on the
-# compositor's idle timeout does not fire while it runs but does once it has ended.
+# The saver in a headless sway with two outputs of different sizes and no X server: what it
+# shows, a later output, its keys, and the compositor's idle timeout held off while it runs.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../support/wayland-session.sh"
 trap 'stop_session; cleanup' EXIT
@@ -10,12 +8,11 @@ trap 'stop_session; cleanup' EXIT
 start_sway 1024x768 640x480
 SAVER=$(session_copy_program "$BIN")
 mkdir -p "$SESSION_DIR/config/DriftmereVT"
-sed 's/^PwrSave=.*/PwrSave=1/' "$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini" \
-    >"$SESSION_DIR/config/DriftmereVT/settings.ini"
+FIRST_RUN=$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini
+grep -qx PwrSave=1 "$FIRST_RUN" && cp "$FIRST_RUN" "$SESSION_DIR/config/DriftmereVT/settings.ini"
 [ "$(id -u)" -ne 0 ] || chown -R "$SESSION_USER" "$SESSION_DIR/config"
 
-# rgb OUTPUT GEOMETRY: a screenshot of the output, and the mean colour of a part of it as "R G B".
-rgb() {
+rgb() {  # rgb OUTPUT GEOMETRY: a screenshot of the output, the part's mean colour as "R G B"
     session_shot "$1" "$WORK/$1.png" &&
         convert "$WORK/$1.png" -crop "$2" +repage -scale '1x1!' \
             -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n' info:
@@ -46,13 +43,10 @@ wait_for 10 eval 'sway_msg -t get_outputs | grep -q HEADLESS-3'
 size=$(sway_msg -t get_outputs | grep -A30 '"HEADLESS-3"' | grep -m1 -oE '"width": [0-9]+' |
     grep -oE '[0-9]+')
 check "an output made while it runs shows the scene" wait_for 30 sky HEADLESS-3 40x40+$((size / 2 - 20))+0
-if [ "$size" -gt 800 ]; then  # wider than 4:3 when it is 1280x720, headless sway's own size
-    check "that output is letterboxed: black at its sides" black HEADLESS-3 20x200+0+200
-fi
+check "that output (${size} wide, headless sway's 16:9) is letterboxed" black HEADLESS-3 20x200+0+200
 
 as_session wtype -s 300 n
 check "N is a music key: the saver goes on" kill -0 "$SAVER_PID"
-check "and still shows the scene" sky HEADLESS-1 1024x60+0+0
 as_session wtype -s 300 x
 check "another key ends it" wait_exit "$SAVER_PID" 20
 check "with status 0" test "$(exit_status "$SAVER_PID")" -eq 0
