@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The saver in a headless sway with two outputs of different sizes and no X server: what it
-# shows, a later output, its keys, and the compositor's idle timeout held off while it runs.
+# shows, a later output, its keys, the compositor's idle timeout held off while it runs, and the
+# compositor going away.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/../support/wayland-session.sh"
 trap 'stop_session; cleanup' EXIT
@@ -17,9 +18,8 @@ rgb() {  # rgb OUTPUT GEOMETRY: a screenshot of the output, the part's mean colo
         convert "$WORK/$1.png" -crop "$2" +repage -scale '1x1!' \
             -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n' info:
 }
-# sky OUTPUT GEOMETRY: the part is sky (blue well above red): the backdrop is shown there.
+# sky / black OUTPUT GEOMETRY: the part is sky (blue well above red) / black (a letterbox bar).
 sky() { local r g b; read -r r g b < <(rgb "$1" "$2") && [ "$b" -gt $((r + 40)) ]; }
-# black OUTPUT GEOMETRY: the part is black (a letterbox bar, or nothing drawn yet).
 black() { local r g b; read -r r g b < <(rgb "$1" "$2") && [ $((r + g + b)) -lt 6 ]; }
 
 session_exec "$SAVER" /s >"$WORK/program.out" 2>"$WORK/program.err" &
@@ -52,4 +52,11 @@ check "another key ends it" wait_exit "$SAVER_PID" 20
 check "with status 0" test "$(exit_status "$SAVER_PID")" -eq 0
 check "the idle timeout fires once it has ended" wait_for 20 idle_fired
 check "nothing was said on stderr" test ! -s "$WORK/program.err"
+
+session_exec "$SAVER" /s >"$WORK/lost.out" 2>"$WORK/lost.err" &
+LOST_PID=$!
+PIDS+=("$LOST_PID")
+wait_for 30 sky HEADLESS-1 1024x60+0+0 && kill -TERM "$SESSION_PID"
+check "a compositor that goes away ends it" wait_exit "$LOST_PID" 20
+check "with status 1 and one line on stderr" test "$(exit_status "$LOST_PID") $(wc -l <"$WORK/lost.err")" = "1 1"
 finish

@@ -46,13 +46,6 @@ struct MovingBalloon : DisplayEvents {
     int frames = 0;
 };
 
-void WaitUntil(const std::function<bool()>& done) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < 10'000)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
-}
-
 // An output is sent nothing, its whole frame, or what the balloon's last n moves changed.
 constexpr int kNothing = 0, kWhole = -1;
 
@@ -66,8 +59,6 @@ TEST(WaylandDisplay, EachOutputIsSentWhatChangedOnlyWhenItAsks) {
         ev = &e;
         return made;
     });
-    std::string lost;
-    display.OnLost([&](const std::string& why) { lost = why; });
     MovingBalloon scene;
     scene.display = &display;
     ASSERT_TRUE(display.OpenDisplay(800, 600));
@@ -99,7 +90,11 @@ TEST(WaylandDisplay, EachOutputIsSentWhatChangedOnlyWhenItAsks) {
         const int framesBefore = scene.frames;
         step.event();
         // The display stops by itself once no output wants a frame.
-        WaitUntil([&] { return scene.frames > framesBefore && !display.frameScheduled(); });
+        QElapsedTimer waited;
+        waited.start();
+        while ((scene.frames == framesBefore || display.frameScheduled()) &&
+               waited.elapsed() < 10'000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
         EXPECT_EQ(scene.frames, framesBefore + 1) << "a frame no output asked for was made";
         EXPECT_EQ(display.compositorCount(), step.compositors);
         for (const auto& [output, gets] : step.expect) {
@@ -123,14 +118,6 @@ TEST(WaylandDisplay, EachOutputIsSentWhatChangedOnlyWhenItAsks) {
             }
         }
     }
-
-    // The compositor goes: the owner hears why, and nothing more is sent.
-    client->sent.clear();
-    ev->Disconnected("the compositor ended");
-    ev->FrameWanted(1);
-    WaitUntil([&] { return !lost.empty(); });
-    EXPECT_EQ(lost, "the compositor ended");
-    EXPECT_TRUE(client->sent.empty());
 }
 
 }  // namespace
