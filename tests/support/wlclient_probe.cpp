@@ -1,8 +1,10 @@
 // A bare client of the saver's Wayland platform for the end-to-end tests: covers every output
 // with one colour, prints each event on a line of its own, and ends on a key other than N, as
 // the saver does.
-//   wlclient_probe [--colour RRGGBB] [--inhibit] [--animate]
-// --animate redraws a small square that moves a step a frame, so that frames keep coming.
+//   wlclient_probe [--colour RRGGBB] [--inhibit] [--animate] [--whole]
+// --animate redraws a small square that moves a step a frame, so that frames keep coming;
+// --whole says the whole frame changed each time (what a cost measurement compares against).
+// At its end it prints how many frames it presented.
 // Exit status: 0 after a key, 1 when the compositor went away, 2 when it could not connect.
 #include <poll.h>
 
@@ -33,6 +35,8 @@ class Probe final : public ClientEvents {
   public:
     std::uint32_t colour = 0x20c040;
     bool animate = false;
+    bool whole = false;
+    long frames = 0;
     WaylandClient* client = nullptr;
     int exitStatus = -1;
 
@@ -89,7 +93,9 @@ class Probe final : public ClientEvents {
             PixelRect now = {picture.step % span, 0, kSquare, kSquare};
             Fill(picture, now, 0xffffff);
             changed = {old, now};
+            if (whole) changed = {{0, 0, picture.width, picture.height}};
         }
+        ++frames;
         client->Present(output,
                         {picture.pixels.data(), picture.width, picture.height, picture.width * 4},
                         changed);
@@ -111,8 +117,11 @@ int main(int argc, char** argv) {
             inhibit = true;
         } else if (std::strcmp(argv[i], "--animate") == 0) {
             probe.animate = true;
+        } else if (std::strcmp(argv[i], "--whole") == 0) {
+            probe.whole = true;
         } else {
-            std::fprintf(stderr, "usage: %s [--colour RRGGBB] [--inhibit] [--animate]\n", argv[0]);
+            std::fprintf(stderr, "usage: %s [--colour RRGGBB] [--inhibit] [--animate] [--whole]\n",
+                         argv[0]);
             return 2;
         }
     }
@@ -132,5 +141,6 @@ int main(int argc, char** argv) {
         client->Dispatch();
         client->Flush();
     }
+    std::printf("frames %ld\n", probe.frames);
     return probe.exitStatus;
 }

@@ -90,7 +90,13 @@ void OutputSurface::OutputChanged(int scale, int modeWidth, int modeHeight) {
     scale_ = ClampScale(scale);
     modeWidth_ = modeWidth;
     modeHeight_ = modeHeight;
-    if (ready_) ApplySize();
+    sizeChanged_ = configured_;
+}
+
+void OutputSurface::Settle() {
+    if (!sizeChanged_ || closed_) return;
+    sizeChanged_ = false;
+    ApplySize();
 }
 
 void OutputSurface::LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
@@ -130,7 +136,8 @@ void OutputSurface::Configured(int logicalWidth, int logicalHeight) {
     if (closed_) return;
     logicalWidth_ = logicalWidth;
     logicalHeight_ = logicalHeight;
-    ApplySize();
+    configured_ = true;
+    sizeChanged_ = true;
 }
 
 void OutputSurface::ApplySize() {

@@ -65,6 +65,10 @@ class OutputSurface {
 
     // The output's scale or current mode changed.
     void OutputChanged(int scale, int modeWidth, int modeHeight);
+    // Applies what the compositor said in the events just dispatched, raising `ready` once for
+    // a new size: a scale change brings a configure and the output's scale in turn, and only
+    // the size they make together is announced.
+    void Settle();
 
     bool ready() const { return ready_; }
     bool closed() const { return closed_; }
@@ -110,6 +114,8 @@ class OutputSurface {
     int width_ = 0;
     int height_ = 0;
     int announcedScale_ = 0;
+    bool configured_ = false;
+    bool sizeChanged_ = false;
     bool ready_ = false;
     bool closed_ = false;
 

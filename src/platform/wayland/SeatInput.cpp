@@ -162,8 +162,9 @@ void SeatInput::PointerEnter(void* data, wl_pointer* pointer, std::uint32_t seri
     auto* self = static_cast<SeatInput*>(data);
     // No cursor over the saver.
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
-    // Entering only says where the pointer is.
-    self->pointerPlaced_ = true;
+    // Entering only says where the pointer is, and so may the motion that follows at once (a
+    // compositor placing the pointer on the new surface): neither is counted.
+    self->pointerPlaced_ = false;
     self->pointerX_ = x;
     self->pointerY_ = y;
 }

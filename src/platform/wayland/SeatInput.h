@@ -59,7 +59,8 @@ class SeatInput {
     xkb_context* context_ = nullptr;
     xkb_keymap* keymap_ = nullptr;
     xkb_state* state_ = nullptr;
-    // Where the pointer was last reported (24.8 fixed point), once it has entered a surface.
+    // Where the pointer was last reported (24.8 fixed point); placed once a motion after entering
+    // a surface has said where it is.
     bool pointerPlaced_ = false;
     std::int32_t pointerX_ = 0;
     std::int32_t pointerY_ = 0;
