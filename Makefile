@@ -10,7 +10,7 @@ RUN_PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-
 TEST_PKGS := $(RUN_PKGS) xvfb xauth xdotool x11-utils imagemagick sox fluidsynth \
 	desktop-file-utils xscreensaver procps openbox pulseaudio pulseaudio-utils xserver-xephyr \
 	libxrandr-dev lintian appstream dpkg-dev file locales-all x11-xserver-utils dbus-daemon \
-	libglib2.0-bin x11-xkb-utils xkb-data sway grim wtype swayidle mutter
+	libglib2.0-bin x11-xkb-utils xkb-data sway grim wtype swayidle mutter strace python3 python3-dbus kwin-wayland
 PACKAGE_PKGS := dpkg-dev file
 
 .PHONY: all build run test deps test-deps clean package check

@@ -271,6 +271,10 @@ Keys while the saver runs full screen:
   N next song, P previous song, Q music off, S music on; any other key, a mouse
   click or a few mouse movements within ten seconds end it.
 
+Display: in a Wayland session (a compositor answers on WAYLAND_DISPLAY) the
+saver and the Control Box are Wayland clients, elsewhere X11 clients (DISPLAY);
+DRIFTMERE_PLATFORM=x11 or =wayland chooses. /p, --root and --window-id need X11.
+
 Settings live in ${XDG_CONFIG_HOME:-~/.config}/DriftmereVT/settings.ini; the
 Control Box writes them and the saver reads them when it starts. More in
 driftmere(6) and the user manual (the Control Box's help button).

@@ -1,13 +1,17 @@
 # A private headless Wayland compositor for a test or a measurement. Source it, then
-# start_sway [WIDTHxHEIGHT...] (one output per size) or start_mutter [WIDTHxHEIGHT...]; run programs
+# start_sway, start_mutter or start_kwin [WIDTHxHEIGHT...] (one output per size); run programs
 # in the session with as_session CMD... or in the background with session_exec CMD & (as its
-# user, with only the session's variables: no X display); stop_session at the end.
+# user, with only the session's variables: no X display); stop_session at the end. Keys: wtype
+# under sway, mutter_key under mutter. Screenshots (session_shot): grim under sway; under mutter,
+# start_mutter_nested instead, which draws into a window of a private X server.
 #
 # sway refuses to run as root, so a root caller runs the compositor and every client as a normal
 # user made for the tests ("driftmere-test"); clients started as root could not reach its socket.
 # That user may not be able to enter the folder the build lives in (/root is 0700), so
 # session_copy_program puts a copy of the program and its data where it can.
 SESSION_PID="" SESSION_BUS_PID="" SESSION_DIR="" SESSION_USER="" SESSION_KIND="" SESSION_ENV=()
+SESSION_XSERVER_PID="" SESSION_XSERVER_DIR="" SESSION_XDISPLAY="" SESSION_OUTPUT_SIZE=""
+declare -F start_xserver >/dev/null || source "$(dirname "${BASH_SOURCE[0]}")/xserver.sh"
 
 session_user() {
     if [ "$(id -u)" -ne 0 ]; then
@@ -109,8 +113,15 @@ session_copy_program() {
     echo "$prefix/bin/driftmere"
 }
 
-# session_shot OUTPUT FILE: a screenshot of one output (grim).
+# session_shot OUTPUT FILE: a screenshot of one output: its name under sway (grim), its number
+# (1, 2, ...) under start_mutter_nested.
 session_shot() {
+    if [ "$SESSION_KIND" = mutter-nested ]; then
+        local w=${SESSION_OUTPUT_SIZE%x*} h=${SESSION_OUTPUT_SIZE#*x}
+        DISPLAY=$SESSION_XDISPLAY import -window root -crop "${w}x${h}+$((($1 - 1) * w))+0" \
+            +repage "$2"
+        return
+    fi
     as_session grim -o "$1" "$SESSION_DIR/shot.png" && cp "$SESSION_DIR/shot.png" "$2"
 }
 
@@ -118,23 +129,99 @@ session_shot() {
 stop_session() {
     [ -z "$SESSION_PID" ] || { kill -TERM "$SESSION_PID"; wait "$SESSION_PID"; } 2>/dev/null || true
     [ -z "$SESSION_BUS_PID" ] || { kill -TERM "$SESSION_BUS_PID"; wait "$SESSION_BUS_PID"; } 2>/dev/null || true
+    end_xserver "$SESSION_XSERVER_PID" "$SESSION_XSERVER_DIR"
     [ -z "$SESSION_DIR" ] || rm -rf "$SESSION_DIR"
     SESSION_PID="" SESSION_BUS_PID="" SESSION_DIR="" SESSION_ENV=()
+    SESSION_XSERVER_PID="" SESSION_XSERVER_DIR="" SESSION_XDISPLAY=""
+}
+
+# start_session_bus: a session bus of the session's own, which as_session's programs share.
+start_session_bus() {
+    session_exec dbus-daemon --session --nofork --nopidfile \
+        --address="unix:path=$SESSION_DIR/run/bus" >/dev/null 2>&1 &
+    SESSION_BUS_PID=$!
+    SESSION_ENV+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$SESSION_DIR/run/bus")
 }
 
 # start_mutter [WIDTHxHEIGHT...]: headless mutter (GNOME's compositor: no layer shell) with one
-# virtual monitor per size, on a session bus of its own that as_session's programs share.
+# virtual monitor per size, on a session bus of its own.
 start_mutter() {
     stop_session
     SESSION_KIND=mutter
     make_session_dir
     local sizes=("${@:-800x600}") size args=()
     for size in "${sizes[@]}"; do args+=(--virtual-monitor "$size"); done
-    session_exec dbus-daemon --session --nofork --nopidfile \
-        --address="unix:path=$SESSION_DIR/run/bus" >/dev/null 2>&1 &
-    SESSION_BUS_PID=$!
-    SESSION_ENV+=(DBUS_SESSION_BUS_ADDRESS="unix:path=$SESSION_DIR/run/bus")
+    start_session_bus
     session_exec mutter --headless --wayland --no-x11 "${args[@]}" >"$SESSION_DIR/log" 2>&1 &
+    SESSION_PID=$!
+    wait_socket 60
+}
+
+# start_mutter_nested [WIDTHxHEIGHT [COUNT]]: mutter drawing its COUNT monitors (1 by default),
+# all of one size and side by side, into a window of a private Xvfb, so that the screen can be
+# photographed (headless mutter offers no screenshot without a PipeWire consumer). The session's
+# own clients still see no X display; a server the caller started stays as it was.
+start_mutter_nested() {
+    stop_session
+    SESSION_KIND=mutter-nested
+    make_session_dir
+    SESSION_OUTPUT_SIZE=${1:-800x600}
+    local count=${2:-1} w=${SESSION_OUTPUT_SIZE%x*} h=${SESSION_OUTPUT_SIZE#*x}
+    local callers=("$XSERVER_PID" "$XSERVER_DIR" "${DISPLAY-}") had_display=${DISPLAY+set}
+    XSERVER_PID="" XSERVER_DIR=""
+    start_xserver Xvfb -screen 0 "$((w * count))x${h}x24" -br
+    SESSION_XSERVER_PID=$XSERVER_PID SESSION_XSERVER_DIR=$XSERVER_DIR SESSION_XDISPLAY=$DISPLAY
+    XSERVER_PID=${callers[0]} XSERVER_DIR=${callers[1]}
+    if [ -n "$had_display" ]; then export DISPLAY=${callers[2]}; else unset DISPLAY; fi
+    start_session_bus
+    session_exec env DISPLAY="$SESSION_XDISPLAY" MUTTER_DEBUG_NUM_DUMMY_MONITORS="$count" \
+        MUTTER_DEBUG_DUMMY_MODE_SPECS="$SESSION_OUTPUT_SIZE" \
+        mutter --nested --wayland --no-x11 >"$SESSION_DIR/log" 2>&1 &
+    SESSION_PID=$!
+    wait_socket 60
+}
+
+# mutter_key KEYSYM: presses and releases one key through mutter's remote-desktop interface, as
+# a user at the keyboard would. KEYSYM is one character, a number (0xff1b) or one of the names
+# below. Each call is a remote-desktop session of its own, which lives only as long as the
+# program that asked for it, and the first key of a session never arrives: a Shift goes first.
+mutter_key() {
+    as_session python3 -c '
+import sys, time, dbus
+names = {"Escape": 0xff1b, "Return": 0xff0d, "space": 0x20, "Shift_L": 0xffe1}
+k = sys.argv[1]
+sym = names[k] if k in names else ord(k) if len(k) == 1 else int(k, 0)
+bus = dbus.SessionBus()
+rd = "org.gnome.Mutter.RemoteDesktop"
+path = bus.get_object(rd, "/org/gnome/Mutter/RemoteDesktop").CreateSession(dbus_interface=rd)
+session = dbus.Interface(bus.get_object(rd, path), rd + ".Session")
+session.Start()
+def tap(sym):
+    session.NotifyKeyboardKeysym(dbus.UInt32(sym), True)
+    session.NotifyKeyboardKeysym(dbus.UInt32(sym), False)
+tap(names["Shift_L"])
+time.sleep(0.3)
+tap(sym)
+time.sleep(0.3)  # the key is delivered before the session ends
+session.Stop()
+' "$1"
+}
+
+# start_kwin [WIDTHxHEIGHT]: KWin (KDE's compositor) on virtual outputs, two of the one size (it
+# gives every virtual output the same size), on a session bus of its own. The installed
+# kwin_wayland carries a file capability that cannot be used here, so a copy without it runs,
+# still named kwin_wayland (KWin looks at its own name).
+start_kwin() {
+    stop_session
+    SESSION_KIND=kwin
+    make_session_dir
+    local size=${1:-800x600}
+    mkdir -p "$SESSION_DIR/kwin"
+    cp /usr/bin/kwin_wayland "$SESSION_DIR/kwin/kwin_wayland"  # cp leaves the capability behind
+    start_session_bus
+    session_exec "$SESSION_DIR/kwin/kwin_wayland" --virtual --output-count=2 \
+        --width "${size%x*}" --height "${size#*x}" --socket wayland-1 --no-lockscreen \
+        --no-global-shortcuts --no-kactivities >"$SESSION_DIR/log" 2>&1 &
     SESSION_PID=$!
     wait_socket 60
 }
