@@ -15,6 +15,7 @@
 #include "platform/x11/XServerSaver.h"
 #include "platform/x11/XcbQueries.h"
 #include "setup/ControlBoxTitle.h"
+#include "startup/qt/DesktopInhibit.h"
 #include "startup/qt/MusicLock.h"
 #include "startup/qt/MutterIdleSource.h"
 
@@ -60,6 +61,7 @@ std::unique_ptr<SoundControl> MakeSound(bool music) {
 void EndServerBlank() { EndXServerSaver(); }
 
 std::shared_ptr<void> KeepScreenOn(void (*warn)(const std::string&)) {
+    if (auto desktop = std::make_shared<DesktopInhibit>(); desktop->Active()) return desktop;
     return std::make_shared<PowerInhibit>(warn);
 }
 
@@ -93,6 +95,15 @@ std::unique_ptr<SessionIdleSource> OpenSessionIdleSource(QDBusConnection bus,
     }
     problem = NoIdleSourceReason(offers);
     return nullptr;
+}
+
+std::shared_ptr<void> KeepScreenOnWithoutX(void (*warn)(const std::string&)) {
+    auto desktop = std::make_shared<DesktopInhibit>();
+    if (!desktop->Active() && warn)
+        warn(
+            "driftmere: cannot keep the monitor on (no idle inhibitor in the compositor and no "
+            "screen-saver service)");
+    return desktop;
 }
 
 }  // namespace driftmere

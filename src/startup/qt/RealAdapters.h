@@ -38,6 +38,9 @@ void EndServerBlank();
 // Keeps the screen on for as long as the handle lives; `warn` hears at most one line when
 // there is no way to.
 std::shared_ptr<void> KeepScreenOn(void (*warn)(const std::string&));
+// The same with no X server: only the desktop's inhibit on the session bus (a Wayland compositor
+// without an idle inhibitor, as GNOME's).
+std::shared_ptr<void> KeepScreenOnWithoutX(void (*warn)(const std::string&));
 
 // The user's idle time for `driftmere --idle`, from what the session offers: in a Wayland
 // session the compositor's idle protocol, else GNOME's idle monitor on `bus`; elsewhere the X

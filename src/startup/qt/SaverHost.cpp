@@ -7,7 +7,6 @@
 #include <cmath>
 #include <iostream>
 
-#include "display/qt/QtDisplay.h"
 #include "startup/SaverSession.h"
 
 namespace driftmere {
@@ -24,9 +23,10 @@ QString TimeOfDayFormat(const QString& localeLongTimeFormat) {
     return out.simplified();
 }
 
-SaverHost::SaverHost(QtDisplay* display, bool hosted)
-    : display_(display),
+SaverHost::SaverHost(HostedDisplay display, bool hosted, bool boxes)
+    : display_(std::move(display)),
       hosted_(hosted),
+      boxes_(boxes),
       timeFormat_(TimeOfDayFormat(QLocale::system().timeFormat(QLocale::LongFormat))) {
     for (QTimer* t : {&backdropAndLaunchTimer_, &clockAndTimeoutTimer_, &songWatcherTimer_}) {
         t->setInterval(1000);
@@ -42,11 +42,11 @@ void SaverHost::Attach(SaverSession& session) {
     constexpr int kShownWithinMs = 25;
     connect(&backdropAndLaunchTimer_, &QTimer::timeout, this, [this, &session] {
         session.BackdropAndLaunchTick();
-        if (display_) display_->RequestFrameWithin(kShownWithinMs);
+        if (display_.requestFrameWithin) display_.requestFrameWithin(kShownWithinMs);
     });
     connect(&clockAndTimeoutTimer_, &QTimer::timeout, this, [this, &session] {
         session.ClockAndTimeoutTick();
-        if (display_) display_->RequestFrameWithin(kShownWithinMs);
+        if (display_.requestFrameWithin) display_.requestFrameWithin(kShownWithinMs);
     });
     connect(&songWatcherTimer_, &QTimer::timeout, this, [&session] { session.SongWatcherTick(); });
     backdropAndLaunchTimer_.start();
@@ -54,13 +54,13 @@ void SaverHost::Attach(SaverSession& session) {
 }
 
 void SaverHost::SetPointerHidden(bool hidden) {
-    if (!hosted_ && display_) display_->SetPointerHidden(hidden);
+    if (!hosted_ && display_.setPointerHidden) display_.setPointerHidden(hidden);
 }
 
 void SaverHost::ShowMessage(const std::string& text, const std::string& title) {
     // Under a host nobody may be looking, and a box left on the desktop would wait there until
     // killed: the host's log gets the line instead, and the failure shows in the exit status.
-    if (hosted_ || QGuiApplication::primaryScreen() == nullptr) {
+    if (hosted_ || !boxes_ || QGuiApplication::primaryScreen() == nullptr) {
         std::cerr << title << ": " << text << '\n';
         return;
     }

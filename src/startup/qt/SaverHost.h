@@ -3,20 +3,29 @@
 // the locale's time text and the end of the event loop.
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
 #include "platform/SessionHost.h"
 
 namespace driftmere {
 
 class SaverSession;
-class QtDisplay;
+
+// What the host asks of the display the saver runs with; either may be empty.
+struct HostedDisplay {
+    // Hides the pointer over the display's windows (true) or shows it again.
+    std::function<void(bool hidden)> setPointerHidden;
+    // Something changed that the next frame shows: a frame within this many milliseconds.
+    std::function<void(int ms)> requestFrameWithin;
+};
 
 class SaverHost : public QObject, public SessionHost {
     Q_OBJECT
   public:
-    // display may be null (no window to hide the pointer over); hosted: a screen-saver host owns
-    // the pointer, so it is left alone, and messages go to stderr instead of a box.
-    SaverHost(QtDisplay* display, bool hosted);
+    // hosted: a screen-saver host owns the pointer, so it is left alone, and messages go to
+    // stderr instead of a box; so they do without boxes (no window of the toolkit's to show
+    // one on, as in a Wayland session).
+    SaverHost(HostedDisplay display, bool hosted, bool boxes = true);
 
     // Connects the timers to the session and starts BackdropAndLaunchTick and ClockAndTimeoutTick,
     // which tick from the moment the session loads.
@@ -30,8 +39,9 @@ class SaverHost : public QObject, public SessionHost {
     void RequestQuit(int status) override;
 
   private:
-    QtDisplay* display_;
+    HostedDisplay display_;
     bool hosted_;
+    bool boxes_;
     QTimer backdropAndLaunchTimer_, clockAndTimeoutTimer_, songWatcherTimer_;  // each every second
     QString timeFormat_;
     int exitStatus_ = 0;

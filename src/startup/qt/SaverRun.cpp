@@ -4,17 +4,31 @@
 #include <QFileInfo>
 #include <iostream>
 
+#include "display/qt/QtDisplay.h"
 #include "settings/IniFileStore.h"
 #include "startup/qt/RealAdapters.h"
 
 namespace driftmere {
 namespace {
 
-QtDisplay::Options DisplayOptions(const SaverRunOptions& options) {
-    QtDisplay::Options display;
-    display.hostWindow = options.hostWindow;
-    display.showFps = options.showFps;
-    return display;
+RunDisplay QtRunDisplay(const SaverRunOptions& options) {
+    QtDisplay::Options settings;
+    settings.hostWindow = options.hostWindow;
+    settings.showFps = options.showFps;
+    auto display = std::make_unique<QtDisplay>(settings);
+    QtDisplay* qt = display.get();
+    return {
+        .control = std::move(display),
+        .host = {.setPointerHidden = [qt](bool hidden) { qt->SetPointerHidden(hidden); },
+                 .requestFrameWithin = [qt](int ms) { qt->RequestFrameWithin(ms); }},
+        .messageBoxes = true,
+        .endServerBlank = EndServerBlank,
+        .keepScreenOn = KeepScreenOn,
+        .watchLoss =
+            [qt](std::function<void(int)> end) {
+                QObject::connect(qt, &QtDisplay::hostWindowGone, [end] { end(0); });
+            },
+    };
 }
 
 }  // namespace
@@ -32,19 +46,29 @@ void PaintRightAfterEachFrame() {
         qputenv("QT_QPA_UPDATE_IDLE_TIME", "0");
 }
 
-SaverRun::SaverRun(const SaverRunOptions& options)
+SaverRun::SaverRun(const SaverRunOptions& options) : SaverRun(options, QtRunDisplay(options)) {}
+
+SaverRun::SaverRun(const SaverRunOptions& options, RunDisplay display)
     : hosted_(options.hosted),
       store_(IniFileStore::DefaultPath()),
-      display_(DisplayOptions(options)),
+      display_(std::move(display)),
       sound_(MakeSound(options.music)),
-      host_(&display_, options.hosted),
-      session_({display_, *sound_, store_, clock_, host_, options.dataFolder}) {
-    display_.SetEventSink(&session_);
-    QObject::connect(&display_, &QtDisplay::hostWindowGone, [this] { session_.CloseDown(); });
+      host_(display_.host, options.hosted, display_.messageBoxes),
+      session_({*display_.control, *sound_, store_, clock_, host_, options.dataFolder}) {
+    display_.control->SetEventSink(&session_);
+    if (display_.watchLoss) {
+        display_.watchLoss([this](int status) {
+            failure_ = status;
+            session_.CloseDown();
+        });
+    }
     host_.Attach(session_);
 }
 
-SaverRun::~SaverRun() { display_.SetEventSink(nullptr); }
+SaverRun::~SaverRun() {
+    keptOn_.reset();
+    display_.control->SetEventSink(nullptr);
+}
 
 bool SaverRun::Start() {
     session_.Load();
@@ -52,15 +76,15 @@ bool SaverRun::Start() {
         session_.CloseDown();
         return false;
     }
-    // The display server's own blank would hide the scene until the first input.
-    if (!hosted_) EndServerBlank();
-    if (!hosted_ && session_.DisablePowerSaving() != 0)
-        keptOn_ = KeepScreenOn([](const std::string& line) { std::cerr << line << '\n'; });
+    if (!hosted_ && display_.endServerBlank) display_.endServerBlank();
+    if (!hosted_ && session_.DisablePowerSaving() != 0 && display_.keepScreenOn)
+        keptOn_ = display_.keepScreenOn([](const std::string& line) { std::cerr << line << '\n'; });
     return true;
 }
 
 int SaverRun::Exec() {
     const int status = QApplication::exec();
+    if (failure_ != 0) return failure_;
     return status != 0 ? status : host_.exitStatus();
 }
 
