@@ -53,6 +53,13 @@ check "with status 0" test "$(exit_status "$SAVER_PID")" -eq 0
 check "the idle timeout fires once it has ended" wait_for 20 idle_fired
 check "nothing was said on stderr" test ! -s "$WORK/program.err"
 
+session_exec "$SAVER" /s >/dev/null 2>&1 &
+TERM_PID=$!
+PIDS+=("$TERM_PID")
+wait_for 30 sky HEADLESS-1 1024x60+0+0 && kill -TERM "$TERM_PID"
+check "SIGTERM ends it" wait_exit "$TERM_PID" 5
+check "by that signal, as a host that sent it expects" test "$(exit_status "$TERM_PID")" -eq 143
+
 session_exec "$SAVER" /s >"$WORK/lost.out" 2>"$WORK/lost.err" &
 LOST_PID=$!
 PIDS+=("$LOST_PID")

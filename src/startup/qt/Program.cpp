@@ -134,13 +134,9 @@ std::unique_ptr<QSocketNotifier> WatchSignals(std::function<void()> onSignal) {
     return notifier;
 }
 
-int RunSaver(const StartRequest& req, bool coversAMonitor) {
-    // A copy in a host's window is heard only when that window covers a whole monitor.
-    SaverRun run({.hostWindow = static_cast<WId>(req.hostWindow),
-                  .showFps = req.showFps,
-                  .hosted = req.hosted,
-                  .music = req.music && (req.hostWindow == 0 || coversAMonitor),
-                  .dataFolder = DataFolder()});
+// Runs the saver until it ends, by the user, by a signal (the session closed down the ordinary
+// way, music stopped) or by losing its display; the exit status.
+int RunUntilEnd(SaverRun& run) {
     auto signals_ = WatchSignals([&run] { run.session().CloseDown(); });
     if (!run.Start()) {
         EndWithin(1);
@@ -149,6 +145,16 @@ int RunSaver(const StartRequest& req, bool coversAMonitor) {
     const int status = run.Exec();
     EndWithin(status);
     return status;
+}
+
+int RunSaver(const StartRequest& req, bool coversAMonitor) {
+    // A copy in a host's window is heard only when that window covers a whole monitor.
+    SaverRun run({.hostWindow = static_cast<WId>(req.hostWindow),
+                  .showFps = req.showFps,
+                  .hosted = req.hosted,
+                  .music = req.music && (req.hostWindow == 0 || coversAMonitor),
+                  .dataFolder = DataFolder()});
+    return RunUntilEnd(run);
 }
 
 int RunPreview(const StartRequest& req) {
@@ -314,8 +320,7 @@ int RunProgram(int argc, char** argv) {
 
         switch (req.mode) {
             case StartMode::Saver:
-                status = onX11 ? RunSaver(req, coversAMonitor) : RunWaylandSaver(req);
-                if (!onX11) EndWithin(status);
+                status = onX11 ? RunSaver(req, coversAMonitor) : RunUntilEnd(*WaylandSaverRun(req));
                 break;
             case StartMode::Preview:
                 status = RunPreview(req);

@@ -48,11 +48,10 @@ RunDisplay WaylandRunDisplay() {
 
 }  // namespace
 
-int RunWaylandSaver(const StartRequest& req) {
-    SaverRun run({.showFps = req.showFps, .music = req.music, .dataFolder = DataFolder()},
-                 WaylandRunDisplay());
-    if (!run.Start()) return 1;
-    return run.Exec();
+std::unique_ptr<SaverRun> WaylandSaverRun(const StartRequest& req) {
+    return std::make_unique<SaverRun>(
+        SaverRunOptions{.showFps = req.showFps, .music = req.music, .dataFolder = DataFolder()},
+        WaylandRunDisplay());
 }
 
 }  // namespace driftmere
