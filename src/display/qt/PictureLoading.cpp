@@ -103,6 +103,17 @@ QSize BmpHeaderSize(const QByteArray& head) {
     return {static_cast<int>(width), static_cast<int>(height)};
 }
 
+// A reader for `device`, told the format when the first bytes name one of the two the saver
+// ships (BMP and PNG, both read by Qt itself): otherwise Qt loads every image plugin installed
+// only to ask each whether it knows the file. Any other picture is left for Qt to recognise.
+void ChooseFormat(QImageReader& reader, const QByteArray& head) {
+    static const QByteArray kPng("\x89PNG\r\n\x1a\n", 8);
+    const char* format = head.startsWith(kPng) ? "png" : head.startsWith("BM") ? "bmp" : nullptr;
+    if (format == nullptr) return;
+    reader.setFormat(format);
+    reader.setAutoDetectImageFormat(false);
+}
+
 // Enough of the file for the reader to tell its format and size: a BMP's headers and a PNG's
 // first chunk are well within it.
 constexpr std::size_t kHeadBytes = 512;
@@ -134,6 +145,7 @@ bool ProbePicture(const QString& path, QSize largest, QSize* size, QString* erro
     QBuffer buffer(&head);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    ChooseFormat(reader, head);
     if (!reader.canRead()) {
         if (error) *error = reader.errorString();
         return false;
@@ -217,6 +229,7 @@ bool ReadPicture(const QString& path, Transparency transparency, QImage* out, QS
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    ChooseFormat(reader, data);
     QImage picture;
     if (!reader.read(&picture) || picture.isNull()) {
         if (error) *error = reader.errorString();
