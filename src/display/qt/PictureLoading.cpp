@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "display/DisplayControl.h"
+#include "display/qt/ShrinkingRead.h"
 #include "platform/linux/RegularFile.h"
 
 namespace driftmere {
@@ -190,6 +191,17 @@ TwinPicture ReadTwin(const QString& path, Transparency transparency, QSize size,
                        .arg(wanted.width())
                        .arg(wanted.height());
         return twin;
+    }
+    // A backdrop's twin is shrunk as it is decoded, when it is to be drawn smaller: the whole
+    // twin and its shrunk copy are never held at once.
+    if (transparency == kOpaque) {
+        switch (ReadPngShrunk(name, wanted, drawnSize, &twin.image, &twin.why)) {
+            case ShrinkingReadResult::kRead:
+            case ShrinkingReadResult::kFailed:
+                return twin;
+            case ShrinkingReadResult::kOtherLayout:
+                break;
+        }
     }
     if (!ReadPicture(name, transparency, &image, &twin.why)) return twin;
     if (image.size() != wanted) {
