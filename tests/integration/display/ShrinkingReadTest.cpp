@@ -13,14 +13,13 @@
 namespace driftmere {
 namespace {
 
-// Columns (or rows, `across` false) of the given shades of grey, one pixel each.
-QImage Stripes(const std::vector<int>& shades, bool across) {
+// A line of pixels in the given shades of grey, across or down.
+QImage Line(const std::vector<int>& shades, bool across) {
     const int n = static_cast<int>(shades.size());
-    QImage picture(across ? QSize(n, 2) : QSize(2, n), QImage::Format_RGB32);
+    QImage line(across ? QSize(n, 1) : QSize(1, n), QImage::Format_RGB32);
     for (int i = 0; i < n; ++i)
-        for (int k = 0; k < 2; ++k)
-            picture.setPixel(across ? i : k, across ? k : i, qRgb(shades[i], shades[i], 7));
-    return picture;
+        line.setPixel(across ? i : 0, across ? 0 : i, qRgb(shades[i], shades[i], 7));
+    return line;
 }
 
 TEST(ShrinkingReadTest, ShrinksOurLayoutAndLeavesTheRestToTheWholeRead) {
@@ -45,50 +44,38 @@ TEST(ShrinkingReadTest, ShrinksOurLayoutAndLeavesTheRestToTheWholeRead) {
         ShrinkingReadResult result;
         QImage expected;  // null: only the result is checked
     };
-    const QImage grey = noise.convertToFormat(QImage::Format_Grayscale8);
+    using R = ShrinkingReadResult;
     const Case cases[] = {
-        {"same.png", noise, {17, 9}, {17, 9}, ShrinkingReadResult::kRead, noise},
-        {"uniform.png",
-         uniform,
-         {50, 30},
-         {37, 29},
-         ShrinkingReadResult::kRead,
-         uniform.copy(0, 0, 37, 29)},
+        {"same.png", noise, {17, 9}, {17, 9}, R::kRead, noise},
+        {"uniform.png", uniform, {50, 30}, {37, 29}, R::kRead, uniform.copy(0, 0, 37, 29)},
         // 4 -> 3: the middle pixel is two thirds of each neighbour, 127.5 rounded up.
         {"across.png",
-         Stripes({0, 0, 255, 255}, true),
-         {4, 2},
+         Line({0, 0, 255, 255}, true),
+         {4, 1},
          {3, 1},
-         ShrinkingReadResult::kRead,
-         Stripes({0, 128, 255}, true).copy(0, 0, 3, 1)},
+         R::kRead,
+         Line({0, 128, 255}, true)},
         {"down.png",
-         Stripes({0, 0, 255, 255}, false),
-         {2, 4},
+         Line({0, 0, 255, 255}, false),
+         {1, 4},
          {1, 3},
-         ShrinkingReadResult::kRead,
-         Stripes({0, 128, 255}, false).copy(0, 0, 1, 3)},
-        {"alpha.png", alpha, {8, 8}, {4, 4}, ShrinkingReadResult::kOtherLayout, {}},
-        {"grey.png", grey, {17, 9}, {8, 4}, ShrinkingReadResult::kOtherLayout, {}},
-        {"other-size.png", noise, {18, 9}, {9, 4}, ShrinkingReadResult::kOtherLayout, {}},
-        {"larger.png", noise, {17, 9}, {18, 9}, ShrinkingReadResult::kOtherLayout, {}},
-        {"cut.png", {}, {17, 9}, {8, 4}, ShrinkingReadResult::kFailed, {}},
-        {"fifo.png", {}, {17, 9}, {8, 4}, ShrinkingReadResult::kOtherLayout, {}},
-        {"missing.png", {}, {17, 9}, {8, 4}, ShrinkingReadResult::kFailed, {}},
+         R::kRead,
+         Line({0, 128, 255}, false)},
+        {"alpha.png", alpha, {8, 8}, {4, 4}, R::kOtherLayout, {}},
+        {"other-size.png", noise, {18, 9}, {9, 4}, R::kOtherLayout, {}},
+        {"cut.png", {}, {17, 9}, {8, 4}, R::kFailed, {}},
+        {"fifo.png", {}, {17, 9}, {8, 4}, R::kOtherLayout, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(c.name);
-        if (!c.picture.isNull()) {
-            ASSERT_TRUE(c.picture.save(path));
-        }
+        ASSERT_TRUE(c.picture.isNull() || c.picture.save(path));
         QImage out;
         QString why;
         EXPECT_EQ(ReadPngShrunk(path, c.size, c.to, &out, &why), c.result);
         EXPECT_EQ(why.isEmpty(), c.result != ShrinkingReadResult::kFailed);
         EXPECT_EQ(out.isNull(), c.result != ShrinkingReadResult::kRead);
-        if (!c.expected.isNull()) {
-            EXPECT_EQ(out, c.expected.convertToFormat(QImage::Format_RGB32));
-        }
+        EXPECT_TRUE(c.expected.isNull() || out == c.expected);
     }
 }
 
