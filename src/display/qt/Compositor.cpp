@@ -45,7 +45,7 @@ void Compositor::SetDeviceSize(QSize device) {
 QImage Compositor::NewFrame(QSize size, const QImage& pixels) const {
     if (!framePainted_) {
         // Nothing was composed yet: the last frame is black, as the new one comes. At start,
-        // stretching it would write the whole frame (33 MB at 3840x2160) only to be painted over.
+        // stretching it would write the whole frame (25 MB at 3840x2160) only to be painted over.
         if (frameMemory_) return frameMemory_(size);
         QImage black(size, QImage::Format_RGB32);
         black.fill(Qt::black);
