@@ -4,7 +4,7 @@ JOBS ?= 2
 CMAKE_FLAGS ?=
 
 RUN_PKGS := cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev \
-	libfluidsynth-dev timgm6mb-soundfont libx11-dev libxext-dev libxss-dev libxcb1-dev libxcb-xinerama0-dev libxcb-shm0-dev \
+	libfluidsynth-dev timgm6mb-soundfont libx11-dev libxext-dev libxss-dev libxcb1-dev libxcb-xinerama0-dev libxcb-shm0-dev libpng-dev \
 	libwayland-dev wayland-protocols libxkbcommon-dev libxkbcommon-x11-dev libxcb-xkb-dev qt6-wayland \
 	fonts-liberation2 fonts-dejavu-core libgtest-dev libgmock-dev libbenchmark-dev
 TEST_PKGS := $(RUN_PKGS) xvfb xauth xdotool x11-utils imagemagick sox fluidsynth \

@@ -1,5 +1,6 @@
 // Pictures on arbitrary bytes: the display control loading a file that holds them, both as a
-// backdrop (opaque) and as a balloon (alpha or key colour), then drawing a frame with it.
+// backdrop (opaque) and as a balloon (alpha or key colour), then drawing a frame with it; and the
+// same bytes read as a backdrop's twin, shrunk while it is decoded.
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -12,7 +13,9 @@
 #include <sstream>
 #include <string>
 
+#include "display/qt/PictureLoading.h"
 #include "display/qt/QtDisplay.h"
+#include "display/qt/ShrinkingRead.h"
 
 using namespace driftmere;
 
@@ -54,6 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     display.DrawSurface(backdrop);
     display.DrawSurface(balloon);
     display.Flip();
+    QSize found;
+    if (ProbePicture(QString::fromStdString(g_path), QSize(1600, 1200), &found, nullptr)) {
+        QImage shrunk;
+        QString why;
+        ReadPngShrunk(QString::fromStdString(g_path), found, found * 0.9, &shrunk, &why);
+    }
     g_swallowed.str({});
     return 0;
 }

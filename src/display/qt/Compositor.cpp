@@ -43,6 +43,14 @@ void Compositor::SetDeviceSize(QSize device) {
 }
 
 QImage Compositor::NewFrame(QSize size, const QImage& pixels) const {
+    if (!framePainted_) {
+        // Nothing was composed yet: the last frame is black, as the new one comes. At start,
+        // stretching it would write the whole frame (25 MB at 3840x2160) only to be painted over.
+        if (frameMemory_) return frameMemory_(size);
+        QImage black(size, QImage::Format_RGB32);
+        black.fill(Qt::black);
+        return black;
+    }
     QImage fresh = frameMemory_ ? frameMemory_(size) : QImage(size, QImage::Format_RGB32);
     FillScaled(fresh, pixels);
     return fresh;
@@ -364,6 +372,7 @@ QRegion Compositor::Compose() {
     building_.clear();
     textSlot_ = 0;
     Paint(areas);
+    framePainted_ = framePainted_ || !areas.empty();
     textPictures_.Trim(frameNumber_);
     ReleaseUndrawn();
     ++frameNumber_;

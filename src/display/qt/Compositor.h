@@ -186,6 +186,7 @@ class Compositor {
     DeviceGrid grid_;
     QSize pendingDevice_;  // empty: none
     QImage frame_;
+    bool framePainted_ = false;  // a Compose has drawn into the frame: it is no longer all black
     FrameMemory frameMemory_;
     WarningSink warn_;
     std::vector<Surface> surfaces_;  // surface n is element n - 1

@@ -58,7 +58,7 @@ inline void BlendOver(QRgb src, QRgb& out) {
 }  // namespace
 
 void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
-              bool opaque, const std::vector<Span>* solidRuns) {
+              bool opaque, const std::vector<RowRuns>* runs) {
     // The frame's pixels are taken once: each scanLine() call of a writable image checks whether
     // it must be copied first.
     uchar* const bits = frame.bits();
@@ -89,16 +89,18 @@ void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX
                 x = end;
             }
         };
-        if (solidRuns == nullptr) {
+        if (runs == nullptr) {
             blend(0, width);
             continue;
         }
-        const Span run = (*solidRuns)[static_cast<std::size_t>(sourceY + row)];
-        const int begin = std::clamp(run.begin - sourceX, 0, width);
-        const int end = std::clamp(run.end - sourceX, begin, width);
-        blend(0, begin);
+        const RowRuns& run = (*runs)[static_cast<std::size_t>(sourceY + row)];
+        const int first = std::clamp(run.seen.begin - sourceX, 0, width);
+        const int last = std::clamp(run.seen.end - sourceX, first, width);
+        const int begin = std::clamp(run.solid.begin - sourceX, first, last);
+        const int end = std::clamp(run.solid.end - sourceX, begin, last);
+        blend(first, begin);
         std::copy(in + begin, in + end, out + begin);
-        blend(end, width);
+        blend(end, last);
     }
 }
 

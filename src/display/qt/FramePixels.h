@@ -15,6 +15,13 @@ struct Span {
     int end = 0;
 };
 
+// One row of a picture with transparency: `solid` is its longest run of wholly opaque pixels,
+// `seen` reaches from its first to its last pixel that is not wholly clear (both empty: none).
+struct RowRuns {
+    Span solid;
+    Span seen;
+};
+
 // The part of a frame of `frame` size that the rectangle at (x, y) covers; empty when none.
 // Takes 64-bit values so a far-off position cannot overflow.
 QRect ClipToFrame(QSize frame, std::int64_t x, std::int64_t y, std::int64_t width,
@@ -29,9 +36,10 @@ void FillPart(QImage& frame, const QRect& part, QRgb colour);
 
 // Draws `part` of the frame from `image`, whose pixel (sourceX, sourceY) lands on part's
 // top-left corner. An opaque image is copied; a premultiplied one is blended over what is there,
-// the wholly opaque run of each row (`solidRuns`, when known) copied without looking at it.
+// with its rows' runs (`runs`, when known) the solid run copied without looking at it and the
+// clear pixels beside what is seen skipped without looking either.
 void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX, int sourceY,
-              bool opaque, const std::vector<Span>* solidRuns = nullptr);
+              bool opaque, const std::vector<RowRuns>* runs = nullptr);
 
 // The same with `image` stretched to `drawnSize`, each pixel drawn taking the image pixel it
 // falls in (no filtering: quick, for a picture that stands in briefly); (sourceX, sourceY)

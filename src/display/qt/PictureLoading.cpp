@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "display/DisplayControl.h"
+#include "display/qt/ShrinkingRead.h"
 #include "platform/linux/RegularFile.h"
 
 namespace driftmere {
@@ -103,6 +104,17 @@ QSize BmpHeaderSize(const QByteArray& head) {
     return {static_cast<int>(width), static_cast<int>(height)};
 }
 
+// A reader for `device`, told the format when the first bytes name one of the two the saver
+// ships (BMP and PNG, both read by Qt itself): otherwise Qt loads every image plugin installed
+// only to ask each whether it knows the file. Any other picture is left for Qt to recognise.
+void ChooseFormat(QImageReader& reader, const QByteArray& head) {
+    static const QByteArray kPng("\x89PNG\r\n\x1a\n", 8);
+    const char* format = head.startsWith(kPng) ? "png" : head.startsWith("BM") ? "bmp" : nullptr;
+    if (format == nullptr) return;
+    reader.setFormat(format);
+    reader.setAutoDetectImageFormat(false);
+}
+
 // Enough of the file for the reader to tell its format and size: a BMP's headers and a PNG's
 // first chunk are well within it.
 constexpr std::size_t kHeadBytes = 512;
@@ -134,6 +146,7 @@ bool ProbePicture(const QString& path, QSize largest, QSize* size, QString* erro
     QBuffer buffer(&head);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    ChooseFormat(reader, head);
     if (!reader.canRead()) {
         if (error) *error = reader.errorString();
         return false;
@@ -179,6 +192,17 @@ TwinPicture ReadTwin(const QString& path, Transparency transparency, QSize size,
                        .arg(wanted.height());
         return twin;
     }
+    // A backdrop's twin is shrunk as it is decoded, when it is to be drawn smaller: the whole
+    // twin and its shrunk copy are never held at once.
+    if (transparency == kOpaque) {
+        switch (ReadPngShrunk(name, wanted, drawnSize, &twin.image, &twin.why)) {
+            case ShrinkingReadResult::kRead:
+            case ShrinkingReadResult::kFailed:
+                return twin;
+            case ShrinkingReadResult::kOtherLayout:
+                break;
+        }
+    }
     if (!ReadPicture(name, transparency, &image, &twin.why)) return twin;
     if (image.size() != wanted) {
         twin.why = QStringLiteral("it changed while it was read");
@@ -217,6 +241,7 @@ bool ReadPicture(const QString& path, Transparency transparency, QImage* out, QS
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
+    ChooseFormat(reader, data);
     QImage picture;
     if (!reader.read(&picture) || picture.isNull()) {
         if (error) *error = reader.errorString();

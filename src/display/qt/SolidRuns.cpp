@@ -4,19 +4,24 @@
 
 namespace driftmere {
 
-std::vector<Span> SolidRunsOf(const QImage& image) {
-    std::vector<Span> rows(static_cast<std::size_t>(std::max(image.height(), 0)));
+std::vector<RowRuns> RowRunsOf(const QImage& image) {
+    std::vector<RowRuns> rows(static_cast<std::size_t>(std::max(image.height(), 0)));
     const int width = image.width();
     for (int y = 0; y < image.height(); ++y) {
         const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        Span& best = rows[static_cast<std::size_t>(y)];
-        for (int x = 0; x < width;) {
+        RowRuns& row = rows[static_cast<std::size_t>(y)];
+        int first = 0, last = width;
+        while (first < width && qAlpha(line[first]) == 0) ++first;
+        while (last > first && qAlpha(line[last - 1]) == 0) --last;
+        if (first < last) row.seen = Span{first, last};
+        Span& best = row.solid;
+        for (int x = first; x < last;) {
             if (qAlpha(line[x]) != 255) {
                 ++x;
                 continue;
             }
             int end = x + 1;
-            while (end < width && qAlpha(line[end]) == 255) ++end;
+            while (end < last && qAlpha(line[end]) == 255) ++end;
             if (end - x > best.end - best.begin) best = Span{x, end};
             x = end;
         }
@@ -24,9 +29,9 @@ std::vector<Span> SolidRunsOf(const QImage& image) {
     return rows;
 }
 
-const std::vector<Span>& SolidRunCache::Of(const QImage& image, std::uint64_t frameNumber) {
+const std::vector<RowRuns>& SolidRunCache::Of(const QImage& image, std::uint64_t frameNumber) {
     auto [it, added] = runs_.try_emplace(image.cacheKey());
-    if (added) it->second.runs = SolidRunsOf(image);
+    if (added) it->second.runs = RowRunsOf(image);
     it->second.lastUsed = frameNumber;
     return it->second.runs;
 }
@@ -57,7 +62,7 @@ void PaintAround(QImage& frame, const QRect& part, const QImage* image, QRgb col
             if (y < cover.bounds.top() || y > cover.bounds.bottom()) continue;
             std::int64_t begin = cover.bounds.left(), end = cover.bounds.right() + 1;
             if (cover.runs != nullptr) {
-                const Span run = (*cover.runs)[static_cast<std::size_t>(y - cover.y)];
+                const Span run = (*cover.runs)[static_cast<std::size_t>(y - cover.y)].solid;
                 begin = std::max(begin, cover.x + run.begin);
                 end = std::min(end, cover.x + run.end);
             }
