@@ -68,8 +68,9 @@ echo release >&"${PLAYER[1]}"
 IFS= read -r -t 20 -u "${PLAYER[0]}" answer || true
 check "UnInhibit is answered" test "${answer:-}" = released
 check "releasing it lets the saver start" wait_for 30 saver_started "$WATCHER"
+# bash forgets a coprocess's pid once it has ended and been reaped.
 exec {PLAYER[1]}>&-
-wait "$PLAYER_PID" 2>/dev/null || true
+wait "${PLAYER_PID:-}" 2>/dev/null || true
 wait_mapped "$SAVER" 20 || true
 xdotool key x
 check "a key ends that saver too" wait_exit "$SAVER" 10
