@@ -23,8 +23,6 @@ namespace driftmere {
 
 namespace {
 
-constexpr int kFrameIntervalMs = 10;
-
 double ProcessCpuSeconds() {
     rusage usage{};
     if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
@@ -211,18 +209,7 @@ void QtDisplay::Tick() {
 
 void QtDisplay::ScheduleNextFrame() {
     if (sink_ == nullptr || !open_) return;
-    const FrameDue due = sink_->NextFrameDue();
-    switch (due.when) {
-        case FrameDue::When::Steadily:
-            frameTimer_.WakeOnGrid(kFrameIntervalMs);
-            break;
-        case FrameDue::When::AtTick:
-            frameTimer_.WakeAt(FramePacer::TickToNs(due.tick, FramePacer::NowNs()));
-            break;
-        case FrameDue::When::WhenAsked:
-            frameTimer_.Stop();
-            break;
-    }
+    frameTimer_.WakeWhenDue(sink_->NextFrameDue());
 }
 
 bool QtDisplay::Seen() const {
@@ -237,10 +224,7 @@ bool QtDisplay::Seen() const {
 
 void QtDisplay::RequestFrameWithin(int ms) {
     if (!open_ || !Seen()) return;
-    const std::int64_t now = FramePacer::NowNs();
-    const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
-    if (const auto set = frameTimer_.wakeAt(); set && *set <= latest) return;
-    frameTimer_.WakeAt(now);
+    frameTimer_.WakeWithin(ms);
 }
 
 // One frame per distinct size the windows want, each window showing the one of its own size.

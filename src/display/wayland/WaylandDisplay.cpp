@@ -9,7 +9,6 @@ namespace driftmere {
 
 namespace {
 
-constexpr int kFrameIntervalMs = 10;
 constexpr int kMostRectsSent = 32;
 
 std::vector<wayland::PixelRect> RectsOf(const QRegion& region) {
@@ -90,26 +89,12 @@ void WaylandDisplay::Tick() {
 
 void WaylandDisplay::ScheduleNextFrame() {
     if (sink_ == nullptr || !open_ || gone_) return;
-    const FrameDue due = sink_->NextFrameDue();
-    switch (due.when) {
-        case FrameDue::When::Steadily:
-            pacer_.WakeOnGrid(kFrameIntervalMs);
-            break;
-        case FrameDue::When::AtTick:
-            pacer_.WakeAt(FramePacer::TickToNs(due.tick, FramePacer::NowNs()));
-            break;
-        case FrameDue::When::WhenAsked:
-            pacer_.Stop();
-            break;
-    }
+    pacer_.WakeWhenDue(sink_->NextFrameDue());
 }
 
 void WaylandDisplay::RequestFrameWithin(int ms) {
     if (!open_ || gone_) return;
-    const std::int64_t now = FramePacer::NowNs();
-    const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
-    if (const auto set = pacer_.wakeAt(); set && *set <= latest) return;
-    pacer_.WakeAt(now);
+    pacer_.WakeWithin(ms);
 }
 
 bool WaylandDisplay::SomeOutputWants() const {
