@@ -70,6 +70,30 @@ void FramePacer::WakeOnGrid(int intervalMs) {
     WakeAt((NowNs() / interval + 1) * interval + kIntoTheTick);
 }
 
+void FramePacer::WakeWhenDue(FrameDue due) {
+    // Balloons move at most once per 20 ms: a frame at a divisor of that misses none of a
+    // balloon's 50 moves a second.
+    constexpr int kSteadyIntervalMs = 10;
+    switch (due.when) {
+        case FrameDue::When::Steadily:
+            WakeOnGrid(kSteadyIntervalMs);
+            break;
+        case FrameDue::When::AtTick:
+            WakeAt(TickToNs(due.tick, NowNs()));
+            break;
+        case FrameDue::When::WhenAsked:
+            Stop();
+            break;
+    }
+}
+
+void FramePacer::WakeWithin(int ms) {
+    const std::int64_t now = NowNs();
+    const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
+    if (wakeAt_ && *wakeAt_ <= latest) return;
+    WakeAt(now);
+}
+
 void FramePacer::Stop() {
     wakeAt_.reset();
     if (fd_ < 0) {

@@ -14,6 +14,8 @@
 #include <memory>
 #include <optional>
 
+#include "display/DisplayControl.h"
+
 namespace driftmere {
 
 class FramePacer : public QObject {
@@ -34,6 +36,11 @@ class FramePacer : public QObject {
     void WakeOnGrid(int intervalMs);
     // No frame until a wake is set again.
     void Stop();
+    // The wake for when the owner says its next frame is due: steadily on the 10 ms grid, at its
+    // tick, or none until asked.
+    void WakeWhenDue(FrameDue due);
+    // A frame within `ms` milliseconds: now, unless one is set that soon already.
+    void WakeWithin(int ms);
     // When the frame set is due; empty when none is.
     std::optional<std::int64_t> wakeAt() const { return wakeAt_; }
 

@@ -1,6 +1,5 @@
 #include "display/qt/QtDisplay.h"
 
-#include <malloc.h>
 #include <sys/resource.h>
 
 #include <QCursor>
@@ -17,15 +16,12 @@
 #include "display/qt/KeyCodes.h"
 #include "display/qt/Monitors.h"
 #include "display/qt/Presentation.h"
-#include "platform/QuotedForMessage.h"
 #include "platform/x11/KeepAbove.h"
 #include "platform/x11/Visibility.h"
 
 namespace driftmere {
 
 namespace {
-
-constexpr int kFrameIntervalMs = 10;
 
 double ProcessCpuSeconds() {
     rusage usage{};
@@ -34,21 +30,12 @@ double ProcessCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-void WarnAboutPicture(const QString& path, const QString& why) {
-    std::cerr << "driftmere: cannot read picture " << QuotedPath(path.toStdString()) << ": "
-              << why.toStdString() << "\n";
-}
-
 }  // namespace
 
 QtDisplay::QtDisplay(Options options)
     : options_(options), sharedFrames_(SharedFrames::UsableConnection()) {
-    // Frames and pictures are megabytes each, and some live only while a backdrop's twin is read
-    // and scaled. The C library would otherwise raise its threshold for giving such blocks their
-    // own pages to the size of the last one freed, and keep the next ones in its heap after they
-    // are freed: fixed, every large block goes back to the system when it is let go.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-    compositors_.push_back(NewCompositor());
+    if (sharedFrames_.enabled())
+        SetFrameMemory([this](QSize size) { return sharedFrames_.Frame(size); });
     connect(&frameTimer_, &FramePacer::frame, this, &QtDisplay::Tick);
 }
 
@@ -59,13 +46,6 @@ QtDisplay::~QtDisplay() {
     windows_.clear();
     hostWatch_.reset();
     host_.reset();
-}
-
-// Each density reads the pictures it draws for itself: one that cannot be read is told once.
-Compositor::WarningSink QtDisplay::WarnOnce() {
-    return [this](const QString& path, const QString& why) {
-        if (warnedPictures_.insert(path + QChar(0) + why).second) WarnAboutPicture(path, why);
-    };
 }
 
 void QtDisplay::SetEventSink(DisplayEvents* sink) {
@@ -102,12 +82,7 @@ std::unique_ptr<DisplayWindow> QtDisplay::NewWindow() {
 
 bool QtDisplay::OpenDisplay(int width, int height) {
     if (open_) return true;
-    if (width < 1 || height < 1 || width > kLargestFrameSide || height > kLargestFrameSide)
-        return false;
-    if (scene_ != QSize(width, height)) {
-        scene_ = QSize(width, height);
-        compositors_.front() = NewCompositor();
-    }
+    if (!UseScene(width, height)) return false;
 
     const bool embedded = options_.hostWindow != 0;
     QSize hostSize;
@@ -234,18 +209,7 @@ void QtDisplay::Tick() {
 
 void QtDisplay::ScheduleNextFrame() {
     if (sink_ == nullptr || !open_) return;
-    const FrameDue due = sink_->NextFrameDue();
-    switch (due.when) {
-        case FrameDue::When::Steadily:
-            frameTimer_.WakeOnGrid(kFrameIntervalMs);
-            break;
-        case FrameDue::When::AtTick:
-            frameTimer_.WakeAt(FramePacer::TickToNs(due.tick, FramePacer::NowNs()));
-            break;
-        case FrameDue::When::WhenAsked:
-            frameTimer_.Stop();
-            break;
-    }
+    frameTimer_.WakeWhenDue(sink_->NextFrameDue());
 }
 
 bool QtDisplay::Seen() const {
@@ -260,116 +224,33 @@ bool QtDisplay::Seen() const {
 
 void QtDisplay::RequestFrameWithin(int ms) {
     if (!open_ || !Seen()) return;
-    const std::int64_t now = FramePacer::NowNs();
-    const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
-    if (const auto set = frameTimer_.wakeAt(); set && *set <= latest) return;
-    frameTimer_.WakeAt(now);
+    frameTimer_.WakeWithin(ms);
 }
 
 // One frame per distinct size the windows want, each window showing the one of its own size.
 // Checked before every frame, so a window that is resized, moves to a screen of another density or
-// comes with a new monitor is drawn anew at the density that now fits, on the next frame. A
-// compositor no window wants any more takes the next new size (its pictures are made again
-// anyway), or goes.
+// comes with a new monitor is drawn anew at the density that now fits, on the next frame.
 void QtDisplay::ApplyDensity() {
-    if (windows_.empty()) return;
     std::vector<QSize> wanted;
-    for (const auto& window : windows_) {
-        const QSize size = window->WantedFrameSize(scene_);
-        if (std::find(wanted.begin(), wanted.end(), size) == wanted.end()) wanted.push_back(size);
-    }
-    const Compositor& source = FirstCompositor();  // alive until the end, wherever it goes
-    std::vector<std::unique_ptr<Compositor>> kept(wanted.size());
-    for (auto& each : compositors_) {
-        const auto at = std::find(wanted.begin(), wanted.end(), each->deviceSize());
-        if (at != wanted.end() && !kept[at - wanted.begin()])
-            kept[at - wanted.begin()] = std::move(each);
-    }
-    std::size_t spare = 0;
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (kept[i]) continue;
-        while (spare < compositors_.size() && !compositors_[spare]) ++spare;
-        if (spare < compositors_.size()) {
-            kept[i] = std::move(compositors_[spare]);
-        } else {
-            kept[i] = NewCompositor();
-            kept[i]->CopySurfacesFrom(source);
-        }
-        kept[i]->SetDeviceSize(wanted[i]);
-    }
-    compositors_ = std::move(kept);
+    for (const auto& window : windows_) wanted.push_back(window->WantedFrameSize(scene()));
+    KeepCompositorsFor(wanted);
     for (const auto& window : windows_) window->SetFrame(ForWindow(*window).frame());
 }
 
-Compositor& QtDisplay::ForWindow(const DisplayWindow& window) {
-    const QSize size = window.WantedFrameSize(scene_);
-    for (const auto& each : compositors_) {
-        if (each->deviceSize() == size) return *each;
-    }
-    return *compositors_.front();
-}
-
-// Every compositor is told everything, so each holds the same surfaces at the same places.
-SurfaceId QtDisplay::CreateSurface() {
-    SurfaceId id = 0;
-    ForEach([&](Compositor& c) { id = c.CreateSurface(); });
-    return id;
-}
-
-void QtDisplay::LoadPicture(SurfaceId surface, const std::string& path, Transparency transparency) {
-    QString error;
-    bool loaded = true;
-    const QString name = QString::fromStdString(path);
-    ForEach([&](Compositor& c) { loaded = c.LoadPicture(surface, name, transparency, &error); });
-    if (!loaded) {
-        std::cerr << "driftmere: cannot read picture " << QuotedPath(path) << ": "
-                  << error.toStdString() << "\n";
-    }
-}
-
-void QtDisplay::SetSurfaceX(SurfaceId surface, std::int32_t x) {
-    ForEach([&](Compositor& c) { c.SetSurfaceX(surface, x); });
-}
-void QtDisplay::SetSurfaceY(SurfaceId surface, std::int32_t y) {
-    ForEach([&](Compositor& c) { c.SetSurfaceY(surface, y); });
-}
-void QtDisplay::MoveSurfaceX(SurfaceId surface, std::int32_t n) {
-    ForEach([&](Compositor& c) { c.MoveSurfaceX(surface, n); });
-}
-void QtDisplay::MoveSurfaceY(SurfaceId surface, std::int32_t n) {
-    ForEach([&](Compositor& c) { c.MoveSurfaceY(surface, n); });
-}
-std::int32_t QtDisplay::GetSurfaceX(SurfaceId surface) {
-    return FirstCompositor().SurfaceX(surface);
-}
-std::int32_t QtDisplay::GetSurfaceY(SurfaceId surface) {
-    return FirstCompositor().SurfaceY(surface);
-}
-void QtDisplay::ClearFrame(Colour colour) {
-    ForEach([&](Compositor& c) { c.ClearFrame(colour); });
-}
-void QtDisplay::DrawSurface(SurfaceId surface) {
-    ForEach([&](Compositor& c) { c.DrawSurface(surface); });
-}
-
-void QtDisplay::SetFont(const std::string& name, std::int32_t size) {
-    ForEach([&](Compositor& c) { c.SetFont(name, size); });
-}
-
-void QtDisplay::DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) {
-    ForEach([&](Compositor& c) { c.DrawText(text, x, y, colour); });
+const Compositor& QtDisplay::ForWindow(const DisplayWindow& window) const {
+    const auto k = IndexForSize(window.WantedFrameSize(scene()));
+    return k ? *compositors()[*k] : FirstCompositor();
 }
 
 void QtDisplay::Flip() {
     if (options_.showFps) DrawFpsLine();
-    std::vector<QRegion> damage;
     // The server may still be reading the last frame's parts from the memory drawn into now.
     sharedFrames_.WaitUntilRead();
-    ForEach([&](Compositor& c) { damage.push_back(c.Compose()); });
+    const std::vector<QRegion> damage = ComposeEach();
     for (std::size_t i = 0; i < windows_.size(); ++i) {
         const QImage* frame = &windows_[i]->frame();
-        for (std::size_t k = 0; k < compositors_.size(); ++k) {
-            if (&compositors_[k]->frame() != frame) continue;
+        for (std::size_t k = 0; k < compositors().size(); ++k) {
+            if (&compositors()[k]->frame() != frame) continue;
             if (i == 0) lastDamage_ = damage[k];
             if (!damage[k].isEmpty()) windows_[i]->ShowChanged(damage[k]);
         }
@@ -401,7 +282,7 @@ void QtDisplay::DrawFpsLine() {
     QFont font;
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(Compositor::PixelSizeForPoints(12));
-    const int y = scene_.height() - QFontMetrics(font).height() - 4;
+    const int y = scene().height() - QFontMetrics(font).height() - 4;
     // A dark shadow keeps the line readable over a bright sky.
     ForEach([&](Compositor& c) {
         c.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);

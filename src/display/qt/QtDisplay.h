@@ -19,10 +19,10 @@
 #include <QTimer>
 #include <QWindow>
 #include <memory>
-#include <set>
 #include <vector>
 
 #include "display/DisplayControl.h"
+#include "display/qt/ComposingDisplay.h"
 #include "display/qt/Compositor.h"
 #include "display/qt/DisplayWindow.h"
 #include "display/qt/FramePacer.h"
@@ -42,7 +42,7 @@ struct QtDisplayOptions {
     bool showFps = false;
 };
 
-class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::Listener {
+class QtDisplay : public QObject, public ComposingDisplay, private DisplayWindow::Listener {
     Q_OBJECT
   public:
     using Options = QtDisplayOptions;
@@ -59,19 +59,6 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
 
     void SetEventSink(DisplayEvents* sink) override;
     bool OpenDisplay(int sceneWidth, int sceneHeight) override;
-    SurfaceId CreateSurface() override;
-    void LoadPicture(SurfaceId surface, const std::string& path,
-                     Transparency transparency) override;
-    void SetSurfaceX(SurfaceId surface, std::int32_t x) override;
-    void SetSurfaceY(SurfaceId surface, std::int32_t y) override;
-    void MoveSurfaceX(SurfaceId surface, std::int32_t n) override;
-    void MoveSurfaceY(SurfaceId surface, std::int32_t n) override;
-    std::int32_t GetSurfaceX(SurfaceId surface) override;
-    std::int32_t GetSurfaceY(SurfaceId surface) override;
-    void ClearFrame(Colour colour) override;
-    void DrawSurface(SurfaceId surface) override;
-    void SetFont(const std::string& name, std::int32_t size) override;
-    void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) override;
     void Flip() override;
 
     // Something changed that the next frame shows (the clock's second, the backdrop, a launch):
@@ -87,12 +74,6 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
         return windows_.empty() ? QRegion() : windows_.front()->lastPainted();
     }
     const Compositor& compositor() const { return FirstCompositor(); }
-    // How many frames each Flip composes: one per density the windows want.
-    std::size_t compositorCount() const { return compositors_.size(); }
-    // Waits for every twin asked for, at every density (Compositor::WaitForDecodes).
-    void WaitForDecodes() {
-        ForEach([](Compositor& c) { c.WaitForDecodes(); });
-    }
     // Whether a frame is coming (none while nothing is seen, and none while nothing is due).
     bool frameScheduled() const { return frameTimer_.wakeAt().has_value(); }
 
@@ -107,20 +88,7 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     // after), not wholly covered, on a monitor that is on: without that, no frames.
     bool Seen() const;
     void ApplyDensity();
-    const Compositor& FirstCompositor() const { return *compositors_.front(); }
-    Compositor::WarningSink WarnOnce();
-    std::unique_ptr<Compositor> NewCompositor() {
-        auto compositor = std::make_unique<Compositor>(scene_);
-        compositor->SetWarningSink(WarnOnce());
-        if (sharedFrames_.enabled())
-            compositor->SetFrameMemory([this](QSize size) { return sharedFrames_.Frame(size); });
-        return compositor;
-    }
-    Compositor& ForWindow(const DisplayWindow& window);
-    template <typename F>
-    void ForEach(F&& call) {
-        for (const auto& each : compositors_) call(*each);
-    }
+    const Compositor& ForWindow(const DisplayWindow& window) const;
     void DrawFpsLine();
     void FollowHost(QSize size);
     void HostGone();
@@ -134,12 +102,9 @@ class QtDisplay : public QObject, public DisplayControl, private DisplayWindow::
     void WindowExposed() override;
 
     Options options_;
-    // Frames the X server reads itself; outlives the compositors' frames and the windows.
+    // Frames the X server reads itself; outlives the windows. A frame still held when it goes
+    // keeps its memory (SharedFrames.h).
     SharedFrames sharedFrames_;
-    // One per frame size the windows want; the first is the one surfaces are read back from.
-    std::vector<std::unique_ptr<Compositor>> compositors_;
-    QSize scene_{800, 600};
-    std::set<QString> warnedPictures_;
     DisplayEvents* sink_ = nullptr;
     bool open_ = false;
     bool inFrame_ = false;

@@ -1,18 +1,14 @@
 #include "display/wayland/WaylandDisplay.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <iostream>
 
 #include "display/qt/Density.h"
-#include "platform/QuotedForMessage.h"
 
 namespace driftmere {
 
 namespace {
 
-constexpr int kFrameIntervalMs = 10;
 constexpr int kMostRectsSent = 32;
 
 std::vector<wayland::PixelRect> RectsOf(const QRegion& region) {
@@ -24,10 +20,6 @@ std::vector<wayland::PixelRect> RectsOf(const QRegion& region) {
 }  // namespace
 
 WaylandDisplay::WaylandDisplay(Connector connector) : connect_(std::move(connector)) {
-    // Frames and pictures are megabytes each: every large block goes back to the system when it
-    // is let go, rather than staying in the heap at the size of the last one freed.
-    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
-    compositors_.push_back(NewCompositor());
     connect(&pacer_, &FramePacer::frame, this, &WaylandDisplay::Tick);
 }
 
@@ -37,17 +29,6 @@ WaylandDisplay::~WaylandDisplay() {
     client_.reset();
 }
 
-std::unique_ptr<Compositor> WaylandDisplay::NewCompositor() {
-    auto compositor = std::make_unique<Compositor>(scene_);
-    // Each density reads the pictures it draws for itself: one that cannot be read is told once.
-    compositor->SetWarningSink([this](const QString& path, const QString& why) {
-        if (warnedPictures_.insert(path + QChar(0) + why).second)
-            std::cerr << "driftmere: cannot read picture " << QuotedPath(path.toStdString()) << ": "
-                      << why.toStdString() << "\n";
-    });
-    return compositor;
-}
-
 void WaylandDisplay::SetEventSink(DisplayEvents* sink) {
     sink_ = sink;
     if (sink_ != nullptr) RequestFrameWithin(0);
@@ -55,12 +36,7 @@ void WaylandDisplay::SetEventSink(DisplayEvents* sink) {
 
 bool WaylandDisplay::OpenDisplay(int width, int height) {
     if (open_) return true;
-    if (gone_ || width < 1 || height < 1 || width > kLargestFrameSide || height > kLargestFrameSide)
-        return false;
-    if (scene_ != QSize(width, height)) {
-        scene_ = QSize(width, height);
-        compositors_.front() = NewCompositor();
-    }
+    if (gone_ || !UseScene(width, height)) return false;
     std::string problem;
     client_ = connect_ ? connect_(*this, &problem) : nullptr;
     if (!client_) {
@@ -113,26 +89,12 @@ void WaylandDisplay::Tick() {
 
 void WaylandDisplay::ScheduleNextFrame() {
     if (sink_ == nullptr || !open_ || gone_) return;
-    const FrameDue due = sink_->NextFrameDue();
-    switch (due.when) {
-        case FrameDue::When::Steadily:
-            pacer_.WakeOnGrid(kFrameIntervalMs);
-            break;
-        case FrameDue::When::AtTick:
-            pacer_.WakeAt(FramePacer::TickToNs(due.tick, FramePacer::NowNs()));
-            break;
-        case FrameDue::When::WhenAsked:
-            pacer_.Stop();
-            break;
-    }
+    pacer_.WakeWhenDue(sink_->NextFrameDue());
 }
 
 void WaylandDisplay::RequestFrameWithin(int ms) {
     if (!open_ || gone_) return;
-    const std::int64_t now = FramePacer::NowNs();
-    const std::int64_t latest = now + std::int64_t{std::max(ms, 0)} * 1'000'000;
-    if (const auto set = pacer_.wakeAt(); set && *set <= latest) return;
-    pacer_.WakeAt(now);
+    pacer_.WakeWithin(ms);
 }
 
 bool WaylandDisplay::SomeOutputWants() const {
@@ -140,64 +102,28 @@ bool WaylandDisplay::SomeOutputWants() const {
                        [](const auto& each) { return each.second.wants; });
 }
 
-// One frame per distinct size the outputs want, checked before every frame. A compositor no
-// output wants any more takes the next new size (its pictures are made again anyway), or goes;
-// with no output at all the compositors stay as they are until one comes.
+// One frame per distinct size the outputs want, checked before every frame; with no output at
+// all the compositors stay as they are until one comes.
 void WaylandDisplay::ApplyDensity() {
-    if (outputs_.empty()) return;
     std::vector<QSize> wanted;
-    for (const auto& [id, output] : outputs_) {
-        if (std::find(wanted.begin(), wanted.end(), output.frame) == wanted.end())
-            wanted.push_back(output.frame);
-    }
-    const Compositor& source = FirstCompositor();  // alive until the end, wherever it goes
-    std::vector<std::unique_ptr<Compositor>> kept(wanted.size());
-    for (auto& each : compositors_) {
-        const auto at = std::find(wanted.begin(), wanted.end(), each->deviceSize());
-        if (at != wanted.end() && !kept[at - wanted.begin()])
-            kept[at - wanted.begin()] = std::move(each);
-    }
-    std::size_t spare = 0;
-    for (std::size_t i = 0; i < wanted.size(); ++i) {
-        if (kept[i]) continue;
-        while (spare < compositors_.size() && !compositors_[spare]) ++spare;
-        if (spare < compositors_.size()) {
-            kept[i] = std::move(compositors_[spare]);
-        } else {
-            kept[i] = NewCompositor();
-            kept[i]->CopySurfacesFrom(source);
-        }
-        kept[i]->SetDeviceSize(wanted[i]);
-    }
-    compositors_ = std::move(kept);
-}
-
-const Compositor* WaylandDisplay::ForSize(QSize frame) const {
-    for (const auto& each : compositors_) {
-        if (each->deviceSize() == frame) return each.get();
-    }
-    return nullptr;
+    for (const auto& [id, output] : outputs_) wanted.push_back(output.frame);
+    KeepCompositorsFor(wanted);
 }
 
 void WaylandDisplay::Flip() {
-    std::vector<QRegion> damage;
-    ForEach([&](Compositor& c) { damage.push_back(c.Compose()); });
+    const std::vector<QRegion> damage = ComposeEach();
     if (!client_ || gone_) return;
     bool presented = false;
     for (auto& [id, output] : outputs_) {
-        const Compositor* source = ForSize(output.frame);
-        if (source == nullptr) continue;  // came during this frame: composed on the next
-        const std::size_t k = static_cast<std::size_t>(
-            std::find_if(compositors_.begin(), compositors_.end(),
-                         [source](const auto& c) { return c.get() == source; }) -
-            compositors_.begin());
-        output.unshown += damage[k];
+        const auto k = IndexForSize(output.frame);
+        if (!k) continue;  // came during this frame: composed on the next
+        output.unshown += damage[*k];
         // An output that shows nothing for long gathers many small rectangles: past a few,
         // the one around them all costs less to send than each.
         if (output.unshown.rectCount() > kMostRectsSent)
             output.unshown = output.unshown.boundingRect();
         if (!output.wants) continue;
-        const QImage& frame = source->frame();
+        const QImage& frame = compositors()[*k]->frame();
         if (output.whole) output.unshown = QRegion(frame.rect());
         // Nothing new: the compositor is not asked to draw the same pixels again.
         if (output.unshown.isEmpty()) continue;
@@ -216,7 +142,7 @@ void WaylandDisplay::Flip() {
 
 void WaylandDisplay::SurfaceReady(wayland::OutputId id, int width, int height, int) {
     Output& output = outputs_[id];
-    output.frame = FrameSizeFor(QSize(width, height), scene_);
+    output.frame = FrameSizeFor(QSize(width, height), scene());
     output.wants = true;
     output.whole = true;
     output.unshown = QRegion();
@@ -260,57 +186,6 @@ void WaylandDisplay::Lose(const std::string& why) {
         QMetaObject::invokeMethod(
             this, [this, why] { lost_(why); }, Qt::QueuedConnection);
     }
-}
-
-// Every compositor is told everything, so each holds the same surfaces at the same places.
-SurfaceId WaylandDisplay::CreateSurface() {
-    SurfaceId id = 0;
-    ForEach([&](Compositor& c) { id = c.CreateSurface(); });
-    return id;
-}
-
-void WaylandDisplay::LoadPicture(SurfaceId surface, const std::string& path,
-                                 Transparency transparency) {
-    QString error;
-    bool loaded = true;
-    const QString name = QString::fromStdString(path);
-    ForEach([&](Compositor& c) { loaded = c.LoadPicture(surface, name, transparency, &error); });
-    if (!loaded) {
-        std::cerr << "driftmere: cannot read picture " << QuotedPath(path) << ": "
-                  << error.toStdString() << "\n";
-    }
-}
-
-void WaylandDisplay::SetSurfaceX(SurfaceId surface, std::int32_t x) {
-    ForEach([&](Compositor& c) { c.SetSurfaceX(surface, x); });
-}
-void WaylandDisplay::SetSurfaceY(SurfaceId surface, std::int32_t y) {
-    ForEach([&](Compositor& c) { c.SetSurfaceY(surface, y); });
-}
-void WaylandDisplay::MoveSurfaceX(SurfaceId surface, std::int32_t n) {
-    ForEach([&](Compositor& c) { c.MoveSurfaceX(surface, n); });
-}
-void WaylandDisplay::MoveSurfaceY(SurfaceId surface, std::int32_t n) {
-    ForEach([&](Compositor& c) { c.MoveSurfaceY(surface, n); });
-}
-std::int32_t WaylandDisplay::GetSurfaceX(SurfaceId surface) {
-    return FirstCompositor().SurfaceX(surface);
-}
-std::int32_t WaylandDisplay::GetSurfaceY(SurfaceId surface) {
-    return FirstCompositor().SurfaceY(surface);
-}
-void WaylandDisplay::ClearFrame(Colour colour) {
-    ForEach([&](Compositor& c) { c.ClearFrame(colour); });
-}
-void WaylandDisplay::DrawSurface(SurfaceId surface) {
-    ForEach([&](Compositor& c) { c.DrawSurface(surface); });
-}
-void WaylandDisplay::SetFont(const std::string& name, std::int32_t size) {
-    ForEach([&](Compositor& c) { c.SetFont(name, size); });
-}
-void WaylandDisplay::DrawText(const std::string& text, std::int32_t x, std::int32_t y,
-                              Colour colour) {
-    ForEach([&](Compositor& c) { c.DrawText(text, x, y, colour); });
 }
 
 }  // namespace driftmere

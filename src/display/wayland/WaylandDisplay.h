@@ -20,18 +20,17 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "display/DisplayControl.h"
-#include "display/qt/Compositor.h"
+#include "display/qt/ComposingDisplay.h"
 #include "display/qt/FramePacer.h"
 #include "platform/wayland/WaylandClient.h"
 
 namespace driftmere {
 
-class WaylandDisplay : public QObject, public DisplayControl, private wayland::ClientEvents {
+class WaylandDisplay : public QObject, public ComposingDisplay, private wayland::ClientEvents {
     Q_OBJECT
   public:
     // Makes the client (WaylandClient::Connect; tests pass a fake): null with *problem set when
@@ -52,7 +51,6 @@ class WaylandDisplay : public QObject, public DisplayControl, private wayland::C
     bool SetIdleInhibited(bool inhibited);
 
     // For tests and measurements.
-    std::size_t compositorCount() const { return compositors_.size(); }
     std::size_t outputCount() const { return outputs_.size(); }
     // Whether a frame is set to come (a due frame that waits for an output to want one is not).
     bool frameScheduled() const { return pacer_.wakeAt().has_value(); }
@@ -60,19 +58,6 @@ class WaylandDisplay : public QObject, public DisplayControl, private wayland::C
 
     void SetEventSink(DisplayEvents* sink) override;
     bool OpenDisplay(int sceneWidth, int sceneHeight) override;
-    SurfaceId CreateSurface() override;
-    void LoadPicture(SurfaceId surface, const std::string& path,
-                     Transparency transparency) override;
-    void SetSurfaceX(SurfaceId surface, std::int32_t x) override;
-    void SetSurfaceY(SurfaceId surface, std::int32_t y) override;
-    void MoveSurfaceX(SurfaceId surface, std::int32_t n) override;
-    void MoveSurfaceY(SurfaceId surface, std::int32_t n) override;
-    std::int32_t GetSurfaceX(SurfaceId surface) override;
-    std::int32_t GetSurfaceY(SurfaceId surface) override;
-    void ClearFrame(Colour colour) override;
-    void DrawSurface(SurfaceId surface) override;
-    void SetFont(const std::string& name, std::int32_t size) override;
-    void DrawText(const std::string& text, std::int32_t x, std::int32_t y, Colour colour) override;
     void Flip() override;
 
   private:
@@ -98,23 +83,12 @@ class WaylandDisplay : public QObject, public DisplayControl, private wayland::C
     void ApplyDensity();
     void ReadConnection();
     void Lose(const std::string& why);
-    std::unique_ptr<Compositor> NewCompositor();
-    Compositor& FirstCompositor() const { return *compositors_.front(); }
-    const Compositor* ForSize(QSize frame) const;
-    template <typename F>
-    void ForEach(F&& call) {
-        for (const auto& each : compositors_) call(*each);
-    }
 
     Connector connect_;
     std::function<void(const std::string&)> lost_;
     std::unique_ptr<wayland::WaylandClient> client_;
     std::unique_ptr<QSocketNotifier> readable_;
-    // One per frame size the outputs want; the first is the one surfaces are read back from.
-    std::vector<std::unique_ptr<Compositor>> compositors_;
     std::map<wayland::OutputId, Output> outputs_;
-    QSize scene_{kSceneWidth, kSceneHeight};
-    std::set<QString> warnedPictures_;
     DisplayEvents* sink_ = nullptr;
     FramePacer pacer_;
     bool open_ = false;
