@@ -3,7 +3,8 @@
 # in the session with as_session CMD... or in the background with session_exec CMD & (as its
 # user, with only the session's variables: no X display); stop_session at the end. Keys: wtype
 # under sway, mutter_key under mutter. Screenshots (session_shot): grim under sway; under mutter,
-# start_mutter_nested instead, which draws into a window of a private X server.
+# start_mutter_nested instead, which draws into a window of a private X server; sky and black
+# judge a part of one (the saver's scene, a letterbox bar).
 #
 # sway refuses to run as root, so a root caller runs the compositor and every client as a normal
 # user made for the tests ("driftmere-test"); clients started as root could not reach its socket.
