@@ -13,15 +13,6 @@ FIRST_RUN=$DRIFTMERE_SOURCE_DIR/fuzz/seeds/settings/first-run.ini
 grep -qx PwrSave=1 "$FIRST_RUN" && cp "$FIRST_RUN" "$SESSION_DIR/config/DriftmereVT/settings.ini"
 [ "$(id -u)" -ne 0 ] || chown -R "$SESSION_USER" "$SESSION_DIR/config"
 
-rgb() {  # rgb OUTPUT GEOMETRY: a screenshot of the output, the part's mean colour as "R G B"
-    session_shot "$1" "$WORK/$1.png" &&
-        convert "$WORK/$1.png" -crop "$2" +repage -scale '1x1!' \
-            -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n' info:
-}
-# sky / black OUTPUT GEOMETRY: the part is sky (blue well above red) / black (a letterbox bar).
-sky() { local r g b; read -r r g b < <(rgb "$1" "$2") && [ "$b" -gt $((r + 40)) ]; }
-black() { local r g b; read -r r g b < <(rgb "$1" "$2") && [ $((r + g + b)) -lt 6 ]; }
-
 session_exec "$SAVER" /s >"$WORK/program.out" 2>"$WORK/program.err" &
 SAVER_PID=$!
 PIDS+=("$SAVER_PID")

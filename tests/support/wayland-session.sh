@@ -3,7 +3,8 @@
 # in the session with as_session CMD... or in the background with session_exec CMD & (as its
 # user, with only the session's variables: no X display); stop_session at the end. Keys: wtype
 # under sway, mutter_key under mutter. Screenshots (session_shot): grim under sway; under mutter,
-# start_mutter_nested instead, which draws into a window of a private X server.
+# start_mutter_nested instead, which draws into a window of a private X server; sky and black
+# judge a part of one (the saver's scene, a letterbox bar).
 #
 # sway refuses to run as root, so a root caller runs the compositor and every client as a normal
 # user made for the tests ("driftmere-test"); clients started as root could not reach its socket.
@@ -125,6 +126,17 @@ session_shot() {
     as_session grim -o "$1" "$SESSION_DIR/shot.png" && cp "$SESSION_DIR/shot.png" "$2"
 }
 
+# output_rgb OUTPUT GEOMETRY: the mean colour of a part of a screenshot of the output, as "R G B".
+output_rgb() {
+    session_shot "$1" "$WORK/output-$1.png" &&
+        convert "$WORK/output-$1.png" -crop "$2" +repage -scale '1x1!' \
+            -format '%[fx:int(255*r)] %[fx:int(255*g)] %[fx:int(255*b)]\n' info:
+}
+# sky / black OUTPUT GEOMETRY: the part shows the scene's sky (blue well above red) / black (a
+# letterbox bar).
+sky() { local r g b; read -r r g b < <(output_rgb "$1" "$2") && [ "$b" -gt $((r + 40)) ]; }
+black() { local r g b; read -r r g b < <(output_rgb "$1" "$2") && [ $((r + g + b)) -lt 6 ]; }
+
 # stop_session: ends the compositor (and its clients) and removes the session's folder.
 stop_session() {
     [ -z "$SESSION_PID" ] || { kill -TERM "$SESSION_PID"; wait "$SESSION_PID"; } 2>/dev/null || true
@@ -184,7 +196,10 @@ start_mutter_nested() {
 # mutter_key KEYSYM: presses and releases one key through mutter's remote-desktop interface, as
 # a user at the keyboard would. KEYSYM is one character, a number (0xff1b) or one of the names
 # below. Each call is a remote-desktop session of its own, which lives only as long as the
-# program that asked for it, and the first key of a session never arrives: a Shift goes first.
+# program that asked for it, and makes its keyboard at its first key. Headless mutter has no
+# other keyboard, so its clients learn of that one only then and miss that key: a Shift goes
+# first there. Nested mutter has the X server's keyboard all along, and there the Shift would
+# arrive (and end a saver).
 mutter_key() {
     as_session python3 -c '
 import sys, time, dbus
@@ -199,12 +214,13 @@ session.Start()
 def tap(sym):
     session.NotifyKeyboardKeysym(dbus.UInt32(sym), True)
     session.NotifyKeyboardKeysym(dbus.UInt32(sym), False)
-tap(names["Shift_L"])
-time.sleep(0.3)
+if sys.argv[2] == "mutter":
+    tap(names["Shift_L"])
+    time.sleep(0.3)
 tap(sym)
 time.sleep(0.3)  # the key is delivered before the session ends
 session.Stop()
-' "$1"
+' "$1" "$SESSION_KIND"
 }
 
 # start_kwin [WIDTHxHEIGHT]: KWin (KDE's compositor) on virtual outputs, two of the one size (it

@@ -13,11 +13,11 @@ class DesktopInhibit {
     ~DesktopInhibit();
     DesktopInhibit(const DesktopInhibit&) = delete;
     DesktopInhibit& operator=(const DesktopInhibit&) = delete;
-    bool Active() const { return active_; }
+    bool Active() const { return path_ != nullptr; }
 
   private:
     std::uint32_t cookie_ = 0;
-    bool active_ = false;
+    const char* path_ = nullptr;  // the object that holds the inhibitor, none when not held
 };
 
 }  // namespace driftmere
