@@ -6,23 +6,6 @@
 namespace driftmere::wayland {
 namespace {
 
-// Past this many rectangles a missed-damage list is merged into one.
-constexpr std::size_t kMaxDamageRects = 8;
-
-bool Contains(const PixelRect& outer, const PixelRect& inner) {
-    return inner.x >= outer.x && inner.y >= outer.y &&
-           inner.x + inner.width <= outer.x + outer.width &&
-           inner.y + inner.height <= outer.y + outer.height;
-}
-
-PixelRect Bounds(const PixelRect& a, const PixelRect& b) {
-    const int left = std::min(a.x, b.x);
-    const int top = std::min(a.y, b.y);
-    const int right = std::max(a.x + a.width, b.x + b.width);
-    const int bottom = std::max(a.y + a.height, b.y + b.height);
-    return {left, top, right - left, bottom - top};
-}
-
 void FillBlack(const BufferPixels& buffer, int x, int y, int width, int height) {
     const PixelRect area = ClipRect({x, y, width, height}, buffer.width, buffer.height);
     if (IsEmpty(area)) return;
@@ -52,20 +35,6 @@ PixelRect ClipRect(const PixelRect& rect, int width, int height) {
     if (right <= left || bottom <= top) return {};
     return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(right - left),
             static_cast<int>(bottom - top)};
-}
-
-void AddDamage(std::vector<PixelRect>& list, const PixelRect& rect) {
-    if (IsEmpty(rect)) return;
-    for (const PixelRect& have : list) {
-        if (Contains(have, rect)) return;
-    }
-    std::erase_if(list, [&](const PixelRect& have) { return Contains(rect, have); });
-    list.push_back(rect);
-    if (list.size() > kMaxDamageRects) {
-        PixelRect all = list.front();
-        for (const PixelRect& have : list) all = Bounds(all, have);
-        list.assign(1, all);
-    }
 }
 
 PixelRect CopyFrameArea(const FramePixels& frame, const PixelRect& area, FramePlacement at,

@@ -1,7 +1,7 @@
 #pragma once
 // How a composed frame lands in a surface's buffer: centred, black bars around it, and only the
-// rectangles that changed copied again. Plain memory work, no Wayland, so that it can be checked
-// on its own.
+// rectangles that changed copied again (made disjoint by PixelRegion). Plain memory work, no
+// Wayland, so that it can be checked on its own.
 #include <cstdint>
 #include <vector>
 
@@ -20,11 +20,6 @@ FramePlacement CentreFrame(int frameWidth, int frameHeight, int bufferWidth, int
 // `rect` cut to the `width` x `height` area from the origin; empty (zero size) when outside.
 PixelRect ClipRect(const PixelRect& rect, int width, int height);
 bool IsEmpty(const PixelRect& rect);
-
-// Adds `rect` to a list of rectangles still to be redrawn. A rectangle already covered adds
-// nothing, and a list grown past a few rectangles becomes the one rectangle around them all, so
-// that a buffer that misses many frames keeps a bounded list (and copies a little more).
-void AddDamage(std::vector<PixelRect>& list, const PixelRect& rect);
 
 // A buffer's memory: XRGB8888, `stride` bytes a row.
 struct BufferPixels {

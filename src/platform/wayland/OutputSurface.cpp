@@ -171,7 +171,7 @@ void OutputSurface::ApplySize() {
     wl_region_destroy(opaque);
     buffers_.clear();
     frameWidth_ = frameHeight_ = 0;
-    undamaged_.clear();
+    undamaged_.Clear();
     damageAll_ = true;
     callbacks_.ready(width_, height_, scale_);
 }
@@ -225,18 +225,21 @@ void OutputSurface::Present(const FramePixels& frame, const std::vector<PixelRec
         frameHeight_ = frame.height;
         damageAll_ = true;
     }
-    for (const PixelRect& rect : changed) {
-        const PixelRect inFrame = ClipRect(rect, frame.width, frame.height);
-        if (IsEmpty(inFrame)) continue;
+    // What changed, cut to the frame and made disjoint once, goes into each buffer's missed
+    // region and into what the compositor has not been told: overlapping changes of one frame
+    // or of the frames a buffer missed are copied and damaged once.
+    PixelRegion change;
+    for (const PixelRect& rect : changed) change.Add(ClipRect(rect, frame.width, frame.height));
+    if (!change.empty()) {
         for (auto& buffer : buffers_) {
-            if (!buffer->stale) AddDamage(buffer->missed, inFrame);
+            if (!buffer->stale) buffer->missed.Add(change);
         }
-        AddDamage(undamaged_, inFrame);
+        undamaged_.Add(change);
     }
 
     ShmBuffer* buffer = FreeBuffer();
     if (buffer == nullptr) {
-        // Every buffer is still read: this frame's changes wait in each buffer's list.
+        // Every buffer is still read: this frame's changes wait in each buffer's region.
         frameDropped_ = true;
         return;
     }
@@ -246,11 +249,11 @@ void OutputSurface::Present(const FramePixels& frame, const std::vector<PixelRec
         // What it shows differs from the last buffer only where the frame changed.
         CopyFrameArea(frame, {0, 0, frame.width, frame.height}, at, buffer->pixels());
     } else {
-        for (const PixelRect& rect : buffer->missed) {
+        for (const PixelRect& rect : buffer->missed.rects()) {
             CopyFrameArea(frame, rect, at, buffer->pixels());
         }
     }
-    buffer->missed.clear();
+    buffer->missed.Clear();
     buffer->stale = false;
     buffer->busy = true;
 
@@ -258,12 +261,12 @@ void OutputSurface::Present(const FramePixels& frame, const std::vector<PixelRec
     if (damageAll_) {
         Damage({0, 0, width_, height_});
     } else {
-        for (const PixelRect& rect : undamaged_) {
+        for (const PixelRect& rect : undamaged_.rects()) {
             Damage(
                 ClipRect({rect.x + at.x, rect.y + at.y, rect.width, rect.height}, width_, height_));
         }
     }
-    undamaged_.clear();
+    undamaged_.Clear();
     damageAll_ = false;
     frameDropped_ = false;
     if (frameCallback_ == nullptr) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/wayland/PixelRegion.h"
 #include "platform/wayland/ShmBuffer.h"
 #include "platform/wayland/WaylandClient.h"
 
@@ -125,7 +126,7 @@ class OutputSurface {
     int frameHeight_ = 0;
     // Changes not yet damaged on the compositor's side: those of frames that found no free
     // buffer. The whole surface after a new size.
-    std::vector<PixelRect> undamaged_;
+    PixelRegion undamaged_;
     bool damageAll_ = true;
     // A frame was dropped for want of a free buffer: the next release asks for another.
     bool frameDropped_ = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/wayland/FrameCopy.h"
+#include "platform/wayland/PixelRegion.h"
 
 struct wl_buffer;
 struct wl_shm;
@@ -32,7 +33,7 @@ class ShmBuffer {
     // Whether the compositor may be reading it (from attach until its release).
     bool busy = false;
     // Frame rectangles changed since this buffer was last drawn: drawn into it next time.
-    std::vector<PixelRect> missed;
+    PixelRegion missed;
     // Set when nothing it holds can be kept (new, or the frame's size changed): next time it is
     // drawn whole, bars included.
     bool stale = true;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/wayland/FrameCopy.h"
+#include "platform/wayland/PixelRegion.h"
 
 namespace driftmere::wayland {
 namespace {
@@ -67,17 +68,56 @@ TEST(WaylandFrameCopy, CentresTheFrameBehindBlackBarsAndCopiesOnlyTheChangedArea
     }
 }
 
-// A buffer that misses many frames keeps a short list, and a rectangle reaching to INT_MAX is
-// cut, not wrapped around into a small or negative one.
-TEST(WaylandFrameCopy, DamageListsStayBoundedAndHugeRectanglesAreCut) {
-    std::vector<PixelRect> list;
-    for (int i = 0; i < 100; ++i) AddDamage(list, {i * 10, 5, 4, 4});
-    ASSERT_LE(list.size(), 8u);
-    for (int i = 0; i < 100; ++i) {
-        bool covered = false;
-        for (const PixelRect& r : list) covered |= r.x <= i * 10 && r.x + r.width >= i * 10 + 4;
-        EXPECT_TRUE(covered) << i;
+// A region covers exactly the union of what was added (its bounding box past the bound), each
+// pixel once, in as few rectangles as its shape needs, whether added one at a time or at once.
+TEST(WaylandFrameCopy, RegionsCoverTheUnionOnceInFewRectangles) {
+    struct Case {
+        const char* what;
+        std::vector<PixelRect> added;
+        std::size_t rects;  // how many the region should hold
+        bool bounded;       // past the bound: the box around them all
+    };
+    std::vector<PixelRect> many;
+    for (int i = 0; i < 32; ++i) many.push_back({i % 8 * 8, i / 8 * 8, 2, 2});
+    std::vector<PixelRect> tooMany = many;
+    tooMany.push_back({60, 40, 3, 3});
+    const Case cases[] = {
+        {"overlapping", {{0, 0, 4, 4}, {2, 2, 4, 4}}, 3, false},
+        {"a sprite moving", {{10, 10, 8, 8}, {12, 10, 8, 8}, {14, 11, 8, 8}}, 3, false},
+        {"touching side by side", {{0, 0, 3, 2}, {3, 0, 3, 2}}, 1, false},
+        {"touching one above the other", {{0, 0, 3, 2}, {0, 2, 3, 2}}, 1, false},
+        {"nested, large first", {{0, 0, 8, 8}, {2, 2, 2, 2}}, 1, false},
+        {"nested, small first", {{2, 2, 2, 2}, {0, 0, 8, 8}}, 1, false},
+        {"twice, and empty", {{1, 1, 5, 5}, {0, 0, 0, 9}, {1, 1, 5, 5}, {3, 3, 4, -1}}, 1, false},
+        {"a cross", {{4, 0, 2, 10}, {0, 4, 10, 2}}, 3, false},
+        {"many small, at the bound", many, 32, false},
+        {"one past the bound", tooMany, 1, true},
+    };
+    constexpr int kSide = 64;
+    auto mark = [](std::vector<int>& grid, const PixelRect& r) {
+        for (int y = r.y; y < r.y + r.height; ++y)
+            for (int x = r.x; x < r.x + r.width; ++x) ++grid[y * kSide + x];
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<int> want(kSide * kSide, 0);
+        for (const PixelRect& r : c.bounded ? std::vector<PixelRect>{{0, 0, 63, 43}} : c.added)
+            mark(want, r);
+        PixelRegion one, all;
+        for (const PixelRect& r : c.added) one.Add(r);
+        all.Add(c.added);
+        for (const PixelRegion* region : {&one, &all}) {
+            ASSERT_EQ(region->rects().size(), c.rects);
+            std::vector<int> times(kSide * kSide, 0);
+            for (const PixelRect& r : region->rects()) mark(times, r);
+            for (int i = 0; i < kSide * kSide; ++i)
+                ASSERT_EQ(times[i], want[i] > 0 ? 1 : 0) << "at " << i % kSide << "," << i / kSide;
+        }
     }
+}
+
+// A rectangle reaching to INT_MAX is cut, not wrapped around into a small or negative one.
+TEST(WaylandFrameCopy, HugeRectanglesAreCut) {
     const PixelRect cut = ClipRect({INT_MAX - 1, 0, INT_MAX, INT_MAX}, 100, 100);
     EXPECT_TRUE(IsEmpty(cut));
     const PixelRect whole = ClipRect({-INT_MAX, -INT_MAX, INT_MAX, INT_MAX}, 100, 100);
