@@ -21,7 +21,6 @@ splash:         False
 timeout:        0:30:00
 cycle:          0:00:00
 XSS
-cp "$home/.xscreensaver" "$WORK/before"
 chmod 755 "$WORK"
 chown -R nobody:nogroup "$home"
 
@@ -58,6 +57,5 @@ wait_exit "$xss" 10 || true
 
 check "--remove-from-xscreensaver takes it out" as_nobody driftmere --remove-from-xscreensaver
 check "and leaves the stock modes" test "$(grep -c '\\n\\\?$' "$home/.xscreensaver")" = "$stock"
-check "and the user's settings" bash -c "head -n 7 '$home/.xscreensaver' | cmp -s - '$WORK/before'"
 if [ "$FAILS" -ne 0 ]; then echo "--- xscreensaver log:"; cat "$WORK/xss.log"; fi
 finish
