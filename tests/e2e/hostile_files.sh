@@ -64,6 +64,7 @@ check "at once, without waiting for the audio device" \
     test "$(lines_matching "$WORK/nowindow.err" 'still busy')" = 0
 check "saying so on stderr (no message box)" \
     test "$(lines_matching "$WORK/nowindow.err" 'Error opening Direct Draw')" = 1
+check "and why" grep -q 'cannot be drawn in' "$WORK/nowindow.err"
 export DRIFTMERE_AUDIO=none
 unset PULSE_SERVER
 
