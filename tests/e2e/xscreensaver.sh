@@ -21,7 +21,6 @@ splash:         False
 timeout:        0:30:00
 cycle:          0:00:00
 XSS
-cp "$home/.xscreensaver" "$WORK/before"
 chmod 755 "$WORK"
 chown -R nobody:nogroup "$home"
 
@@ -33,7 +32,6 @@ as_nobody() {
 }
 
 check "--add-to-xscreensaver adds the entry" as_nobody driftmere --add-to-xscreensaver
-check "and only once" bash -c "[ \$(grep -c 'driftmere --root' '$home/.xscreensaver') = 1 ]"
 # Every entry ends in "\n"; ours is the last, after every stock mode.
 modes=$(grep -c '\\n\\\?$' "$home/.xscreensaver")
 stock=$(sed -n '/^\*programs:/,/[^\\]$/p' /etc/X11/app-defaults/XScreenSaver | grep -c '\\n\\\?$')
@@ -59,6 +57,5 @@ wait_exit "$xss" 10 || true
 
 check "--remove-from-xscreensaver takes it out" as_nobody driftmere --remove-from-xscreensaver
 check "and leaves the stock modes" test "$(grep -c '\\n\\\?$' "$home/.xscreensaver")" = "$stock"
-check "and the user's settings" bash -c "head -n 7 '$home/.xscreensaver' | cmp -s - '$WORK/before'"
 if [ "$FAILS" -ne 0 ]; then echo "--- xscreensaver log:"; cat "$WORK/xss.log"; fi
 finish
