@@ -36,8 +36,12 @@ size=$(sway_msg -t get_outputs | grep -A30 '"HEADLESS-3"' | grep -m1 -oE '"width
 check "an output made while it runs shows the scene" wait_for 30 sky HEADLESS-3 40x40+$((size / 2 - 20))+0
 check "that output (${size} wide, headless sway's 16:9) is letterboxed" black HEADLESS-3 20x200+0+200
 
+# Keys are read in order: once Q has written SoundOn=False, N before it has been read too.
 as_session wtype -s 300 n
-check "N is a music key: the saver goes on" kill -0 "$SAVER_PID"
+as_session wtype -s 300 q
+saver_sound_on() { grep -qx "SoundOn=$1" "$SESSION_DIR/config/DriftmereVT/settings.ini"; }
+check "N and Q are music keys: Q writes SoundOn=False" wait_for 10 saver_sound_on False
+check "... and the saver goes on" kill -0 "$SAVER_PID"
 as_session wtype -s 300 x
 check "another key ends it" wait_exit "$SAVER_PID" 20
 check "with status 0" test "$(exit_status "$SAVER_PID")" -eq 0
