@@ -124,7 +124,7 @@ kill "$HOST_PID"
 wayland_unreachable() {
     local s=0
     WAYLAND_DISPLAY=wayland-0 "$BIN" --idle 0.1 2>"$WORK/wayland.err" || s=$?
-    [ "$s" -eq 1 ] && grep -q "cannot reach the Wayland compositor" "$WORK/wayland.err"
+    [ "$s" -eq 1 ] && grep -q "no Wayland compositor at wayland-0" "$WORK/wayland.err"
 }
 check "in a Wayland session it asks the compositor, and says so when it cannot" wayland_unreachable
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/wayland/CompositorConnection.h"
 #include "platform/wayland/OutputSurface.h"
 #include "platform/wayland/SeatInput.h"
 #include "protocols/idle-inhibit-unstable-v1-client.h"
@@ -22,9 +23,6 @@ namespace driftmere::wayland {
 namespace {
 
 class Connection;
-
-// A compositor that takes the connection but never answers is given this long, not forever.
-constexpr int kSetupTimeoutMs = 5000;
 
 struct Output {
     Connection* connection = nullptr;
@@ -55,8 +53,6 @@ class Connection final : public WaylandClient {
     bool Start(std::string* problem);
     // Waits until the compositor has handled every request sent so far, dispatching what it
     // sends meanwhile, for at most `timeoutMs`.
-    enum class Answer { kAnswered, kBroken, kSilent };
-    Answer RoundTrip(int timeoutMs);
 
     int fd() const override { return disconnected_ ? -1 : wl_display_get_fd(display_); }
     void Dispatch() override;
@@ -242,44 +238,6 @@ Output* Connection::Find(OutputId name) const {
     return nullptr;
 }
 
-Connection::Answer Connection::RoundTrip(int timeoutMs) {
-    static const wl_callback_listener listener = {
-        .done = [](void* data, wl_callback*, std::uint32_t) { *static_cast<bool*>(data) = true; },
-    };
-    bool answered = false;
-    wl_callback* sync = wl_display_sync(display_);
-    wl_callback_add_listener(sync, &listener, &answered);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    bool broken = false;
-    while (!answered && !broken) {
-        while (wl_display_prepare_read(display_) != 0) {
-            if (wl_display_dispatch_pending(display_) < 0) broken = true;
-            if (broken || answered) break;
-        }
-        if (broken || answered) break;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        if (wl_display_flush(display_) < 0 && errno != EAGAIN) {
-            wl_display_cancel_read(display_);
-            broken = true;
-            break;
-        }
-        pollfd ready = {wl_display_get_fd(display_), POLLIN, 0};
-        const int polled = left.count() > 0 ? ::poll(&ready, 1, static_cast<int>(left.count())) : 0;
-        if (polled <= 0) {
-            wl_display_cancel_read(display_);
-            if (polled < 0 && errno == EINTR) continue;
-            break;  // out of time
-        }
-        if (wl_display_read_events(display_) < 0 || wl_display_dispatch_pending(display_) < 0) {
-            broken = true;
-        }
-    }
-    wl_callback_destroy(sync);
-    if (broken) return Answer::kBroken;
-    return answered ? Answer::kAnswered : Answer::kSilent;
-}
-
 bool Connection::Start(std::string* problem) {
     static const wl_registry_listener listener = {
         .global = &Connection::Global,
@@ -290,16 +248,7 @@ bool Connection::Start(std::string* problem) {
     // The first round trip lists the globals; the second brings what the bound outputs and the
     // seat say about themselves.
     for (int round = 0; round < 2; ++round) {
-        const Answer answer = RoundTrip(kSetupTimeoutMs);
-        if (answer == Answer::kBroken) {
-            *problem = "the Wayland compositor broke the connection while it was being set up";
-            return false;
-        }
-        if (answer == Answer::kSilent) {
-            *problem = "the Wayland compositor did not answer within " +
-                       std::to_string(kSetupTimeoutMs / 1000) + " seconds";
-            return false;
-        }
+        if (!SetupRoundTrip(display_, "being set up", problem)) return false;
     }
     if (globals_.compositor == nullptr || globals_.shm == nullptr) {
         *problem = "the Wayland compositor offers no surfaces in shared memory";
@@ -414,29 +363,8 @@ bool Connection::SetIdleInhibited(bool inhibited) {
 }  // namespace
 
 std::unique_ptr<WaylandClient> WaylandClient::Connect(ClientEvents& events, std::string* problem) {
-    // libwayland would fall back to "wayland-0" without the variable: a session that names no
-    // compositor has none for the saver.
-    const char* name = std::getenv("WAYLAND_DISPLAY");
-    if (name == nullptr || *name == '\0') {
-        *problem = "no Wayland compositor: WAYLAND_DISPLAY is not set";
-        return nullptr;
-    }
-    // libwayland takes WAYLAND_SOCKET, a descriptor a compositor that started us passed down,
-    // before any name. One that is not a socket is some other file of ours: never used.
-    if (const char* inherited = std::getenv("WAYLAND_SOCKET")) {
-        struct stat info {};
-        char* end = nullptr;
-        const long fd = std::strtol(inherited, &end, 10);
-        if (end == inherited || *end != '\0' || fd < 0 || fd > INT_MAX ||
-            ::fstat(static_cast<int>(fd), &info) != 0 || !S_ISSOCK(info.st_mode)) {
-            ::unsetenv("WAYLAND_SOCKET");
-        }
-    }
-    wl_display* display = wl_display_connect(nullptr);
-    if (display == nullptr) {
-        *problem = std::string("no Wayland compositor at ") + name + ": " + std::strerror(errno);
-        return nullptr;
-    }
+    wl_display* display = ConnectToCompositor(problem);
+    if (display == nullptr) return nullptr;
     auto connection = std::make_unique<Connection>(events, display);
     if (!connection->Start(problem)) return nullptr;
     return connection;

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/wayland/CompositorConnection.h"
 #include "protocols/ext-idle-notify-v1-client.h"
 #include "protocols/kde-idle-client.h"
 
@@ -78,18 +79,11 @@ WaylandIdleSource::~WaylandIdleSource() {
 }
 
 bool WaylandIdleSource::Connect(std::string& problem) {
-    display_ = wl_display_connect(nullptr);
-    if (!display_) {
-        problem = std::string("cannot reach the Wayland compositor (") + std::strerror(errno) + ")";
-        return false;
-    }
+    display_ = ConnectToCompositor(&problem);
+    if (!display_) return false;
     registry_ = wl_display_get_registry(display_);
     wl_registry_add_listener(registry_, &kRegistryListener, this);
-    if (wl_display_roundtrip(display_) < 0) {
-        problem = "the Wayland compositor ended the connection";
-        return false;
-    }
-    return true;
+    return SetupRoundTrip(display_, "being set up", &problem);
 }
 
 void WaylandIdleSource::OnGlobal(wl_registry* registry, std::uint32_t name, const char* interface,
