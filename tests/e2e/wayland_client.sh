@@ -111,6 +111,17 @@ exec 3>&-
 as_session wtype -s 300 x
 check "another key ends it" wait_exit "$PROBE_PID" 20
 check "the fullscreen window shows once it has gone" wait_for 20 shows HEADLESS-1 $MAGENTA
+
+# The same square drawn straight into the surface's buffers: sway keeps the buffer shown until
+# the next is committed, so each frame goes into the other one, which must first get the
+# previous frame's change (the probe checks each buffer it is given).
+start_probe --animate-in-place
+check "drawn in place, the first output is covered" wait_for 20 covered HEADLESS-1 800 600 $GREEN
+check "and shows the square once, no trail" one_square HEADLESS-1 800
+sleep 1
+check "each buffer given held the frame before" not_said '^stale buffer$'
+as_session wtype -s 300 x
+check "a key ends it" wait_exit "$PROBE_PID" 20
 stop_session
 
 echo "# mutter: no layer shell"

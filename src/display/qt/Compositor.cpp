@@ -49,6 +49,25 @@ QImage Compositor::NewFrame(QSize size, const QImage& pixels) const {
     return fresh;
 }
 
+bool Compositor::ComposeInto(QImage memory) {
+    if (memory.size() != frame_.size() || memory.format() != QImage::Format_RGB32) return false;
+    // Memory of our own kept for a later ComposeInOwnMemory (an image of a frame that
+    // went to lent memory is not held by anyone else).
+    if (!frameLent_) ownFrame_ = std::move(frame_);
+    frame_ = std::move(memory);
+    frameLent_ = true;
+    return true;
+}
+
+void Compositor::ComposeInOwnMemory() {
+    if (!frameLent_) return;
+    if (ownFrame_.size() != frame_.size()) ownFrame_ = QImage(frame_.size(), QImage::Format_RGB32);
+    FillScaled(ownFrame_, frame_);
+    frame_ = std::move(ownFrame_);
+    ownFrame_ = QImage();
+    frameLent_ = false;
+}
+
 void Compositor::CopySurfacesFrom(const Compositor& other) {
     if (!surfaces_.empty()) return;
     for (const Surface& each : other.surfaces_) {
@@ -69,6 +88,8 @@ void Compositor::ApplyDeviceSize(QSize device) {
     grid_ = grid;
     // The window may repaint before the next Compose: it finds the last frame, resized.
     frame_ = NewFrame(grid_.device(), frame_);
+    frameLent_ = false;
+    ownFrame_ = QImage();
     // Every picture and text picture is the wrong size now: they are made again when drawn.
     for (Surface& each : surfaces_) {
         each.image = QImage();

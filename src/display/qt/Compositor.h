@@ -48,7 +48,18 @@ class Compositor {
     void SetFrameMemory(FrameMemory memory) {
         frameMemory_ = std::move(memory);
         frame_ = NewFrame(frame_.size(), frame_);
+        frameLent_ = false;
     }
+    // Composes into `memory` from now on, a deviceSize() RGB32 image over memory that already
+    // holds the frame last composed (another buffer brought up to date): nothing is copied. The
+    // image must stay its only holder, so that drawing never detaches it into a copy. False, and
+    // nothing changed, for an image of another size or format.
+    bool ComposeInto(QImage memory);
+    // Composes into memory of its own from now on, the frame copied there once when it was
+    // composed into memory lent by ComposeInto (which may soon be read by someone else).
+    void ComposeInOwnMemory();
+    // Whether the frame is composed into memory lent by ComposeInto.
+    bool composesInLentMemory() const { return frameLent_; }
     // Makes every surface the other compositor has, with the same pictures and positions (for a
     // second density of the same scene). Only for a compositor without surfaces.
     void CopySurfacesFrom(const Compositor& other);
@@ -187,6 +198,8 @@ class Compositor {
     QSize pendingDevice_;  // empty: none
     QImage frame_;
     bool framePainted_ = false;  // a Compose has drawn into the frame: it is no longer all black
+    bool frameLent_ = false;     // frame_ is memory given to ComposeInto
+    QImage ownFrame_;            // the memory of its own it goes back to from lent memory
     FrameMemory frameMemory_;
     WarningSink warn_;
     std::vector<Surface> surfaces_;  // surface n is element n - 1

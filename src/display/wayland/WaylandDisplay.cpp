@@ -10,11 +10,29 @@ namespace driftmere {
 namespace {
 
 constexpr int kMostRectsSent = 32;
+// While the next frame comes within this long, the connection is read when it comes rather than
+// whenever something arrives: what the compositor sends between two frames (a buffer let go,
+// its frame callback) is read with the next frame instead of waking the saver once more, and a
+// key or a pointer move waits at most this long.
+constexpr std::int64_t kReadWithFramesWithinNs = 50'000'000;
 
 std::vector<wayland::PixelRect> RectsOf(const QRegion& region) {
     std::vector<wayland::PixelRect> rects;
     for (const QRect& r : region) rects.push_back({r.x(), r.y(), r.width(), r.height()});
     return rects;
+}
+
+wayland::FramePixels PixelsOf(const QImage& frame) {
+    return {frame.constBits(), frame.width(), frame.height(),
+            static_cast<int>(frame.bytesPerLine())};
+}
+
+// An image over a buffer's memory that keeps the memory mapped while the image lives.
+QImage ImageOver(const wayland::FrameTarget& target) {
+    auto* keep = new std::shared_ptr<void>(target.keep);
+    return QImage(
+        target.pixels, target.width, target.height, target.stride, QImage::Format_RGB32,
+        [](void* held) { delete static_cast<std::shared_ptr<void>*>(held); }, keep);
 }
 
 }  // namespace
@@ -74,9 +92,15 @@ void WaylandDisplay::Tick() {
     // A frame handler that runs a nested event loop must not start a second frame inside the
     // first.
     if (sink_ == nullptr || !open_ || gone_ || inFrame_) return;
+    // What came since the last frame: frame callbacks, buffers let go, input.
+    if (readable_ && !readable_->isEnabled()) {
+        ReadConnection();
+        if (sink_ == nullptr || gone_) return;
+    }
     if (!SomeOutputWants()) {
         // Made when an output asks for one (FrameWanted), not before.
         frameOwed_ = true;
+        WatchConnection();
         return;
     }
     frameOwed_ = false;
@@ -90,11 +114,22 @@ void WaylandDisplay::Tick() {
 void WaylandDisplay::ScheduleNextFrame() {
     if (sink_ == nullptr || !open_ || gone_) return;
     pacer_.WakeWhenDue(sink_->NextFrameDue());
+    WatchConnection();
+}
+
+// The connection is watched all the time unless a frame comes soon and will read it.
+void WaylandDisplay::WatchConnection() {
+    if (!readable_ || gone_) return;
+    const auto wake = pacer_.wakeAt();
+    const bool frameSoon =
+        wake && !frameOwed_ && *wake - FramePacer::NowNs() <= kReadWithFramesWithinNs;
+    readable_->setEnabled(!frameSoon);
 }
 
 void WaylandDisplay::RequestFrameWithin(int ms) {
     if (!open_ || gone_) return;
     pacer_.WakeWithin(ms);
+    WatchConnection();
 }
 
 bool WaylandDisplay::SomeOutputWants() const {
@@ -110,7 +145,37 @@ void WaylandDisplay::ApplyDensity() {
     KeepCompositorsFor(wanted);
 }
 
+// Each frame size's first output that wants a frame has it composed straight into a free
+// buffer of its surface, which then lacks at most what changed in the frame before (nothing,
+// where the compositor let go of the last buffer already). Other outputs of that size are sent a
+// copy of the changes, as is an output whose compositor has no buffer free.
+std::vector<WaylandDisplay::Lent> WaylandDisplay::LendBuffers() {
+    std::vector<Lent> lent(compositors().size());
+    for (std::size_t k = 0; k < compositors().size(); ++k) {
+        Compositor& compositor = *compositors()[k];
+        const auto lead = std::find_if(outputs_.begin(), outputs_.end(), [&](const auto& each) {
+            return each.second.wants && IndexForSize(each.second.frame) == k;
+        });
+        if (client_ && !gone_ && lead != outputs_.end()) {
+            Output& output = lead->second;
+            const QImage& shown = compositor.frame();
+            const QRegion missing = output.whole ? QRegion(shown.rect()) : output.unshown;
+            const auto target = client_->BeginFrame(lead->first, PixelsOf(shown), RectsOf(missing));
+            if (target && compositor.ComposeInto(ImageOver(*target))) {
+                output.unshown = QRegion();
+                output.whole = false;
+                lent[k] = {lead->first, target->pixels};
+                continue;
+            }
+        }
+        // Not into a buffer the compositor may be reading now.
+        compositor.ComposeInOwnMemory();
+    }
+    return lent;
+}
+
 void WaylandDisplay::Flip() {
+    const std::vector<Lent> lent = LendBuffers();
     const std::vector<QRegion> damage = ComposeEach();
     if (!client_ || gone_) return;
     bool presented = false;
@@ -127,9 +192,13 @@ void WaylandDisplay::Flip() {
         if (output.whole) output.unshown = QRegion(frame.rect());
         // Nothing new: the compositor is not asked to draw the same pixels again.
         if (output.unshown.isEmpty()) continue;
-        const wayland::FramePixels pixels{frame.constBits(), frame.width(), frame.height(),
-                                          static_cast<int>(frame.bytesPerLine())};
-        client_->Present(id, pixels, RectsOf(output.unshown));
+        // The other outputs of its size are sent copies.
+        if (lent[*k].output == id && lent[*k].pixels != nullptr &&
+            frame.constBits() == lent[*k].pixels) {
+            client_->PresentBegun(id, RectsOf(output.unshown));
+        } else {
+            client_->Present(id, PixelsOf(frame), RectsOf(output.unshown));
+        }
         // A buffer that could not be made ends the connection from inside Present.
         if (gone_) return;
         output.unshown = QRegion();

@@ -13,6 +13,9 @@
 // presented there, or before anything was presented. An output the compositor does not draw (off,
 // hidden) sends no callback and gets nothing; while no output wants a frame, none is made, and a
 // frame that fell due meanwhile is made as soon as one asks.
+//
+// A frame is composed straight into a buffer of the first output of its size that wants it, so
+// that it is not copied there afterwards; see LendBuffers.
 #include <QObject>
 #include <QRegion>
 #include <QSize>
@@ -77,8 +80,15 @@ class WaylandDisplay : public QObject, public ComposingDisplay, private wayland:
     void PointerMoved() override;
     void Disconnected(const std::string& why) override;
 
+    // Per compositor: the output whose buffer its frame is composed into this time, if any.
+    struct Lent {
+        wayland::OutputId output = 0;
+        const std::uint8_t* pixels = nullptr;  // null: none
+    };
+    std::vector<Lent> LendBuffers();
     void Tick();
     void ScheduleNextFrame();
+    void WatchConnection();
     bool SomeOutputWants() const;
     void ApplyDensity();
     void ReadConnection();

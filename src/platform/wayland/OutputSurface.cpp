@@ -3,6 +3,7 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "protocols/idle-inhibit-unstable-v1-client.h"
@@ -25,6 +26,14 @@ int ClampScale(int scale) { return std::clamp(scale, 1, kMaxScale); }
 // never past what the largest buffer could show.
 int BoundedLogical(std::int64_t size) {
     return static_cast<int>(std::clamp<std::int64_t>(size, 0, kMaxBufferSide));
+}
+
+// Whether `frame` lies in the buffer's own memory: the owner composed it there.
+bool Holds(const ShmBuffer& buffer, const FramePixels& frame) {
+    const BufferPixels memory = buffer.pixels();
+    const auto begin = reinterpret_cast<std::uintptr_t>(memory.pixels);
+    const auto at = reinterpret_cast<std::uintptr_t>(frame.pixels);
+    return at >= begin && at - begin < static_cast<std::uintptr_t>(memory.height) * memory.stride;
 }
 
 }  // namespace
@@ -169,6 +178,7 @@ void OutputSurface::ApplySize() {
     wl_region_add(opaque, 0, 0, logicalWidth, logicalHeight);
     wl_surface_set_opaque_region(surface_, opaque);
     wl_region_destroy(opaque);
+    drawing_ = nullptr;
     buffers_.clear();
     frameWidth_ = frameHeight_ = 0;
     undamaged_.Clear();
@@ -177,9 +187,19 @@ void OutputSurface::ApplySize() {
 }
 
 ShmBuffer* OutputSurface::FreeBuffer() {
+    // The free buffer that lacks least of the last frame: with a compositor that lets go of a
+    // buffer once it has read it, the one just sent, which lacks nothing.
+    ShmBuffer* best = nullptr;
+    long long bestLacks = 0;
     for (auto& buffer : buffers_) {
-        if (!buffer->busy) return buffer.get();
+        if (buffer->busy) continue;
+        const long long lacks = buffer->stale ? LLONG_MAX : buffer->missed.area();
+        if (best == nullptr || lacks < bestLacks) {
+            best = buffer.get();
+            bestLacks = lacks;
+        }
     }
+    if (best != nullptr) return best;
     if (buffers_.size() >= kMaxBuffers) return nullptr;
     std::string problem;
     std::unique_ptr<ShmBuffer> made = ShmBuffer::Create(globals_.shm, width_, height_, &problem);
@@ -213,11 +233,11 @@ void OutputSurface::Damage(const PixelRect& rect) {
     wl_surface_damage(surface_, left, top, right - left, bottom - top);
 }
 
-void OutputSurface::Present(const FramePixels& frame, const std::vector<PixelRect>& changed) {
-    if (!ready_ || closed_) return;
+bool OutputSurface::UseFrame(const FramePixels& frame) {
+    if (!ready_ || closed_) return false;
     if (frame.pixels == nullptr || frame.width <= 0 || frame.height <= 0 ||
         frame.stride < std::int64_t{frame.width} * 4) {
-        return;
+        return false;
     }
     if (frame.width != frameWidth_ || frame.height != frameHeight_) {
         for (auto& buffer : buffers_) buffer->stale = true;
@@ -225,18 +245,40 @@ void OutputSurface::Present(const FramePixels& frame, const std::vector<PixelRec
         frameHeight_ = frame.height;
         damageAll_ = true;
     }
+    return true;
+}
+
+void OutputSurface::Record(const std::vector<PixelRect>& changed, const ShmBuffer* holding) {
     // What changed, cut to the frame and made disjoint once, goes into each buffer's missed
     // region and into what the compositor has not been told: overlapping changes of one frame
     // or of the frames a buffer missed are copied and damaged once.
     PixelRegion change;
-    for (const PixelRect& rect : changed) change.Add(ClipRect(rect, frame.width, frame.height));
-    if (!change.empty()) {
-        for (auto& buffer : buffers_) {
-            if (!buffer->stale) buffer->missed.Add(change);
-        }
-        undamaged_.Add(change);
+    for (const PixelRect& rect : changed) change.Add(ClipRect(rect, frameWidth_, frameHeight_));
+    if (change.empty()) return;
+    for (auto& buffer : buffers_) {
+        if (!buffer->stale && buffer.get() != holding) buffer->missed.Add(change);
     }
+    undamaged_.Add(change);
+}
 
+void OutputSurface::CatchUp(ShmBuffer& buffer, const FramePixels& frame, FramePlacement at) {
+    if (buffer.stale) {
+        PaintBars(buffer.pixels(), frame.width, frame.height, at);
+        // What it shows differs from the last buffer only where the frame changed.
+        CopyFrameArea(frame, {0, 0, frame.width, frame.height}, at, buffer.pixels());
+    } else if (!Holds(buffer, frame)) {
+        for (const PixelRect& rect : buffer.missed.rects()) {
+            CopyFrameArea(frame, rect, at, buffer.pixels());
+        }
+    }
+    buffer.missed.Clear();
+    buffer.stale = false;
+}
+
+void OutputSurface::Present(const FramePixels& frame, const std::vector<PixelRect>& changed) {
+    drawing_ = nullptr;
+    if (!UseFrame(frame)) return;
+    Record(changed, nullptr);
     ShmBuffer* buffer = FreeBuffer();
     if (buffer == nullptr) {
         // Every buffer is still read: this frame's changes wait in each buffer's region.
@@ -244,20 +286,39 @@ void OutputSurface::Present(const FramePixels& frame, const std::vector<PixelRec
         return;
     }
     const FramePlacement at = CentreFrame(frame.width, frame.height, width_, height_);
-    if (buffer->stale) {
-        PaintBars(buffer->pixels(), frame.width, frame.height, at);
-        // What it shows differs from the last buffer only where the frame changed.
-        CopyFrameArea(frame, {0, 0, frame.width, frame.height}, at, buffer->pixels());
-    } else {
-        for (const PixelRect& rect : buffer->missed.rects()) {
-            CopyFrameArea(frame, rect, at, buffer->pixels());
-        }
-    }
-    buffer->missed.Clear();
-    buffer->stale = false;
-    buffer->busy = true;
+    CatchUp(*buffer, frame, at);
+    Commit(*buffer, at);
+}
 
-    wl_surface_attach(surface_, buffer->buffer(), 0, 0);
+std::optional<FrameTarget> OutputSurface::BeginFrame(const FramePixels& shown,
+                                                     const std::vector<PixelRect>& changed) {
+    drawing_ = nullptr;
+    if (!UseFrame(shown)) return std::nullopt;
+    const FramePlacement at = CentreFrame(shown.width, shown.height, width_, height_);
+    // A frame cut at the surface's edges is copied, the part that shows.
+    if (at.x < 0 || at.y < 0) return std::nullopt;
+    ShmBuffer* buffer = FreeBuffer();
+    if (buffer == nullptr) return std::nullopt;
+    Record(changed, nullptr);
+    CatchUp(*buffer, shown, at);
+    drawing_ = buffer;
+    const BufferPixels memory = buffer->pixels();
+    return FrameTarget{memory.pixels + static_cast<std::size_t>(at.y) * memory.stride +
+                           static_cast<std::size_t>(at.x) * 4,
+                       shown.width, shown.height, memory.stride, buffer->mapping()};
+}
+
+void OutputSurface::PresentBegun(const std::vector<PixelRect>& changed) {
+    ShmBuffer* buffer = drawing_;
+    drawing_ = nullptr;
+    if (buffer == nullptr || !ready_ || closed_) return;
+    Record(changed, buffer);
+    Commit(*buffer, CentreFrame(frameWidth_, frameHeight_, width_, height_));
+}
+
+void OutputSurface::Commit(ShmBuffer& buffer, FramePlacement at) {
+    buffer.busy = true;
+    wl_surface_attach(surface_, buffer.buffer(), 0, 0);
     if (damageAll_) {
         Damage({0, 0, width_, height_});
     } else {

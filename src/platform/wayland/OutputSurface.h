@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/wayland/PixelRegion.h"
@@ -76,13 +77,26 @@ class OutputSurface {
     wl_surface* surface() const { return surface_; }
     bool FramePending() const { return frameCallback_ != nullptr; }
 
+    // WaylandClient::Present, BeginFrame and PresentBegun for this output.
     void Present(const FramePixels& frame, const std::vector<PixelRect>& changed);
+    std::optional<FrameTarget> BeginFrame(const FramePixels& shown,
+                                          const std::vector<PixelRect>& changed);
+    void PresentBegun(const std::vector<PixelRect>& changed);
     void SetIdleInhibited(bool inhibited);
 
   private:
     void Configured(int logicalWidth, int logicalHeight);
     void ApplySize();
     ShmBuffer* FreeBuffer();
+    // Takes a frame of this size from now on (buffers of another are drawn anew); false for
+    // pixels that cannot be a frame, or when the surface takes none.
+    bool UseFrame(const FramePixels& frame);
+    // `changed` (frame pixels) is missing from every buffer but `holding`, and not yet damaged.
+    void Record(const std::vector<PixelRect>& changed, const ShmBuffer* holding);
+    // Brings the buffer up to date with `frame`: what it missed, or all of it with the bars.
+    void CatchUp(ShmBuffer& buffer, const FramePixels& frame, FramePlacement at);
+    // Attaches the buffer, damages what the compositor was not told yet and commits.
+    void Commit(ShmBuffer& buffer, FramePlacement at);
     void Damage(const PixelRect& bufferRect);
 
     static void LayerConfigure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial,
@@ -128,6 +142,8 @@ class OutputSurface {
     // buffer. The whole surface after a new size.
     PixelRegion undamaged_;
     bool damageAll_ = true;
+    // The buffer BeginFrame gave the owner to compose into, until PresentBegun sends it.
+    ShmBuffer* drawing_ = nullptr;
     // A frame was dropped for want of a free buffer: the next release asks for another.
     bool frameDropped_ = false;
 };

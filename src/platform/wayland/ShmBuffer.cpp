@@ -50,8 +50,9 @@ std::unique_ptr<ShmBuffer> ShmBuffer::Create(wl_shm* shm, int width, int height,
     if (memory == MAP_FAILED) return fail("the frame's shared memory could not be mapped");
 
     std::unique_ptr<ShmBuffer> made(new ShmBuffer);
-    made->memory_ = static_cast<std::uint8_t*>(memory);
-    made->bytes_ = static_cast<std::size_t>(bytes);
+    const auto length = static_cast<std::size_t>(bytes);
+    made->memory_ = std::shared_ptr<std::uint8_t>(
+        static_cast<std::uint8_t*>(memory), [length](std::uint8_t* at) { ::munmap(at, length); });
     made->width_ = width;
     made->height_ = height;
     wl_shm_pool* pool = wl_shm_create_pool(shm, fd, static_cast<std::int32_t>(bytes));
@@ -66,7 +67,6 @@ std::unique_ptr<ShmBuffer> ShmBuffer::Create(wl_shm* shm, int width, int height,
 
 ShmBuffer::~ShmBuffer() {
     if (buffer_ != nullptr) wl_buffer_destroy(buffer_);
-    if (memory_ != nullptr) ::munmap(memory_, bytes_);
 }
 
 }  // namespace driftmere::wayland

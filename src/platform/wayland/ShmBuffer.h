@@ -26,7 +26,10 @@ class ShmBuffer {
     ShmBuffer& operator=(const ShmBuffer&) = delete;
 
     wl_buffer* buffer() const { return buffer_; }
-    BufferPixels pixels() const { return {memory_, width_, height_, width_ * 4}; }
+    BufferPixels pixels() const { return {memory_.get(), width_, height_, width_ * 4}; }
+    // Keeps the memory mapped for whoever holds it, after the buffer itself is gone: a frame
+    // composed straight into the buffer may be read once more when the surface has been remade.
+    std::shared_ptr<void> mapping() const { return memory_; }
     int width() const { return width_; }
     int height() const { return height_; }
 
@@ -43,8 +46,7 @@ class ShmBuffer {
   private:
     ShmBuffer() = default;
     wl_buffer* buffer_ = nullptr;
-    std::uint8_t* memory_ = nullptr;
-    std::size_t bytes_ = 0;
+    std::shared_ptr<std::uint8_t> memory_;  // unmapped with its last holder
     int width_ = 0;
     int height_ = 0;
 };

@@ -59,6 +59,9 @@ class Connection final : public WaylandClient {
     void Flush() override;
     void Present(OutputId output, const FramePixels& frame,
                  const std::vector<PixelRect>& changed) override;
+    std::optional<FrameTarget> BeginFrame(OutputId output, const FramePixels& shown,
+                                          const std::vector<PixelRect>& changed) override;
+    void PresentBegun(OutputId output, const std::vector<PixelRect>& changed) override;
     bool FramePending(OutputId output) const override;
     bool SetIdleInhibited(bool inhibited) override;
     bool AboveEverything() const override { return globals_.layerShell != nullptr; }
@@ -73,6 +76,8 @@ class Connection final : public WaylandClient {
     void Cover(Output& output);
     void DropGone();
     Output* Find(OutputId name) const;
+    // The surface of a live output, or null.
+    OutputSurface* SurfaceOf(OutputId name) const;
     void Broken();
 
     ClientEvents& events_;
@@ -338,12 +343,26 @@ void Connection::Flush() {
     if (wl_display_flush(display_) < 0 && errno != EAGAIN) Broken();
 }
 
+OutputSurface* Connection::SurfaceOf(OutputId name) const {
+    if (disconnected_) return nullptr;
+    Output* output = Find(name);
+    if (output == nullptr || output->removed) return nullptr;
+    return output->surface.get();
+}
+
 void Connection::Present(OutputId name, const FramePixels& frame,
                          const std::vector<PixelRect>& changed) {
-    if (disconnected_) return;
-    Output* output = Find(name);
-    if (output == nullptr || output->removed || output->surface == nullptr) return;
-    output->surface->Present(frame, changed);
+    if (OutputSurface* surface = SurfaceOf(name)) surface->Present(frame, changed);
+}
+
+std::optional<FrameTarget> Connection::BeginFrame(OutputId name, const FramePixels& shown,
+                                                  const std::vector<PixelRect>& changed) {
+    OutputSurface* surface = SurfaceOf(name);
+    return surface != nullptr ? surface->BeginFrame(shown, changed) : std::nullopt;
+}
+
+void Connection::PresentBegun(OutputId name, const std::vector<PixelRect>& changed) {
+    if (OutputSurface* surface = SurfaceOf(name)) surface->PresentBegun(changed);
 }
 
 bool Connection::FramePending(OutputId name) const {

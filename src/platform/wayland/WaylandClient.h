@@ -12,6 +12,7 @@
 // there. Connect() raises none.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,17 @@ struct FramePixels {
     int width = 0;
     int height = 0;
     int stride = 0;
+};
+
+// Where the owner may compose the next frame of an output itself: the frame's place in a buffer
+// of its surface (`stride` bytes a row), holding the last frame the owner composed. `keep` keeps
+// the memory valid for as long as it is held, even after the surface has let the buffer go.
+struct FrameTarget {
+    std::uint8_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    std::shared_ptr<void> keep;
 };
 
 class ClientEvents {
@@ -83,6 +95,18 @@ class WaylandClient {
     // kept; FrameWanted follows when one is free.
     virtual void Present(OutputId output, const FramePixels& frame,
                          const std::vector<PixelRect>& changed) = 0;
+    // The way to send a frame without copying it: the owner composes straight into a buffer.
+    // BeginFrame gives a buffer the compositor is not reading, brought up to date with `shown`
+    // (the frame last composed, `shown.width` x `shown.height` like the frame to come) given what
+    // changed in it since the last one sent to this output (`changed`, as for Present). Only what
+    // that buffer lacks is copied: nothing, where the compositor let go of the last buffer before
+    // the next frame. Empty when there is none free or the frame does not fit inside the surface;
+    // the owner then composes elsewhere and calls Present.
+    virtual std::optional<FrameTarget> BeginFrame(OutputId output, const FramePixels& shown,
+                                                  const std::vector<PixelRect>& changed) = 0;
+    // Sends the buffer the last BeginFrame gave, now holding the next frame, which differs from
+    // `shown` in the `changed` rectangles; commits with a frame callback as Present does.
+    virtual void PresentBegun(OutputId output, const std::vector<PixelRect>& changed) = 0;
     // Whether a frame presented on the output still waits for its frame callback.
     virtual bool FramePending(OutputId output) const = 0;
 
