@@ -223,19 +223,19 @@ session.Stop()
 ' "$1" "$SESSION_KIND"
 }
 
-# start_kwin [WIDTHxHEIGHT]: KWin (KDE's compositor) on virtual outputs, two of the one size (it
-# gives every virtual output the same size), on a session bus of its own. The installed
+# start_kwin [WIDTHxHEIGHT [COUNT]]: KWin (KDE's compositor) on COUNT virtual outputs (2), all of
+# the one size (it gives every virtual output the same size), on a session bus of its own. The installed
 # kwin_wayland carries a file capability that cannot be used here, so a copy without it runs,
 # still named kwin_wayland (KWin looks at its own name).
 start_kwin() {
     stop_session
     SESSION_KIND=kwin
     make_session_dir
-    local size=${1:-800x600}
+    local size=${1:-800x600} count=${2:-2}
     mkdir -p "$SESSION_DIR/kwin"
     cp /usr/bin/kwin_wayland "$SESSION_DIR/kwin/kwin_wayland"  # cp leaves the capability behind
     start_session_bus
-    session_exec "$SESSION_DIR/kwin/kwin_wayland" --virtual --output-count=2 \
+    session_exec "$SESSION_DIR/kwin/kwin_wayland" --virtual --output-count="$count" \
         --width "${size%x*}" --height "${size#*x}" --socket wayland-1 --no-lockscreen \
         --no-global-shortcuts --no-kactivities >"$SESSION_DIR/log" 2>&1 &
     SESSION_PID=$!
