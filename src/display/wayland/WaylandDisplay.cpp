@@ -91,11 +91,17 @@ bool WaylandDisplay::SetIdleInhibited(bool inhibited) {
 void WaylandDisplay::Tick() {
     // A frame handler that runs a nested event loop must not start a second frame inside the
     // first.
-    if (sink_ == nullptr || !open_ || gone_ || inFrame_) return;
+    if (sink_ == nullptr || !open_ || gone_ || inFrame_) {
+        WatchConnection();  // no frame reads it now
+        return;
+    }
     // What came since the last frame: frame callbacks, buffers let go, input.
     if (readable_ && !readable_->isEnabled()) {
         ReadConnection();
-        if (sink_ == nullptr || gone_) return;
+        if (sink_ == nullptr || gone_) {
+            WatchConnection();
+            return;
+        }
     }
     if (!SomeOutputWants()) {
         // Made when an output asks for one (FrameWanted), not before.

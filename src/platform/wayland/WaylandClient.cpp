@@ -1,6 +1,5 @@
 #include "platform/wayland/WaylandClient.h"
 
-#include <poll.h>
 #include <sys/stat.h>
 #include <wayland-client.h>
 
@@ -317,18 +316,13 @@ void Connection::Broken() {
 
 void Connection::Dispatch() {
     if (disconnected_) return;
-    // Read only what is there: the owner calls this when the descriptor is readable, but a
-    // spurious wake-up must not block.
+    // Read only what is there: the owner calls this when the descriptor is readable, or with
+    // each frame whatever came. libwayland reads without waiting (an empty socket reads as
+    // nothing), so no poll is needed first; a hang-up reads as an error, once.
     while (wl_display_prepare_read(display_) != 0) {
         if (wl_display_dispatch_pending(display_) < 0) return Broken();
     }
-    pollfd ready = {wl_display_get_fd(display_), POLLIN, 0};
-    if (::poll(&ready, 1, 0) > 0) {
-        // A hang-up reads as an error here, once; later calls return at once.
-        if (wl_display_read_events(display_) < 0) return Broken();
-    } else {
-        wl_display_cancel_read(display_);
-    }
+    if (wl_display_read_events(display_) < 0) return Broken();
     if (wl_display_dispatch_pending(display_) < 0) return Broken();
     DropGone();
     for (auto& output : outputs_) {
