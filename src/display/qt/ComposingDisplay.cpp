@@ -1,6 +1,10 @@
 #include "display/qt/ComposingDisplay.h"
 
 #include <malloc.h>
+#include <sys/resource.h>
+
+#include <QFont>
+#include <QFontMetrics>
 
 #include <algorithm>
 #include <iostream>
@@ -95,6 +99,51 @@ std::vector<QRegion> ComposingDisplay::ComposeEach() {
     std::vector<QRegion> changed;
     ForEach([&](Compositor& c) { changed.push_back(c.Compose()); });
     return changed;
+}
+
+namespace {
+
+double ProcessCpuSeconds() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+}  // namespace
+
+void ComposingDisplay::StartFpsMeter() {
+    fps_ = FpsMeter{};
+    fps_.clock.start();
+    fps_.periodStartCpu = ProcessCpuSeconds();
+}
+
+void ComposingDisplay::DrawFpsLine() {
+    if (!fps_.clock.isValid()) StartFpsMeter();
+    ++fps_.frames;
+    const qint64 now = fps_.clock.elapsed();
+    const qint64 period = now - fps_.periodStartMs;
+    if (period >= 1000) {
+        const double cpu = ProcessCpuSeconds();
+        const double framesPerSecond = fps_.frames * 1000.0 / period;
+        const double cpuPercent = (cpu - fps_.periodStartCpu) * 100000.0 / period;
+        fps_.line = QStringLiteral("FPS: %1   CPU: %2%")
+                        .arg(framesPerSecond, 0, 'f', 1)
+                        .arg(cpuPercent, 0, 'f', 1);
+        fps_.frames = 0;
+        fps_.periodStartMs = now;
+        fps_.periodStartCpu = cpu;
+    }
+    if (fps_.line.isEmpty()) return;
+    QFont font;
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(Compositor::PixelSizeForPoints(12));
+    const int y = scene().height() - QFontMetrics(font).height() - 4;
+    // A dark shadow keeps the line readable over a bright sky.
+    ForEach([&](Compositor& c) {
+        c.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);
+        c.DrawTextInFont(fps_.line, font, 4, y, kYellow);
+    });
 }
 
 void ComposingDisplay::WaitForDecodes() {

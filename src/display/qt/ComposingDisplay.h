@@ -6,6 +6,7 @@
 //
 // The displays on X11 and on Wayland derive from it and keep what is their own: their windows or
 // outputs, when frames come, how a composed frame reaches the screen, and input.
+#include <QElapsedTimer>
 #include <QImage>
 #include <QRegion>
 #include <QSize>
@@ -71,6 +72,11 @@ class ComposingDisplay : public DisplayControl {
     // Composes every frame; what changed in each, in the order of compositors().
     std::vector<QRegion> ComposeEach();
 
+    // The frame rate and the program's CPU use over the last second, in a corner of every frame
+    // from the second after StartFpsMeter (for --fps); call before composing each frame.
+    void StartFpsMeter();
+    void DrawFpsLine();
+
     template <typename F>
     void ForEach(F&& call) {
         for (const auto& each : compositors_) call(*each);
@@ -83,6 +89,13 @@ class ComposingDisplay : public DisplayControl {
     Compositor::FrameMemory frameMemory_;
     // One per frame size wanted; never empty.
     std::vector<std::unique_ptr<Compositor>> compositors_;
+    struct FpsMeter {
+        QElapsedTimer clock;
+        qint64 periodStartMs = 0;
+        double periodStartCpu = 0;
+        int frames = 0;
+        QString line;
+    } fps_;
     // Pictures (with the reason) already said to be unreadable by some compositor.
     std::set<QString> warnedPictures_;
 };

@@ -1,10 +1,6 @@
 #include "display/qt/QtDisplay.h"
 
-#include <sys/resource.h>
-
 #include <QCursor>
-#include <QFont>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
@@ -20,17 +16,6 @@
 #include "platform/x11/Visibility.h"
 
 namespace driftmere {
-
-namespace {
-
-double ProcessCpuSeconds() {
-    rusage usage{};
-    if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
-}  // namespace
 
 QtDisplay::QtDisplay(Options options)
     : options_(options), sharedFrames_(SharedFrames::UsableConnection()) {
@@ -130,8 +115,7 @@ bool QtDisplay::OpenDisplay(int width, int height) {
     }
     ApplyDensity();
     ForEach([](Compositor& c) { c.Invalidate(); });
-    fps_.clock.start();
-    fps_.periodStartCpu = ProcessCpuSeconds();
+    StartFpsMeter();
     open_ = true;
     RequestFrameWithin(0);
     return true;
@@ -257,37 +241,6 @@ void QtDisplay::Flip() {
     }
     if (windows_.empty()) lastDamage_ = damage.front();
     sharedFrames_.Flush();
-}
-
-void QtDisplay::DrawFpsLine() {
-    if (!fps_.clock.isValid()) {
-        fps_.clock.start();
-        fps_.periodStartCpu = ProcessCpuSeconds();
-    }
-    ++fps_.frames;
-    const qint64 now = fps_.clock.elapsed();
-    const qint64 period = now - fps_.periodStartMs;
-    if (period >= 1000) {
-        const double cpu = ProcessCpuSeconds();
-        const double framesPerSecond = fps_.frames * 1000.0 / period;
-        const double cpuPercent = (cpu - fps_.periodStartCpu) * 100000.0 / period;
-        fps_.line = QStringLiteral("FPS: %1   CPU: %2%")
-                        .arg(framesPerSecond, 0, 'f', 1)
-                        .arg(cpuPercent, 0, 'f', 1);
-        fps_.frames = 0;
-        fps_.periodStartMs = now;
-        fps_.periodStartCpu = cpu;
-    }
-    if (fps_.line.isEmpty()) return;
-    QFont font;
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(Compositor::PixelSizeForPoints(12));
-    const int y = scene().height() - QFontMetrics(font).height() - 4;
-    // A dark shadow keeps the line readable over a bright sky.
-    ForEach([&](Compositor& c) {
-        c.DrawTextInFont(fps_.line, font, 5, y + 1, kBlack);
-        c.DrawTextInFont(fps_.line, font, 4, y, kYellow);
-    });
 }
 
 // Bounded on every resize as when the window opened: a host that grows huge must not take all

@@ -89,7 +89,6 @@ class QtDisplay : public QObject, public ComposingDisplay, private DisplayWindow
     bool Seen() const;
     void ApplyDensity();
     const Compositor& ForWindow(const DisplayWindow& window) const;
-    void DrawFpsLine();
     void FollowHost(QSize size);
     void HostGone();
     std::unique_ptr<DisplayWindow> NewWindow();
@@ -117,14 +116,6 @@ class QtDisplay : public QObject, public ComposingDisplay, private DisplayWindow
     std::vector<std::unique_ptr<DisplayWindow>> windows_;
     std::unique_ptr<KeepAbove> keepAbove_;
     std::unique_ptr<Visibility> visibility_;
-
-    struct FpsMeter {
-        QElapsedTimer clock;
-        qint64 periodStartMs = 0;
-        double periodStartCpu = 0;
-        int frames = 0;
-        QString line;
-    } fps_;
 };
 
 }  // namespace driftmere

@@ -37,7 +37,8 @@ QImage ImageOver(const wayland::FrameTarget& target) {
 
 }  // namespace
 
-WaylandDisplay::WaylandDisplay(Connector connector) : connect_(std::move(connector)) {
+WaylandDisplay::WaylandDisplay(Connector connector, bool showFps)
+    : connect_(std::move(connector)), showFps_(showFps) {
     connect(&pacer_, &FramePacer::frame, this, &WaylandDisplay::Tick);
 }
 
@@ -70,6 +71,7 @@ bool WaylandDisplay::OpenDisplay(int width, int height) {
     }
     open_ = !gone_;
     if (!open_) return false;
+    StartFpsMeter();
     client_->Flush();
     RequestFrameWithin(0);
     return true;
@@ -181,6 +183,7 @@ std::vector<WaylandDisplay::Lent> WaylandDisplay::LendBuffers() {
 }
 
 void WaylandDisplay::Flip() {
+    if (showFps_) DrawFpsLine();
     const std::vector<Lent> lent = LendBuffers();
     const std::vector<QRegion> damage = ComposeEach();
     if (!client_ || gone_) return;

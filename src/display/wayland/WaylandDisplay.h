@@ -40,7 +40,8 @@ class WaylandDisplay : public QObject, public ComposingDisplay, private wayland:
     // there is no compositor to cover the outputs of.
     using Connector = std::function<std::unique_ptr<wayland::WaylandClient>(
         wayland::ClientEvents& events, std::string* problem)>;
-    explicit WaylandDisplay(Connector connector);
+    // `showFps`: the frame rate and CPU use in a corner (--fps).
+    explicit WaylandDisplay(Connector connector, bool showFps = false);
     ~WaylandDisplay() override;
 
     // `lost` hears, from the event loop, the one line saying why the compositor went away while
@@ -101,6 +102,7 @@ class WaylandDisplay : public QObject, public ComposingDisplay, private wayland:
     std::map<wayland::OutputId, Output> outputs_;
     DisplayEvents* sink_ = nullptr;
     FramePacer pacer_;
+    bool showFps_ = false;
     bool open_ = false;
     bool gone_ = false;  // the compositor went away: nothing more is sent
     bool inFrame_ = false;

@@ -26,8 +26,8 @@ class IdleInhibitHold {
 // no window of Qt's for a message box, no server blank to end, the compositor's idle inhibitor
 // keeps the screen on (the desktop's, over D-Bus, where the compositor has none), and a
 // compositor that goes away ends the run with status 1.
-RunDisplay WaylandRunDisplay() {
-    auto display = std::make_unique<WaylandDisplay>(&wayland::WaylandClient::Connect);
+RunDisplay WaylandRunDisplay(bool showFps) {
+    auto display = std::make_unique<WaylandDisplay>(&wayland::WaylandClient::Connect, showFps);
     WaylandDisplay* wl = display.get();
     return {
         .control = std::move(display),
@@ -51,7 +51,7 @@ RunDisplay WaylandRunDisplay() {
 std::unique_ptr<SaverRun> WaylandSaverRun(const StartRequest& req) {
     return std::make_unique<SaverRun>(
         SaverRunOptions{.showFps = req.showFps, .music = req.music, .dataFolder = DataFolder()},
-        WaylandRunDisplay());
+        WaylandRunDisplay(req.showFps));
 }
 
 }  // namespace driftmere

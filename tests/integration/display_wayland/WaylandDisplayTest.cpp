@@ -209,5 +209,44 @@ TEST(WaylandDisplay, EachOutputIsSentWhatChangedOnlyWhenItAsks) {
     }
 }
 
+// With --fps, once a second of frames has passed, the frame rate is written in yellow in the
+// bottom-left corner of what the output shows.
+TEST(WaylandDisplay, ShowsTheFrameRateWhenAsked) {
+    testing::TestPictures files;
+    RecordingClient* client = nullptr;
+    wayland::ClientEvents* ev = nullptr;
+    WaylandDisplay display(
+        [&](wayland::ClientEvents& e, std::string*) {
+            auto made = std::make_unique<RecordingClient>();
+            made->lends = true;
+            client = made.get();
+            ev = &e;
+            return made;
+        },
+        true);
+    MovingBalloon scene;
+    scene.display = &display;
+    ASSERT_TRUE(display.OpenDisplay(800, 600));
+    display.LoadPicture(display.CreateSurface(), files("keyed.bmp"), kKeyedOrAlpha);
+    display.SetEventSink(&scene);
+    ev->SurfaceReady(1, 800, 600, 1);
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 1500) {
+        client->Release(1);
+        ev->FrameWanted(1);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+    }
+    const QImage corner = client->screens[1].copy(0, 550, 300, 50);
+    int yellow = 0;
+    for (int y = 0; y < corner.height(); ++y) {
+        for (int x = 0; x < corner.width(); ++x) {
+            const QRgb p = corner.pixel(x, y);
+            yellow += qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 100;
+        }
+    }
+    EXPECT_GT(yellow, 30);
+}
+
 }  // namespace
 }  // namespace driftmere
