@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/FetchAhead.h"
+
 namespace driftmere {
 
 QRect ClipToFrame(QSize frame, std::int64_t x, std::int64_t y, std::int64_t width,
@@ -64,10 +66,15 @@ void DrawPart(QImage& frame, const QRect& part, const QImage& image, int sourceX
     uchar* const bits = frame.bits();
     const qsizetype stride = frame.bytesPerLine();
     const int width = part.width();
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
     for (int row = 0; row < part.height(); ++row) {
         auto* out = reinterpret_cast<QRgb*>(bits + (part.y() + row) * stride) + part.x();
         const auto* in =
             reinterpret_cast<const QRgb*>(image.constScanLine(sourceY + row)) + sourceX;
+        if (row + kRowsAhead < part.height()) {
+            FetchAhead(out + kRowsAhead * stride / 4, rowBytes, true);
+            FetchAhead(in + kRowsAhead * image.bytesPerLine() / 4, rowBytes, false);
+        }
         if (opaque) {
             std::copy_n(in, width, out);
             continue;

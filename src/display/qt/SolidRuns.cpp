@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/FetchAhead.h"
+
 namespace driftmere {
 
 std::vector<RowRuns> RowRunsOf(const QImage& image) {
@@ -77,6 +79,11 @@ void PaintAround(QImage& frame, const QRect& part, const QImage* image, QRgb col
             image ? reinterpret_cast<const QRgb*>(image->constScanLine(sourceY + y - part.y())) +
                         sourceX
                   : nullptr;
+        if (y + kRowsAhead <= part.bottom()) {
+            const auto rowBytes = static_cast<std::size_t>(right - left) * 4;
+            FetchAhead(out + kRowsAhead * stride / 4 + left, rowBytes, true);
+            if (in) FetchAhead(in + kRowsAhead * image->bytesPerLine() / 4, rowBytes, false);
+        }
         auto paint = [&](int from, int to) {
             if (to <= from) return;
             if (in) {

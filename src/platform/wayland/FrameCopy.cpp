@@ -3,21 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/FetchAhead.h"
+
 namespace driftmere::wayland {
 namespace {
-
-constexpr int kRowsAhead = 4;
-
-// Asks for a row's cache lines ahead of their use (to write into them when `write`).
-void FetchRow(const std::uint8_t* row, std::size_t bytes, bool write) {
-    for (std::size_t at = 0; at < bytes; at += 64) {
-        if (write) {
-            __builtin_prefetch(row + at, 1);
-        } else {
-            __builtin_prefetch(row + at, 0);
-        }
-    }
-}
 
 void FillBlack(const BufferPixels& buffer, int x, int y, int width, int height) {
     const PixelRect area = ClipRect({x, y, width, height}, buffer.width, buffer.height);
@@ -64,12 +53,9 @@ PixelRect CopyFrameArea(const FramePixels& frame, const PixelRect& area, FramePl
     std::uint8_t* to = buffer.pixels + static_cast<std::size_t>(target.y) * buffer.stride +
                        static_cast<std::size_t>(target.x) * 4;
     for (int row = 0; row < target.height; ++row) {
-        // Each row of a narrow area starts on another page, which the processor does not fetch
-        // ahead by itself: asked for a few rows early, the copy waits far less on memory (a
-        // balloon's 200 x 250 pixels out of cache: 48 instead of 78 us).
         if (row + kRowsAhead < target.height) {
-            FetchRow(from + kRowsAhead * static_cast<std::size_t>(frame.stride), rowBytes, false);
-            FetchRow(to + kRowsAhead * static_cast<std::size_t>(buffer.stride), rowBytes, true);
+            FetchAhead(from + kRowsAhead * static_cast<std::size_t>(frame.stride), rowBytes, false);
+            FetchAhead(to + kRowsAhead * static_cast<std::size_t>(buffer.stride), rowBytes, true);
         }
         std::memcpy(to, from, rowBytes);
         from += frame.stride;
