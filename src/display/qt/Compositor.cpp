@@ -51,9 +51,11 @@ QImage Compositor::NewFrame(QSize size, const QImage& pixels) const {
 
 bool Compositor::ComposeInto(QImage memory) {
     if (memory.size() != frame_.size() || memory.format() != QImage::Format_RGB32) return false;
-    // Memory of our own kept for a later ComposeInOwnMemory (an image of a frame that
-    // went to lent memory is not held by anyone else).
-    if (!frameLent_) ownFrame_ = std::move(frame_);
+    if (!frameLent_) {
+        // Kept to go back to (an image of a frame nobody else holds).
+        ownFrame_ = std::move(frame_);
+        ownBehind_ = QRegion();
+    }
     frame_ = std::move(memory);
     frameLent_ = true;
     return true;
@@ -61,10 +63,19 @@ bool Compositor::ComposeInto(QImage memory) {
 
 void Compositor::ComposeInOwnMemory() {
     if (!frameLent_) return;
-    if (ownFrame_.size() != frame_.size()) ownFrame_ = QImage(frame_.size(), QImage::Format_RGB32);
-    FillScaled(ownFrame_, frame_);
+    if (ownFrame_.size() != frame_.size()) {
+        ownFrame_ = QImage(frame_.size(), QImage::Format_RGB32);
+        ownBehind_ = frame_.rect();
+    }
+    for (const QRect& area : ownBehind_)
+        DrawPart(ownFrame_, area, frame_, area.x(), area.y(), true);
     frame_ = std::move(ownFrame_);
+    ForgetOwnMemory();
+}
+
+void Compositor::ForgetOwnMemory() {
     ownFrame_ = QImage();
+    ownBehind_ = QRegion();
     frameLent_ = false;
 }
 
@@ -88,8 +99,7 @@ void Compositor::ApplyDeviceSize(QSize device) {
     grid_ = grid;
     // The window may repaint before the next Compose: it finds the last frame, resized.
     frame_ = NewFrame(grid_.device(), frame_);
-    frameLent_ = false;
-    ownFrame_ = QImage();
+    ForgetOwnMemory();
     // Every picture and text picture is the wrong size now: they are made again when drawn.
     for (Surface& each : surfaces_) {
         each.image = QImage();
@@ -330,6 +340,11 @@ QRegion Compositor::Compose() {
     ++frameNumber_;
     QRegion damage;
     for (const QRect& area : areas) damage += area;
+    if (frameLent_) {
+        ownBehind_ += damage;
+        // A frame lent for long gathers many pieces: the box around them copies a little more.
+        if (ownBehind_.rectCount() > 32) ownBehind_ = ownBehind_.boundingRect();
+    }
     if (!pendingDevice_.isEmpty() && DeviceGrid(logicalSize_, pendingDevice_) != grid_) {
         // The frame is resized: every pixel of it is new to the window.
         ApplyDeviceSize(pendingDevice_);

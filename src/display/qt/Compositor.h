@@ -48,18 +48,17 @@ class Compositor {
     void SetFrameMemory(FrameMemory memory) {
         frameMemory_ = std::move(memory);
         frame_ = NewFrame(frame_.size(), frame_);
-        frameLent_ = false;
+        ForgetOwnMemory();
     }
     // Composes into `memory` from now on, a deviceSize() RGB32 image over memory that already
     // holds the frame last composed (another buffer brought up to date): nothing is copied. The
     // image must stay its only holder, so that drawing never detaches it into a copy. False, and
     // nothing changed, for an image of another size or format.
     bool ComposeInto(QImage memory);
-    // Composes into memory of its own from now on, the frame copied there once when it was
-    // composed into memory lent by ComposeInto (which may soon be read by someone else).
+    // Composes into memory of its own from now on, when it was composing into memory lent by
+    // ComposeInto (which may soon be read by someone else): the memory it had before, brought up
+    // to date with only what changed since.
     void ComposeInOwnMemory();
-    // Whether the frame is composed into memory lent by ComposeInto.
-    bool composesInLentMemory() const { return frameLent_; }
     // Makes every surface the other compositor has, with the same pictures and positions (for a
     // second density of the same scene). Only for a compositor without surfaces.
     void CopySurfacesFrom(const Compositor& other);
@@ -181,6 +180,7 @@ class Compositor {
     void StartTwinReads(bool all);
     static constexpr std::uint64_t kNever = UINT64_MAX;
     void ApplyDeviceSize(QSize device);
+    void ForgetOwnMemory();
     // A frame of `size` from the frame memory holding `pixels` scaled to it.
     QImage NewFrame(QSize size, const QImage& pixels) const;
     QSize DeviceSizeOf(const Surface& surface) const { return grid_.Size(surface.size); }
@@ -199,7 +199,10 @@ class Compositor {
     QImage frame_;
     bool framePainted_ = false;  // a Compose has drawn into the frame: it is no longer all black
     bool frameLent_ = false;     // frame_ is memory given to ComposeInto
-    QImage ownFrame_;            // the memory of its own it goes back to from lent memory
+    // While the frame is lent: the memory of its own it goes back to, and where that lags
+    // behind the frame.
+    QImage ownFrame_;
+    QRegion ownBehind_;
     FrameMemory frameMemory_;
     WarningSink warn_;
     std::vector<Surface> surfaces_;  // surface n is element n - 1

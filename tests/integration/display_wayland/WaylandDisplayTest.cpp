@@ -80,6 +80,8 @@ struct RecordingClient : wayland::WaylandClient {
                 std::memcpy(screen.scanLine(y) + r.x * 4, pixels.constScanLine(y) + r.x * 4,
                             r.width * 4);
         }
+        // A compositor may read all of what it is given, not only the changes.
+        EXPECT_TRUE(screen == pixels) << "output " << output << " was given a stale frame";
     }
     static qint64 Sum(const QImage& image) {
         qint64 sum = 0;
@@ -98,12 +100,14 @@ struct RecordingClient : wayland::WaylandClient {
     std::map<OutputId, std::vector<std::pair<QSize, std::vector<wayland::PixelRect>>>> sent;
 };
 
-// A balloon 20 pixels wide, 5 pixels further right every frame.
+// A balloon 20 pixels wide, 5 pixels further right every frame, over a sky (not the black a
+// frame starts from, so that a stale frame shows).
 constexpr int kMove = 5;
+constexpr Colour kSky = 0x804020;
 struct MovingBalloon : DisplayEvents {
     void RenderFrame() override {
         ++frames;
-        display->ClearFrame(kBlack);
+        display->ClearFrame(kSky);
         display->MoveSurfaceX(1, kMove);
         display->DrawSurface(1);
         display->Flip();
