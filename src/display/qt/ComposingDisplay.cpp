@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QFontMetrics>
-
 #include <algorithm>
 #include <iostream>
 
