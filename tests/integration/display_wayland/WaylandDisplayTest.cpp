@@ -24,7 +24,7 @@ struct RecordingClient : wayland::WaylandClient {
     struct Buffer {
         std::shared_ptr<QImage> memory;
         bool busy = false;
-        qint64 sum = 0;                           // of its pixels when sent
+        quint64 sum = 0;                          // of its pixels when sent
         std::vector<wayland::PixelRect> missing;  // changed before the frame composed into it
     };
     int fd() const override { return -1; }
@@ -83,8 +83,8 @@ struct RecordingClient : wayland::WaylandClient {
         // A compositor may read all of what it is given, not only the changes.
         EXPECT_TRUE(screen == pixels) << "output " << output << " was given a stale frame";
     }
-    static qint64 Sum(const QImage& image) {
-        qint64 sum = 0;
+    static quint64 Sum(const QImage& image) {
+        quint64 sum = 0;
         for (int y = 0; y < image.height(); ++y) {
             const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
             for (int x = 0; x < image.width(); ++x) sum = sum * 31 + row[x];
