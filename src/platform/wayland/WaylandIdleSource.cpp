@@ -36,25 +36,21 @@ void OnRegistryGlobal(void* data, wl_registry* registry, std::uint32_t name, con
 void OnRegistryGlobalRemove(void*, wl_registry*, std::uint32_t) {}
 const wl_registry_listener kRegistryListener = {OnRegistryGlobal, OnRegistryGlobalRemove};
 
-void OnExtIdled(void* data, ext_idle_notification_v1*) {
+// The same two events from either protocol's notification object.
+template <typename Notification>
+void WatchIdled(void* data, Notification*) {
     auto* watch = static_cast<Watch*>(data);
     watch->owner->OnIdled(watch);
 }
-void OnExtResumed(void* data, ext_idle_notification_v1*) {
+template <typename Notification>
+void WatchResumed(void* data, Notification*) {
     auto* watch = static_cast<Watch*>(data);
     watch->owner->OnResumed(watch);
 }
-const ext_idle_notification_v1_listener kExtListener = {OnExtIdled, OnExtResumed};
-
-void OnKdeIdle(void* data, org_kde_kwin_idle_timeout*) {
-    auto* watch = static_cast<Watch*>(data);
-    watch->owner->OnIdled(watch);
-}
-void OnKdeResumed(void* data, org_kde_kwin_idle_timeout*) {
-    auto* watch = static_cast<Watch*>(data);
-    watch->owner->OnResumed(watch);
-}
-const org_kde_kwin_idle_timeout_listener kKdeListener = {OnKdeIdle, OnKdeResumed};
+const ext_idle_notification_v1_listener kExtListener = {WatchIdled<ext_idle_notification_v1>,
+                                                        WatchResumed<ext_idle_notification_v1>};
+const org_kde_kwin_idle_timeout_listener kKdeListener = {WatchIdled<org_kde_kwin_idle_timeout>,
+                                                         WatchResumed<org_kde_kwin_idle_timeout>};
 
 void OnSyncDone(void* data, wl_callback*, std::uint32_t) {
     static_cast<WaylandIdleSource*>(data)->OnSoon();
